@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Every Debian package Kestrel needs, in one place, and their installation.
+#
+#   scripts/deps.sh run     packages to build and run Kestrel
+#   scripts/deps.sh test    those plus the packages the tests and sanitizers need
+#   scripts/deps.sh list [run|test]   print the package names only
+#
+# Idempotent: packages already installed are not touched and apt is not
+# consulted at all when nothing is missing. Uses sudo only when not root.
+set -euo pipefail
+
+# To build and run.
+RUN_PACKAGES=(
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  libplist-dev
+  libcli11-dev
+  nlohmann-json3-dev
+)
+
+# In addition, to build and pass the tests.
+TEST_PACKAGES=(
+  libgtest-dev
+  libgmock-dev
+)
+
+packages_for() {
+  case "$1" in
+    run) printf '%s\n' "${RUN_PACKAGES[@]}" ;;
+    test) printf '%s\n' "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
+    *) echo "deps.sh: unknown package set '$1' (run or test)" >&2; exit 2 ;;
+  esac
+}
+
+missing_from() {
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q '^install ok installed$'; then
+      echo "$pkg"
+    fi
+  done
+}
+
+install_set() {
+  local -a wanted missing
+  mapfile -t wanted < <(packages_for "$1")
+  mapfile -t missing < <(missing_from "${wanted[@]}")
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing Debian packages: ${missing[*]}" >&2
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+case "${1:-}" in
+  run|test) install_set "$1" ;;
+  list) packages_for "${2:-test}" ;;
+  *) echo "usage: scripts/deps.sh run|test|list [run|test]" >&2; exit 2 ;;
+esac

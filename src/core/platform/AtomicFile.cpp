@@ -1,0 +1,80 @@
+#include "core/platform/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrel {
+namespace {
+
+bool fail(std::string* error, const std::string& what, int code) {
+    if (error) *error = what + ": " + std::strerror(code);
+    return false;
+}
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& target) {
+    auto folder = target.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+}  // namespace
+
+std::string AtomicFile::temporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + ".tmp-";
+}
+
+bool AtomicFile::syncDirectory(const std::filesystem::path& folder, std::string* error) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return fail(error, "cannot open folder " + folder.string(), errno);
+    const bool synced = ::fsync(fd) == 0;
+    const int code = errno;
+    ::close(fd);
+    return synced || fail(error, "cannot flush folder " + folder.string(), code);
+}
+
+bool AtomicFile::write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                       mode_t mode, std::string* error) {
+    const std::filesystem::path folder = folderOf(target);
+    std::string temporary = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return fail(error, "cannot create a file in " + folder.string(), errno);
+
+    auto abandon = [&](const std::string& what) {
+        const int code = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return fail(error, what, code);
+    };
+    if (::fchmod(fd, mode) != 0) return abandon("cannot set the mode of " + temporary);
+    if (!writeAll(fd, bytes)) return abandon("cannot write " + temporary);
+    if (::fsync(fd) != 0) return abandon("cannot flush " + temporary);
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(error, "cannot close " + temporary, code);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(error, "cannot replace " + target.string(), code);
+    }
+    // The new file is in place; only the folder entry may still be volatile.
+    return syncDirectory(folder, error);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <sys/types.h>
+
+namespace kestrel {
+
+// Replaces a file as a whole: the bytes go to a temporary file in the same
+// folder, are flushed to disk, and the temporary is renamed over the target,
+// after which the folder is flushed too. A crash or a full disk at any point
+// leaves either the old file or the new one under the target's name, never a
+// mix, a truncated file or nothing.
+class AtomicFile {
+public:
+    // Answers NO on failure, with the cause in `error` when given; the target
+    // is then untouched and no temporary file is left behind.
+    static bool write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                      mode_t mode = 0644, std::string* error = nullptr);
+
+    // Flushes a folder's entries (after a rename or an unlink inside it).
+    static bool syncDirectory(const std::filesystem::path& folder, std::string* error = nullptr);
+
+    // The prefix of the temporary names write() uses for `target`.
+    static std::string temporaryPrefix(const std::filesystem::path& target);
+};
+
+}  // namespace kestrel

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/platform/RunLoop.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
+
+namespace kestrel {
+
+// A run loop on virtual time, driven by its owner: time moves only through
+// advance(). Every timing behaviour of Kestrel is tested on it, to the
+// microsecond and deterministically.
+//
+// Ordering: timers fire in the order of their due time; timers due at the
+// same instant fire in the order they were scheduled (a repeating timer's
+// next firing counts as scheduled when it is re-armed, a rescheduled timer
+// when it is rescheduled). After every callback the posts run, first in,
+// first out, before anything else fires. While a timer fires, now() is its
+// due time.
+class ManualRunLoop final : public RunLoop {
+public:
+    ManualRunLoop() = default;
+    ManualRunLoop(const ManualRunLoop&) = delete;
+    ManualRunLoop& operator=(const ManualRunLoop&) = delete;
+
+    Duration now() const override;
+    TimerId schedule(Duration delay, Callback callback) override;
+    TimerId scheduleRepeating(Duration interval, Callback callback) override;
+    bool cancel(TimerId timer) override;
+    bool reschedule(TimerId timer, Duration delay) override;
+    bool isScheduled(TimerId timer) const override;
+    void post(Callback callback) override;
+
+    // Runs everything due within `duration` from now, then leaves the clock
+    // at now + duration. Must not be called from inside a callback.
+    void advance(Duration duration);
+    void advance(double secondsValue) { advance(seconds(secondsValue)); }
+    // Runs the posts and the timers already due, without moving the clock.
+    void runUntilIdle();
+    // Moves the clock to the next timer and runs what is due then. Answers NO
+    // when no timer is scheduled.
+    bool advanceToNextTimer();
+
+    // Number of timers with a firing ahead of them.
+    std::size_t pendingTimers() const;
+    // Due time of the next timer; Duration::max() when there is none.
+    Duration nextDue() const;
+
+private:
+    struct Timer {
+        Duration due{};
+        std::uint64_t order = 0;     // tie-break among equal due times
+        Duration interval{};         // zero for a one-shot timer
+        bool queued = false;         // has a firing ahead of it
+        std::shared_ptr<Callback> callback;
+    };
+    using QueueKey = std::pair<Duration, std::uint64_t>;  // (due, order)
+
+    void arm(TimerId id, Timer& timer, Duration due);
+    void disarm(Timer& timer);
+    void runDueTimers(Duration until);
+    void fire(TimerId id);
+    void drainPosts();
+
+    Duration now_{0};
+    std::uint64_t nextOrder_ = 1;
+    TimerId nextId_ = 1;
+    std::map<TimerId, Timer> timers_;
+    std::map<QueueKey, TimerId> queue_;
+    bool running_ = false;
+
+    mutable std::mutex postsMutex_;  // guards posts_ only
+    std::deque<Callback> posts_;
+};
+
+}  // namespace kestrel

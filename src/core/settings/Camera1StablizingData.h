@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/settings/PrefRecord.h"
+
+#include <cstdint>
+
+namespace kestrel {
+
+// Parameters of the Stabilizing mode (0).
+// A fresh record holds the defaults; the record accepts any value.
+class Camera1StablizingData : public PrefRecord<Camera1StablizingData> {
+public:
+    bool autoShutter() const { return autoShutter_; }
+    void setAutoShutter(bool value) { autoShutter_ = value; }
+    std::int32_t shutterDelay() const { return shutterDelay_; }
+    void setShutterDelay(std::int32_t value) { shutterDelay_ = value; }
+    std::int32_t sensitivity() const { return sensitivity_; }
+    void setSensitivity(std::int32_t value) { sensitivity_ = value; }
+
+    template <class Self, class Visit>
+    static void visitFields(Self& self, Visit&& visit) {
+        visit("stabilizer auto shutter", self.autoShutter_);
+        visit("stabilizer shutter delay", self.shutterDelay_);
+        visit("stabilizer sensitivity", self.sensitivity_);
+    }
+
+private:
+    bool autoShutter_ = false;
+    std::int32_t shutterDelay_ = 10;
+    std::int32_t sensitivity_ = 0;
+};
+
+}  // namespace kestrel

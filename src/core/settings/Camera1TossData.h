@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/settings/PrefRecord.h"
+
+#include <cstdint>
+
+namespace kestrel {
+
+// Parameters of the Moving mode (3).
+// A fresh record holds the defaults; the record accepts any value.
+class Camera1TossData : public PrefRecord<Camera1TossData> {
+public:
+    std::int32_t sensitivity() const { return sensitivity_; }
+    void setSensitivity(std::int32_t value) { sensitivity_ = value; }
+
+    template <class Self, class Visit>
+    static void visitFields(Self& self, Visit&& visit) {
+        visit("toss sensitivity", self.sensitivity_);
+    }
+
+private:
+    std::int32_t sensitivity_ = 0;
+};
+
+}  // namespace kestrel
