@@ -2,11 +2,10 @@
 
 #include "cli/CliError.h"
 #include "cli/ValueText.h"
-#include "core/platform/PlistPreferenceStore.h"
-#include "core/platform/PreferenceLocation.h"
+#include "core/app/AppSettings.h"
+#include "core/app/KestrelAppDelegate.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
-#include "core/settings/PrefAppDelegate.h"
 
 #include <nlohmann/json.hpp>
 
@@ -16,16 +15,6 @@ namespace kestrel::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// The preference store and the settings record, created as at start-up: the
-// product variant code first, then the record loads itself.
-struct LoadedSettings {
-    explicit LoadedSettings(const CliContext& context)
-        : store(PreferenceLocation::preferenceFile(context.configDir)), record(store) {}
-
-    PlistPreferenceStore store;
-    Camera1Data record;
-};
 
 Json storedJson(const Camera1Data& record) {
     Json stored = Json::object();
@@ -121,36 +110,36 @@ SettingsCommand::SettingsCommand(CLI::App& parent, CliContext& context) : contex
 }
 
 void SettingsCommand::show() const {
-    ApplicationId::setId(ApplicationId::kThisBuild);
-    LoadedSettings settings(context_);
-    const Json result{{"stored", storedJson(settings.record)},
-                      {"effective", effectiveJson(EffectiveSettings(
-                                        &settings.record, ApplicationId::kThisBuild))}};
+    AppSettings settings(context_.configDir);
+    KestrelAppDelegate delegate;
+    delegate.setData(&settings.record());
+    delegate.applicationDidFinishLaunching();
+    const Json result{{"stored", storedJson(settings.record())},
+                      {"effective", effectiveJson(Camera1Data::effective())}};
     print(*context_.out, result, json_);
 }
 
 void SettingsCommand::set() const {
     if (key_ == PrefObject::kPersistedKey)
         throw CliError::usage("\"persisted\" is set by saving the record; it cannot be set");
-    ApplicationId::setId(ApplicationId::kThisBuild);
-    LoadedSettings settings(context_);
-    if (!assignField(settings.record, key_, value_))
+    AppSettings settings(context_.configDir);
+    KestrelAppDelegate delegate;
+    delegate.setData(&settings.record());
+    delegate.applicationDidFinishLaunching();
+    if (!assignField(settings.record(), key_, value_))
         throw CliError::usage("unknown settings key \"" + key_ + "\"");
 
     // Saved as when the application resigns the active state.
-    PrefAppDelegate delegate;
-    delegate.setData(&settings.record);
     delegate.applicationWillResignActive();
     if (!delegate.savedFlag())
         throw CliError::failure("the settings could not be saved to " +
-                                settings.store.file().string());
+                                settings.store().file().string());
 }
 
 void SettingsCommand::effective() const {
-    ApplicationId::setId(variant_);
-    LoadedSettings settings(context_);
-    settings.record.setMode(mode_);  // in memory only: nothing is saved
-    print(*context_.out, effectiveJson(EffectiveSettings(&settings.record, variant_)), json_);
+    AppSettings settings(context_.configDir);
+    settings.record().setMode(mode_);  // in memory only: nothing is saved
+    print(*context_.out, effectiveJson(EffectiveSettings(&settings.record(), variant_)), json_);
 }
 
 void SettingsCommand::rules() const {
