@@ -16,6 +16,10 @@ RUN_PACKAGES=(
   ninja-build
   pkg-config
   libplist-dev
+  libcairo2-dev
+  libturbojpeg0-dev
+  libexif-dev
+  fonts-dejavu-core
   libcli11-dev
   nlohmann-json3-dev
 )

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/imaging/Bitmap.h"
+#include "core/imaging/Geometry.h"
+
+namespace kestrel {
+
+// The colour modes 1–8 as integer per-pixel passes. Each gives, pixel for
+// pixel, what drawing the picture onto black with the mode's blend mode and
+// then filling with its colour under its second blend mode gives:
+//   1 grey (luminosity), 2 sepia, 4 red tint, 5 cyan tint (luminosity, then
+//   color fill), 3 hard light onto black, 6 red channel and 7 green and blue
+//   channels (multiply fill), 8 negative (difference with white).
+// The fourth byte of each pixel is left as it is.
+class ColorModeKernel {
+public:
+    // Whether `colorMode` is one this kernel applies (1–8).
+    static bool handles(int colorMode) { return colorMode >= 1 && colorMode <= 8; }
+    // Applies the mode to the pixels of `region` (clipped to the bitmap).
+    static void apply(Bitmap& bitmap, PixelRect region, int colorMode);
+
+    // The luminosity of a pixel in 0–255, rounded: 0.3 R + 0.59 G + 0.11 B.
+    static int luminosity(int red, int green, int blue) {
+        return (30 * red + 59 * green + 11 * blue + 50) / 100;
+    }
+};
+
+}  // namespace kestrel
