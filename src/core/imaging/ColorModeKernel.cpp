@@ -1,5 +1,9 @@
 #include "core/imaging/ColorModeKernel.h"
 
+#include "core/imaging/CairoSurface.h"
+
+#include <cairo.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,59 +13,74 @@ namespace kestrel {
 namespace {
 
 using Table = std::array<std::uint8_t, 256>;
-struct Rgb {
-    double r, g, b;
+
+// The grey of the luminosity blend onto black, computed as Cairo's renderer
+// computes it (single-precision weights, then the float-to-8-bit step that
+// truncates 256 f), so that tinted modes, which amplify the grey up to
+// threefold, stay within a level of the drawing library's own result.
+struct LumaWeights {
+    std::array<float, 256> red, green, blue;
 };
 
-double lum(const Rgb& c) { return 0.3 * c.r + 0.59 * c.g + 0.11 * c.b; }
-
-// The non-separable blend helpers of the PDF/CSS compositing model.
-Rgb clipColor(Rgb c) {
-    const double l = lum(c);
-    const double n = std::min({c.r, c.g, c.b});
-    const double x = std::max({c.r, c.g, c.b});
-    auto scale = [&](double v, double factor) { return l + (v - l) * factor; };
-    if (n < 0) {
-        const double f = l / (l - n);
-        c = {scale(c.r, f), scale(c.g, f), scale(c.b, f)};
-    }
-    if (x > 1) {
-        const double f = (1 - l) / (x - l);
-        c = {scale(c.r, f), scale(c.g, f), scale(c.b, f)};
-    }
-    return c;
+const LumaWeights& lumaWeights() {
+    static const LumaWeights weights = [] {
+        LumaWeights w{};
+        for (int v = 0; v < 256; ++v) {
+            const float unit = static_cast<float>(v) * (1.0f / 255.0f);
+            w.red[static_cast<std::size_t>(v)] = unit * 0.3f;
+            w.green[static_cast<std::size_t>(v)] = unit * 0.59f;
+            w.blue[static_cast<std::size_t>(v)] = unit * 0.11f;
+        }
+        return w;
+    }();
+    return weights;
 }
 
-Rgb setLum(const Rgb& c, double l) {
-    const double d = l - lum(c);
-    return clipColor({c.r + d, c.g + d, c.b + d});
+std::uint8_t floatToByte(float f) {
+    f = std::clamp(f, 0.0f, 1.0f);
+    auto u = static_cast<std::uint32_t>(f * 256.0f);
+    u -= u >> 8;
+    return static_cast<std::uint8_t>(u);
 }
 
-std::uint8_t toByte(double v) {
-    return static_cast<std::uint8_t>(std::clamp(std::lround(v * 255.0), 0l, 255l));
+std::uint8_t greyOf(const LumaWeights& w, const std::uint8_t* p) {
+    return floatToByte(w.red[p[2]] + w.green[p[1]] + w.blue[p[0]]);
 }
 
-// For a grey level, the three bytes of "grey, then fill with `tint` under the
-// color blend mode": the tint's hue and saturation with the grey's luminosity.
+// For every grey level, the bytes that "fill with `tint` under the color blend
+// mode" gives over it, taken from Cairo itself once: its HSL operators are the
+// reference these passes reproduce.
 struct TintTables {
     Table red, green, blue;
 };
 
-TintTables makeTint(Rgb tint) {
+TintTables makeTint(double r, double g, double b) {
+    Bitmap greys(256, 1);
+    for (int v = 0; v < 256; ++v) {
+        std::uint8_t* p = greys.data() + v * 4;
+        p[0] = p[1] = p[2] = static_cast<std::uint8_t>(v);
+    }
+    CairoSurface surface(greys);
+    cairo_t* cr = cairo_create(surface.get());
+    cairo_set_operator(cr, CAIRO_OPERATOR_HSL_COLOR);
+    cairo_set_source_rgb(cr, r, g, b);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface.get());
     TintTables t{};
-    for (int grey = 0; grey < 256; ++grey) {
-        const Rgb c = setLum(tint, grey / 255.0);
-        t.red[static_cast<std::size_t>(grey)] = toByte(c.r);
-        t.green[static_cast<std::size_t>(grey)] = toByte(c.g);
-        t.blue[static_cast<std::size_t>(grey)] = toByte(c.b);
+    for (std::size_t v = 0; v < 256; ++v) {
+        const std::uint8_t* p = greys.data() + v * 4;
+        t.blue[v] = p[0];
+        t.green[v] = p[1];
+        t.red[v] = p[2];
     }
     return t;
 }
 
 const TintTables& tintFor(int colorMode) {
-    static const TintTables sepia = makeTint({0.3671875, 0.1484375, 0.0703125});
-    static const TintTables red = makeTint({1, 0, 0});
-    static const TintTables cyan = makeTint({0, 1, 1});
+    static const TintTables sepia = makeTint(0.3671875, 0.1484375, 0.0703125);
+    static const TintTables red = makeTint(1, 0, 0);
+    static const TintTables cyan = makeTint(0, 1, 1);
     return colorMode == 2 ? sepia : colorMode == 4 ? red : cyan;
 }
 
@@ -94,18 +113,18 @@ void ColorModeKernel::apply(Bitmap& bitmap, PixelRect region, int colorMode) {
     if (r.empty() || !handles(colorMode)) return;
 
     switch (colorMode) {
-    case 1:
-        forEachPixel(bitmap, r, [](std::uint8_t* p) {
-            const auto grey = static_cast<std::uint8_t>(luminosity(p[2], p[1], p[0]));
-            p[0] = p[1] = p[2] = grey;
-        });
+    case 1: {
+        const LumaWeights& w = lumaWeights();
+        forEachPixel(bitmap, r, [&w](std::uint8_t* p) { p[0] = p[1] = p[2] = greyOf(w, p); });
         break;
+    }
     case 2:
     case 4:
     case 5: {
+        const LumaWeights& w = lumaWeights();
         const TintTables& t = tintFor(colorMode);
-        forEachPixel(bitmap, r, [&t](std::uint8_t* p) {
-            const auto grey = static_cast<std::size_t>(luminosity(p[2], p[1], p[0]));
+        forEachPixel(bitmap, r, [&w, &t](std::uint8_t* p) {
+            const std::size_t grey = greyOf(w, p);
             p[0] = t.blue[grey];
             p[1] = t.green[grey];
             p[2] = t.red[grey];

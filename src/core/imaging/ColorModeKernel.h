@@ -18,11 +18,6 @@ public:
     static bool handles(int colorMode) { return colorMode >= 1 && colorMode <= 8; }
     // Applies the mode to the pixels of `region` (clipped to the bitmap).
     static void apply(Bitmap& bitmap, PixelRect region, int colorMode);
-
-    // The luminosity of a pixel in 0–255, rounded: 0.3 R + 0.59 G + 0.11 B.
-    static int luminosity(int red, int green, int blue) {
-        return (30 * red + 59 * green + 11 * blue + 50) / 100;
-    }
 };
 
 }  // namespace kestrel
