@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
+#include "cli/ImageCommands.h"
 #include "cli/SettingsCommand.h"
 #include "core/platform/Log.h"
 
@@ -53,6 +54,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
         ->type_name("DIR")
         ->each([&context](const std::string& dir) { context.configDir = dir; });
     SettingsCommand settings(app, context);
+    ImageCommands images(app, context);
 
     try {
         app.parse(argc, argv);
