@@ -3,7 +3,8 @@
 #
 #   scripts/deps.sh run     packages to build and run Kestrel
 #   scripts/deps.sh test    those plus the packages the tests and sanitizers need
-#   scripts/deps.sh list [run|test]   print the package names only
+#   scripts/deps.sh bench   those plus the packages bench/ needs (Google Benchmark, libvips)
+#   scripts/deps.sh list [run|test|bench]   print the package names only
 #
 # Idempotent: packages already installed are not touched and apt is not
 # consulted at all when nothing is missing. Uses sudo only when not root.
@@ -30,11 +31,19 @@ TEST_PACKAGES=(
   libgmock-dev
 )
 
+# In addition, to run the benchmarks and time the peers side by side (bench/).
+BENCH_PACKAGES=(
+  libbenchmark-dev
+  libvips-dev
+  libvips-tools
+)
+
 packages_for() {
   case "$1" in
     run) printf '%s\n' "${RUN_PACKAGES[@]}" ;;
     test) printf '%s\n' "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
-    *) echo "deps.sh: unknown package set '$1' (run or test)" >&2; exit 2 ;;
+    bench) printf '%s\n' "${RUN_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" ;;
+    *) echo "deps.sh: unknown package set '$1' (run, test or bench)" >&2; exit 2 ;;
   esac
 }
 
@@ -60,7 +69,7 @@ install_set() {
 }
 
 case "${1:-}" in
-  run|test) install_set "$1" ;;
+  run|test|bench) install_set "$1" ;;
   list) packages_for "${2:-test}" ;;
-  *) echo "usage: scripts/deps.sh run|test|list [run|test]" >&2; exit 2 ;;
+  *) echo "usage: scripts/deps.sh run|test|bench|list [run|test|bench]" >&2; exit 2 ;;
 esac

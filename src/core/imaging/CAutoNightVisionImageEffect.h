@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace kestrel {
 
@@ -31,6 +32,7 @@ private:
 
     std::array<std::uint8_t, 256> map_{};
     std::array<std::int64_t, 256> histogram_{};
+    std::unique_ptr<std::uint8_t[]> lumas_;  // each pixel's luma, between the two passes
     int low_ = 0;
     int high_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "core/imaging/CairoSurface.h"
 #include "core/imaging/ColorModeKernel.h"
+#include "core/imaging/ParallelRows.h"
 #include "core/platform/Log.h"
 
 #include <cairo.h>
@@ -54,6 +55,107 @@ void selectFont(cairo_t* cr, const Font& font) {
 // Single precision, as the composition arithmetic is specified.
 float f(double value) { return static_cast<float>(value); }
 
+// The whole picture through the orientation transform into `to`, on a
+// context whose user space is the canvas's bottom-left space.
+void paintPicture(cairo_t* cr, const Bitmap& bitmap, int orientation, Size size, Rect to,
+                  double alpha) {
+    if (bitmap.empty() || to.width == 0 || to.height == 0) return;
+    const bool known = orientation >= 0 && orientation <= 7;
+    const int turn = known ? orientation & 3 : 0;
+    const bool mirrored = known && orientation >= 4;
+
+    cairo_save(cr);
+    Rect r = to;
+    switch (turn) {
+    case 1:
+        cairo_translate(cr, size.width, size.height);
+        cairo_rotate(cr, std::numbers::pi);
+        break;
+    case 2:
+        cairo_translate(cr, size.width, 0);
+        cairo_rotate(cr, std::numbers::pi / 2);
+        r = Rect{to.y, to.x, to.height, to.width};
+        break;
+    case 3:
+        cairo_translate(cr, 0, size.height);
+        cairo_rotate(cr, -std::numbers::pi / 2);
+        r = Rect{to.y, to.x, to.height, to.width};
+        break;
+    default:
+        break;
+    }
+    // The stored picture, upright in r (its first row at the top of r); a
+    // mirrored orientation flips it left to right before the turn.
+    const double iw = bitmap.width();
+    const double ih = bitmap.height();
+    const double sx = iw / r.width;
+    const double sy = ih / r.height;
+    cairo_matrix_t toImage;
+    if (mirrored)
+        cairo_matrix_init(&toImage, -sx, 0, 0, -sy, iw + r.x * sx, (r.y + r.height) * sy);
+    else
+        cairo_matrix_init(&toImage, sx, 0, 0, -sy, -r.x * sx, (r.y + r.height) * sy);
+
+    CairoSurface source(bitmap);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.get());
+    cairo_pattern_set_matrix(pattern, &toImage);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    cairo_set_source(cr, pattern);
+    cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    cairo_clip(cr);
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_restore(cr);
+    cairo_pattern_destroy(pattern);
+}
+
+// Rows [begin, end) of a canvas bitmap as a drawing context of their own, in
+// the whole canvas's bottom-left space, so that bands of one picture can be
+// drawn on several cores and come out as one drawing would.
+class Band {
+public:
+    Band(Bitmap& bitmap, int begin, int end)
+        : surface_(cairo_image_surface_create_for_data(
+              bitmap.row(begin), CAIRO_FORMAT_RGB24, bitmap.width(), end - begin,
+              static_cast<int>(bitmap.bytesPerRow()))),
+          cr_(cairo_create(surface_)) {
+        cairo_translate(cr_, 0, bitmap.height() - begin);
+        cairo_scale(cr_, 1, -1);
+    }
+    ~Band() {
+        cairo_destroy(cr_);
+        cairo_surface_flush(surface_);
+        cairo_surface_destroy(surface_);
+    }
+    Band(const Band&) = delete;
+    Band& operator=(const Band&) = delete;
+    cairo_t* context() const { return cr_; }
+
+private:
+    cairo_surface_t* surface_;
+    cairo_t* cr_;
+};
+
+// Whole pixels of `rect` (bottom-left points) in a canvas `height` rows
+// high, rounded outward.
+PixelRect pixelsOf(Rect rect, int height) {
+    auto toInt = [](double v) {
+        return static_cast<int>(std::clamp(v, -1.0, double(Bitmap::kMaxDimension) + 1));
+    };
+    const int left = toInt(std::floor(static_cast<double>(rect.x)));
+    const int right = toInt(std::ceil(static_cast<double>(rect.x) + rect.width));
+    const int top = toInt(std::floor(height - (static_cast<double>(rect.y) + rect.height)));
+    const int bottom = toInt(std::ceil(height - static_cast<double>(rect.y)));
+    return PixelRect{left, top, right - left, bottom - top};
+}
+
+// Rows [begin, end) of `region` only.
+PixelRect rowsOf(PixelRect region, int begin, int end) {
+    const int top = std::max(region.y, begin);
+    const int bottom = std::min(region.y + region.height, end);
+    return PixelRect{region.x, top, region.width, bottom - top};
+}
+
 }  // namespace
 
 ImageDraw::ImageDraw() = default;
@@ -103,55 +205,8 @@ void ImageDraw::setBlendingMode(BlendMode mode) {
 }
 
 void ImageDraw::drawImage(const Bitmap& bitmap, int orientation, Size size, Rect, Rect to) {
-    if (!canvas_ || bitmap.empty() || to.width == 0 || to.height == 0) return;
-    cairo_t* cr = canvas_->cr;
-    const bool known = orientation >= 0 && orientation <= 7;
-    const int turn = known ? orientation & 3 : 0;
-    const bool mirrored = known && orientation >= 4;
-
-    cairo_save(cr);
-    Rect r = to;
-    switch (turn) {
-    case 1:
-        cairo_translate(cr, size.width, size.height);
-        cairo_rotate(cr, std::numbers::pi);
-        break;
-    case 2:
-        cairo_translate(cr, size.width, 0);
-        cairo_rotate(cr, std::numbers::pi / 2);
-        r = Rect{to.y, to.x, to.height, to.width};
-        break;
-    case 3:
-        cairo_translate(cr, 0, size.height);
-        cairo_rotate(cr, -std::numbers::pi / 2);
-        r = Rect{to.y, to.x, to.height, to.width};
-        break;
-    default:
-        break;
-    }
-    // The stored picture, upright in r (its first row at the top of r); a
-    // mirrored orientation flips it left to right before the turn.
-    const double iw = bitmap.width();
-    const double ih = bitmap.height();
-    const double sx = iw / r.width;
-    const double sy = ih / r.height;
-    cairo_matrix_t toImage;
-    if (mirrored)
-        cairo_matrix_init(&toImage, -sx, 0, 0, -sy, iw + r.x * sx, (r.y + r.height) * sy);
-    else
-        cairo_matrix_init(&toImage, sx, 0, 0, -sy, -r.x * sx, (r.y + r.height) * sy);
-
-    CairoSurface source(bitmap);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source.get());
-    cairo_pattern_set_matrix(pattern, &toImage);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
-    cairo_set_source(cr, pattern);
-    cairo_rectangle(cr, r.x, r.y, r.width, r.height);
-    cairo_clip(cr);
-    cairo_paint_with_alpha(cr, canvas_->alpha);
-    cairo_restore(cr);
-    cairo_pattern_destroy(pattern);
+    if (!canvas_) return;
+    paintPicture(canvas_->cr, bitmap, orientation, size, to, canvas_->alpha);
 }
 
 void ImageDraw::drawImage(const Image& image, Rect from, Rect to) {
@@ -183,18 +238,7 @@ void ImageDraw::fillRect(Rect rect, Color color) {
 void ImageDraw::applyColorMode(int colorMode, Rect rect) {
     if (!canvas_ || !ColorModeKernel::handles(colorMode)) return;
     cairo_surface_flush(canvas_->surface.get());
-    // From bottom-left points to top-left rows, outward to whole pixels.
-    const int height = canvas_->bitmap.height();
-    const double left = std::floor(static_cast<double>(rect.x));
-    const double right = std::ceil(static_cast<double>(rect.x) + rect.width);
-    const double top = std::floor(height - (static_cast<double>(rect.y) + rect.height));
-    const double bottom = std::ceil(height - static_cast<double>(rect.y));
-    auto clampToInt = [](double v) {
-        return static_cast<int>(std::clamp(v, -1.0, double(Bitmap::kMaxDimension) + 1));
-    };
-    const PixelRect pixels{clampToInt(left), clampToInt(top), clampToInt(right) - clampToInt(left),
-                           clampToInt(bottom) - clampToInt(top)};
-    ColorModeKernel::apply(canvas_->bitmap, pixels, colorMode);
+    ColorModeKernel::apply(canvas_->bitmap, pixelsOf(rect, canvas_->bitmap.height()), colorMode);
     cairo_surface_mark_dirty(canvas_->surface.get());
 }
 
@@ -223,6 +267,34 @@ Image ImageDraw::end() {
     return Image(std::move(bitmap), Image::kUp);
 }
 
+void ImageDraw::drawBands(const Bitmap& bitmap, int orientation, Rect r, int colorMode,
+                          float lineWidth) {
+    if (!canvas_ || colorMode < 0 || colorMode > 9) return;  // 10 and above: nothing drawn
+    Bitmap& target = canvas_->bitmap;
+    const Size size = outputSize_;
+    const PixelRect covered = pixelsOf(r, target.height());
+    cairo_surface_flush(canvas_->surface.get());
+    ParallelRows::run(target.height(), [&](int begin, int end, int) {
+        Band band(target, begin, end);
+        cairo_t* cr = band.context();
+        if (colorMode == 9) {
+            const float l = lineWidth;
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            paintPicture(cr, bitmap, orientation, size, Rect{r.x - l, r.y - l, r.width, r.height}, 1.0);
+            cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+            paintPicture(cr, bitmap, orientation, size, Rect{r.x + l, r.y + l, r.width, r.height}, 1.0);
+        } else {
+            // Over black, copy and normal are the same; the colour work is
+            // one integer pass that gives what the mode's blend modes give.
+            paintPicture(cr, bitmap, orientation, size, r, 1.0);
+        }
+        cairo_surface_flush(cairo_get_target(cr));
+        // Mode 9 ends with a fill of white under difference: the negative.
+        ColorModeKernel::apply(target, rowsOf(covered, begin, end), colorMode == 9 ? 8 : colorMode);
+    });
+    cairo_surface_mark_dirty(canvas_->surface.get());
+}
+
 // --- Class operations ---
 
 Size ImageDraw::getImageSize(const Bitmap& bitmap, int orientation) {
@@ -247,21 +319,7 @@ Image ImageDraw::draw(const Bitmap& bitmap, int orientation, Rect drawRect, Size
                       int colorMode, float lineWidth) {
     ImageDraw canvas;
     if (!canvas.start(imageSize)) return {};
-    const Rect r = drawRect;
-    if (colorMode == 9) {
-        const float l = lineWidth;
-        canvas.setBlendingMode(BlendMode::kCopy);
-        canvas.drawImage(bitmap, orientation, imageSize, r, Rect{r.x - l, r.y - l, r.width, r.height});
-        canvas.setBlendingMode(BlendMode::kDifference);
-        canvas.drawImage(bitmap, orientation, imageSize, r, Rect{r.x + l, r.y + l, r.width, r.height});
-        canvas.applyColorMode(8, r);  // difference with white
-    } else if (colorMode >= 0 && colorMode <= 8) {
-        // Over black, copy and normal are the same; the colour work is one
-        // integer pass that gives what the mode's blend modes give.
-        canvas.setBlendingMode(BlendMode::kNormal);
-        canvas.drawImage(bitmap, orientation, imageSize, r, r);
-        canvas.applyColorMode(colorMode, r);
-    }
+    canvas.drawBands(bitmap, orientation, drawRect, colorMode, lineWidth);
     if (text && font && !text->empty())
         canvas.drawText(*text, *font, kTimeStampColor,
                         Point{f(imageSize.width * 0.5f), f(imageSize.height * 0.05f)});

@@ -52,6 +52,11 @@ public:
     // The colour mode of the drawing pass, as integer work on the pixels of
     // the bitmap covered by `rect` (modes 1–8).
     void applyColorMode(int colorMode, Rect rect);
+    // The picture and its colour mode (0–9; 10 and above draw nothing) in
+    // one pass over horizontal bands of the canvas, on all cores: each band
+    // is drawn and coloured while it is in the cache.
+    void drawBands(const Bitmap& bitmap, int orientation, Rect drawRect, int colorMode,
+                   float lineWidth);
     // The finished picture; none when there was no bitmap. Ends the canvas.
     Image end();
     bool hasBitmap() const;

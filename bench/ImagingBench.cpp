@@ -1,0 +1,113 @@
+// Speed of the photo pipeline's pieces on a 12-megapixel photo (4032 × 3024).
+// Compare cases within one run (ratios), not across machines.
+#include "core/imaging/CAutoNightVisionImageEffect.h"
+#include "core/imaging/ImageDraw.h"
+#include "core/imaging/JpegCodec.h"
+#include "core/imaging/NightVisionEffect.h"
+#include "core/imaging/PhotoProcessor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace kestrel {
+namespace {
+
+constexpr int kWidth = 4032;
+constexpr int kHeight = 3024;
+
+// A photo-like picture: smooth gradients with some texture.
+const Image& photo() {
+    static const Image picture = [] {
+        Bitmap bitmap(kWidth, kHeight);
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t* p = bitmap.row(y);
+            for (int x = 0; x < kWidth; ++x, p += 4) {
+                p[0] = static_cast<std::uint8_t>(x * 255 / kWidth);
+                p[1] = static_cast<std::uint8_t>(y * 255 / kHeight);
+                p[2] = static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013));
+                p[3] = 0xFF;
+            }
+        }
+        return Image(std::move(bitmap));
+    }();
+    return picture;
+}
+
+const std::vector<std::uint8_t>& photoJpeg() {
+    static const std::vector<std::uint8_t> jpeg = *JpegCodec::encode(photo(), 0.95);
+    return jpeg;
+}
+
+void setPixels(benchmark::State& state, std::int64_t pixels) {
+    state.SetItemsProcessed(state.iterations() * pixels);
+}
+
+void BM_Memcpy12MP(benchmark::State& state) {
+    const Bitmap& source = photo().bitmap();
+    Bitmap target(kWidth, kHeight);
+    for (auto _ : state) {
+        std::memcpy(target.data(), source.data(), source.byteCount());
+        benchmark::ClobberMemory();
+    }
+    setPixels(state, std::int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_Memcpy12MP)->Unit(benchmark::kMillisecond);
+
+// The engine in place, as the photo road runs it on its own composed picture.
+void BM_NightVision12MP(benchmark::State& state) {
+    Bitmap pixels = photo().bitmap().clone();
+    for (auto _ : state) {
+        CAutoNightVisionImageEffect engine;
+        engine.SetInput(pixels.data(), kWidth, kHeight, pixels.bytesPerRow());
+        benchmark::DoNotOptimize(engine.Process());
+        benchmark::ClobberMemory();
+    }
+    setPixels(state, std::int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_NightVision12MP)->Unit(benchmark::kMillisecond);
+
+// Crop to 16:9, zoom 2, sepia, time stamp: the pipeline's usual heavy case.
+void BM_Compose12MP(benchmark::State& state) {
+    PhotoSettings settings;
+    settings.ratio = 1;
+    settings.modification = static_cast<int>(state.range(0));
+    settings.timeStamp = "2024:05:01 12:34:56";
+    for (auto _ : state) benchmark::DoNotOptimize(PhotoProcessor::processPhoto(photo(), 2.0f, settings));
+    setPixels(state, std::int64_t{kWidth} * kWidth * 9 / 16);
+}
+BENCHMARK(BM_Compose12MP)->Arg(0)->Arg(1)->Arg(2)->Arg(8)->Arg(9)->Unit(benchmark::kMillisecond);
+
+void BM_Encode12MP(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(JpegCodec::encode(photo(), 0.95));
+    setPixels(state, std::int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_Encode12MP)->Unit(benchmark::kMillisecond);
+
+void BM_Decode12MP(benchmark::State& state) {
+    const int denominator = static_cast<int>(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(JpegCodec::decode(photoJpeg(), denominator));
+    setPixels(state, std::int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_Decode12MP)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
+
+void BM_Reduce12MPTo640(benchmark::State& state) {
+    PhotoSettings settings;
+    settings.fullSizePhoto = false;
+    for (auto _ : state) {
+        const auto decoded = JpegCodec::decodeAtLeast(photoJpeg(), 640, 640);
+        benchmark::DoNotOptimize(PhotoProcessor::processPhoto(*decoded, 1.0f, settings));
+    }
+}
+BENCHMARK(BM_Reduce12MPTo640)->Unit(benchmark::kMillisecond);
+
+void BM_Poster75(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(ImageDraw::drawPosterImage(photo(), Size{75, 75}));
+}
+BENCHMARK(BM_Poster75)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kestrel
+
+BENCHMARK_MAIN();
