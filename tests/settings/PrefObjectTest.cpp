@@ -110,3 +110,34 @@ TEST(PrefAppDelegateTest, ASaveThatFailedIsTriedAgainOnTermination) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(PrefObjectImageTest, PicturesAreKeptAsBlobsAndRemovedWhenAbsent) {
+    test::MemoryStore store;
+    Bitmap bitmap(8, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) bitmap.row(y)[x * 4 + 2] = static_cast<std::uint8_t>(x * 30);
+    const Image picture(std::move(bitmap));
+
+    PrefObject::savePng(picture, store, "poster");
+    const Image png = PrefObject::loadPngFrom(store, "poster");
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png.bitmap().row(3)[5 * 4 + 2], 150);  // lossless
+
+    PrefObject::saveImage(picture, store, "photo");
+    const auto blob = store.objectForKey("photo");
+    ASSERT_TRUE(blob);
+    EXPECT_EQ((*blob)[0], 0xFF);  // a JPEG
+    EXPECT_EQ(PrefObject::loadImageFrom(store, "photo").width(), 8);
+
+    PrefObject::saveImage(Image(), store, "photo");
+    EXPECT_FALSE(store.objectForKey("photo"));
+    EXPECT_FALSE(PrefObject::loadImageFrom(store, "photo"));
+    store.setObject({1, 2, 3}, "junk");
+    EXPECT_FALSE(PrefObject::loadImageFrom(store, "junk"));
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,6 +1,10 @@
 #include "core/settings/PrefObject.h"
 
+#include "core/imaging/JpegCodec.h"
+#include "core/imaging/PngCodec.h"
 #include "core/platform/Log.h"
+
+#include <string>
 
 #include <atomic>
 
@@ -39,6 +43,55 @@ bool PrefObject::save() {
     if (store_->synchronize()) return true;
     Log::error("settings: the settings could not be saved");
     return false;
+}
+
+void PrefObject::saveImage(const Image& image, PreferenceStore& store, std::string_view key) {
+    if (!image) {
+        store.removeObjectForKey(key);
+        return;
+    }
+    std::string error;
+    if (auto jpeg = JpegCodec::encode(image, 0.9, &error))
+        store.setObject(*jpeg, key);
+    else
+        Log::error("settings: cannot store the picture under \"" + std::string(key) + "\": " + error);
+}
+
+void PrefObject::savePng(const Image& image, PreferenceStore& store, std::string_view key) {
+    if (!image) {
+        store.removeObjectForKey(key);
+        return;
+    }
+    std::string error;
+    if (auto png = PngCodec::encode(image, &error))
+        store.setObject(*png, key);
+    else
+        Log::error("settings: cannot store the picture under \"" + std::string(key) + "\": " + error);
+}
+
+namespace {
+
+// Whatever the blob holds, JPEG or PNG, as the platform's image-from-data does.
+Image imageFromBlob(const PreferenceStore& store, std::string_view key) {
+    const auto blob = store.objectForKey(key);
+    if (!blob) return {};
+    if (blob->size() >= 8 && (*blob)[0] == 0x89 && (*blob)[1] == 'P') {
+        if (auto png = PngCodec::decode(*blob)) return *png;
+    } else if (auto jpeg = JpegCodec::decode(*blob)) {
+        return *jpeg;
+    }
+    Log::warning("settings: the picture under \"" + std::string(key) + "\" cannot be read");
+    return {};
+}
+
+}  // namespace
+
+Image PrefObject::loadImageFrom(const PreferenceStore& store, std::string_view key) {
+    return imageFromBlob(store, key);
+}
+
+Image PrefObject::loadPngFrom(const PreferenceStore& store, std::string_view key) {
+    return imageFromBlob(store, key);
 }
 
 }  // namespace kestrel

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/imaging/Image.h"
 #include "core/platform/PreferenceStore.h"
+
+#include <string_view>
 
 namespace kestrel {
 
@@ -27,6 +30,13 @@ public:
     // Sets "persisted", writes the subclass's keys and synchronizes the store.
     // Answers whether the store reached the disk (the cause is logged).
     bool save();
+
+    // Pictures kept in the store as data blobs: JPEG at quality 0.9, or PNG.
+    // No image removes the key; a missing or unreadable blob reads as none.
+    static void saveImage(const Image& image, PreferenceStore& store, std::string_view key);
+    static void savePng(const Image& image, PreferenceStore& store, std::string_view key);
+    static Image loadImageFrom(const PreferenceStore& store, std::string_view key);
+    static Image loadPngFrom(const PreferenceStore& store, std::string_view key);
 
     bool persisted() const { return persisted_; }
     PreferenceStore& store() const { return *store_; }
