@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
+#include "cli/ExifCommands.h"
 #include "cli/ImageCommands.h"
 #include "cli/SettingsCommand.h"
 #include "core/platform/Log.h"
@@ -55,6 +56,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
         ->each([&context](const std::string& dir) { context.configDir = dir; });
     SettingsCommand settings(app, context);
     ImageCommands images(app, context);
+    ExifCommands exif(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/platform/GeoPosition.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// Reads the GPS position of a photo file back from its EXIF tags, as the
+// value texts the EXIF library renders them.
+class ExifReader {
+public:
+    explicit ExifReader(std::filesystem::path file) : file_(std::move(file)) {}
+
+    // The position, or none when a GPS tag is missing or malformed.
+    std::optional<GeoPosition> read() const;
+
+    // Degrees from the parts of a rendered coordinate: 6 parts are the
+    // minutes form's rationals (d 1 m100 100 ...); 3 parts are degrees,
+    // minutes and seconds as decimals ("48, 51.50, 0").
+    static float getGPSValue(const std::vector<std::string>& parts);
+    // The parts of a rendered value: split at commas and spaces, empty parts
+    // dropped ("48, 51.50,  0" gives three).
+    static std::vector<std::string> valueParts(const std::string& value);
+
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+}  // namespace kestrel

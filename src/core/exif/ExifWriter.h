@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/platform/DeviceIdentity.h"
+#include "core/platform/GeoPosition.h"
+#include "core/platform/LocationSource.h"
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kestrel {
+
+// Stamps a saved JPEG file with Kestrel's EXIF tag set, in this order:
+// Make, Model, DateTime (IFD "0"), DateTimeOriginal, DateTimeDigitized
+// ("EXIF"), all with the moment of writing as "yyyy:MM:dd HH:mm:ss" local
+// time; with a position, GPSLatitudeRef, GPSLatitude, GPSLongitudeRef,
+// GPSLongitude and GPSTimeStamp ("GPS", the time of the fix in UTC).
+//
+// Two forms for the coordinates: the minutes form (d/1, minutes in
+// hundredths/100, 0/1) for a position the caller gives, the seconds form
+// (d/1, m/1, seconds in hundredths/100) for the location source's position.
+// A file that already holds one of these tags ends up with it once, with the
+// new value. Made per file; one thread.
+class ExifWriter {
+public:
+    using Clock = std::chrono::system_clock;
+
+    explicit ExifWriter(std::filesystem::path file);
+
+    // Tags 1–5, and 6–10 in the seconds form when the source knows a position.
+    static bool writePhoto(const std::filesystem::path& file, const LocationSource* source);
+    // Tags 1–10 in the minutes form.
+    static bool writePhoto(const std::filesystem::path& file, const GeoPosition& position);
+
+    // Answer whether the file now carries the tags (causes are logged).
+    bool write(const LocationSource* source);
+    bool write(const GeoPosition& position);
+
+    void setIdentity(DeviceIdentity identity) { identity_ = std::move(identity); }
+    // The moment of writing (tests pin it; by default the clock's now).
+    void setNow(Clock::time_point now) { now_ = now; }
+    const std::filesystem::path& file() const { return file_; }
+
+    // Seconds form of |coordinate| (read in single precision).
+    static std::string gpsText(float coordinate);
+    // Minutes form of |coordinate|.
+    static std::string minutesText(double coordinate);
+    static std::string dateText(Clock::time_point when);
+    static std::string timeStampText(Clock::time_point when);
+
+private:
+    enum class Form { kMinutes, kSeconds };
+    bool stamp(const std::optional<GeoPosition>& position, Form form);
+
+    std::filesystem::path file_;
+    DeviceIdentity identity_;
+    std::optional<Clock::time_point> now_;
+};
+
+}  // namespace kestrel
