@@ -29,6 +29,8 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
   libgtest-dev
   libgmock-dev
+  libimage-exiftool-perl
+  clang
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).
