@@ -1,0 +1,181 @@
+#include "core/exif/ExifReader.h"
+#include "core/exif/ExifWriter.h"
+#include "core/exif/LibExifFileWrapper.h"
+#include "support/JpegBytes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace kestrel {
+namespace {
+
+using test::JpegBytes;
+using Clock = std::chrono::system_clock;
+
+// Pins the local time zone for a test.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (old_.empty()) ::unsetenv("TZ"); else ::setenv("TZ", old_.c_str(), 1);
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::string old_;
+};
+
+Clock::time_point utc(int year, int month, int day, int h, int m, int s) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = h;
+    t.tm_min = m;
+    t.tm_sec = s;
+    return Clock::from_time_t(::timegm(&t));
+}
+
+std::string value(const LibExifFileWrapper& w, const char* tag, const char* ifd) {
+    const auto* e = w.findEntry(tag, ifd);
+    return e ? e->value() : "<none>";
+}
+
+class ExifWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override { JpegBytes::write(file(), JpegBytes::encoded()); }
+    std::filesystem::path file() const { return dir / "photo.jpg"; }
+    ExifWriter writer() const {
+        ExifWriter w(file());
+        w.setIdentity({"Pine64", "PinePhone"});
+        w.setNow(utc(2026, 12, 31, 22, 30, 5));
+        return w;
+    }
+    test::TempDir dir;
+};
+
+TEST(ExifTextTest, TheTwoGpsForms) {
+    EXPECT_EQ(ExifWriter::minutesText(48.8584), "48 1 5150 100 0 1");
+    EXPECT_EQ(ExifWriter::minutesText(2.2945), "2 1 1767 100 0 1");
+    EXPECT_EQ(ExifWriter::minutesText(-33.8568), "33 1 5140 100 0 1");
+    EXPECT_EQ(ExifWriter::gpsText(-33.8568f), "33 1 51 1 2448 100");
+    EXPECT_EQ(ExifWriter::gpsText(0.0f), "0 1 0 1 0 100");
+}
+
+TEST(ExifTextTest, DatesUseTheCalendarYearAndGpsTimeIsUtc) {
+    ScopedTimeZone zone("UTC");
+    // 2024-12-30 is in ISO week 1 of 2025: a week-based year would say 2025.
+    EXPECT_EQ(ExifWriter::dateText(utc(2024, 12, 30, 9, 5, 7)), "2024:12:30 09:05:07");
+    EXPECT_EQ(ExifWriter::timeStampText(utc(2024, 12, 30, 9, 5, 7)), "9 1 5 1 7 1");
+    ScopedTimeZone paris("CET-1CEST,M3.5.0,M10.5.0/3");
+    EXPECT_EQ(ExifWriter::dateText(utc(2026, 7, 1, 23, 0, 0)), "2026:07:02 01:00:00");
+    EXPECT_EQ(ExifWriter::timeStampText(utc(2026, 7, 1, 23, 0, 0)), "23 1 0 1 0 1");
+}
+
+TEST_F(ExifWriterTest, AFileWithoutExifGetsTheWholeTagSet) {
+    ScopedTimeZone zone("UTC");
+    ExifWriter w = writer();
+    ASSERT_TRUE(w.write(GeoPosition{48.8584, 2.2945, utc(2026, 12, 31, 9, 5, 7)}));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "Make", "0"), "Pine64");
+    EXPECT_EQ(value(stamped, "Model", "0"), "PinePhone");
+    EXPECT_EQ(value(stamped, "DateTime", "0"), "2026:12:31 22:30:05");
+    EXPECT_EQ(value(stamped, "DateTimeOriginal", "EXIF"), "2026:12:31 22:30:05");
+    EXPECT_EQ(value(stamped, "DateTimeDigitized", "EXIF"), "2026:12:31 22:30:05");
+    EXPECT_EQ(value(stamped, "GPSLatitudeRef", "GPS"), "N");
+    EXPECT_EQ(value(stamped, "GPSLongitudeRef", "GPS"), "E");
+    EXPECT_EQ(value(stamped, "GPSTimeStamp", "GPS"), "09:05:07.00");
+    const auto position = ExifReader(file()).read();
+    ASSERT_TRUE(position);
+    EXPECT_FLOAT_EQ(static_cast<float>(position->latitude), 48.858334f);
+    EXPECT_NEAR(position->longitude, 2.2945, 1e-4);
+}
+
+TEST_F(ExifWriterTest, TheSecondsFormReadsBackToItsPosition) {
+    ExifWriter w = writer();
+    const FixedLocationSource source(GeoPosition{-33.8568, 151.2153, Clock::now()});
+    ASSERT_TRUE(w.write(&source));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "GPSLatitudeRef", "GPS"), "S");
+    EXPECT_EQ(value(stamped, "GPSLatitude", "GPS"), "33, 51, 24.48");
+    const auto position = ExifReader(file()).read();
+    ASSERT_TRUE(position);
+    EXPECT_NEAR(position->latitude, -33.8568, 1e-4);
+    EXPECT_NEAR(position->longitude, 151.2153, 1e-4);
+}
+
+TEST_F(ExifWriterTest, WithoutAPositionOnlyTheFirstFiveTags) {
+    ExifWriter w = writer();
+    const FixedLocationSource nowhere(std::nullopt);
+    ASSERT_TRUE(w.write(&nowhere));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "Make", "0"), "Pine64");
+    EXPECT_EQ(stamped.exifData()->ifd[EXIF_IFD_GPS]->count, 0u);
+    EXPECT_FALSE(ExifReader(file()).read());
+}
+
+TEST_F(ExifWriterTest, ZeroIsNorthAndEastAndRestampingKeepsTagsSingle) {
+    ExifWriter w = writer();
+    ASSERT_TRUE(w.write(GeoPosition{0.0, 0.0, Clock::now()}));
+    ASSERT_TRUE(w.write(GeoPosition{-1.5, -2.25, Clock::now()}));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "GPSLatitudeRef", "GPS"), "S");
+    EXPECT_EQ(value(stamped, "GPSLongitudeRef", "GPS"), "W");
+    std::map<std::string, int> seen;
+    for (const auto& ifd : stamped.imageFileDirectories())
+        for (const auto& entry : ifd.ifdEntries) ++seen[ifd.ifdName + "/" + entry->tagName()];
+    for (const auto& [tag, count] : seen) EXPECT_EQ(count, 1) << tag;
+    const auto position = ExifReader(file()).read();
+    ASSERT_TRUE(position);
+    EXPECT_FLOAT_EQ(static_cast<float>(position->latitude), -1.5f);
+    EXPECT_FLOAT_EQ(static_cast<float>(position->longitude), -2.25f);
+}
+
+TEST_F(ExifWriterTest, AFileThatCannotBeStampedIsUntouchedAndReported) {
+    test::Bytes cut = JpegBytes::encoded();
+    cut.resize(cut.size() - 10);
+    JpegBytes::write(file(), cut);
+    ExifWriter w = writer();
+    EXPECT_FALSE(w.write(GeoPosition{1, 2, Clock::now()}));
+    EXPECT_EQ(JpegBytes::read(file()), cut);
+    EXPECT_FALSE(ExifReader(file()).read());
+}
+
+TEST(ExifReaderTest, GpsValuesFromRenderedTexts) {
+    EXPECT_FLOAT_EQ(ExifReader::getGPSValue(ExifReader::valueParts("48, 51.50,  0")), 48.858334f);
+    EXPECT_FLOAT_EQ(ExifReader::getGPSValue(ExifReader::valueParts("48, 51, 30.00")), 48.858334f);
+    EXPECT_FLOAT_EQ(ExifReader::getGPSValue({"48", "1", "5150", "100", "0", "1"}), 48.858334f);
+    EXPECT_EQ(ExifReader::valueParts("48, 51.50,  0").size(), 3u);
+    EXPECT_EQ(ExifReader::valueParts(" 2, 17.67,  0").size(), 3u);
+    EXPECT_EQ(ExifReader::valueParts("").size(), 0u);
+}
+
+TEST_F(ExifWriterTest, MalformedGpsTagsReadAsNone) {
+    auto stampWith = [&](const char* latitude, const char* longitude) {
+        JpegBytes::write(file(), JpegBytes::encoded());
+        LibExifFileWrapper w(file());
+        w.createEntry("N", "GPSLatitudeRef", "GPS");
+        w.createEntry(latitude, "GPSLatitude", "GPS");
+        w.createEntry("E", "GPSLongitudeRef", "GPS");
+        w.createEntry(longitude, "GPSLongitude", "GPS");
+        ASSERT_TRUE(w.saveImageFile());
+    };
+    stampWith("48 1 5150 100 0 1", "2 1 1767 100 0 1");
+    EXPECT_TRUE(ExifReader(file()).read());
+    stampWith("48 0 5150 100 0 1", "2 1 1767 100 0 1");  // a zero denominator
+    EXPECT_FALSE(ExifReader(file()).read());
+    stampWith("0 0 0 0 0 0", "2 1 1767 100 0 1");
+    EXPECT_FALSE(ExifReader(file()).read());
+}
+
+}  // namespace
+}  // namespace kestrel
