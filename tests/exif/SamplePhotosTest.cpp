@@ -1,6 +1,6 @@
 // Stamping photos from other cameras and programs, with exiftool as the
 // independent judge of what the files hold. The photos come from Debian's
-// packages (scripts/fetch-samples.sh); KESTREL_SAMPLES names their folder.
+// packages (scripts/fetch-samples.sh); KESTREL_SAMPLES may name another folder.
 #include "core/exif/ExifReader.h"
 #include "core/exif/ExifWriter.h"
 #include "core/exif/JpegSectionFile.h"
@@ -24,7 +24,7 @@ using test::JpegBytes;
 
 fs::path samples() {
     const char* dir = std::getenv("KESTREL_SAMPLES");
-    return dir ? fs::path(dir) : fs::path();
+    return dir && *dir ? fs::path(dir) : fs::path(KESTREL_SAMPLES_DIR);
 }
 
 std::string run(const std::string& command) {
@@ -64,7 +64,6 @@ Bytes withoutExif(const Bytes& bytes) {
 class SamplePhotosTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(samples().empty()) << "KESTREL_SAMPLES is not set: run scripts/fetch-samples.sh";
         ASSERT_TRUE(fs::is_directory(samples())) << samples() << " is missing: run scripts/fetch-samples.sh";
     }
     test::TempDir dir;

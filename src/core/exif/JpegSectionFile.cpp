@@ -2,9 +2,14 @@
 
 #include "core/platform/AtomicFile.h"
 
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <climits>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
 
 namespace kestrel {
 namespace {
@@ -29,7 +34,7 @@ bool standsAlone(std::uint8_t marker) {
 // From `at` (just after a start-of-scan header), follows entropy-coded data,
 // and any further tables and scans, to the end-of-image marker. Answers the
 // offset after it, or none when the data ends first.
-std::optional<std::size_t> findEndOfImage(const std::vector<std::uint8_t>& b, std::size_t at) {
+std::optional<std::size_t> findEndOfImage(std::span<const std::uint8_t> b, std::size_t at) {
     const std::size_t size = b.size();
     while (at < size) {
         const void* hit = std::memchr(b.data() + at, 0xFF, size - at);
@@ -58,6 +63,26 @@ std::optional<std::size_t> findEndOfImage(const std::vector<std::uint8_t>& b, st
 
 }  // namespace
 
+// The bytes of a file: read into memory, or mapped with the file kept open.
+struct JpegSectionFile::Storage {
+    std::vector<std::uint8_t> owned;
+    void* map = nullptr;
+    std::size_t mapSize = 0;
+    int fd = -1;
+
+    Storage() = default;
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+    ~Storage() {
+        if (map) ::munmap(map, mapSize);
+        if (fd >= 0) ::close(fd);
+    }
+    std::span<const std::uint8_t> bytes() const {
+        if (map) return {static_cast<const std::uint8_t*>(map), mapSize};
+        return owned;
+    }
+};
+
 bool JpegSectionFile::isExifBlock(std::span<const std::uint8_t> content) {
     static constexpr std::uint8_t kHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
     return content.size() >= 6 && std::memcmp(content.data(), kHeader, 6) == 0;
@@ -65,9 +90,17 @@ bool JpegSectionFile::isExifBlock(std::span<const std::uint8_t> content) {
 
 std::optional<JpegSectionFile> JpegSectionFile::parse(std::vector<std::uint8_t> bytes,
                                                       std::string* error) {
+    auto storage = std::make_shared<Storage>();
+    storage->owned = std::move(bytes);
+    return parseStorage(std::move(storage), error);
+}
+
+std::optional<JpegSectionFile> JpegSectionFile::parseStorage(std::shared_ptr<const Storage> storage,
+                                                             std::string* error) {
     JpegSectionFile file;
-    file.bytes_ = std::move(bytes);
-    const std::vector<std::uint8_t>& b = file.bytes_;
+    file.storage_ = std::move(storage);
+    file.bytes_ = file.storage_->bytes();
+    const std::span<const std::uint8_t> b = file.bytes_;
     const std::size_t size = b.size();
     if (size < 2 || b[0] != 0xFF || b[1] != kSOI)
         return fail(error, "not a JPEG file: no start-of-image marker"), std::nullopt;
@@ -120,16 +153,24 @@ std::optional<JpegSectionFile> JpegSectionFile::parse(std::vector<std::uint8_t> 
 
 std::optional<JpegSectionFile> JpegSectionFile::load(const std::filesystem::path& path,
                                                      std::string* error) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return fail(error, "cannot read " + path.string() + ": " + ec.message()), std::nullopt;
-    if (size > kMaxFileSize) return fail(error, path.string() + " is too large"), std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-        return fail(error, "cannot read " + path.string()), std::nullopt;
+    auto storage = std::make_shared<Storage>();
+    storage->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (storage->fd < 0 || ::fstat(storage->fd, &info) != 0)
+        return fail(error, "cannot read " + path.string() + ": " + std::strerror(errno)), std::nullopt;
+    if (!S_ISREG(info.st_mode)) return fail(error, path.string() + " is not a file"), std::nullopt;
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize)
+        return fail(error, path.string() + " is too large"), std::nullopt;
+    const auto size = static_cast<std::size_t>(info.st_size);
+    if (size > 0) {
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, storage->fd, 0);
+        if (map == MAP_FAILED)
+            return fail(error, "cannot read " + path.string() + ": " + std::strerror(errno)), std::nullopt;
+        storage->map = map;
+        storage->mapSize = size;
+    }
     std::string why;
-    auto file = parse(std::move(bytes), &why);
+    auto file = parseStorage(std::move(storage), &why);
     if (!file) fail(error, path.string() + ": " + why);
     return file;
 }
@@ -148,6 +189,60 @@ bool JpegSectionFile::setExifBlock(std::span<const std::uint8_t> block, std::str
                                " bytes does not fit in one segment");
     newExif_.emplace(block.begin(), block.end());
     return true;
+}
+
+bool JpegSectionFile::writeTo(int fd) const {
+    // The pieces in file order: unchanged spans of the file and the new block.
+    std::vector<std::span<const std::uint8_t>> pieces;
+    std::uint8_t header[4] = {0xFF, kAPP1, 0, 0};
+    auto addExif = [&] {
+        const std::size_t length = newExif_->size() + 2;
+        header[2] = static_cast<std::uint8_t>(length >> 8);
+        header[3] = static_cast<std::uint8_t>(length & 0xFF);
+        pieces.emplace_back(header, 4);
+        pieces.emplace_back(*newExif_);
+    };
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        if (newExif_ && !exifIndex_ && i == insertAt_) addExif();
+        if (newExif_ && exifIndex_ && i == *exifIndex_)
+            addExif();
+        else
+            pieces.push_back(bytes_.subspan(sections_[i].begin, sections_[i].end - sections_[i].begin));
+    }
+    if (newExif_ && !exifIndex_ && insertAt_ == sections_.size()) addExif();
+    // One system call for all of them, as long as the kernel takes them whole.
+    std::vector<iovec> vectors;
+    std::size_t total = 0;
+    for (const auto& piece : pieces) {
+        vectors.push_back(iovec{const_cast<std::uint8_t*>(piece.data()), piece.size()});
+        total += piece.size();
+    }
+    ssize_t written = vectors.size() <= IOV_MAX ? ::writev(fd, vectors.data(), static_cast<int>(vectors.size())) : -1;
+    if (written != static_cast<ssize_t>(total)) {
+        // A short or refused write: the pieces again, one by one, from where it stopped.
+        std::size_t skip = written > 0 ? static_cast<std::size_t>(written) : 0;
+        for (const auto& piece : pieces) {
+            if (skip >= piece.size()) {
+                skip -= piece.size();
+                continue;
+            }
+            if (!AtomicFile::writeAll(fd, piece.subspan(skip))) return false;
+            skip = 0;
+        }
+    }
+
+    // Scans, image data and all that follows, verbatim: file to file in the
+    // kernel when the source is a file, else from memory.
+    std::span<const std::uint8_t> tail = bytes_.subspan(scanBegin_);
+    if (storage_->fd >= 0) {
+        auto offset = static_cast<off_t>(scanBegin_);
+        while (!tail.empty()) {
+            const ssize_t n = ::copy_file_range(storage_->fd, &offset, fd, nullptr, tail.size(), 0);
+            if (n <= 0) break;  // not supported here, or interrupted: finish from memory
+            tail = tail.subspan(static_cast<std::size_t>(n));
+        }
+    }
+    return AtomicFile::writeAll(fd, tail);
 }
 
 std::vector<std::uint8_t> JpegSectionFile::serialize() const {
@@ -178,8 +273,7 @@ std::vector<std::uint8_t> JpegSectionFile::serialize() const {
 bool JpegSectionFile::save(const std::filesystem::path& file, std::string* error) const {
     struct stat info {};
     const mode_t mode = ::stat(file.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-    const std::vector<std::uint8_t> out = serialize();
-    return AtomicFile::write(file, out, mode, error);
+    return AtomicFile::write(file, [this](int fd) { return writeTo(fd); }, mode, error);
 }
 
 }  // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -38,11 +39,13 @@ public:
 
     static std::optional<JpegSectionFile> parse(std::vector<std::uint8_t> bytes,
                                                 std::string* error = nullptr);
+    // Maps the file rather than copying it: the image data is written back
+    // from the file itself.
     static std::optional<JpegSectionFile> load(const std::filesystem::path& file,
                                                std::string* error = nullptr);
 
     const std::vector<Section>& sections() const { return sections_; }
-    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    std::span<const std::uint8_t> bytes() const { return bytes_; }
     // The EXIF block's content ("Exif\0\0" and the TIFF data), or none.
     std::optional<std::span<const std::uint8_t>> exifBlock() const;
 
@@ -54,14 +57,20 @@ public:
     // The whole file as it is to be written.
     std::vector<std::uint8_t> serialize() const;
     // Writes the file atomically, keeping the mode of the file it replaces.
+    // The unchanged image data is copied file to file where the kernel can.
     bool save(const std::filesystem::path& file, std::string* error = nullptr) const;
 
     static bool isExifBlock(std::span<const std::uint8_t> content);
 
 private:
+    struct Storage;
     JpegSectionFile() = default;
+    static std::optional<JpegSectionFile> parseStorage(std::shared_ptr<const Storage> storage,
+                                                       std::string* error);
+    bool writeTo(int fd) const;
 
-    std::vector<std::uint8_t> bytes_;   // the file as read
+    std::shared_ptr<const Storage> storage_;  // owns what bytes_ views
+    std::span<const std::uint8_t> bytes_;     // the file as read
     std::vector<Section> sections_;     // up to the first start of scan (excluded)
     std::size_t scanBegin_ = 0;         // offset of the first start-of-scan marker
     std::optional<std::size_t> exifIndex_;

@@ -14,7 +14,14 @@ bool fail(std::string* error, const std::string& what, int code) {
     return false;
 }
 
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+std::filesystem::path folderOf(const std::filesystem::path& target) {
+    auto folder = target.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+}  // namespace
+
+bool AtomicFile::writeAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -26,13 +33,6 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     }
     return true;
 }
-
-std::filesystem::path folderOf(const std::filesystem::path& target) {
-    auto folder = target.parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
-}  // namespace
 
 std::string AtomicFile::temporaryPrefix(const std::filesystem::path& target) {
     return "." + target.filename().string() + ".tmp-";
@@ -49,6 +49,11 @@ bool AtomicFile::syncDirectory(const std::filesystem::path& folder, std::string*
 
 bool AtomicFile::write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                        mode_t mode, std::string* error) {
+    return write(target, [bytes](int fd) { return writeAll(fd, bytes); }, mode, error);
+}
+
+bool AtomicFile::write(const std::filesystem::path& target, const std::function<bool(int fd)>& fill,
+                       mode_t mode, std::string* error) {
     const std::filesystem::path folder = folderOf(target);
     std::string temporary = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -61,7 +66,7 @@ bool AtomicFile::write(const std::filesystem::path& target, std::span<const std:
         return fail(error, what, code);
     };
     if (::fchmod(fd, mode) != 0) return abandon("cannot set the mode of " + temporary);
-    if (!writeAll(fd, bytes)) return abandon("cannot write " + temporary);
+    if (!fill(fd)) return abandon("cannot write " + temporary);
     if (::fsync(fd) != 0) return abandon("cannot flush " + temporary);
     if (::close(fd) != 0) {
         const int code = errno;

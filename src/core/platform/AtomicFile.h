@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <sys/types.h>
@@ -19,6 +20,14 @@ public:
     // is then untouched and no temporary file is left behind.
     static bool write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                       mode_t mode = 0644, std::string* error = nullptr);
+
+    // The same, with the content written by `fill` into the open temporary
+    // file descriptor; `fill` answers NO (errno set) to abandon the write.
+    static bool write(const std::filesystem::path& target, const std::function<bool(int fd)>& fill,
+                      mode_t mode = 0644, std::string* error = nullptr);
+
+    // Writes all of `bytes` to `fd`, retrying short writes.
+    static bool writeAll(int fd, std::span<const std::uint8_t> bytes);
 
     // Flushes a folder's entries (after a rename or an unlink inside it).
     static bool syncDirectory(const std::filesystem::path& folder, std::string* error = nullptr);
