@@ -38,6 +38,7 @@ BENCH_PACKAGES=(
   libbenchmark-dev
   libvips-dev
   libvips-tools
+  hyperfine
 )
 
 packages_for() {
