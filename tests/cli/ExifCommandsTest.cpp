@@ -1,0 +1,81 @@
+#include "cli/CliApp.h"
+#include "support/JpegBytes.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace kestrel {
+namespace {
+
+using test::JpegBytes;
+
+class ExifCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override { JpegBytes::write(dir / "photo.jpg", JpegBytes::encoded()); }
+    int cli(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
+        args.insert(args.begin(), "kestrel-cli");
+        std::vector<const char*> argv;
+        for (auto& arg : args) argv.push_back(arg.c_str());
+        std::ostringstream o, e;
+        const int status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), o, e);
+        if (out) *out = o.str();
+        if (err) *err = e.str();
+        return status;
+    }
+    std::string photo() const { return (dir / "photo.jpg").string(); }
+    test::TempDir dir;
+};
+
+TEST_F(ExifCommandsTest, StampReadAndDump) {
+    std::string out;
+    ASSERT_EQ(cli({"exif", "read", photo()}, &out), 0);
+    EXPECT_EQ(out, "none\n");
+    ASSERT_EQ(cli({"exif", "stamp", photo(), "--lat", "48.8584", "--lon", "2.2945", "--time", "09:05:07",
+                   "--make", "Pine64", "--model", "PinePhone"}),
+              0);
+    ASSERT_EQ(cli({"exif", "read", photo()}, &out), 0);
+    EXPECT_EQ(out, "48.858334 2.294500\n");
+    ASSERT_EQ(cli({"exif", "dump", photo()}, &out), 0);
+    EXPECT_NE(out.find("0\tMake\tPine64\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("0\tModel\tPinePhone\n"), std::string::npos);
+    EXPECT_NE(out.find("GPS\tGPSLatitude\t48, 51.50,  0\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("EXIF\tDateTimeOriginal\t"), std::string::npos);
+
+    ASSERT_EQ(cli({"exif", "stamp", photo(), "--lat", "-33.8568", "--lon", "151.2153", "--seconds-form"}), 0);
+    ASSERT_EQ(cli({"exif", "read", photo()}, &out), 0);
+    EXPECT_EQ(out.substr(0, 10), "-33.856800");
+    ASSERT_EQ(cli({"exif", "stamp", photo()}), 0);  // no position: tags 1-5 only, GPS kept
+    ASSERT_EQ(cli({"exif", "read", photo()}, &out), 0);
+    EXPECT_NE(out, "none\n");
+}
+
+TEST_F(ExifCommandsTest, FailuresLeaveTheFileUntouched) {
+    test::Bytes cut = JpegBytes::encoded();
+    cut.resize(cut.size() - 3);
+    JpegBytes::write(dir / "cut.jpg", cut);
+    const std::string cutPath = (dir / "cut.jpg").string();
+    const std::vector<std::vector<std::string>> bad{
+        {"exif", "stamp", cutPath},
+        {"exif", "stamp", (dir / "missing.jpg").string()},
+        {"exif", "stamp", cutPath, "--lat", "91", "--lon", "0"},
+        {"exif", "stamp", cutPath, "--lat", "1"},
+        {"exif", "stamp", cutPath, "--lat", "1", "--lon", "2", "--time", "25:00:00"},
+        {"exif", "read", cutPath},
+        {"exif", "dump", (dir / "missing.jpg").string()},
+        {"exif"},
+    };
+    for (const auto& args : bad) {
+        std::string out, err;
+        EXPECT_NE(cli(args, &out, &err), 0) << args.back();
+        EXPECT_TRUE(out.empty()) << out;
+        EXPECT_FALSE(err.empty());
+        EXPECT_EQ(err.substr(err.rfind('\n', err.size() - 2) + 1).rfind("kestrel-cli: ", 0), 0u) << err;
+    }
+    EXPECT_EQ(JpegBytes::read(dir / "cut.jpg"), cut);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.jpg"));
+}
+
+}  // namespace
+}  // namespace kestrel
