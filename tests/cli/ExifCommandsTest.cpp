@@ -1,4 +1,4 @@
-#include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"
 
@@ -15,14 +15,10 @@ class ExifCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override { JpegBytes::write(dir / "photo.jpg", JpegBytes::encoded()); }
     int cli(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
-        args.insert(args.begin(), "kestrel-cli");
-        std::vector<const char*> argv;
-        for (auto& arg : args) argv.push_back(arg.c_str());
-        std::ostringstream o, e;
-        const int status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), o, e);
-        if (out) *out = o.str();
-        if (err) *err = e.str();
-        return status;
+        const test::CliResult result = test::runCli(std::move(args));
+        if (out) *out = result.out;
+        if (err) *err = result.err;
+        return result.status;
     }
     std::string photo() const { return (dir / "photo.jpg").string(); }
     test::TempDir dir;

@@ -1,4 +1,4 @@
-#include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "core/imaging/ImageFile.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
@@ -27,14 +27,10 @@ protected:
     }
 
     int cli(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
-        args.insert(args.begin(), "kestrel-cli");
-        std::vector<const char*> argv;
-        for (auto& arg : args) argv.push_back(arg.c_str());
-        std::ostringstream o, e;
-        const int status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), o, e);
-        if (out) *out = o.str();
-        if (err) *err = e.str();
-        return status;
+        const test::CliResult result = test::runCli(std::move(args));
+        if (out) *out = result.out;
+        if (err) *err = result.err;
+        return result.status;
     }
     std::string p(const std::string& name) const { return (dir / name).string(); }
     std::string bytes(const std::string& name) const {

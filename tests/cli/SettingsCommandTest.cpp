@@ -1,4 +1,4 @@
-#include "cli/CliApp.h"
+#include "support/CliRunner.h"
 #include "core/settings/ApplicationId.h"
 #include "support/TempDir.h"
 
@@ -28,16 +28,9 @@ protected:
     void TearDown() override { ApplicationId::setId(0); }
 
     Result cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"kestrel-cli", "--config-dir", dir.path().string()});
-        std::vector<const char*> argv;
-        for (const auto& arg : args) argv.push_back(arg.c_str());
-        std::ostringstream out;
-        std::ostringstream err;
-        Result result;
-        result.status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), out, err);
-        result.out = out.str();
-        result.err = err.str();
-        return result;
+        args.insert(args.begin(), {"--config-dir", dir.path().string()});
+        const test::CliResult run = test::runCli(std::move(args));
+        return Result{run.status, run.out, run.err};
     }
 
     std::string fileBytes() const {
@@ -156,14 +149,10 @@ TEST_F(SettingsCommandTest, ACorruptFileIsKeptAsideAndReported) {
 
 TEST_F(SettingsCommandTest, ASaveThatCannotReachTheDiskFailsWithExit1) {
     std::ofstream(dir / "blocker") << "a file, not a folder";
-    std::vector<std::string> args{"kestrel-cli", "--config-dir", (dir / "blocker" / "sub").string(),
-                                  "settings", "set", "grid", "1"};
-    std::vector<const char*> argv;
-    for (const auto& arg : args) argv.push_back(arg.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), out, err), 1);
-    EXPECT_NE(err.str().find("could not be saved"), std::string::npos) << err.str();
+    const test::CliResult r =
+        test::runCli({"--config-dir", (dir / "blocker" / "sub").string(), "settings", "set", "grid", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("could not be saved"), std::string::npos) << r.err;
 }
 
 }  // namespace

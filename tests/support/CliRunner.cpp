@@ -1,0 +1,22 @@
+#include "support/CliRunner.h"
+
+#include "cli/CliApp.h"
+
+#include <sstream>
+
+namespace kestrel::test {
+
+CliResult runCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "kestrel-cli");
+    std::vector<const char*> argv;
+    for (const auto& arg : args) argv.push_back(arg.c_str());
+    std::ostringstream out;
+    std::ostringstream err;
+    CliResult result;
+    result.status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+}  // namespace kestrel::test
