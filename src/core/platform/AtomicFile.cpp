@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,34 @@ bool AtomicFile::write(const std::filesystem::path& target, const std::function<
         return fail(error, "cannot replace " + target.string(), code);
     }
     // The new file is in place; only the folder entry may still be volatile.
+    return syncDirectory(folder, error);
+}
+
+bool AtomicFile::create(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                        mode_t mode, bool& exists, std::string* error) {
+    exists = false;
+    const std::filesystem::path folder = folderOf(target);
+    std::string temporary = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return fail(error, "cannot create a file in " + folder.string(), errno);
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int code = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return fail(error, "cannot write " + temporary, code);
+    }
+    // Renaming without replacement: an existing photo is never overwritten.
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+        code = errno;
+        ::unlink(temporary.c_str());
+        exists = code == EEXIST;
+        return fail(error, exists ? target.string() + " already exists" : "cannot publish " + target.string(),
+                    code);
+    }
     return syncDirectory(folder, error);
 }
 

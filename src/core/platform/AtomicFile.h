@@ -26,6 +26,13 @@ public:
     static bool write(const std::filesystem::path& target, const std::function<bool(int fd)>& fill,
                       mode_t mode = 0644, std::string* error = nullptr);
 
+    // Publishes a new file under `target` only if no entry has that name: the
+    // bytes are written and flushed beside it first, then linked in place
+    // without replacing anything. Answers NO with `exists` set when the name
+    // was taken (the existing file is untouched).
+    static bool create(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                       mode_t mode, bool& exists, std::string* error = nullptr);
+
     // Writes all of `bytes` to `fd`, retrying short writes.
     static bool writeAll(int fd, std::span<const std::uint8_t> bytes);
 

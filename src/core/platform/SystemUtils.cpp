@@ -1,6 +1,10 @@
 #include "core/platform/SystemUtils.h"
 
+#include "core/platform/FixedSystemInfo.h"
+#include "core/platform/LinuxSystemInfo.h"
+
 #include <array>
+#include <cstdlib>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -32,6 +36,15 @@ float leadingFloat(std::string_view text) {
 }
 
 }  // namespace
+
+const SystemUtils& SystemUtils::current() {
+    static const LinuxSystemInfo linuxInfo;
+    static const FixedSystemInfo simulated(std::getenv("KESTREL_SYSTEM_VERSION") ? std::getenv("KESTREL_SYSTEM_VERSION") : "",
+                                           linuxInfo.machineIdentifier());
+    static const SystemUtils utils(std::getenv("KESTREL_SYSTEM_VERSION") ? static_cast<const SystemInfo&>(simulated)
+                                                                         : static_cast<const SystemInfo&>(linuxInfo));
+    return utils;
+}
 
 int SystemUtils::versionNumberOf(std::string_view version) {
     const float hundredfold = leadingFloat(version) * 100.0f;

@@ -20,6 +20,10 @@ public:
     std::string model() const { return info_->machineIdentifier(); }
     std::optional<std::string> modelName() const { return platformString(model()); }
 
+    // The running platform: $KESTREL_SYSTEM_VERSION, when set, stands for the
+    // system version (simulated platforms, tests); otherwise Linux's own.
+    static const SystemUtils& current();
+
     // The version text read as a single-precision number, times 100 in single
     // precision, truncated toward zero: "3.1.3" -> 310, "4.2" -> 419. Text
     // that does not start with a number gives 0.

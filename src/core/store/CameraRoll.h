@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/imaging/Image.h"
+#include "core/platform/SystemUtils.h"
+#include "core/store/CameraRollFolder.h"
+#include "core/store/InfoRecord.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// A DCIM photo tree as Kestrel reads and extends it: photo folders
+// ("100APPLE"), photo files ("IMG_0001.JPG"), thumbnails, the album poster
+// and the shared record .MISC/Info.plist of last-used photo numbers.
+//
+// Saving never overwrites a photo: when the number the record gives is taken
+// on disk, the next free one is used and recorded; the photo appears under
+// its name only once complete. Not thread-safe: one thread at a time (the
+// saving thread during a save, the main thread otherwise).
+class CameraRoll {
+public:
+    explicit CameraRoll(std::string albumPath, const SystemUtils& system = SystemUtils::current());
+    virtual ~CameraRoll();
+    CameraRoll(const CameraRoll&) = delete;
+    CameraRoll& operator=(const CameraRoll&) = delete;
+
+    virtual bool isAppleCameraRoll() const { return false; }
+    virtual std::string getDisplayName() const { return "Camera Roll"; }
+
+    // Reads the tree once until reset(); a full reading also lists photos.
+    void parse(bool fullParse);
+    void reset();
+    bool parsed() const { return parsed_; }
+
+    const std::string& albumPath() const { return albumPath_; }
+    std::string xmlFile() const;
+    std::string getPosterPath() const;
+    bool fileAccess() const;
+
+    const std::vector<std::unique_ptr<CameraRollFolder>>& folders() const { return folders_; }
+    // The photos of the last full reading, oldest first.
+    const std::vector<std::shared_ptr<CameraRollFileInfo>>& files() const { return files_; }
+    int countImages() const;
+    std::vector<std::shared_ptr<CameraRollFileInfo>> imageFiles() const;
+    void collectImages(std::vector<std::shared_ptr<CameraRollFileInfo>>& list) const;
+
+    CameraRollFolder& folderForNextSave();
+    CameraRollFolder* findFolder(const std::string& name) const;
+
+    // Saves one photo with its thumbnail and the album poster (JPEG bytes)
+    // and records its number; answers the photo's path, or none when the
+    // photo could not be written (then nothing is left under a photo name).
+    std::optional<std::string> saveImageData(std::span<const std::uint8_t> image,
+                                             std::span<const std::uint8_t> thumbnail,
+                                             std::span<const std::uint8_t> poster);
+    std::optional<std::string> saveImage(const Image& image, const Image& thumbnail, const Image& poster);
+
+    // The path of the photo a newer reading has that this one had not.
+    std::optional<std::string> findNewPhoto(const CameraRoll& newer) const;
+    // After photos were deleted: read again and rebuild or remove the poster.
+    void afterDelete();
+
+    int versionNumber() const { return system_->versionNumber(); }
+
+private:
+    void parseFiles(const InfoRecord& record, bool fullParse);
+    bool writeRecord(const CameraRollFolder& folder);
+
+    std::string albumPath_;
+    const SystemUtils* system_;
+    bool parsed_ = false;
+    std::vector<std::unique_ptr<CameraRollFolder>> folders_;
+    std::vector<std::shared_ptr<CameraRollFileInfo>> files_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,110 @@
+#include "core/store/CameraRollFolder.h"
+
+#include "core/exif/ExifValueParser.h"
+#include "core/store/FileUtilsText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <dirent.h>
+
+namespace kestrel {
+namespace {
+
+// Names in one folder, in the file system's listing order.
+template <class Visit>
+void listFolder(const std::string& path, Visit visit) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") visit(name);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
+CameraRollFolder::CameraRollFolder(std::string cameraRollFolder, std::string folder)
+    : cameraRollFolder_(std::move(cameraRollFolder)), folder_(std::move(folder)),
+      folderSequence_(getFolderSequence(folder_)) {}
+
+std::string CameraRollFolder::path() const { return cameraRollFolder_ + "/" + folder_; }
+
+void CameraRollFolder::reset() {
+    folderSequence_ = lastRecord_ = lastJpg_ = lastPng_ = 0;
+    fullParse_ = false;
+    imageFiles_.clear();
+}
+
+bool CameraRollFolder::isPhotoName(const std::string& name) {
+    return FileUtilsText::startsWith(name, "IMG_") &&
+           (FileUtilsText::endsWith(name, ".JPG") || FileUtilsText::endsWith(name, ".PNG"));
+}
+
+void CameraRollFolder::parse(const InfoRecord& record, bool fullParse) {
+    fullParse_ = fullParse;
+    if (fullParse) {
+        imageFiles_.clear();
+        const std::string base = path();
+        listFolder(base, [&](const std::string& name) {
+            if (!isPhotoName(name)) return;
+            const int number = CameraRollFileInfo::getFileSequence(name);
+            imageFiles_.push_back(std::make_shared<CameraRollFileInfo>(base + "/" + name, number));
+            int& highest = FileUtilsText::endsWith(name, ".JPG") ? lastJpg_ : lastPng_;
+            highest = std::max(highest, number);
+        });
+    }
+    if (const auto last = record.lastFileGroupNumber(folderSequence_)) lastRecord_ = *last;
+}
+
+void CameraRollFolder::update(InfoRecord& record) const {
+    record.setLastFileGroupNumber(folderSequence_, lastRecord_);
+}
+
+int CameraRollFolder::countImages() const {
+    if (fullParse_) return static_cast<int>(imageFiles_.size());
+    int count = 0;
+    listFolder(path(), [&](const std::string& name) { count += isPhotoName(name); });
+    return count;
+}
+
+void CameraRollFolder::collectImages(std::vector<std::shared_ptr<CameraRollFileInfo>>& list) const {
+    list.insert(list.end(), imageFiles_.begin(), imageFiles_.end());
+}
+
+std::string CameraRollFolder::fileName(int folderSequence, int number, int versionNumber) {
+    char name[64];
+    if (versionNumber >= 300) {
+        const int group = folderSequence - 100;
+        if (number < 10)
+            std::snprintf(name, sizeof name, "IMG_%d00%d.JPG", group, number);
+        else if (number < 100)
+            std::snprintf(name, sizeof name, "IMG_%d0%d.JPG", group, number);
+        else
+            std::snprintf(name, sizeof name, "IMG_%d%d.JPG", group, number);
+    } else {
+        if (number < 10)
+            std::snprintf(name, sizeof name, "IMG_000%d.JPG", number);
+        else if (number < 100)
+            std::snprintf(name, sizeof name, "IMG_00%d.JPG", number);
+        else
+            std::snprintf(name, sizeof name, "IMG_0%d.JPG", number);
+    }
+    return name;
+}
+
+std::string CameraRollFolder::lastPhoto(int versionNumber) const {
+    return path() + "/" + fileName(folderSequence_, lastRecord_, versionNumber);
+}
+
+CameraRollFileInfo CameraRollFolder::getSaveFile(int versionNumber) const {
+    const int n = nextSaveNumber();
+    return CameraRollFileInfo(path() + "/" + fileName(folderSequence_, n, versionNumber), n);
+}
+
+int CameraRollFolder::getFolderSequence(const std::string& name) {
+    if (name.size() < 5) return 0;
+    return static_cast<int>(ExifValueParser::leadingInteger(name.substr(0, name.size() - 5)));
+}
+
+}  // namespace kestrel
