@@ -5,6 +5,7 @@
 #include "cli/ExifCommands.h"
 #include "cli/ImageCommands.h"
 #include "cli/SettingsCommand.h"
+#include "cli/StoreCommands.h"
 #include "core/platform/Log.h"
 
 #include <CLI/CLI.hpp>
@@ -57,6 +58,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     SettingsCommand settings(app, context);
     ImageCommands images(app, context);
     ExifCommands exif(app, context);
+    StoreCommands store(app, context);
 
     try {
         app.parse(argc, argv);

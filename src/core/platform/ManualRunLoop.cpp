@@ -60,8 +60,16 @@ bool ManualRunLoop::isScheduled(TimerId id) const {
 }
 
 void ManualRunLoop::post(Callback callback) {
-    std::lock_guard lock(postsMutex_);
-    posts_.push_back(std::move(callback));
+    {
+        std::lock_guard lock(postsMutex_);
+        posts_.push_back(std::move(callback));
+    }
+    postArrived_.notify_all();
+}
+
+bool ManualRunLoop::waitForPosts(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(postsMutex_);
+    return postArrived_.wait_for(lock, timeout, [this] { return !posts_.empty(); });
 }
 
 void ManualRunLoop::fire(TimerId id) {

@@ -2,6 +2,7 @@
 
 #include "core/platform/RunLoop.h"
 
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
@@ -45,6 +46,11 @@ public:
     // when no timer is scheduled.
     bool advanceToNextTimer();
 
+    // Blocks the loop's thread until another thread has posted something (or
+    // `timeout` passed); answers whether a post is waiting. For work handed to
+    // other threads whose completion comes back by post.
+    bool waitForPosts(std::chrono::milliseconds timeout);
+
     // Number of timers with a firing ahead of them.
     std::size_t pendingTimers() const;
     // Due time of the next timer; Duration::max() when there is none.
@@ -74,6 +80,7 @@ private:
     bool running_ = false;
 
     mutable std::mutex postsMutex_;  // guards posts_ only
+    std::condition_variable postArrived_;
     std::deque<Callback> posts_;
 };
 

@@ -1,0 +1,81 @@
+#include "cli/StoreCommands.h"
+
+#include "cli/CliError.h"
+#include "core/imaging/ImageFile.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/store/CameraRoll.h"
+#include "core/store/ExifImageSaver.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <memory>
+
+namespace kestrel::cli {
+
+StoreCommands::StoreCommands(CLI::App& parent, CliContext& context) : context_(context) {
+    CLI::App* store = parent.add_subcommand("store", "A DCIM photo store of Kestrel's own");
+    store->require_subcommand(1);
+
+    CLI::App* save = store->add_subcommand("save", "Save a picture: photo, thumbnail, poster, record, EXIF");
+    save->add_option("ROOT", root_, "The store's root folder")->required();
+    save->add_option("IMAGE", image_, "Picture to save (.jpg or .png)")->required();
+    auto* lat = save->add_option("--lat", latitude_, "Latitude for the GPS tags")->check(CLI::Range(-90.0, 90.0));
+    auto* lon = save->add_option("--lon", longitude_, "Longitude for the GPS tags")->check(CLI::Range(-180.0, 180.0));
+    lat->needs(lon);
+    lon->needs(lat);
+    save->callback([this] { this->save(); });
+
+    CLI::App* list = store->add_subcommand("list", "A full reading of the store");
+    list->add_option("ROOT", root_, "The store's root folder")->required();
+    list->add_flag("--json", json_, "Print JSON");
+    list->callback([this] { this->list(); });
+}
+
+void StoreCommands::save() const {
+    std::string error;
+    const auto image = ImageFile::read(image_, &error);
+    if (!image) throw CliError::failure(error);
+    std::optional<GeoPosition> position;
+    if (latitude_ && longitude_) position = GeoPosition{*latitude_, *longitude_, std::chrono::system_clock::now()};
+
+    ManualRunLoop loop;
+    auto store = std::make_shared<CameraRoll>(root_);
+    store->parse(false);
+    bool done = false;
+    std::optional<std::string> saved;
+    ExifImageSaver::saveInThread(*image, store, loop, std::make_shared<FixedLocationSource>(position),
+                                 [&](const std::optional<std::string>& path) {
+                                     done = true;
+                                     saved = path;
+                                 });
+    while (!done) {
+        if (!loop.waitForPosts(std::chrono::minutes(5))) throw CliError::failure("the save did not finish");
+        loop.runUntilIdle();
+    }
+    if (!saved) throw CliError::failure("the picture could not be saved into " + root_);
+    *context_.out << *saved << '\n';
+}
+
+void StoreCommands::list() const {
+    CameraRoll store(root_);
+    store.parse(true);
+    nlohmann::ordered_json folders = nlohmann::ordered_json::array();
+    for (const auto& folder : store.folders())
+        folders.push_back({{"folder", folder->folder()},
+                           {"folderSequence", folder->folderSequence()},
+                           {"lastRecord", folder->lastRecord()},
+                           {"lastJpg", folder->lastJpg()},
+                           {"lastPng", folder->lastPng()}});
+    nlohmann::ordered_json files = nlohmann::ordered_json::array();
+    for (const auto& file : store.files())
+        files.push_back({{"file", file->file()}, {"fileSequence", file->fileSequence()}, {"thumbnail", file->thumbnailFile()}});
+    const nlohmann::ordered_json result{{"folders", folders}, {"files", files}, {"count", store.countImages()}};
+    if (json_) {
+        *context_.out << result.dump(2) << '\n';
+        return;
+    }
+    for (const auto& file : store.files()) *context_.out << file->file() << '\n';
+}
+
+}  // namespace kestrel::cli

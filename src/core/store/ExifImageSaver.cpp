@@ -1,0 +1,53 @@
+#include "core/store/ExifImageSaver.h"
+
+#include "core/exif/ExifWriter.h"
+#include "core/imaging/ImageUtils.h"
+#include "core/imaging/JpegCodec.h"
+#include "core/platform/Log.h"
+
+#include <thread>
+
+namespace kestrel {
+
+std::optional<ExifImageSaver::Encoded> ExifImageSaver::encode(const Image& image) {
+    auto photo = JpegCodec::encode(image, 0.95);
+    // The poster is made from the thumbnail picture, not from the photo.
+    const Image thumbnail = ImageUtils::drawPosterImage(image, Size{75, 75});
+    auto thumbnailJpeg = JpegCodec::encode(thumbnail, 0.9);
+    auto posterJpeg = JpegCodec::encode(ImageUtils::drawPosterImage(thumbnail, Size{55, 55}), 0.9);
+    if (!photo || !thumbnailJpeg || !posterJpeg) {
+        Log::error("saving: cannot encode the photo");
+        return std::nullopt;
+    }
+    return Encoded{std::move(*photo), std::move(*thumbnailJpeg), std::move(*posterJpeg)};
+}
+
+std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, CameraRoll& cameraRoll,
+                                                  const LocationSource* location) {
+    auto path = cameraRoll.saveImageData(encoded.image, encoded.thumbnail, encoded.poster);
+    if (path && !ExifWriter::writePhoto(*path, location))
+        Log::warning("saving: " + *path + " is saved without its EXIF tags");
+    return path;
+}
+
+void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, RunLoop& mainLoop,
+                                  std::shared_ptr<const LocationSource> location, Completion completion) {
+    auto encoded = encode(image);
+    if (!encoded) {
+        mainLoop.post([completion] {
+            if (completion) completion(std::nullopt);
+        });
+        return;
+    }
+    // The main thread does not touch the store until the completion.
+    std::thread([encoded = std::move(*encoded), cameraRoll, &mainLoop, location, completion] {
+        auto path = saving(encoded, *cameraRoll, location.get());
+        mainLoop.post([cameraRoll, path, completion] {
+            cameraRoll->reset();
+            cameraRoll->parse(true);
+            if (completion) completion(path);
+        });
+    }).detach();
+}
+
+}  // namespace kestrel

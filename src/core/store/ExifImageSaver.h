@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/imaging/Image.h"
+#include "core/platform/LocationSource.h"
+#include "core/platform/RunLoop.h"
+#include "core/store/CameraRoll.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// Saves a photo into a store of Kestrel's own: the photo (JPEG 0.95), a
+// 75 × 75 thumbnail and a 55 × 55 poster (JPEG 0.9) are encoded on the
+// calling (main) thread; one background thread writes them through the
+// store and stamps the EXIF tags; the completion comes back to the main run
+// loop, after the store was read fully again.
+class ExifImageSaver {
+public:
+    // The photo's path, or none when it could not be saved.
+    using Completion = std::function<void(const std::optional<std::string>& path)>;
+
+    static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, RunLoop& mainLoop,
+                             std::shared_ptr<const LocationSource> location, Completion completion);
+
+    // The pieces, for callers that save synchronously (and tests).
+    struct Encoded {
+        std::vector<std::uint8_t> image;
+        std::vector<std::uint8_t> thumbnail;
+        std::vector<std::uint8_t> poster;
+    };
+    static std::optional<Encoded> encode(const Image& image);
+    // The background body: write through the store, then stamp. Any thread.
+    static std::optional<std::string> saving(const Encoded& encoded, CameraRoll& cameraRoll,
+                                             const LocationSource* location);
+};
+
+}  // namespace kestrel
