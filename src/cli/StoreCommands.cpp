@@ -4,7 +4,10 @@
 #include "core/imaging/ImageFile.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/store/CameraRoll.h"
+#include "core/store/DcimPhotoAlbum.h"
+#include "core/store/DirectoryUtils.h"
 #include "core/store/ExifImageSaver.h"
+#include "core/store/GpsImageSaver.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +15,18 @@
 #include <memory>
 
 namespace kestrel::cli {
+
+namespace {
+
+// Runs the loop until `done`, waiting for the saving thread's post.
+void runUntil(ManualRunLoop& loop, const bool& done) {
+    while (!done) {
+        if (!loop.waitForPosts(std::chrono::minutes(5))) throw CliError::failure("the save did not finish");
+        loop.runUntilIdle();
+    }
+}
+
+}  // namespace
 
 StoreCommands::StoreCommands(CLI::App& parent, CliContext& context) : context_(context) {
     CLI::App* store = parent.add_subcommand("store", "A DCIM photo store of Kestrel's own");
@@ -30,6 +45,41 @@ StoreCommands::StoreCommands(CLI::App& parent, CliContext& context) : context_(c
     list->add_option("ROOT", root_, "The store's root folder")->required();
     list->add_flag("--json", json_, "Print JSON");
     list->callback([this] { this->list(); });
+
+    CLI::App* album = parent.add_subcommand("album", "The device camera roll");
+    album->require_subcommand(1);
+    CLI::App* albumSave = album->add_subcommand(
+        "save", "Save a picture into the device camera roll and tag it with the position");
+    albumSave->add_option("IMAGE", image_, "Picture to save (.jpg or .png)")->required();
+    auto* albumLat = albumSave->add_option("--lat", latitude_, "Latitude")->check(CLI::Range(-90.0, 90.0));
+    auto* albumLon = albumSave->add_option("--lon", longitude_, "Longitude")->check(CLI::Range(-180.0, 180.0));
+    albumLat->needs(albumLon);
+    albumLon->needs(albumLat);
+    albumSave->add_option("--dcim", dcim_, "The camera roll folder (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
+    albumSave->callback([this] { this->albumSave(); });
+}
+
+void StoreCommands::albumSave() const {
+    std::string error;
+    const auto image = ImageFile::read(image_, &error);
+    if (!image) throw CliError::failure(error);
+    std::optional<GeoPosition> position;
+    if (latitude_ && longitude_) position = GeoPosition{*latitude_, *longitude_, std::chrono::system_clock::now()};
+    const std::string root = DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
+    if (!DirectoryUtils::ensureFolderExist(root)) throw CliError::failure("cannot create " + root);
+
+    ManualRunLoop loop;
+    DcimPhotoAlbum album(root, loop);
+    GpsImageSaver saver(album, root, loop, std::make_shared<FixedLocationSource>(position));
+    bool done = false;
+    std::optional<std::string> saved;
+    saver.saveImage(*image, position, nullptr, [&](const std::optional<std::string>& path) {
+        done = true;
+        saved = path;
+    });
+    runUntil(loop, done);
+    if (!saved) throw CliError::failure("the picture could not be saved into " + root);
+    *context_.out << *saved << '\n';
 }
 
 void StoreCommands::save() const {
@@ -49,10 +99,7 @@ void StoreCommands::save() const {
                                      done = true;
                                      saved = path;
                                  });
-    while (!done) {
-        if (!loop.waitForPosts(std::chrono::minutes(5))) throw CliError::failure("the save did not finish");
-        loop.runUntilIdle();
-    }
+    runUntil(loop, done);
     if (!saved) throw CliError::failure("the picture could not be saved into " + root_);
     *context_.out << *saved << '\n';
 }

@@ -9,7 +9,8 @@
 
 namespace kestrel::cli {
 
-// kestrel-cli store save|list: a DCIM photo store of Kestrel's own.
+// kestrel-cli store save|list: a DCIM photo store of Kestrel's own;
+// kestrel-cli album save: the device camera roll, the platform's way.
 class StoreCommands {
 public:
     StoreCommands(CLI::App& parent, CliContext& context);
@@ -17,6 +18,7 @@ public:
 private:
     void save() const;
     void list() const;
+    void albumSave() const;
 
     CliContext& context_;
     std::string root_;
@@ -24,6 +26,7 @@ private:
     std::optional<double> latitude_;
     std::optional<double> longitude_;
     bool json_ = false;
+    std::string dcim_;
 };
 
 }  // namespace kestrel::cli

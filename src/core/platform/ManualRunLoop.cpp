@@ -60,10 +60,10 @@ bool ManualRunLoop::isScheduled(TimerId id) const {
 }
 
 void ManualRunLoop::post(Callback callback) {
-    {
-        std::lock_guard lock(postsMutex_);
-        posts_.push_back(std::move(callback));
-    }
+    // Notified under the lock: a waiter that then ends the loop cannot do so
+    // while the poster still touches it.
+    std::lock_guard lock(postsMutex_);
+    posts_.push_back(std::move(callback));
     postArrived_.notify_all();
 }
 

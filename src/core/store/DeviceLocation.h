@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/platform/LocationManager.h"
+#include "core/platform/LocationSource.h"
+#include "core/platform/NotificationCenter.h"
+#include "core/platform/PreferenceStore.h"
+#include "core/platform/RunLoop.h"
+#include "core/platform/Timer.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace kestrel {
+
+// The one location source: runs the location service, keeps the latest
+// position, and stops asking for positions after three starts in a row that
+// received none (the "location rejection" counter in the preference store).
+//
+// Threads: created and fed on the main thread; currentLocation() may be
+// called from any thread (the saving thread reads it).
+class DeviceLocation final : public LocationSource, private LocationManager::Delegate {
+public:
+    static constexpr const char* kRejectionKey = "location rejection";
+    static constexpr const char* kLocationUpdate = "Location_Update";
+
+    DeviceLocation(PreferenceStore& store, std::unique_ptr<LocationManager> manager, RunLoop& loop,
+                   NotificationCenter& notifications = NotificationCenter::defaultCenter());
+    ~DeviceLocation() override;
+    DeviceLocation(const DeviceLocation&) = delete;
+    DeviceLocation& operator=(const DeviceLocation&) = delete;
+
+    // The shared instance, or none; it never creates one.
+    static DeviceLocation* device();
+
+    std::optional<GeoPosition> currentLocation() const override;
+    bool useLocation() const { return useLocation_; }
+    void setUseLocation(bool use) { useLocation_ = use; }
+    void startUpdate();
+
+private:
+    void didUpdateToLocation(const GeoPosition& position) override;
+    void didFailWithError() override {}
+
+    PreferenceStore* store_;
+    std::unique_ptr<LocationManager> manager_;
+    NotificationCenter* notifications_;
+    Timer startTimer_;
+    bool useLocation_ = false;
+    mutable std::mutex mutex_;  // guards current_
+    std::optional<GeoPosition> current_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,40 @@
+#include "core/store/GpsImageSaver.h"
+
+#include "core/exif/ExifWriter.h"
+#include "core/store/AppleCameraRoll.h"
+#include "core/store/ExifImageSaver.h"
+
+namespace kestrel {
+
+GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
+                             std::shared_ptr<const LocationSource> location)
+    : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)), mainLoop_(&mainLoop),
+      location_(std::move(location)) {}
+
+void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPosition>& position,
+                              std::shared_ptr<CameraRoll> store, Completion completion) {
+    if (store && !store->isAppleCameraRoll()) {
+        ExifImageSaver::saveInThread(image, std::move(store), *mainLoop_, location_, std::move(completion));
+        return;
+    }
+    if (!cameraRoll_) {
+        cameraRoll_ = store ? store : std::make_shared<AppleCameraRoll>(deviceRollRoot_);
+        cameraRoll_->parse(false);
+    }
+    target_ = std::move(completion);
+    album_->writeImageToSavedPhotosAlbum(image, [this, position](bool) { didFinishSaving(position); });
+}
+
+void GpsImageSaver::didFinishSaving(const std::optional<GeoPosition>& position) {
+    // Whether the album said it saved is not trusted: the tree says.
+    auto newer = std::make_shared<AppleCameraRoll>(cameraRoll_->albumPath());
+    newer->parse(false);
+    const auto path = cameraRoll_->findNewPhoto(*newer);
+    if (path && position) ExifWriter::writePhoto(*path, *position);
+    cameraRoll_ = newer;
+    Completion target = std::move(target_);
+    target_ = nullptr;
+    if (target) target(path);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,112 @@
+#include "core/exif/ExifReader.h"
+#include "core/platform/FixedLocationManager.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/store/DcimPhotoAlbum.h"
+#include "core/store/DeviceLocation.h"
+#include "core/store/GpsImageSaver.h"
+#include "support/MemoryStore.h"
+#include "support/TempDir.h"
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+// Runs the loop until `done`, waiting for the posts of saving threads.
+void runUntil(ManualRunLoop& loop, const bool& done) {
+    while (!done) {
+        ASSERT_TRUE(loop.waitForPosts(std::chrono::seconds(60)));
+        loop.runUntilIdle();
+    }
+}
+
+TEST(GpsImageSaverTest, TheDeviceRollWayFindsTheNewPhotoAndTagsIt) {
+    test::TempDir dir;
+    const std::string root = (dir / "DCIM").string();
+    ManualRunLoop loop;
+    DcimPhotoAlbum album(root, loop);
+    GpsImageSaver saver(album, root, loop, nullptr);
+    const Image picture = test::TestImages::noise(64, 48, 9);
+
+    std::vector<std::optional<std::string>> told;
+    bool done = false;
+    saver.saveImage(picture, GeoPosition{48.8584, 2.2945, std::chrono::system_clock::now()}, nullptr,
+                    [&](const std::optional<std::string>& path) {
+                        told.push_back(path);
+                        done = true;
+                    });
+    runUntil(loop, done);
+    ASSERT_EQ(told.size(), 1u);
+    ASSERT_TRUE(told[0]);
+    EXPECT_EQ(*told[0], root + "/100APPLE/IMG_0001.JPG");
+    const auto position = ExifReader(*told[0]).read();
+    ASSERT_TRUE(position);
+    EXPECT_NEAR(position->latitude, 48.8583, 1e-3);
+
+    // Without a position the file stays as the album wrote it: no GPS tags.
+    done = false;
+    saver.saveImage(picture, std::nullopt, nullptr, [&](const std::optional<std::string>& path) {
+        told.push_back(path);
+        done = true;
+    });
+    runUntil(loop, done);
+    ASSERT_EQ(told.size(), 2u);
+    ASSERT_TRUE(told[1]);
+    EXPECT_EQ(*told[1], root + "/100APPLE/IMG_0002.JPG");
+    EXPECT_FALSE(ExifReader(*told[1]).read());
+}
+
+TEST(GpsImageSaverTest, AStoreOfOurOwnGoesThroughTheBackgroundSaver) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    DcimPhotoAlbum album((dir / "unused").string(), loop);
+    auto location = std::make_shared<FixedLocationSource>(GeoPosition{10.5, -20.25, {}});
+    GpsImageSaver saver(album, (dir / "unused").string(), loop, location);
+    auto store = std::make_shared<CameraRoll>((dir / "own").string());
+    bool done = false;
+    std::optional<std::string> saved;
+    saver.saveImage(test::TestImages::noise(32, 24, 2), std::nullopt, store, [&](const std::optional<std::string>& p) {
+        saved = p;
+        done = true;
+    });
+    runUntil(loop, done);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->rfind((dir / "own").string(), 0), 0u);
+    const auto position = ExifReader(*saved).read();  // the location source's position, seconds form
+    ASSERT_TRUE(position);
+    EXPECT_NEAR(position->longitude, -20.25, 1e-4);
+    EXPECT_FALSE(std::filesystem::exists(dir / "unused"));
+}
+
+TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
+    test::MemoryStore store;
+    ManualRunLoop loop;
+    NotificationCenter center;
+    int updates = 0;
+    center.addObserver(DeviceLocation::kLocationUpdate, [&](const Notification&) { ++updates; });
+    const std::vector<std::pair<int, bool>> runs{{1, true}, {2, true}, {3, true}, {4, false}};
+    for (const auto& [stored, asks] : runs) {
+        DeviceLocation location(store, std::make_unique<FixedLocationManager>(loop, std::nullopt), loop, center);
+        EXPECT_EQ(store.integerForKey(DeviceLocation::kRejectionKey), stored);
+        EXPECT_EQ(location.useLocation(), asks);
+        EXPECT_EQ(DeviceLocation::device(), &location);
+        loop.advance(2.0);
+        EXPECT_FALSE(location.currentLocation());
+    }
+    EXPECT_EQ(DeviceLocation::device(), nullptr);
+    EXPECT_EQ(updates, 0);
+
+    store.setInteger(1, DeviceLocation::kRejectionKey);
+    DeviceLocation location(store, std::make_unique<FixedLocationManager>(loop, GeoPosition{1, 2, {}}), loop, center);
+    loop.advance(0.999);
+    EXPECT_FALSE(location.currentLocation());  // updates start after one second
+    loop.advance(0.001);
+    ASSERT_TRUE(location.currentLocation());
+    EXPECT_DOUBLE_EQ(location.currentLocation()->latitude, 1.0);
+    EXPECT_EQ(store.integerForKey(DeviceLocation::kRejectionKey), 0);
+    EXPECT_EQ(updates, 1);
+}
+
+}  // namespace
+}  // namespace kestrel
