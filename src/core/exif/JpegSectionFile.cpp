@@ -217,6 +217,7 @@ bool JpegSectionFile::writeTo(int fd) const {
         vectors.push_back(iovec{const_cast<std::uint8_t*>(piece.data()), piece.size()});
         total += piece.size();
     }
+    if (AtomicFile::injectedFault(AtomicFile::Step::kWrite)) return false;
     ssize_t written = vectors.size() <= IOV_MAX ? ::writev(fd, vectors.data(), static_cast<int>(vectors.size())) : -1;
     if (written != static_cast<ssize_t>(total)) {
         // A short or refused write: the pieces again, one by one, from where it stopped.

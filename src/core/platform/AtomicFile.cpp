@@ -1,9 +1,12 @@
 #include "core/platform/AtomicFile.h"
 
+#include "core/platform/Log.h"
+
 #include <cerrno>
 #include <cstring>
 #include <cstdio>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,9 +23,32 @@ std::filesystem::path folderOf(const std::filesystem::path& target) {
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
+std::mutex& injectorMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+AtomicFile::FaultInjector& injector() {
+    static AtomicFile::FaultInjector current;
+    return current;
+}
+
 }  // namespace
 
+void AtomicFile::setFaultInjector(FaultInjector newInjector) {
+    std::lock_guard lock(injectorMutex());
+    injector() = std::move(newInjector);
+}
+
+bool AtomicFile::injectedFault(Step step) {
+    std::lock_guard lock(injectorMutex());
+    if (!injector() || !injector()(step)) return false;
+    errno = EIO;
+    return true;
+}
+
 bool AtomicFile::writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    if (injectedFault(Step::kWrite)) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -40,6 +66,7 @@ std::string AtomicFile::temporaryPrefix(const std::filesystem::path& target) {
 }
 
 bool AtomicFile::syncDirectory(const std::filesystem::path& folder, std::string* error) {
+    if (injectedFault(Step::kFlushFolder)) return fail(error, "cannot flush folder " + folder.string(), errno);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return fail(error, "cannot open folder " + folder.string(), errno);
     const bool synced = ::fsync(fd) == 0;
@@ -57,7 +84,7 @@ bool AtomicFile::write(const std::filesystem::path& target, const std::function<
                        mode_t mode, std::string* error) {
     const std::filesystem::path folder = folderOf(target);
     std::string temporary = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const int fd = injectedFault(Step::kCreate) ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return fail(error, "cannot create a file in " + folder.string(), errno);
 
     auto abandon = [&](const std::string& what) {
@@ -68,19 +95,22 @@ bool AtomicFile::write(const std::filesystem::path& target, const std::function<
     };
     if (::fchmod(fd, mode) != 0) return abandon("cannot set the mode of " + temporary);
     if (!fill(fd)) return abandon("cannot write " + temporary);
-    if (::fsync(fd) != 0) return abandon("cannot flush " + temporary);
+    if (injectedFault(Step::kFlush) || ::fsync(fd) != 0) return abandon("cannot flush " + temporary);
     if (::close(fd) != 0) {
         const int code = errno;
         ::unlink(temporary.c_str());
         return fail(error, "cannot close " + temporary, code);
     }
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (injectedFault(Step::kRename) || ::rename(temporary.c_str(), target.c_str()) != 0) {
         const int code = errno;
         ::unlink(temporary.c_str());
         return fail(error, "cannot replace " + target.string(), code);
     }
-    // The new file is in place; only the folder entry may still be volatile.
-    return syncDirectory(folder, error);
+    // The new file is in place and is what readers see; only its folder entry
+    // may not have reached the disk yet.
+    std::string why;
+    if (!syncDirectory(folder, &why)) Log::warning("files: " + why);
+    return true;
 }
 
 bool AtomicFile::create(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
@@ -88,9 +118,10 @@ bool AtomicFile::create(const std::filesystem::path& target, std::span<const std
     exists = false;
     const std::filesystem::path folder = folderOf(target);
     std::string temporary = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const int fd = injectedFault(Step::kCreate) ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return fail(error, "cannot create a file in " + folder.string(), errno);
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && !injectedFault(Step::kFlush) &&
+              ::fsync(fd) == 0;
     int code = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -101,14 +132,18 @@ bool AtomicFile::create(const std::filesystem::path& target, std::span<const std
         return fail(error, "cannot write " + temporary, code);
     }
     // Renaming without replacement: an existing photo is never overwritten.
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (injectedFault(Step::kRename) ||
+        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
         code = errno;
         ::unlink(temporary.c_str());
         exists = code == EEXIST;
         return fail(error, exists ? target.string() + " already exists" : "cannot publish " + target.string(),
                     code);
     }
-    return syncDirectory(folder, error);
+    // Published: what remains is only the durability of the folder entry.
+    std::string why;
+    if (!syncDirectory(folder, &why)) Log::warning("files: " + why);
+    return true;
 }
 
 }  // namespace kestrel

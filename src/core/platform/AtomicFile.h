@@ -39,6 +39,15 @@ public:
     // Flushes a folder's entries (after a rename or an unlink inside it).
     static bool syncDirectory(const std::filesystem::path& folder, std::string* error = nullptr);
 
+    // Fault injection for tests: called before each step that touches the
+    // disk; answering YES makes that step fail as an I/O error would. Any
+    // thread; none by default.
+    enum class Step { kCreate, kWrite, kFlush, kRename, kFlushFolder };
+    using FaultInjector = std::function<bool(Step step)>;
+    static void setFaultInjector(FaultInjector injector);
+    // Whether the injector fails this step (sets errno to EIO when it does).
+    static bool injectedFault(Step step);
+
     // The prefix of the temporary names write() uses for `target`.
     static std::string temporaryPrefix(const std::filesystem::path& target);
 };
