@@ -9,14 +9,32 @@
 #include "core/store/ExifImageSaver.h"
 #include "core/store/GpsImageSaver.h"
 
-#include <nlohmann/json.hpp>
-
 #include <chrono>
+#include <cstdio>
 #include <memory>
 
 namespace kestrel::cli {
 
 namespace {
+
+// A JSON string literal of `text` (UTF-8 passes through).
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
 
 // Runs the loop until `done`, waiting for the saving thread's post.
 void runUntil(ManualRunLoop& loop, const bool& done) {
@@ -107,22 +125,36 @@ void StoreCommands::save() const {
 void StoreCommands::list() const {
     CameraRoll store(root_);
     store.parse(true);
-    nlohmann::ordered_json folders = nlohmann::ordered_json::array();
-    for (const auto& folder : store.folders())
-        folders.push_back({{"folder", folder->folder()},
-                           {"folderSequence", folder->folderSequence()},
-                           {"lastRecord", folder->lastRecord()},
-                           {"lastJpg", folder->lastJpg()},
-                           {"lastPng", folder->lastPng()}});
-    nlohmann::ordered_json files = nlohmann::ordered_json::array();
-    for (const auto& file : store.files())
-        files.push_back({{"file", file->file()}, {"fileSequence", file->fileSequence()}, {"thumbnail", file->thumbnailFile()}});
-    const nlohmann::ordered_json result{{"folders", folders}, {"files", files}, {"count", store.countImages()}};
-    if (json_) {
-        *context_.out << result.dump(2) << '\n';
+    if (!json_) {
+        for (const auto& file : store.files()) *context_.out << file->file() << '\n';
         return;
     }
-    for (const auto& file : store.files()) *context_.out << file->file() << '\n';
+    // Written directly: a tree of many thousand photos lists in a few
+    // milliseconds, building a document of it first would not.
+    std::string out;
+    out.reserve(256 + store.files().size() * 200);
+    out += "{\n  \"folders\": [";
+    const char* separator = "\n";
+    for (const auto& folder : store.folders()) {
+        out += separator;
+        out += "    {\"folder\": " + jsonString(folder->folder()) +
+               ", \"folderSequence\": " + std::to_string(folder->folderSequence()) +
+               ", \"lastRecord\": " + std::to_string(folder->lastRecord()) +
+               ", \"lastJpg\": " + std::to_string(folder->lastJpg()) +
+               ", \"lastPng\": " + std::to_string(folder->lastPng()) + "}";
+        separator = ",\n";
+    }
+    out += "\n  ],\n  \"files\": [";
+    separator = "\n";
+    for (const auto& file : store.files()) {
+        out += separator;
+        out += "    {\"file\": " + jsonString(file->file()) +
+               ", \"fileSequence\": " + std::to_string(file->fileSequence()) +
+               ", \"thumbnail\": " + jsonString(file->thumbnailFile()) + "}";
+        separator = ",\n";
+    }
+    out += "\n  ],\n  \"count\": " + std::to_string(store.countImages()) + "\n}\n";
+    *context_.out << out;
 }
 
 }  // namespace kestrel::cli

@@ -38,11 +38,11 @@ float leadingFloat(std::string_view text) {
 }  // namespace
 
 const SystemUtils& SystemUtils::current() {
-    static const LinuxSystemInfo linuxInfo;
-    static const FixedSystemInfo simulated(std::getenv("KESTREL_SYSTEM_VERSION") ? std::getenv("KESTREL_SYSTEM_VERSION") : "",
-                                           linuxInfo.machineIdentifier());
-    static const SystemUtils utils(std::getenv("KESTREL_SYSTEM_VERSION") ? static_cast<const SystemInfo&>(simulated)
-                                                                         : static_cast<const SystemInfo&>(linuxInfo));
+    static const FixedSystemInfo platform = [] {
+        const char* version = std::getenv("KESTREL_SYSTEM_VERSION");
+        return FixedSystemInfo(version && *version ? version : "4.2", LinuxSystemInfo().machineIdentifier());
+    }();
+    static const SystemUtils utils(platform);
     return utils;
 }
 

@@ -20,8 +20,9 @@ public:
     std::string model() const { return info_->machineIdentifier(); }
     std::optional<std::string> modelName() const { return platformString(model()); }
 
-    // The running platform: $KESTREL_SYSTEM_VERSION, when set, stands for the
-    // system version (simulated platforms, tests); otherwise Linux's own.
+    // The running platform: the system version is $KESTREL_SYSTEM_VERSION when
+    // set, else "4.2" (Kestrel's platform generation: every version threshold
+    // passed); the machine identifier is Linux's own.
     static const SystemUtils& current();
 
     // The version text read as a single-precision number, times 100 in single

@@ -35,7 +35,8 @@ std::string CameraRollFileInfo::thumbnailFile() const {
     else
         return file_;
     struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0) return candidate;
+    const bool beside = thumbnailBeside_ ? *thumbnailBeside_ : ::stat(candidate.c_str(), &info) == 0;
+    if (beside) return candidate;
     const std::size_t at = candidate.find("APPLE/IMG");
     if (at != std::string::npos) candidate.replace(at, 9, "APPLE/.MISC/IMG");
     return candidate;

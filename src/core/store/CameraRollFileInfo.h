@@ -21,6 +21,13 @@ public:
 
     // The modification date, read at most once; none when it cannot be read.
     const std::optional<Date>& getDate();
+    // A date already read with the folder's listing.
+    void setDate(std::optional<Date> date) {
+        date_ = date;
+        dateLoaded_ = true;
+    }
+    // Whether a ".THM" lies beside the photo, when the folder's listing said.
+    void setThumbnailBeside(bool beside) { thumbnailBeside_ = beside; }
     // Oldest first; photos without a date come before all others.
     static bool earlier(CameraRollFileInfo& a, CameraRollFileInfo& b);
 
@@ -45,6 +52,7 @@ private:
     int fileSequence_;
     bool dateLoaded_ = false;
     std::optional<Date> date_;
+    std::optional<bool> thumbnailBeside_;
     bool locationLoaded_ = false;
     bool hasLocation_ = false;
     float latitude_ = 0;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unordered_set>
 
 namespace kestrel {
 namespace {
@@ -43,18 +45,47 @@ bool CameraRollFolder::isPhotoName(const std::string& name) {
 
 void CameraRollFolder::parse(const InfoRecord& record, bool fullParse) {
     fullParse_ = fullParse;
-    if (fullParse) {
-        imageFiles_.clear();
-        const std::string base = path();
-        listFolder(base, [&](const std::string& name) {
-            if (!isPhotoName(name)) return;
-            const int number = CameraRollFileInfo::getFileSequence(name);
-            imageFiles_.push_back(std::make_shared<CameraRollFileInfo>(base + "/" + name, number));
-            int& highest = FileUtilsText::endsWith(name, ".JPG") ? lastJpg_ : lastPng_;
-            highest = std::max(highest, number);
-        });
-    }
+    if (fullParse) readPhotos();
     if (const auto last = record.lastFileGroupNumber(folderSequence_)) lastRecord_ = *last;
+}
+
+// One listing of the folder: its photos, each photo's date (looked up
+// relative to the open folder), and which thumbnails lie beside photos.
+void CameraRollFolder::readPhotos() {
+    imageFiles_.clear();
+    const std::string base = path();
+    DIR* dir = ::opendir(base.c_str());
+    if (!dir) return;
+    const int fd = ::dirfd(dir);
+    std::unordered_set<std::string> thumbnails;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (isPhotoName(name))
+            names.push_back(name);
+        else if (FileUtilsText::endsWith(name, ".THM"))
+            thumbnails.insert(name.substr(0, name.size() - 4));
+    }
+    for (const std::string& name : names) {
+        const int number = CameraRollFileInfo::getFileSequence(name);
+        auto info = std::make_shared<CameraRollFileInfo>(base + "/" + name, number);
+        info->setThumbnailBeside(thumbnails.count(name.substr(0, name.size() - 4)) != 0);
+        imageFiles_.push_back(std::move(info));
+        int& highest = FileUtilsText::endsWith(name, ".JPG") ? lastJpg_ : lastPng_;
+        highest = std::max(highest, number);
+    }
+    // The dates: one look-up per photo, relative to the open folder.
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        struct stat attributes {};
+        std::optional<CameraRollFileInfo::Date> date;
+        if (::fstatat(fd, names[index].c_str(), &attributes, 0) == 0)
+            date = CameraRollFileInfo::Date(
+                std::chrono::seconds(attributes.st_mtim.tv_sec) +
+                std::chrono::duration_cast<CameraRollFileInfo::Date::duration>(
+                    std::chrono::nanoseconds(attributes.st_mtim.tv_nsec)));
+        imageFiles_[index]->setDate(date);
+    }
+    ::closedir(dir);
 }
 
 void CameraRollFolder::update(InfoRecord& record) const {

@@ -57,6 +57,8 @@ private:
     bool fullParse_ = false;
     std::vector<std::shared_ptr<CameraRollFileInfo>> imageFiles_;
 
+    void readPhotos();
+
     friend class CameraRoll;
     void noteSaved(int number) {
         lastJpg_ = number;
