@@ -107,17 +107,14 @@ void StoreCommands::save() const {
     std::optional<GeoPosition> position;
     if (latitude_ && longitude_) position = GeoPosition{*latitude_, *longitude_, std::chrono::system_clock::now()};
 
-    ManualRunLoop loop;
-    auto store = std::make_shared<CameraRoll>(root_);
-    store->parse(false);
-    bool done = false;
-    std::optional<std::string> saved;
-    ExifImageSaver::saveInThread(*image, store, loop, std::make_shared<FixedLocationSource>(position),
-                                 [&](const std::optional<std::string>& path) {
-                                     done = true;
-                                     saved = path;
-                                 });
-    runUntil(loop, done);
+    // The saver's own steps, on this thread: nothing else runs here, and the
+    // full re-reading of the store that the album views need is not wanted.
+    const auto encoded = ExifImageSaver::encode(*image);
+    if (!encoded) throw CliError::failure("the picture could not be encoded");
+    CameraRoll store(root_);
+    store.parse(false);
+    const FixedLocationSource location(position);
+    const auto saved = ExifImageSaver::saving(*encoded, store, &location);
     if (!saved) throw CliError::failure("the picture could not be saved into " + root_);
     *context_.out << *saved << '\n';
 }
