@@ -1,3 +1,4 @@
+#include "core/exif/ExifWriter.h"
 #include "core/platform/FixedSystemInfo.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/DirectoryUtils.h"
@@ -9,6 +10,7 @@
 #include <plist/plist.h>
 
 #include <fstream>
+#include <map>
 #include <sys/time.h>
 
 namespace kestrel {
@@ -279,6 +281,53 @@ TEST(DirectoryUtilsTest, FoldersAndFiles) {
     EXPECT_TRUE(DirectoryUtils::removeFolder((dir / "a").string()));
     EXPECT_FALSE(FileUtils::fileExists(deep));
     EXPECT_EQ(DirectoryUtils::getCameraRollFolder(std::string("/x/DCIM")), "/x/DCIM");
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(CameraRollFileInfoTest, LocateReadsThePositionOnce) {
+    test::TempDir dir;
+    const auto photo = dir / "IMG_0001.JPG";
+    test::JpegBytes::write(photo, test::JpegBytes::encoded());
+    ExifWriter writer(photo);
+    ASSERT_TRUE(writer.write(GeoPosition{48.8584, -2.2945, {}}));
+    CameraRollFileInfo info(photo.string(), 1);
+    EXPECT_FALSE(info.locationLoaded());
+    info.locate();
+    ASSERT_TRUE(info.hasLocation());
+    EXPECT_NEAR(info.coordinate().first, 48.8583, 1e-3);
+    EXPECT_NEAR(info.longitude(), -2.2945f, 1e-3f);
+    EXPECT_EQ(CameraRollFileInfo::title(), " ");
+    std::filesystem::remove(photo);
+    info.locate();  // once only
+    EXPECT_TRUE(info.hasLocation());
+}
+
+TEST(DirectoryUtilsTest, TheCameraRollFollowsXdgPictures) {
+    test::TempDir dir;
+    const char* saved[] = {"HOME", "XDG_CONFIG_HOME", "XDG_PICTURES_DIR", "KESTREL_DCIM"};
+    std::map<std::string, std::optional<std::string>> old;
+    for (const char* name : saved) {
+        if (const char* v = std::getenv(name)) old[name] = v; else old[name] = std::nullopt;
+        ::unsetenv(name);
+    }
+    ::setenv("HOME", dir.path().c_str(), 1);
+    EXPECT_EQ(DirectoryUtils::getCameraRollFolder(), (dir / "Pictures" / "DCIM").string());
+    std::filesystem::create_directories(dir / ".config");
+    std::ofstream(dir / ".config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    EXPECT_EQ(DirectoryUtils::getCameraRollFolder(), (dir / "Bilder" / "DCIM").string());
+    ::setenv("XDG_PICTURES_DIR", "/media/photos", 1);
+    EXPECT_EQ(DirectoryUtils::getCameraRollFolder(), "/media/photos/DCIM");
+    ::setenv("KESTREL_DCIM", "/srv/DCIM", 1);
+    EXPECT_EQ(DirectoryUtils::getCameraRollFolder(), "/srv/DCIM");
+    EXPECT_EQ(DirectoryUtils::getCameraRollFolder(std::string("/given")), "/given");
+    for (const auto& [name, value] : old) {
+        if (value) ::setenv(name.c_str(), value->c_str(), 1); else ::unsetenv(name.c_str());
+    }
 }
 
 }  // namespace
