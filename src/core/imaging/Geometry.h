@@ -8,11 +8,13 @@ struct Rect {
     float y = 0;
     float width = 0;
     float height = 0;
+    bool operator==(const Rect&) const = default;
 };
 
 struct Point {
     float x = 0;
     float y = 0;
+    bool operator==(const Point&) const = default;
 };
 
 // An opaque or translucent colour, components 0–1.
@@ -21,6 +23,7 @@ struct Color {
     double green = 0;
     double blue = 0;
     double alpha = 1;
+    bool operator==(const Color&) const = default;
 };
 
 // A font for drawn text: family as fontconfig knows it, size in points.

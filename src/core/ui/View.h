@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/imaging/Geometry.h"
+#include "core/ui/DrawingPrimitive.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// A retained view: the properties the screens set, a tree of subviews in
+// drawing order (last on top), and what the view itself draws. Model values
+// change at once; an open animation block (AnimationBlock) notes which
+// properties of which view changed, for the renderer to animate. Main thread.
+class View {
+public:
+    // A rotation (radians, counter-clockwise on screen as the platform's)
+    // then a scale about the view's centre.
+    struct Transform {
+        double rotation = 0;
+        double scaleX = 1;
+        double scaleY = 1;
+        bool operator==(const Transform&) const = default;
+        static Transform rotated(double radians) { return {radians, 1, 1}; }
+        static Transform scaled(double s) { return {0, s, s}; }
+    };
+
+    explicit View(Rect frame = {});
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    const Rect& frame() const { return frame_; }
+    void setFrame(Rect frame);
+    Rect bounds() const { return Rect{0, 0, frame_.width, frame_.height}; }
+    Point center() const { return Point{frame_.x + frame_.width / 2, frame_.y + frame_.height / 2}; }
+    void setCenter(Point center);
+    const Transform& transform() const { return transform_; }
+    void setTransform(Transform transform);
+    double alpha() const { return alpha_; }
+    void setAlpha(double alpha);
+    bool hidden() const { return hidden_; }
+    void setHidden(bool hidden);
+    const std::optional<Color>& backgroundColor() const { return background_; }
+    void setBackgroundColor(std::optional<Color> color);
+    const std::string& name() const { return name_; }
+    void setName(std::string name) { name_ = std::move(name); }
+
+    // The tree. A view has at most one parent; adding it elsewhere moves it.
+    void addSubview(const std::shared_ptr<View>& view);
+    void removeFromSuperview();
+    void bringSubviewToFront(View* view);
+    View* superview() const { return superview_; }
+    const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
+
+    // What this view draws over its background, in its bounds.
+    virtual Drawing draw() const { return {}; }
+    // Asks the renderer to draw the view again.
+    void setNeedsDisplay() { ++displayGeneration_; }
+    unsigned displayGeneration() const { return displayGeneration_; }
+
+protected:
+    // For subclasses' own properties: tells an open animation block.
+    void noteChange(const char* property);
+
+private:
+    Rect frame_;
+    Transform transform_;
+    double alpha_ = 1;
+    bool hidden_ = false;
+    std::optional<Color> background_;
+    std::string name_;
+    View* superview_ = nullptr;
+    std::vector<std::shared_ptr<View>> subviews_;
+    unsigned displayGeneration_ = 0;
+};
+
+}  // namespace kestrel
