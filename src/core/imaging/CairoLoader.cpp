@@ -65,6 +65,14 @@ KESTREL_CAIRO(void, cairo_rectangle, (cairo_t * cr, double x, double y, double w
 KESTREL_CAIRO(void, cairo_move_to, (cairo_t * cr, double x, double y), (cr, x, y))
 KESTREL_CAIRO(void, cairo_clip, (cairo_t * cr), (cr))
 KESTREL_CAIRO(void, cairo_fill, (cairo_t * cr), (cr))
+KESTREL_CAIRO(void, cairo_stroke, (cairo_t * cr), (cr))
+KESTREL_CAIRO(void, cairo_line_to, (cairo_t * cr, double x, double y), (cr, x, y))
+KESTREL_CAIRO(void, cairo_curve_to, (cairo_t * cr, double x1, double y1, double x2, double y2, double x3, double y3),
+              (cr, x1, y1, x2, y2, x3, y3))
+KESTREL_CAIRO(void, cairo_close_path, (cairo_t * cr), (cr))
+KESTREL_CAIRO(void, cairo_arc, (cairo_t * cr, double xc, double yc, double radius, double angle1, double angle2),
+              (cr, xc, yc, radius, angle1, angle2))
+KESTREL_CAIRO(void, cairo_set_line_width, (cairo_t * cr, double width), (cr, width))
 KESTREL_CAIRO(void, cairo_paint, (cairo_t * cr), (cr))
 KESTREL_CAIRO(void, cairo_paint_with_alpha, (cairo_t * cr, double alpha), (cr, alpha))
 KESTREL_CAIRO(void, cairo_select_font_face,

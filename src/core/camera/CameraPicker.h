@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/imaging/Image.h"
+
+#include <functional>
+
+namespace kestrel {
+
+// The platform's camera: availability of the source, the front and back
+// devices and their flash; the chosen device and flash mode; still capture,
+// the result delivered later on the main run loop; the current preview frame
+// (what the user sees, for snapshots); the preview's digital-zoom scale.
+class CameraPicker {
+public:
+    enum class Device { kRear = 0, kFront = 1 };
+    enum class FlashMode { kOff = -1, kAuto = 0, kOn = 1 };
+    using PictureHandler = std::function<void(const Image& picture)>;
+
+    virtual ~CameraPicker() = default;
+
+    virtual bool isSourceAvailable() const = 0;
+    virtual bool isCameraDeviceAvailable(Device device) const = 0;
+    virtual bool isFlashAvailable(Device device) const = 0;
+    virtual Device cameraDevice() const = 0;
+    virtual void setCameraDevice(Device device) = 0;
+    virtual FlashMode flashMode() const = 0;
+    virtual void setFlashMode(FlashMode mode) = 0;
+
+    virtual void takePicture(PictureHandler handler) = 0;
+    virtual Image previewFrame() const = 0;
+    virtual void setPreviewScale(double scale) = 0;
+    virtual double previewScale() const = 0;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,106 @@
+#include "sim/SimulatedCamera.h"
+
+#include "core/imaging/CairoSurface.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace kestrel {
+
+SimulatedCamera::SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation, int stillWidth,
+                                 int stillHeight)
+    : loop_(&loop), deviceOrientation_(std::move(deviceOrientation)), stillWidth_(stillWidth),
+      stillHeight_(stillHeight) {}
+
+int SimulatedCamera::orientationFor(int deviceOrientation) {
+    // The sensor lies along the device's long side: held upright, the stored
+    // picture needs a quarter turn clockwise.
+    switch (deviceOrientation) {
+    case 2: return Image::kLeft;
+    case 3: return Image::kUp;
+    case 4: return Image::kDown;
+    default: return Image::kRight;
+    }
+}
+
+void SimulatedCamera::takePicture(PictureHandler handler) {
+    loop_->schedule(RunLoop::seconds(kShutterLag), [this, handler = std::move(handler)] {
+        ++picturesTaken_;
+        const int held = deviceOrientation_ ? deviceOrientation_() : 1;
+        handler(render(stillWidth_, stillHeight_).withOrientation(orientationFor(held)));
+    });
+}
+
+Image SimulatedCamera::previewFrame() const { return render(640, 480); }
+
+Image SimulatedCamera::render(int width, int height) const {
+    Bitmap bitmap(width, height);
+    {
+        CairoSurface surface(bitmap);
+        cairo_t* cr = cairo_create(surface.get());
+        const double w = width;
+        const double h = height;
+        if (device_ == Device::kFront) {  // the front camera sees the scene mirrored
+            cairo_translate(cr, w, 0);
+            cairo_scale(cr, -1, 1);
+        }
+        const bool front = device_ == Device::kFront;
+        // Sky and hills.
+        cairo_set_source_rgb(cr, front ? 0.55 : 0.45, 0.65, 0.9);
+        cairo_paint(cr);
+        cairo_set_source_rgb(cr, 0.25, front ? 0.6 : 0.55, 0.25);
+        cairo_move_to(cr, 0, h * 0.7);
+        cairo_curve_to(cr, w * 0.3, h * 0.55, w * 0.6, h * 0.8, w, h * 0.62);
+        cairo_line_to(cr, w, h);
+        cairo_line_to(cr, 0, h);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        // A house with tiled walls: fine detail for the codecs and the zoom.
+        const double hx = w * 0.55, hy = h * 0.45, hw = w * 0.25, hh = h * 0.25;
+        const double tile = std::max(2.0, w / 200);
+        for (double y = hy; y < hy + hh; y += tile)
+            for (double x = hx; x < hx + hw; x += tile) {
+                const bool dark = (static_cast<int>((x - hx) / tile) + static_cast<int>((y - hy) / tile)) % 2 == 0;
+                cairo_set_source_rgb(cr, dark ? 0.7 : 0.85, dark ? 0.35 : 0.5, 0.3);
+                cairo_rectangle(cr, x, y, tile, tile);
+                cairo_fill(cr);
+            }
+        cairo_set_source_rgb(cr, 0.4, 0.15, 0.1);
+        cairo_move_to(cr, hx - hw * 0.05, hy);
+        cairo_line_to(cr, hx + hw / 2, hy - hh * 0.5);
+        cairo_line_to(cr, hx + hw * 1.05, hy);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        // A clock face and the time.
+        const double seconds = RunLoop::toSeconds(loop_->now());
+        const double cx = w * 0.2, cy = h * 0.25, radius = h * 0.12;
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_arc(cr, cx, cy, radius, 0, 2 * std::numbers::pi);
+        cairo_fill(cr);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        cairo_set_line_width(cr, radius * 0.06);
+        const double hand = 2 * std::numbers::pi * std::fmod(seconds, 60.0) / 60.0 - std::numbers::pi / 2;
+        cairo_move_to(cr, cx, cy);
+        cairo_line_to(cr, cx + radius * 0.9 * std::cos(hand), cy + radius * 0.9 * std::sin(hand));
+        cairo_stroke(cr);
+        char text[32];
+        const long total = static_cast<long>(seconds);
+        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", total / 3600 % 24, total / 60 % 60, total % 60);
+        cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, h * 0.06);
+        cairo_move_to(cr, cx - radius, cy + radius * 1.6);
+        cairo_show_text(cr, text);
+        // The ball that moves when asked.
+        cairo_set_source_rgb(cr, 0.9, 0.1, 0.1);
+        cairo_arc(cr, w * std::fmod(objectPosition_, 1.0), h * 0.82, h * 0.06, 0, 2 * std::numbers::pi);
+        cairo_fill(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface.get());
+    }
+    return Image(std::move(bitmap));
+}
+
+}  // namespace kestrel

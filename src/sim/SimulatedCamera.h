@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/camera/CameraPicker.h"
+#include "core/platform/RunLoop.h"
+
+#include <functional>
+
+namespace kestrel {
+
+// A camera without hardware: it photographs a synthetic scene (sky, hills, a
+// house with tiled detail, a clock face and the time as text, and a red ball
+// that moves when asked). Back and front devices (the front one sees the
+// scene mirrored and warmer), flash on both, stills of 2592 × 1936 by default
+// carrying the orientation the device is held in; the picture arrives on the
+// run loop a shutter lag after the request.
+class SimulatedCamera final : public CameraPicker {
+public:
+    static constexpr int kStillWidth = 2592;
+    static constexpr int kStillHeight = 1936;
+    static constexpr double kShutterLag = 0.3;
+
+    // `deviceOrientation` answers how the device is held (1–4, as the device
+    // position service numbers it); none means upright.
+    SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation = nullptr, int stillWidth = kStillWidth,
+                    int stillHeight = kStillHeight);
+
+    bool isSourceAvailable() const override { return true; }
+    bool isCameraDeviceAvailable(Device) const override { return true; }
+    bool isFlashAvailable(Device) const override { return true; }
+    Device cameraDevice() const override { return device_; }
+    void setCameraDevice(Device device) override { device_ = device; }
+    FlashMode flashMode() const override { return flash_; }
+    void setFlashMode(FlashMode mode) override { flash_ = mode; }
+    void takePicture(PictureHandler handler) override;
+    Image previewFrame() const override;
+    void setPreviewScale(double scale) override { previewScale_ = scale; }
+    double previewScale() const override { return previewScale_; }
+
+    // Moves the ball by a fraction of the picture's width.
+    void moveObject(double fraction) { objectPosition_ += fraction; }
+    int picturesTaken() const { return picturesTaken_; }
+
+    // The scene at the loop's current time, `width` × `height`, stored upright.
+    Image render(int width, int height) const;
+    // The image orientation value of a still for a device orientation.
+    static int orientationFor(int deviceOrientation);
+
+private:
+    RunLoop* loop_;
+    std::function<int()> deviceOrientation_;
+    int stillWidth_;
+    int stillHeight_;
+    Device device_ = Device::kRear;
+    FlashMode flash_ = FlashMode::kOff;
+    double previewScale_ = 1.0;
+    double objectPosition_ = 0.3;
+    int picturesTaken_ = 0;
+};
+
+}  // namespace kestrel
