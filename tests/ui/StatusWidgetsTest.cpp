@@ -125,3 +125,41 @@ TEST(ViewTest, TheTreeKeepsOneParentAndItsOrder) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "core/ui/Button.h"
+#include "core/ui/ImageView.h"
+
+namespace kestrel {
+namespace {
+
+TEST(ButtonTest, StatesImagesAndPresses) {
+    ImageButton shutter;
+    shutter.setImage("camera.png");
+    for (auto state : {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
+        EXPECT_EQ(shutter.image(state), "camera.png");
+    shutter.setImage("pause.png", Button::kSelected);
+    shutter.setSelected(true);
+    EXPECT_EQ(shutter.currentImage(), "pause.png");
+    int pressed = 0;
+    EXPECT_FALSE(shutter.press());  // no action yet
+    shutter.setAction([&](Button&) { ++pressed; });
+    EXPECT_TRUE(shutter.press());
+    shutter.setEnabled(false);
+    EXPECT_FALSE(shutter.press());
+    shutter.setEnabled(true);
+    shutter.setHidden(true);
+    EXPECT_FALSE(shutter.press());
+    EXPECT_EQ(pressed, 1);
+}
+
+TEST(ImageViewTest, AnImageOrAResourceName) {
+    ImageView view;
+    view.setImageName("Mode_Auto.png");
+    EXPECT_EQ(view.imageName(), "Mode_Auto.png");
+    view.setImage(Image(Bitmap(2, 2)));
+    EXPECT_TRUE(view.imageName().empty());
+    EXPECT_TRUE(view.image());
+}
+
+}  // namespace
+}  // namespace kestrel
