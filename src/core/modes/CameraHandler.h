@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/imaging/Image.h"
+#include "core/modes/CameraHandlerHost.h"
+#include "core/modes/SoundFile.h"
+#include "core/platform/Timer.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kestrel {
+
+// The base of every shooting mode: the shutter state machine, the count-down
+// (ticks of 0.05 s, numbers D down to 1, picture at tick 20·D + 4), the
+// sensor loop, and the standard photo processing. Modes override the hooks.
+// Main thread.
+class CameraHandler {
+public:
+    enum State : int { kIdle = 0, kDelay = 2, kSensing = 3 };
+    static constexpr double kTick = 0.05;
+
+    CameraHandler() = default;
+    virtual ~CameraHandler();
+    CameraHandler(const CameraHandler&) = delete;
+    CameraHandler& operator=(const CameraHandler&) = delete;
+
+    void setController(CameraHandlerHost* controller);
+    CameraHandlerHost* controller() const { return controller_; }
+
+    // --- The controller's protocol ---
+    virtual void ready();
+    virtual bool shutter();
+    virtual void firstPhoto(const Image& image, float zoom);
+    virtual Image processPhoto(const Image& image, float zoom);
+    virtual void reset() {}
+    virtual void cancel() {}
+    virtual std::optional<std::string> getModeImage() const { return std::nullopt; }
+
+    // --- The two waiting mechanisms ---
+    void startDelay();
+    void stopDelay();
+    virtual void endDelay();
+    virtual void delaying();
+    virtual void startSensing();
+    virtual void stopSensing();
+    void endSensing();
+    void sensing();
+
+    // --- Hooks ---
+    // Asks the controller for a final picture.
+    virtual void photo();
+    virtual int getTimerDelay() const { return 10; }
+    virtual double getSensingInterval() const { return 20.0; }
+    virtual bool showSensingIndicator() const { return true; }
+    virtual bool senseReady(float& level);
+    virtual int modification() const;
+    bool modifiedImage() const;
+    // The date and time for the stamp, or none when the stamp is off.
+    std::optional<std::string> timeStamp() const;
+    // Date style medium and time style short, in the user's locale.
+    static std::string timeStampText(std::chrono::system_clock::time_point when);
+
+    int state() const { return state_; }
+    int delayCount() const { return delayCount_; }
+    bool autoStart() const { return autoStart_; }
+    void setAutoStart(bool autoStart) { autoStart_ = autoStart; }
+    bool hasBeep() const { return beepSound_ != nullptr; }
+
+private:
+    // Posted calls hold this weakly: a handler replaced before its call runs
+    // is not called.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    void postPhoto();
+
+    CameraHandlerHost* controller_ = nullptr;
+    std::unique_ptr<Timer> delayTimer_;
+    std::unique_ptr<Timer> sensingTimer_;
+    std::unique_ptr<SoundFile> beepSound_;
+    int state_ = kIdle;
+    int delayCount_ = 0;
+    bool autoStart_ = false;
+};
+
+// Mode 1: a press takes the picture at once.
+class CameraStandardHandler : public CameraHandler {
+public:
+    std::optional<std::string> getModeImage() const override { return "Mode_Auto.png"; }
+};
+
+// The base of the sensor-driven modes: the first press starts the sensor
+// loop, a second one stops it; the sensor decides when the picture is taken.
+class CameraSensingHandler : public CameraHandler {
+public:
+    bool shutter() override;
+};
+
+}  // namespace kestrel
