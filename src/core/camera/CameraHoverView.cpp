@@ -1,0 +1,14 @@
+#include "core/camera/CameraHoverView.h"
+
+namespace kestrel {
+
+CameraHoverView::CameraHoverView()
+    : HoverView(Rect{60, 300, 200, 90}, 0.8f, 0.5f),
+      imageView_(std::make_shared<ImageView>(Rect{75, 8, 50, 50})),
+      indicatorView_(std::make_shared<IndicatorView>(Rect{13, 66, 174, 14})) {
+    addSubview(imageView_);
+    addSubview(indicatorView_);
+    setHidden(true);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,142 @@
+#include "core/camera/CameraHoverView.h"
+#include "core/camera/CameraOverlayView.h"
+#include "core/camera/CameraToolbar.h"
+#include "core/settings/ApplicationId.h"
+#include "core/settings/Camera1Data.h"
+#include "core/ui/AnimationBlock.h"
+#include "support/MemoryStore.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+using Kind = DrawingPrimitive::Kind;
+
+class OverlayTest : public ::testing::Test {
+protected:
+    OverlayTest() : record(store) {
+        ApplicationId::setId(ApplicationId::kThisBuild);
+        record.setMode(Camera1Data::kStandard);
+        record.setGrid(true);
+        overlay.setShowBorder(true);
+        overlay.setShowGrid(true);
+    }
+    ~OverlayTest() override { ApplicationId::setId(0); }
+
+    struct Drawn {
+        std::vector<Rect> bands;
+        std::vector<float> rows, columns;
+        double fillAlpha = 0;
+    };
+    Drawn drawn(int ratio) {
+        record.setRatio(ratio);
+        Drawn d;
+        for (const auto& p : overlay.draw()) {
+            if (p.kind == Kind::kFillRect) {
+                d.bands.push_back(p.rect);
+                d.fillAlpha = p.color.alpha;
+            } else if (p.rect.height == 0) {
+                d.rows.push_back(p.rect.y);
+            } else {
+                d.columns.push_back(p.rect.x);
+            }
+        }
+        return d;
+    }
+
+    test::MemoryStore store;
+    Camera1Data record;
+    CameraOverlayView overlay;
+};
+
+TEST_F(OverlayTest, TheWorkedValues) {
+    Drawn d = drawn(0);  // 4:3: no bands, the grid over everything
+    ASSERT_EQ(d.bands.size(), 4u);
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 0}));
+    EXPECT_EQ(d.bands[1], (Rect{0, 427, 320, 0}));
+    EXPECT_EQ(d.bands[2], (Rect{0, 0, 0, 427}));
+    EXPECT_EQ(d.bands[3], (Rect{320, 0, 0, 427}));
+    EXPECT_EQ(d.rows, (std::vector<float>{142.5f, 284.5f}));
+    EXPECT_EQ(d.columns, (std::vector<float>{106.5f, 213.5f}));
+    EXPECT_DOUBLE_EQ(d.fillAlpha, 0.5);
+
+    d = drawn(1);  // 16:9
+    EXPECT_EQ(d.bands[2], (Rect{0, 0, 40, 427}));
+    EXPECT_EQ(d.bands[3], (Rect{280, 0, 40, 427}));
+    EXPECT_EQ(d.columns, (std::vector<float>{119.5f, 200.5f}));
+
+    d = drawn(2);  // 1:1
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 54}));
+    EXPECT_EQ(d.bands[1], (Rect{0, 374, 320, 54}));
+    EXPECT_EQ(d.rows, (std::vector<float>{160.5f, 266.5f}));
+    EXPECT_EQ(d.columns, (std::vector<float>{106.5f, 213.5f}));
+
+    d = drawn(16);  // 2.35
+    EXPECT_EQ(d.bands[2], (Rect{0, 0, 69, 427}));
+    EXPECT_EQ(d.bands[3], (Rect{251, 0, 69, 427}));
+    EXPECT_EQ(d.columns, (std::vector<float>{129.5f, 190.5f}));
+
+    d = drawn(4);  // 1.25: 320 × 256
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 86}));
+    EXPECT_EQ(d.bands[1].y, 342);
+}
+
+TEST_F(OverlayTest, TiltDrawsOpaqueBandsTheOtherWay) {
+    ApplicationId::setId(40200);  // the variant with tilt
+    Drawn d = drawn(0);
+    EXPECT_DOUBLE_EQ(d.fillAlpha, 1.0);
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 94}));
+    EXPECT_EQ(d.bands[1].y, 334);
+    d = drawn(1);  // 16:9 with tilt: 320 × 180
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 124}));  // (427 − 180) / 2 = 123.5, snapped to 124
+}
+
+TEST_F(OverlayTest, NoBorderNoGridNothing) {
+    record.setGrid(false);
+    EXPECT_TRUE(drawn(0).rows.empty());
+    record.setGrid(true);
+    overlay.setShowGrid(false);
+    EXPECT_TRUE(drawn(0).rows.empty());
+    overlay.setShowBorder(false);
+    EXPECT_TRUE(overlay.draw().empty());
+    EXPECT_FLOAT_EQ(CameraOverlayView::round(-0.125), 0);
+    EXPECT_FLOAT_EQ(CameraOverlayView::round05(142.33), 142.5f);
+}
+
+TEST(CameraToolbarTest, PagesAndLayouts) {
+    AnimationBlock block;
+    CameraToolbar toolbar;
+    EXPECT_EQ(toolbar.frame(), (Rect{0, 427, 640, 53}));
+    toolbar.scrollToReview(true);
+    EXPECT_EQ(toolbar.frame(), (Rect{-320, 427, 640, 53}));
+    ASSERT_EQ(block.records().size(), 1u);
+    EXPECT_DOUBLE_EQ(block.records()[0].duration, 0.75);
+    toolbar.scrollToPreview(false);
+    EXPECT_EQ(toolbar.frame().x, 0);
+    EXPECT_EQ(block.records().size(), 1u);
+
+    const std::size_t children = toolbar.subviews().size();
+    toolbar.readyForPhoto2();
+    toolbar.readyForPhoto2();
+    EXPECT_EQ(toolbar.subviews().size(), children + 1);  // the cancel button added once
+    EXPECT_EQ(toolbar.cancelButton().frame(), toolbar.albumButton().frame());
+    EXPECT_FALSE(toolbar.cancelButton().hidden());
+    EXPECT_TRUE(toolbar.albumButton().hidden());
+    EXPECT_TRUE(toolbar.settingsButton().hidden());
+    toolbar.ready();
+    EXPECT_TRUE(toolbar.cancelButton().hidden());
+    EXPECT_FALSE(toolbar.albumButton().hidden());
+    EXPECT_EQ(toolbar.shutterButton().currentImage(), "camera.png");
+}
+
+TEST(CameraHoverViewTest, APanelWithAPictureAndALevel) {
+    CameraHoverView panel;
+    EXPECT_TRUE(panel.hidden());
+    EXPECT_NEAR(panel.grayLevel(), 0.8f, 1e-6f);
+    panel.indicatorView().setLevel(0.5f);
+    EXPECT_EQ(panel.subviews().size(), 2u);
+}
+
+}  // namespace
+}  // namespace kestrel
