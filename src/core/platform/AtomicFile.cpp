@@ -3,6 +3,8 @@
 #include "core/platform/Log.h"
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstring>
 #include <cstdio>
 #include <fcntl.h>
@@ -34,6 +36,25 @@ AtomicFile::FaultInjector& injector() {
 }
 
 }  // namespace
+
+std::optional<std::filesystem::path> AtomicFile::keepAside(const std::filesystem::path& file, std::string* error) {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+    const std::string base = file.string() + ".corrupt-" + stamp;
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const std::string aside = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            syncDirectory(folderOf(file));
+            return std::filesystem::path(aside);
+        }
+        if (errno != EEXIST) break;
+    }
+    fail(error, "cannot move " + file.string() + " aside", errno);
+    return std::nullopt;
+}
 
 void AtomicFile::setFaultInjector(FaultInjector newInjector) {
     std::lock_guard lock(injectorMutex());

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <sys/types.h>
@@ -38,6 +39,12 @@ public:
 
     // Flushes a folder's entries (after a rename or an unlink inside it).
     static bool syncDirectory(const std::filesystem::path& folder, std::string* error = nullptr);
+
+    // Moves an unusable file out of the way without losing it: renames it to
+    // "<name>.corrupt-<UTC time>" (with "-2", "-3", ... when taken; never
+    // replacing anything) and flushes the folder. Answers the new path.
+    static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& file,
+                                                          std::string* error = nullptr);
 
     // Fault injection for tests: called before each step that touches the
     // disk; answering YES makes that step fail as an I/O error would. Any

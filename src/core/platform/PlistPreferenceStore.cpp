@@ -24,15 +24,6 @@ plist_t asPlist(void* node) { return static_cast<plist_t>(node); }
 
 std::string keyString(std::string_view key) { return std::string(key); }
 
-std::string utcStamp() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-    return text;
-}
-
 enum class ReadResult { Read, Missing, TooLarge, Failed };
 
 // Reads at most kMaxFileSize bytes; a larger file is not read at all.
@@ -113,22 +104,15 @@ void PlistPreferenceStore::loadFile() {
 }
 
 void PlistPreferenceStore::moveAside(const std::string& reason) {
-    const std::string base = file_.string() + ".corrupt-" + utcStamp();
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        const std::string aside = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        // Never replace an earlier file kept aside.
-        if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
-            keptAside_ = aside;
-            AtomicFile::syncDirectory(file_.parent_path().empty() ? "." : file_.parent_path());
-            Log::error("preferences: " + file_.string() + " is unusable (" + reason +
-                       "); kept it as " + aside + " and starting from defaults");
-            return;
-        }
-        if (errno != EEXIST) break;
+    std::string error;
+    if (const auto aside = AtomicFile::keepAside(file_, &error)) {
+        keptAside_ = *aside;
+        Log::error("preferences: " + file_.string() + " is unusable (" + reason + "); kept it as " +
+                   aside->string() + " and starting from defaults");
+        return;
     }
     writable_ = false;
-    Log::error("preferences: " + file_.string() + " is unusable (" + reason +
-               ") and could not be moved aside: " + std::strerror(errno) +
+    Log::error("preferences: " + file_.string() + " is unusable (" + reason + ") and " + error +
                "; starting from defaults and leaving the file alone");
 }
 

@@ -23,15 +23,6 @@ namespace {
 
 plist_t asPlist(void* node) { return static_cast<plist_t>(node); }
 
-std::string utcStamp() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-    return text;
-}
-
 }  // namespace
 
 InfoRecord::InfoRecord() : dict_(plist_new_dict()) {}
@@ -111,12 +102,9 @@ void InfoRecord::setLastFileGroupNumber(int folderSequence, int number) {
 
 bool InfoRecord::write(const std::filesystem::path& file, std::string* error) {
     if (corrupt_ && std::filesystem::exists(file)) {
-        const std::string aside = file.string() + ".corrupt-" + utcStamp();
-        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0) {
-            if (error) *error = "cannot keep the unreadable record aside as " + aside;
-            return false;
-        }
-        Log::warning("store: kept the unreadable record as " + aside);
+        const auto aside = AtomicFile::keepAside(file, error);
+        if (!aside) return false;
+        Log::warning("store: kept the unreadable record as " + aside->string());
         corrupt_ = false;
     }
     char* out = nullptr;
