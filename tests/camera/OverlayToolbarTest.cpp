@@ -140,3 +140,23 @@ TEST(CameraHoverViewTest, APanelWithAPictureAndALevel) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "core/camera/CameraZoomView.h"
+
+namespace kestrel {
+namespace {
+
+TEST(CameraZoomViewTest, FactorAsTextAndLevel) {
+    CameraZoomView readout;
+    readout.setZoom(2.5f);
+    EXPECT_EQ(readout.label().text(), "2.5X");
+    EXPECT_FLOAT_EQ(readout.indicator().level(), 0.5f);
+    readout.setZoom(1.0f);
+    EXPECT_EQ(readout.label().text(), "1.0X");
+    EXPECT_FLOAT_EQ(readout.indicator().level(), 0.0f);
+    readout.setZoom(4.0f);
+    EXPECT_FLOAT_EQ(readout.indicator().level(), 1.0f);
+}
+
+}  // namespace
+}  // namespace kestrel
