@@ -35,6 +35,8 @@ public:
     Image previewFrame() const override;
     void setPreviewScale(double scale) override { previewScale_ = scale; }
     double previewScale() const override { return previewScale_; }
+    void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
+    Point previewTranslation() const override { return previewTranslation_; }
 
     // Moves the ball by a fraction of the picture's width.
     void moveObject(double fraction) { objectPosition_ += fraction; }
@@ -53,6 +55,7 @@ private:
     Device device_ = Device::kRear;
     FlashMode flash_ = FlashMode::kOff;
     double previewScale_ = 1.0;
+    Point previewTranslation_{};
     double objectPosition_ = 0.3;
     int picturesTaken_ = 0;
 };

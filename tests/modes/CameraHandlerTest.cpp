@@ -19,6 +19,8 @@ public:
     }
     void play(SoundId) override { plays.push_back(loop ? loop->now() : RunLoop::Duration{}); }
     void dispose(SoundId) override { ++disposed; }
+    void vibrate() override { ++vibrations; }
+    int vibrations = 0;
     std::vector<std::filesystem::path> registered;
     std::vector<RunLoop::Duration> plays;
     const RunLoop* loop = nullptr;

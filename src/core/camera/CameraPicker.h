@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/Geometry.h"
 #include "core/imaging/Image.h"
 
 #include <functional>
@@ -30,6 +31,9 @@ public:
     virtual Image previewFrame() const = 0;
     virtual void setPreviewScale(double scale) = 0;
     virtual double previewScale() const = 0;
+    // A shift of the live preview in points (the anchored crop's preview).
+    virtual void setPreviewTranslation(Point offset) = 0;
+    virtual Point previewTranslation() const = 0;
 };
 
 }  // namespace kestrel

@@ -14,6 +14,8 @@ public:
     virtual SoundId registerSound(const std::filesystem::path& file) = 0;
     virtual void play(SoundId sound) = 0;
     virtual void dispose(SoundId sound) = 0;
+    // The device vibrates briefly (where it cannot, nothing happens).
+    virtual void vibrate() = 0;
 };
 
 }  // namespace kestrel

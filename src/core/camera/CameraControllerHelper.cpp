@@ -1,0 +1,440 @@
+#include "core/camera/CameraControllerHelper.h"
+
+#include "core/settings/Camera1Data.h"
+#include "core/sensors/DevicePosition.h"
+#include "core/ui/AnimationBlock.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace kestrel {
+namespace {
+
+constexpr int kPlainAnimation = 1;
+constexpr int kFade = 3;
+
+// One animation block around `change` (changes apply at once without one).
+template <class Change>
+void animated(View* view, bool wanted, int type, Change change, std::function<void()> didStop = nullptr) {
+    AnimationBlock* block = AnimationBlock::animation();
+    const bool started = block && block->start(view, wanted, type, didStop);
+    change();
+    if (block) block->end(view, started);
+    if (!started && didStop) didStop();
+}
+
+}  // namespace
+
+CameraControllerHelper::CameraControllerHelper(Services s)
+    : picker_(&s.picker), views_(&s.views), loop_(&s.loop), sounds_(&s.sounds), saver_(&s.saver),
+      notifications_(&s.notifications), resources_(std::move(s.resources)),
+      currentLocation_(std::move(s.currentLocation)), deviceOrientation_(std::move(s.deviceOrientation)),
+      container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
+      cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
+      flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
+    orientationObserver_ = notifications_->addObserver(
+        DevicePosition::kChangeOrientation, [this](const Notification&) { rotate(true); });
+    cameraButton_->setAction([this](Button&) { camera(); });
+    flashButton_->setAction([this](Button&) { flash(); });
+    CameraToolbar& bar = *views_->toolBar;
+    bar.shutterButton().setAction([this](Button&) { shutter(); });
+    bar.useButton().setAction([this](Button&) { use(); });
+    bar.retakeButton().setAction([this](Button&) { retake(); });
+    bar.cancelButton().setAction([this](Button&) { cancel(); });
+}
+
+CameraControllerHelper::~CameraControllerHelper() {
+    notifications_->removeObserver(orientationObserver_);
+    handler_.reset();
+}
+
+std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) {
+    switch (mode) {
+    case Camera1Data::kStandard: return std::make_unique<CameraStandardHandler>();
+    default: return nullptr;  // the sensing and multi-picture modes join with their handlers
+    }
+}
+
+void CameraControllerHelper::showCamera() {
+    setup();
+    setToolbarButtonsEnabled(true);
+    views_->overlay->setBackgroundColor(std::nullopt);
+    const auto icon = handler_ ? handler_->getModeImage() : std::nullopt;
+    views_->modeImage->setImageName(icon.value_or(""));
+    views_->modeImage->setAlpha(1);
+    views_->overlay->setNeedsDisplay();
+    reset();
+    if (handler_) handler_->ready();
+    std::weak_ptr<int> alive = alive_;
+    loop_->schedule(RunLoop::seconds(2.0), [this, alive] {
+        if (alive.lock()) applyZoom();
+    });
+    loop_->schedule(RunLoop::seconds(3.0), [this, alive] {
+        if (alive.lock()) hideModeIndicator();
+    });
+}
+
+void CameraControllerHelper::setup() {
+    if (!picker_->isSourceAvailable()) return;
+    CameraViewManager& v = *views_;
+    const std::shared_ptr<View> stack[] = {v.overlay, v.modeImage, v.timerLabel, v.zoomView,
+                                           v.sensorView, v.saveImageView, v.saveLabel, v.toolBar};
+    for (const auto& view : stack) view->removeFromSuperview();
+    v.saveImageView->setHidden(true);
+    v.saveLabel->setHidden(true);
+    for (const auto& view : stack) {
+        container_->addSubview(view);
+        container_->bringSubviewToFront(view.get());
+    }
+    container_->addSubview(cameraButton_);
+    container_->addSubview(flashButton_);
+    v.toolBar->scrollToPreview(false);
+    v.overlay->setShowBorder(true);
+    v.overlay->setShowGrid(true);
+    setupHardware();
+}
+
+void CameraControllerHelper::setupHardware() {
+    if (picker_->isCameraDeviceAvailable(CameraPicker::Device::kRear) &&
+        picker_->isCameraDeviceAvailable(CameraPicker::Device::kFront)) {
+        cameraButton_->setHidden(false);
+        refreshCamera();
+    } else {
+        cameraButton_->setHidden(true);
+        flashButton_->setHidden(true);
+    }
+}
+
+void CameraControllerHelper::refreshCamera() {
+    const Camera1Data* settings = Camera1Data::data();
+    const bool front = settings && settings->camera() != 0;
+    picker_->setCameraDevice(front ? CameraPicker::Device::kFront : CameraPicker::Device::kRear);
+    cameraButton_->setImage(front ? "turn2.png" : "turn1.png", Button::kNormal);
+    if (picker_->isFlashAvailable(picker_->cameraDevice())) {
+        flashButton_->setHidden(false);
+        refreshFlash();
+    } else {
+        flashButton_->setHidden(true);
+    }
+}
+
+void CameraControllerHelper::refreshFlash() {
+    const Camera1Data* settings = Camera1Data::data();
+    switch (settings ? settings->flash() : 0) {
+    case 0:
+        picker_->setFlashMode(CameraPicker::FlashMode::kOff);
+        flashButton_->setImage("flash_off.png", Button::kNormal);
+        break;
+    case 1:
+        picker_->setFlashMode(CameraPicker::FlashMode::kOn);
+        flashButton_->setImage("flash_on.png", Button::kNormal);
+        break;
+    case 2:
+        picker_->setFlashMode(CameraPicker::FlashMode::kAuto);
+        flashButton_->setImage("flash_auto.png", Button::kNormal);
+        break;
+    default:
+        break;
+    }
+}
+
+void CameraControllerHelper::camera() {
+    if (Camera1Data* settings = Camera1Data::data()) settings->setCamera(settings->camera() == 1 ? 0 : 1);
+    refreshCamera();
+}
+
+void CameraControllerHelper::flash() {
+    if (Camera1Data* settings = Camera1Data::data()) {
+        // off → automatic → on → off
+        const int next = settings->flash() == 0 ? 2 : settings->flash() == 2 ? 1 : 0;
+        settings->setFlash(next);
+    }
+    refreshFlash();
+}
+
+void CameraControllerHelper::reset() {
+    if (handler_) {
+        handler_->stopDelay();
+        handler_->stopSensing();
+    }
+    const Camera1Data* settings = Camera1Data::data();
+    if (auto next = handlerForMode(settings ? settings->mode() : -1)) handler_ = std::move(next);
+    if (handler_) {
+        handler_->setController(this);
+        handler_->ready();
+    }
+}
+
+void CameraControllerHelper::shutter() {
+    if (image_ || !handler_) return;
+    handler_->shutter();
+}
+
+void CameraControllerHelper::photo(bool finalPhoto) {
+    if (image_) return;
+    finalPhoto_ = finalPhoto;
+    std::weak_ptr<int> alive = alive_;
+    picker_->takePicture([this, alive](const Image& picture) {
+        if (alive.lock()) pictureTaken(picture);
+    });
+}
+
+void CameraControllerHelper::pictureTaken(const Image& picture) {
+    const EffectiveSettings settings = Camera1Data::effective();
+    if (settings.vibrateAlert()) sounds_->vibrate();
+    if (!finalPhoto_) {
+        if (handler_) {
+            handler_->firstPhoto(picture, zoom_);
+            handler_->ready();
+        }
+        return;
+    }
+    showReview(picture);
+    if (settings.autoSave()) {
+        std::weak_ptr<int> alive = alive_;
+        loop_->post([this, alive] {
+            if (alive.lock()) save();
+        });
+    } else {
+        views_->toolBar->scrollToReview(true);
+    }
+}
+
+void CameraControllerHelper::showReview(const Image& picture) {
+    image_ = handler_ ? handler_->processPhoto(picture, zoom_) : picture;
+    ImageView& review = *views_->saveImageView;
+    review.setBackgroundColor(Color{0, 0, 0, 1});
+    review.setHidden(false);
+    review.setAlpha(1);
+    if (review.superview()) review.superview()->bringSubviewToFront(&review);
+    review.setImage(image_);
+    rotate(false);
+    views_->overlay->setShowBorder(false);
+    views_->overlay->setShowGrid(false);
+    views_->overlay->setBackgroundColor(Color{0, 0, 0, 1});
+}
+
+void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
+    CameraToolbar& bar = *views_->toolBar;
+    for (Button* button : {&bar.retakeButton(), &bar.useButton(), static_cast<Button*>(&bar.shutterButton()),
+                           &bar.albumButton(), &bar.settingsButton()})
+        button->setEnabled(enabled);
+}
+
+void CameraControllerHelper::save() {
+    if (!image_) return;
+    views_->saveLabel->setText("Saving to Camera Roll...");
+    views_->saveLabel->setHidden(false);
+    setToolbarButtonsEnabled(false);
+    const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
+    std::weak_ptr<int> alive = alive_;
+    saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>&) {
+        if (alive.lock()) afterSave();
+    });
+}
+
+void CameraControllerHelper::afterSave() {
+    setToolbarButtonsEnabled(true);
+    views_->saveLabel->setHidden(true);
+    if (handler_) handler_->reset();
+    animateSave();
+}
+
+void CameraControllerHelper::animateSave() {
+    ImageView& review = *views_->saveImageView;
+    const bool autoSave = Camera1Data::effective().autoSave();
+    std::weak_ptr<int> alive = alive_;
+    auto finished = [this, alive] {
+        if (!alive.lock()) return;
+        ImageView& picture = *views_->saveImageView;
+        picture.setImage(Image());
+        picture.setHidden(true);
+        picture.setTransform(View::Transform{0, 0, 0});
+        restart(false);
+    };
+    animated(&review, true, kPlainAnimation, [&] {
+        review.setCenter(Point{autoSave ? 160.0f : 283.0f, 452});
+        review.setBackgroundColor(std::nullopt);
+        review.setTransform(View::Transform::scaled(0.1));
+        review.setAlpha(0);
+        views_->overlay->setBackgroundColor(std::nullopt);
+    }, finished);
+}
+
+void CameraControllerHelper::restart(bool) {
+    image_ = Image();
+    views_->overlay->setShowBorder(true);
+    views_->overlay->setShowGrid(true);
+    views_->overlay->setBackgroundColor(std::nullopt);
+    views_->saveLabel->setHidden(true);
+    views_->toolBar->scrollToPreview(true);
+    std::weak_ptr<int> alive = alive_;
+    loop_->post([this, alive] {
+        if (alive.lock() && handler_) handler_->ready();
+    });
+}
+
+void CameraControllerHelper::retake() {
+    restart(false);
+    views_->saveImageView->setHidden(true);
+    views_->toolBar->scrollToPreview(true);
+}
+
+void CameraControllerHelper::cancel() {
+    if (handler_) handler_->cancel();
+}
+
+void CameraControllerHelper::overlay(const Image& ghost) {
+    ImageView& picture = *views_->saveImageView;
+    if (ghost) {
+        picture.setImage(ghost);
+        picture.setAlpha(0.33);
+        picture.setFrame(Rect{0, 0, 320, 427});
+        picture.setHidden(false);
+        rotate(false);
+        views_->toolBar->readyForPhoto2();
+    } else {
+        picture.setImage(Image());
+        picture.setHidden(true);
+        views_->toolBar->ready();
+    }
+}
+
+void CameraControllerHelper::hideModeIndicator() {
+    ImageView& icon = *views_->modeImage;
+    animated(&icon, true, kPlainAnimation, [&] { icon.setAlpha(0); });
+}
+
+std::optional<std::string> CameraControllerHelper::timeStamp() const {
+    if (!Camera1Data::effective().timeStamp()) return std::nullopt;
+    return CameraHandler::timeStampText(std::chrono::system_clock::now());
+}
+
+// --- Zoom and touch ---
+
+float CameraControllerHelper::getZoomMovement(Point p) const {
+    if (startPoint_.x == 0 && startPoint_.y == 0) return 0;
+    switch (orientation()) {
+    case 1: return p.x - startPoint_.x;
+    case 2: return startPoint_.x - p.x;
+    case 3: return p.y - startPoint_.y;
+    case 4: return startPoint_.y - p.y;
+    default: return 0;
+    }
+}
+
+void CameraControllerHelper::zoomTo(double factor) {
+    zoom_ = factor > 4.0 ? 4.0f : factor < 1.0 ? 1.0f : static_cast<float>(factor);
+    applyZoom();
+}
+
+void CameraControllerHelper::applyZoom() {
+    const EffectiveSettings settings = Camera1Data::effective();
+    if (!settings.digitalZoom()) zoom_ = 1.0f;
+    views_->zoomView->setZoom(zoom_);
+    if (!settings.tilt()) {
+        picker_->setPreviewScale(zoom_);
+        return;
+    }
+    // The anchored crop: the preview is shifted down for the ratio, not scaled.
+    switch (settings.ratio()) {
+    case 0: picker_->setPreviewTranslation(Point{0, 92.5f}); break;
+    case 1: picker_->setPreviewTranslation(Point{0, 122.5f}); break;
+    case 2: picker_->setPreviewTranslation(Point{0, 52.5f}); break;
+    default: break;
+    }
+}
+
+void CameraControllerHelper::touchesBegan(Point point) {
+    if (!Camera1Data::effective().digitalZoom()) return;
+    startZoom_ = zoom_;
+    startPoint_ = point;
+    views_->zoomView->setHidden(false);
+    views_->zoomView->setAlpha(1);
+}
+
+void CameraControllerHelper::touchesMoved(Point point) {
+    if (!Camera1Data::effective().digitalZoom()) return;
+    if (startPoint_.x != 0 || startPoint_.y != 0) {
+        const float movement = getZoomMovement(point);
+        zoomTo(static_cast<double>(startZoom_) * (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
+    } else {
+        touchesBegan(point);
+    }
+}
+
+void CameraControllerHelper::fadeZoomView() {
+    View& readout = *views_->zoomView;
+    animated(&readout, true, kPlainAnimation, [&] { readout.setAlpha(0); });
+}
+
+void CameraControllerHelper::touchesEnded(Point point, int tapCount) {
+    const EffectiveSettings settings = Camera1Data::effective();
+    if (tapCount == 2) {
+        if (settings.digitalZoom()) {
+            zoomTo(1.0);
+            fadeZoomView();
+        }
+    } else {
+        if (settings.digitalZoom()) {
+            const float movement = getZoomMovement(point);
+            if (movement != 0) {
+                zoomTo(static_cast<double>(startZoom_) * (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
+                fadeZoomView();
+            }
+        }
+        if (tapCount == 1 && settings.fullScreenShutter() && views_->toolBar->shutterButton().enabled()) shutter();
+    }
+    startPoint_ = Point{};
+}
+
+void CameraControllerHelper::touchesCancelled() { startPoint_ = Point{}; }
+
+// --- Turning with the device ---
+
+void CameraControllerHelper::rotate(bool animate) {
+    const int held = orientation();
+    const double pi = static_cast<float>(std::numbers::pi);  // the platform's single-precision angles
+    ImageView& picture = *views_->saveImageView;
+    if (picture.superview()) {
+        animated(&picture, animate, kFade, [&] {
+            picture.setContentMode(ImageView::ContentMode::kAspectFit);
+            switch (held) {
+            case 1:
+            case 2:
+                picture.setTransform(View::Transform::rotated(held == 1 ? 0 : pi));
+                picture.setFrame(Rect{0, 0, 320, 427});
+                break;
+            case 3:
+            case 4:
+                picture.setTransform(View::Transform::rotated(0));
+                picture.setFrame(Rect{-53.5f, 53.5f, 427, 320});
+                picture.setTransform(View::Transform::rotated(held == 3 ? pi / 2 : 3 * pi / 2));
+                break;
+            default:
+                break;
+            }
+        });
+    }
+    if (held < 1 || held > 4) return;
+    const double angle = held == 1 ? 0 : held == 2 ? pi : held == 3 ? pi / 2 : 3 * pi / 2;
+    CameraHoverView& panel = *views_->sensorView;
+    View& readout = *views_->zoomView;
+    Label& label = *views_->saveLabel;
+    panel.setTransform(View::Transform::rotated(angle));
+    panel.setCenter(held <= 2 ? Point{160, 400} : held == 3 ? Point{40, 303} : Point{280, 303});
+    const Point c = panel.center();
+    readout.setTransform(View::Transform::rotated(angle));
+    readout.setCenter(held <= 2 ? Point{c.x, c.y - 40} : held == 3 ? Point{c.x + 40, c.y} : Point{c.x - 40, c.y});
+    if (held <= 2) {
+        label.setTransform(View::Transform::rotated(angle));
+        label.setAlignment(Label::Alignment::kCenter);
+        label.setFrame(Rect{20, 385, 280, 30});
+    } else {
+        label.setAlignment(held == 3 ? Label::Alignment::kRight : Label::Alignment::kLeft);
+        label.setFrame(Rect{-105, 198.5f, 280, 30});
+        label.setTransform(View::Transform::rotated(angle));
+    }
+}
+
+}  // namespace kestrel

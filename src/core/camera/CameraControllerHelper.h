@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/camera/CameraPicker.h"
+#include "core/camera/CameraViewManager.h"
+#include "core/modes/CameraHandler.h"
+#include "core/platform/GeoPosition.h"
+#include "core/platform/NotificationCenter.h"
+#include "core/store/CameraRoll.h"
+#include "core/store/GpsImageSaver.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kestrel {
+
+// The spine of the camera screen: owns the mode handler and carries every
+// picture from the shutter through capture, processing and review to the
+// saver and back to live view; switches camera and flash; zooms the live
+// view from drags; turns the small views with the device. Main thread.
+class CameraControllerHelper final : public CameraHandlerHost {
+public:
+    struct Services {
+        CameraPicker& picker;
+        CameraViewManager& views;
+        RunLoop& loop;
+        SystemSounds& sounds;
+        GpsImageSaver& saver;
+        NotificationCenter& notifications;
+        std::filesystem::path resources;
+        std::function<std::optional<GeoPosition>()> currentLocation;  // may be empty
+        std::function<int()> deviceOrientation;                        // may be empty: upright
+    };
+    static constexpr float kMovementPerDoubling = 80;
+
+    explicit CameraControllerHelper(Services services);
+    ~CameraControllerHelper() override;
+    CameraControllerHelper(const CameraControllerHelper&) = delete;
+    CameraControllerHelper& operator=(const CameraControllerHelper&) = delete;
+
+    // The handler for a mode number; none for a mode without one (yet).
+    static std::unique_ptr<CameraHandler> handlerForMode(int mode);
+
+    void showCamera();
+    void setup();
+    void setupHardware();
+    void refreshCamera();
+    void refreshFlash();
+    void camera();
+    void flash();
+    void reset();
+    void shutter();
+    void photo(bool finalPhoto) override;
+    void pictureTaken(const Image& picture);
+    void showReview(const Image& picture);
+    void save();
+    void afterSave();
+    void restart(bool represent);
+    void use() { save(); }
+    void retake();
+    void cancel();
+    void overlay(const Image& ghost);
+    void hideModeIndicator();
+    std::optional<std::string> timeStamp() const;
+
+    // Zoom and touch.
+    float getZoomMovement(Point point) const;
+    void zoomTo(double factor);
+    void applyZoom();
+    void touchesBegan(Point point);
+    void touchesMoved(Point point);
+    void touchesEnded(Point point, int tapCount);
+    void touchesCancelled();
+    float zoom() const { return zoom_; }
+
+    // Turning the picture, the panels and the save label with the device.
+    void rotate(bool animated);
+
+    CameraHandler* handler() const { return handler_.get(); }
+    const Image& image() const { return image_; }
+    void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
+    View& container() { return *container_; }
+    Button& cameraButton() { return *cameraButton_; }
+    Button& flashButton() { return *flashButton_; }
+
+    // CameraHandlerHost
+    Label& timerLabel() override { return *views_->timerLabel; }
+    View& sensorView() override { return *views_->sensorView; }
+    IndicatorView& sensorIndicator() override { return views_->sensorView->indicatorView(); }
+    ImageButton& shutterButton() override { return views_->toolBar->shutterButton(); }
+    RunLoop& runLoop() override { return *loop_; }
+    SystemSounds& systemSounds() override { return *sounds_; }
+    std::filesystem::path resources() const override { return resources_; }
+
+private:
+    int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
+    void setToolbarButtonsEnabled(bool enabled);
+    void fadeZoomView();
+    void animateSave();
+
+    CameraPicker* picker_;
+    CameraViewManager* views_;
+    RunLoop* loop_;
+    SystemSounds* sounds_;
+    GpsImageSaver* saver_;
+    NotificationCenter* notifications_;
+    std::filesystem::path resources_;
+    std::function<std::optional<GeoPosition>()> currentLocation_;
+    std::function<int()> deviceOrientation_;
+    NotificationCenter::ObserverId orientationObserver_ = 0;
+
+    std::shared_ptr<View> container_;
+    std::shared_ptr<Button> cameraButton_;
+    std::shared_ptr<Button> flashButton_;
+    std::shared_ptr<CameraRoll> cameraRoll_;
+    std::unique_ptr<CameraHandler> handler_;
+    Image image_;
+    bool finalPhoto_ = true;
+    float zoom_ = 1.0f;
+    float startZoom_ = 1.0f;
+    Point startPoint_{};
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for calls posted to the loop
+};
+
+}  // namespace kestrel

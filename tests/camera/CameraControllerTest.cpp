@@ -1,0 +1,232 @@
+#include "core/camera/CameraControllerHelper.h"
+#include "core/sensors/DevicePosition.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/settings/ApplicationId.h"
+#include "core/settings/Camera1Data.h"
+#include "core/store/DcimPhotoAlbum.h"
+#include "core/ui/AnimationBlock.h"
+#include "sim/SimulatedCamera.h"
+#include "support/MemoryStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+namespace kestrel {
+namespace {
+
+class QuietSounds final : public SystemSounds {
+public:
+    SoundId registerSound(const std::filesystem::path&) override { return 1; }
+    void play(SoundId) override {}
+    void dispose(SoundId) override {}
+    void vibrate() override { ++vibrations; }
+    int vibrations = 0;
+};
+
+// A camera with only one device, for the hardware checks.
+class OneCamera final : public CameraPicker {
+public:
+    bool isSourceAvailable() const override { return true; }
+    bool isCameraDeviceAvailable(Device d) const override { return d == Device::kRear; }
+    bool isFlashAvailable(Device) const override { return true; }
+    Device cameraDevice() const override { return Device::kRear; }
+    void setCameraDevice(Device) override { ++deviceSets; }
+    FlashMode flashMode() const override { return FlashMode::kOff; }
+    void setFlashMode(FlashMode) override { ++flashSets; }
+    void takePicture(PictureHandler) override {}
+    Image previewFrame() const override { return {}; }
+    void setPreviewScale(double) override {}
+    double previewScale() const override { return 1; }
+    void setPreviewTranslation(Point) override {}
+    Point previewTranslation() const override { return {}; }
+    int deviceSets = 0;
+    int flashSets = 0;
+};
+
+class CameraControllerTest : public ::testing::Test {
+protected:
+    CameraControllerTest()
+        : record(store), camera(loop, [this] { return held; }, 320, 240), album((dir / "DCIM").string(), loop),
+          saver(album, (dir / "DCIM").string(), loop, nullptr), block(&loop),
+          controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
+                                                      KESTREL_RESOURCES_DIR, nullptr, [this] { return held; }}) {
+        ApplicationId::setId(ApplicationId::kThisBuild);
+        record.setMode(Camera1Data::kStandard);
+        record.setFullScreenShutter(true);
+        record.setDigitalZoom(true);
+    }
+    ~CameraControllerTest() override { ApplicationId::setId(0); }
+
+    // A save is under way on the album's thread: wait for its completion to be
+    // posted, run it, and let the save animation play on virtual time.
+    void finishSave() {
+        ASSERT_TRUE(loop.waitForPosts(std::chrono::seconds(60)));
+        loop.runUntilIdle();
+        loop.advance(1.0);
+    }
+    std::size_t photosSaved() const {
+        std::size_t n = 0;
+        if (!std::filesystem::exists(dir / "DCIM" / "100APPLE")) return 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "DCIM" / "100APPLE"))
+            n += e.path().extension() == ".JPG";
+        return n;
+    }
+
+    test::TempDir dir;
+    test::MemoryStore store;
+    Camera1Data record;
+    ManualRunLoop loop;
+    NotificationCenter center;
+    int held = 1;
+    SimulatedCamera camera;
+    CameraViewManager views;
+    QuietSounds sounds;
+    DcimPhotoAlbum album;
+    GpsImageSaver saver;
+    AnimationBlock block;
+    CameraControllerHelper controller;
+};
+
+TEST_F(CameraControllerTest, AutoSaveShowsSavesAndShrinksTowardsTheShutter) {
+    record.setAutoSave(true);
+    controller.showCamera();
+    ASSERT_NE(controller.handler(), nullptr);
+    controller.shutter();
+    loop.advance(SimulatedCamera::kShutterLag);
+    ASSERT_TRUE(controller.image());  // the picture on review
+    EXPECT_FALSE(views.saveImageView->hidden());
+    EXPECT_FALSE(views.overlay->showBorder());
+    EXPECT_EQ(views.toolBar->frame().x, 0);  // never the review page
+    controller.shutter();                    // ignored while a picture is held
+    loop.runUntilIdle();                     // save starts on the next turn
+    EXPECT_EQ(views.saveLabel->text(), "Saving to Camera Roll...");
+    EXPECT_FALSE(views.toolBar->shutterButton().enabled());
+    finishSave();
+    EXPECT_EQ(photosSaved(), 1u);
+    EXPECT_FALSE(controller.image());  // back to live view
+    EXPECT_TRUE(views.toolBar->shutterButton().enabled());
+    EXPECT_TRUE(views.saveImageView->hidden());
+    EXPECT_TRUE(views.overlay->showBorder());
+    bool shrankToShutter = false;
+    for (const auto& r : block.records())
+        for (const auto& c : r.changes)
+            if (c.view == views.saveImageView.get() && c.property == "center") shrankToShutter = true;
+    EXPECT_TRUE(shrankToShutter);
+}
+
+TEST_F(CameraControllerTest, ReviewThenUseOrRetake) {
+    record.setAutoSave(false);
+    controller.showCamera();
+    controller.shutter();
+    loop.advance(SimulatedCamera::kShutterLag);
+    EXPECT_EQ(views.toolBar->frame().x, -320);  // the review page
+    views.toolBar->retakeButton().press();
+    loop.runUntilIdle();
+    EXPECT_FALSE(controller.image());
+    EXPECT_EQ(views.toolBar->frame().x, 0);
+    EXPECT_EQ(photosSaved(), 0u);
+
+    controller.shutter();
+    loop.advance(SimulatedCamera::kShutterLag);
+    views.toolBar->useButton().press();
+    finishSave();
+    EXPECT_EQ(photosSaved(), 1u);
+    EXPECT_EQ(views.saveImageView->center(), (Point{283, 452}));
+}
+
+TEST_F(CameraControllerTest, FlashCyclesAndOneCameraHidesTheButtons) {
+    controller.showCamera();
+    EXPECT_FALSE(controller.cameraButton().hidden());
+    controller.flash();
+    EXPECT_EQ(camera.flashMode(), CameraPicker::FlashMode::kAuto);
+    EXPECT_EQ(controller.flashButton().image(Button::kNormal), "flash_auto.png");
+    controller.flash();
+    EXPECT_EQ(camera.flashMode(), CameraPicker::FlashMode::kOn);
+    controller.flash();
+    EXPECT_EQ(camera.flashMode(), CameraPicker::FlashMode::kOff);
+    controller.camera();
+    EXPECT_EQ(camera.cameraDevice(), CameraPicker::Device::kFront);
+    EXPECT_EQ(record.camera(), 1);
+
+    OneCamera single;
+    CameraViewManager otherViews;
+    CameraControllerHelper other(CameraControllerHelper::Services{single, otherViews, loop, sounds, saver, center,
+                                                                  KESTREL_RESOURCES_DIR, nullptr, nullptr});
+    other.setup();
+    EXPECT_TRUE(other.cameraButton().hidden());
+    EXPECT_TRUE(other.flashButton().hidden());
+    EXPECT_EQ(single.deviceSets + single.flashSets, 0);
+}
+
+TEST_F(CameraControllerTest, ModesWithoutAHandlerKeepThePreviousOne) {
+    controller.showCamera();
+    CameraHandler* standard = controller.handler();
+    ASSERT_NE(standard, nullptr);
+    for (int mode : {8, 10, 42, -1}) {
+        record.setMode(mode);
+        controller.reset();
+        EXPECT_EQ(controller.handler(), standard) << mode;
+    }
+}
+
+TEST_F(CameraControllerTest, DragZoomPerOrientationAndTaps) {
+    controller.showCamera();
+    controller.touchesBegan(Point{50, 100});
+    controller.touchesMoved(Point{250, 100});  // +200 in orientation 1: 1 × (1 + 200/80)
+    EXPECT_FLOAT_EQ(controller.zoom(), 3.5f);
+    controller.touchesEnded(Point{250, 100}, 0);
+    controller.zoomTo(2.0);
+    controller.touchesBegan(Point{50, 100});
+    controller.touchesEnded(Point{250, 100}, 0);
+    EXPECT_FLOAT_EQ(controller.zoom(), 4.0f);  // clamped
+    EXPECT_FLOAT_EQ(static_cast<float>(camera.previewScale()), 4.0f);
+    EXPECT_EQ(views.zoomView->label().text(), "4.0X");
+    held = 2;  // the same drag zooms out upside down
+    controller.touchesBegan(Point{50, 100});
+    controller.touchesEnded(Point{250, 100}, 0);
+    EXPECT_FLOAT_EQ(controller.zoom(), 1.0f);
+    held = 3;
+    controller.touchesBegan(Point{50, 100});
+    controller.touchesMoved(Point{50, 180});
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    controller.touchesEnded(Point{50, 180}, 2);  // double tap: back to 1×
+    EXPECT_FLOAT_EQ(controller.zoom(), 1.0f);
+    EXPECT_DOUBLE_EQ(views.zoomView->alpha(), 0.0);
+
+    // A single tap shoots with full-screen shutter on.
+    held = 1;
+    controller.touchesEnded(Point{10, 10}, 1);
+    loop.advance(SimulatedCamera::kShutterLag);
+    EXPECT_TRUE(controller.image());
+}
+
+TEST_F(CameraControllerTest, TheSmallViewsTurnWithTheDevice) {
+    controller.showCamera();
+    held = 3;
+    center.postNotificationName(DevicePosition::kChangeOrientation);
+    EXPECT_EQ(views.sensorView->center(), (Point{40, 303}));
+    EXPECT_EQ(views.zoomView->center(), (Point{80, 303}));
+    EXPECT_EQ(views.saveLabel->frame(), (Rect{-105, 198.5f, 280, 30}));
+    EXPECT_EQ(views.saveLabel->alignment(), Label::Alignment::kRight);
+    EXPECT_NEAR(views.sensorView->transform().rotation, std::numbers::pi / 2, 1e-6);
+    held = 4;
+    controller.rotate(false);
+    EXPECT_EQ(views.sensorView->center(), (Point{280, 303}));
+    EXPECT_EQ(views.zoomView->center(), (Point{240, 303}));
+    EXPECT_EQ(views.saveLabel->alignment(), Label::Alignment::kLeft);
+    EXPECT_EQ(views.saveImageView->frame(), (Rect{-53.5f, 53.5f, 427, 320}));
+    EXPECT_NEAR(views.saveImageView->transform().rotation, 3 * std::numbers::pi / 2, 1e-5);
+    held = 7;  // no usable orientation: nothing moves
+    controller.rotate(false);
+    EXPECT_EQ(views.sensorView->center(), (Point{280, 303}));
+    held = 1;
+    controller.rotate(false);
+    EXPECT_EQ(views.sensorView->center(), (Point{160, 400}));
+    EXPECT_EQ(views.zoomView->center(), (Point{160, 360}));
+    EXPECT_EQ(views.saveLabel->frame(), (Rect{20, 385, 280, 30}));
+}
+
+}  // namespace
+}  // namespace kestrel
