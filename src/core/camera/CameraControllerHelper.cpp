@@ -173,9 +173,12 @@ void CameraControllerHelper::shutter() {
 void CameraControllerHelper::photo(bool finalPhoto) {
     if (image_) return;
     finalPhoto_ = finalPhoto;
+    capturing_ = true;
     std::weak_ptr<int> alive = alive_;
     picker_->takePicture([this, alive](const Image& picture) {
-        if (alive.lock()) pictureTaken(picture);
+        if (!alive.lock()) return;
+        capturing_ = false;
+        pictureTaken(picture);
     });
 }
 
@@ -228,8 +231,10 @@ void CameraControllerHelper::save() {
     setToolbarButtonsEnabled(false);
     const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
     std::weak_ptr<int> alive = alive_;
-    saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>&) {
-        if (alive.lock()) afterSave();
+    saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>& path) {
+        if (!alive.lock()) return;
+        if (saveObserver_) saveObserver_(path);
+        afterSave();
     });
 }
 

@@ -80,6 +80,11 @@ public:
     CameraHandler* handler() const { return handler_.get(); }
     const Image& image() const { return image_; }
     void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
+    // Told of every finished save: the photo's path, or none when it failed.
+    void setSaveObserver(std::function<void(const std::optional<std::string>&)> observer) {
+        saveObserver_ = std::move(observer);
+    }
+    bool isLive() const { return !image_ && !capturing_; }
     View& container() { return *container_; }
     Button& cameraButton() { return *cameraButton_; }
     Button& flashButton() { return *flashButton_; }
@@ -117,6 +122,8 @@ private:
     std::unique_ptr<CameraHandler> handler_;
     Image image_;
     bool finalPhoto_ = true;
+    bool capturing_ = false;
+    std::function<void(const std::optional<std::string>&)> saveObserver_;
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};

@@ -1,0 +1,164 @@
+#include "cli/ShootCommand.h"
+
+#include "cli/CliError.h"
+#include "core/app/AppSettings.h"
+#include "core/app/KestrelAppDelegate.h"
+#include "core/camera/CameraControllerHelper.h"
+#include "core/platform/FixedLocationManager.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/platform/RealTimeRunLoop.h"
+#include "core/sensors/DevicePosition.h"
+#include "core/store/DcimPhotoAlbum.h"
+#include "core/store/DeviceLocation.h"
+#include "core/store/DirectoryUtils.h"
+#include "core/ui/AnimationBlock.h"
+#include "sim/SimulatedAccelerometer.h"
+#include "sim/SimulatedCamera.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kestrel::cli {
+namespace {
+
+// Sounds for a run without speakers: nothing plays.
+class SilentSounds final : public SystemSounds {
+public:
+    SoundId registerSound(const std::filesystem::path&) override { return 1; }
+    void play(SoundId) override {}
+    void dispose(SoundId) override {}
+    void vibrate() override {}
+};
+
+std::optional<GeoPosition> parseLocation(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    double lat = 0, lon = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%lf,%lf%c", &lat, &lon, &tail) != 2 || lat < -90 || lat > 90 || lon < -180 ||
+        lon > 180)
+        throw CliError::usage("--location takes LAT,LON in degrees, not \"" + text + "\"");
+    return GeoPosition{lat, lon, {}};
+}
+
+}  // namespace
+
+ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(context) {
+    CLI::App* shoot = parent.add_subcommand("shoot", "Take pictures with the simulated camera, no window");
+    shoot->add_option("--count", count_, "Pictures to save")->check(CLI::Range(1, 100000));
+    shoot->add_option("--mode", mode_, "Mode number for this run");
+    shoot->add_option("--dcim", dcim_, "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
+    shoot->add_option("--store", store_, "Save into a store of Kestrel's own at this folder instead");
+    shoot->add_option("--location", location_, "The position, LAT,LON");
+    shoot->add_option("--accel", accel_, "A named motion or a t,x,y,z trace file");
+    shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")->check(CLI::PositiveNumber);
+    shoot->add_flag("--virtual-time", virtualTime_, "Run on virtual time, as fast as the work allows");
+    shoot->callback([this] { run(); });
+}
+
+void ShootCommand::run() const {
+    const auto position = parseLocation(location_);
+    std::unique_ptr<ManualRunLoop> manual;
+    std::unique_ptr<RealTimeRunLoop> realTime;
+    RunLoop* loop = nullptr;
+    if (virtualTime_) {
+        manual = std::make_unique<ManualRunLoop>();
+        loop = manual.get();
+    } else {
+        realTime = std::make_unique<RealTimeRunLoop>();
+        loop = realTime.get();
+    }
+
+    // The object graph, as start-up builds it.
+    AppSettings settings(context_.configDir);
+    KestrelAppDelegate delegate;
+    delegate.setData(&settings.record());
+    delegate.applicationDidFinishLaunching();
+    if (mode_) settings.record().setMode(*mode_);
+    settings.record().setAutoSave(true);  // nobody is there to press Use
+
+    std::string error;
+    std::optional<SimulatedAccelerometer> accelerometer = SimulatedAccelerometer::names().end() !=
+                                                                  std::find(SimulatedAccelerometer::names().begin(),
+                                                                            SimulatedAccelerometer::names().end(), accel_)
+                                                              ? SimulatedAccelerometer::named(*loop, accel_)
+                                                              : SimulatedAccelerometer::fromTrace(*loop, accel_, &error);
+    if (!accelerometer) throw CliError::usage("--accel: not a motion (" + [] {
+        std::string names;
+        for (const auto& n : SimulatedAccelerometer::names()) names += (names.empty() ? "" : ", ") + n;
+        return names;
+    }() + ") nor a readable trace: " + error);
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    DevicePosition devicePosition(*accelerometer, *loop, center);
+    devicePosition.setInterval(0.1);
+    devicePosition.restart();
+    DeviceLocation location(settings.store(), std::make_unique<FixedLocationManager>(*loop, position), *loop, center);
+    AnimationBlock animation(loop);
+
+    const std::string root = DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
+    if (store_.empty() && !DirectoryUtils::ensureFolderExist(root)) throw CliError::failure("cannot create " + root);
+    SimulatedCamera camera(*loop, [&devicePosition] { return devicePosition.orientation(); });
+    SilentSounds sounds;
+    DcimPhotoAlbum album(root, *loop);
+    GpsImageSaver saver(album, root, *loop, std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}));
+    CameraViewManager views;
+    CameraControllerHelper controller(CameraControllerHelper::Services{
+        camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
+        [&location] { return location.currentLocation(); }, [&devicePosition] { return devicePosition.orientation(); }});
+    if (!store_.empty()) controller.setCameraRoll(std::make_shared<CameraRoll>(store_));
+
+    int saved = 0;
+    bool failed = false;
+    controller.setSaveObserver([&](const std::optional<std::string>& path) {
+        if (!path) {
+            failed = true;
+            return;
+        }
+        ++saved;
+        *context_.out << *path << std::endl;
+    });
+    controller.showCamera();
+    if (!controller.handler()) throw CliError::usage("mode " + std::to_string(settings.record().mode()) +
+                                                     " cannot shoot yet (Standard mode 1 can)");
+
+    // Presses the shutter whenever the camera is live and the handler idle.
+    // With a position given, the first picture waits for its fix, as a user
+    // waits for the location to show.
+    auto pressIfReady = [&] {
+        if (position && !location.currentLocation()) return;
+        if (controller.isLive() && controller.handler() && controller.handler()->state() == CameraHandler::kIdle &&
+            !controller.handler()->autoStart() && views.toolBar->shutterButton().enabled())
+            views.toolBar->shutterButton().press();
+    };
+    const auto limit = RunLoop::seconds(maxTime_);
+    auto finished = [&] { return saved >= count_ || failed; };
+    if (virtualTime_) {
+        while (!finished()) {
+            if (manual->now() >= limit) break;
+            pressIfReady();
+            if (manual->waitForPosts(std::chrono::milliseconds(0))) {
+                manual->runUntilIdle();
+                continue;
+            }
+            if (!controller.isLive() && manual->nextDue() == RunLoop::Duration::max()) {
+                // A save is under way on its own thread: its completion comes by post.
+                if (!manual->waitForPosts(std::chrono::minutes(2))) throw CliError::failure("a save did not finish");
+                manual->runUntilIdle();
+                continue;
+            }
+            if (!manual->advanceToNextTimer()) manual->runUntilIdle();
+        }
+    } else {
+        realTime->runUntil([&] {
+            pressIfReady();
+            return finished();
+        }, limit);
+    }
+    if (failed) throw CliError::failure("a picture could not be saved");
+    if (saved < count_) {
+        char message[128];
+        std::snprintf(message, sizeof message, "only %d of %d pictures saved in %g seconds", saved, count_, maxTime_);
+        throw CliError(3, message);
+    }
+}
+
+}  // namespace kestrel::cli

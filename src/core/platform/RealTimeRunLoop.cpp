@@ -1,0 +1,27 @@
+#include "core/platform/RealTimeRunLoop.h"
+
+#include <algorithm>
+
+namespace kestrel {
+
+RealTimeRunLoop::RealTimeRunLoop() : epoch_(std::chrono::steady_clock::now()) {}
+
+RunLoop::Duration RealTimeRunLoop::elapsed() const {
+    return std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - epoch_);
+}
+
+bool RealTimeRunLoop::runUntil(const std::function<bool()>& done, Duration limit) {
+    const Duration deadline = elapsed() + limit;
+    for (;;) {
+        loop_.advance(std::max(elapsed() - loop_.now(), Duration::zero()));
+        if (done()) return true;
+        const Duration left = deadline - elapsed();
+        if (left <= Duration::zero()) return false;
+        // Sleep until the next timer is due or another thread posts.
+        const Duration untilTimer = loop_.nextDue() == Duration::max() ? left : loop_.nextDue() - elapsed();
+        const Duration wait = std::clamp(std::min(untilTimer, left), Duration::zero(), Duration(std::chrono::seconds(1)));
+        loop_.waitForPosts(std::chrono::duration_cast<std::chrono::milliseconds>(wait) + std::chrono::milliseconds(1));
+    }
+}
+
+}  // namespace kestrel
