@@ -72,7 +72,6 @@ void ShootCommand::run() const {
     AppSettings settings(context_.configDir);
     KestrelAppDelegate delegate;
     delegate.setData(&settings.record());
-    delegate.applicationDidFinishLaunching();
     if (mode_) settings.record().setMode(*mode_);
     settings.record().setAutoSave(true);  // nobody is there to press Use
 
@@ -89,8 +88,8 @@ void ShootCommand::run() const {
     }() + ") nor a readable trace: " + error);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     DevicePosition devicePosition(*accelerometer, *loop, center);
-    devicePosition.setInterval(0.1);
-    devicePosition.restart();
+    delegate.setDevicePosition(&devicePosition);
+    delegate.applicationDidFinishLaunching();
     DeviceLocation location(settings.store(), std::make_unique<FixedLocationManager>(*loop, position), *loop, center);
     AnimationBlock animation(loop);
 

@@ -36,3 +36,41 @@ TEST(StartupTest, SettingsSurviveARelaunchThroughTheDelegate) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "core/platform/ManualRunLoop.h"
+#include "core/sensors/DevicePosition.h"
+#include "sim/SimulatedAccelerometer.h"
+
+namespace kestrel {
+namespace {
+
+TEST(StartupTest, TheSequenceRunsInOrder) {
+    struct Idle final : IdleTimer {
+        void setIdleTimerDisabled(bool disabled) override { log->push_back(disabled ? "idle off" : "idle on"); }
+        std::vector<std::string>* log = nullptr;
+    };
+    std::vector<std::string> log;
+    Idle idle;
+    idle.log = &log;
+    ManualRunLoop loop;
+    auto accelerometer = SimulatedAccelerometer::named(loop, "landscape-left");
+    NotificationCenter center;
+    DevicePosition position(*accelerometer, loop, center);
+    KestrelAppDelegate delegate;
+    delegate.setIdleTimer(&idle);
+    delegate.setDevicePosition(&position);
+    delegate.setShowWindow([&] {
+        log.push_back("window with variant " + std::to_string(ApplicationId::getId()));
+    });
+    ApplicationId::setId(0);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(log, (std::vector<std::string>{"idle off", "window with variant 40111"}));
+    EXPECT_DOUBLE_EQ(position.interval(), 0.1);
+    loop.advance(5.0);  // samples arrive 0.2 s later, ten a second
+    EXPECT_EQ(position.orientation(), DevicePosition::kLandscapeXNegative);
+    EXPECT_GE(position.total(), 45);
+    ApplicationId::setId(0);
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -48,6 +48,12 @@ CameraControllerHelper::~CameraControllerHelper() {
     handler_.reset();
 }
 
+void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
+    views_->toolBar->settingsButton().setAction([action = std::move(action)](Button&) {
+        if (action) action();
+    });
+}
+
 std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) {
     switch (mode) {
     case Camera1Data::kStandard: return std::make_unique<CameraStandardHandler>();

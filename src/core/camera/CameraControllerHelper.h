@@ -85,6 +85,8 @@ public:
         saveObserver_ = std::move(observer);
     }
     bool isLive() const { return !image_ && !capturing_; }
+    // What the toolbar's settings button does (the root controller's settings:).
+    void setSettingsAction(std::function<void()> action);
     View& container() { return *container_; }
     Button& cameraButton() { return *cameraButton_; }
     Button& flashButton() { return *flashButton_; }

@@ -1,0 +1,56 @@
+#include "core/ui/ViewController.h"
+
+namespace kestrel {
+
+ViewController::ViewController(std::shared_ptr<View> view) : view_(std::move(view)) {}
+
+std::vector<ViewController::Transition>& ViewController::transitions() {
+    static std::vector<Transition> log;
+    return log;
+}
+
+void ViewController::presentModalViewController(const std::shared_ptr<ViewController>& controller, bool animated) {
+    if (!controller || modal_ || controller->parent_) return;
+    modal_ = controller;
+    controller->parent_ = this;
+    viewWillDisappear(animated);
+    transitions().push_back({"present", controller.get(), animated});
+    controller->viewWillAppear(animated);
+    controller->viewDidAppear(animated);
+}
+
+void ViewController::dismissModalViewController(bool animated) {
+    if (!modal_) return;
+    const std::shared_ptr<ViewController> leaving = std::move(modal_);
+    leaving->parent_ = nullptr;
+    leaving->viewWillDisappear(animated);
+    transitions().push_back({"dismiss", leaving.get(), animated});
+    viewWillAppear(animated);
+    viewDidAppear(animated);
+}
+
+ViewController& ViewController::topController() {
+    ViewController* top = this;
+    while (top->modal_) top = top->modal_.get();
+    return *top;
+}
+
+NavigationController::NavigationController(std::shared_ptr<ViewController> root) { stack_.push_back(std::move(root)); }
+
+void NavigationController::pushViewController(std::shared_ptr<ViewController> controller, bool animated) {
+    if (!controller) return;
+    stack_.push_back(std::move(controller));
+    transitions().push_back({"push", stack_.back().get(), animated});
+    stack_.back()->viewWillAppear(animated);
+    stack_.back()->viewDidAppear(animated);
+}
+
+void NavigationController::popViewController(bool animated) {
+    if (stack_.size() <= 1) return;
+    transitions().push_back({"pop", stack_.back().get(), animated});
+    stack_.pop_back();
+    stack_.back()->viewWillAppear(animated);
+    stack_.back()->viewDidAppear(animated);
+}
+
+}  // namespace kestrel

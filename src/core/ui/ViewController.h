@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/ui/View.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+// A screen: its view, and modal presentation of another controller on top
+// of it (animated or not). Appearance callbacks run as the platform runs
+// them: the presented controller appears when presented, the presenting one
+// appears again when its modal controller is dismissed. Main thread.
+class ViewController {
+public:
+    explicit ViewController(std::shared_ptr<View> view = std::make_shared<View>(Rect{0, 0, 320, 480}));
+    virtual ~ViewController() = default;
+    ViewController(const ViewController&) = delete;
+    ViewController& operator=(const ViewController&) = delete;
+
+    View& view() { return *view_; }
+    const std::shared_ptr<View>& sharedView() const { return view_; }
+
+    void presentModalViewController(const std::shared_ptr<ViewController>& controller, bool animated);
+    void dismissModalViewController(bool animated);
+    ViewController* modalViewController() const { return modal_.get(); }
+    ViewController* parentViewController() const { return parent_; }
+
+    // The controller whose view is on screen: the top of the modal chain.
+    ViewController& topController();
+
+    virtual void viewWillAppear(bool animated) { (void)animated; }
+    virtual void viewDidAppear(bool animated) { (void)animated; }
+    virtual void viewWillDisappear(bool animated) { (void)animated; }
+
+    // Every presentation and dismissal, for the renderer: "present" or "dismiss", animated or not.
+    struct Transition {
+        std::string kind;
+        const ViewController* controller;
+        bool animated;
+    };
+    static std::vector<Transition>& transitions();
+
+private:
+    std::shared_ptr<View> view_;
+    std::shared_ptr<ViewController> modal_;
+    ViewController* parent_ = nullptr;
+};
+
+// A stack of controllers, the top one showing.
+class NavigationController : public ViewController {
+public:
+    explicit NavigationController(std::shared_ptr<ViewController> root);
+    void pushViewController(std::shared_ptr<ViewController> controller, bool animated);
+    void popViewController(bool animated);
+    ViewController& topViewController() { return *stack_.back(); }
+    std::size_t depth() const { return stack_.size(); }
+    void viewWillAppear(bool animated) override { stack_.back()->viewWillAppear(animated); }
+    void viewDidAppear(bool animated) override { stack_.back()->viewDidAppear(animated); }
+
+private:
+    std::vector<std::shared_ptr<ViewController>> stack_;
+};
+
+}  // namespace kestrel
