@@ -230,3 +230,47 @@ TEST_F(CameraControllerTest, TheSmallViewsTurnWithTheDevice) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "core/ui/ViewParser.h"
+
+namespace kestrel {
+namespace {
+
+TEST_F(CameraControllerTest, TouchesOnTheOverlayReachTheControllerAndButtonsShowOneImage) {
+    controller.showCamera();
+    views.overlay->touchesBegan(Point{50, 100});
+    views.overlay->touchesEnded(Point{130, 100}, 0);  // +80: doubles
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    for (auto state : {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
+        EXPECT_EQ(controller.flashButton().image(state), "flash_off.png");
+    controller.hideCamera();
+    EXPECT_EQ(controller.handler(), nullptr);
+    controller.shutter();  // no handler: nothing happens
+    EXPECT_FALSE(controller.image());
+}
+
+TEST(ImageButtonTest, RecognisesItsImageViewsOnlyWhenWalked) {
+    AnimationBlock block;
+    auto button = std::make_shared<ImageButton>(Rect{0, 0, 60, 40});
+    auto background = std::make_shared<ImageView>(Rect{0, 0, 60, 40});
+    auto icon = std::make_shared<ImageView>(Rect{10, 5, 40, 30});
+    button->addSubview(background);
+    button->addSubview(icon);
+    button->changeOrientation();  // parse does nothing
+    EXPECT_EQ(button->imageView(), nullptr);
+    button->adjust(3);  // nothing to turn
+    EXPECT_TRUE(block.records().empty());
+    button->parseView(*button, nullptr, 1);
+    EXPECT_EQ(button->backgroundView(), background.get());
+    EXPECT_EQ(button->imageView(), icon.get());
+    button->adjust(3);
+    EXPECT_NEAR(icon->transform().rotation, 3.1415927 / 2, 1e-6);
+    button->setImage("camera.png");  // forgets them
+    EXPECT_EQ(button->imageView(), nullptr);
+    EXPECT_EQ(ImageButton::viewIsType(*icon, "ImageView", button.get()), icon.get());
+    EXPECT_EQ(ImageButton::viewIsType(*icon, "ImageView", background.get()), nullptr);
+    EXPECT_EQ(ViewParser::parseView(*button), 3);
+}
+
+}  // namespace
+}  // namespace kestrel

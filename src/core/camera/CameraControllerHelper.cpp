@@ -41,9 +41,11 @@ CameraControllerHelper::CameraControllerHelper(Services s)
     bar.useButton().setAction([this](Button&) { use(); });
     bar.retakeButton().setAction([this](Button&) { retake(); });
     bar.cancelButton().setAction([this](Button&) { cancel(); });
+    views_->overlay->setHelper(this);
 }
 
 CameraControllerHelper::~CameraControllerHelper() {
+    if (views_->overlay->helper() == this) views_->overlay->setHelper(nullptr);
     notifications_->removeObserver(orientationObserver_);
     handler_.reset();
 }
@@ -78,6 +80,16 @@ void CameraControllerHelper::showCamera() {
     loop_->schedule(RunLoop::seconds(3.0), [this, alive] {
         if (alive.lock()) hideModeIndicator();
     });
+}
+
+void CameraControllerHelper::hideCamera() {
+    handler_.reset();
+    container_->removeFromSuperview();
+}
+
+void CameraControllerHelper::setButton(Button& button, const std::string& image) {
+    for (Button::State state : {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
+        button.setImage(image, state);
 }
 
 void CameraControllerHelper::setup() {
@@ -115,7 +127,7 @@ void CameraControllerHelper::refreshCamera() {
     const Camera1Data* settings = Camera1Data::data();
     const bool front = settings && settings->camera() != 0;
     picker_->setCameraDevice(front ? CameraPicker::Device::kFront : CameraPicker::Device::kRear);
-    cameraButton_->setImage(front ? "turn2.png" : "turn1.png", Button::kNormal);
+    setButton(*cameraButton_, front ? "turn2.png" : "turn1.png");
     if (picker_->isFlashAvailable(picker_->cameraDevice())) {
         flashButton_->setHidden(false);
         refreshFlash();
@@ -129,15 +141,15 @@ void CameraControllerHelper::refreshFlash() {
     switch (settings ? settings->flash() : 0) {
     case 0:
         picker_->setFlashMode(CameraPicker::FlashMode::kOff);
-        flashButton_->setImage("flash_off.png", Button::kNormal);
+        setButton(*flashButton_, "flash_off.png");
         break;
     case 1:
         picker_->setFlashMode(CameraPicker::FlashMode::kOn);
-        flashButton_->setImage("flash_on.png", Button::kNormal);
+        setButton(*flashButton_, "flash_on.png");
         break;
     case 2:
         picker_->setFlashMode(CameraPicker::FlashMode::kAuto);
-        flashButton_->setImage("flash_auto.png", Button::kNormal);
+        setButton(*flashButton_, "flash_auto.png");
         break;
     default:
         break;

@@ -43,6 +43,10 @@ public:
     static std::unique_ptr<CameraHandler> handlerForMode(int mode);
 
     void showCamera();
+    // Drops the handler and leaves the camera (the root controller dismisses it).
+    void hideCamera();
+    // One image for the states normal, highlighted, disabled and selected.
+    static void setButton(Button& button, const std::string& image);
     void setup();
     void setupHardware();
     void refreshCamera();

@@ -1,5 +1,6 @@
 #include "core/camera/CameraOverlayView.h"
 
+#include "core/camera/CameraControllerHelper.h"
 #include "core/settings/Camera1Data.h"
 
 #include <cmath>
@@ -64,6 +65,19 @@ Drawing CameraOverlayView::draw() const {
         line(cb, T + 0.5f, cb, B - 0.5f);
     }
     return drawing;
+}
+
+void CameraOverlayView::touchesBegan(Point point) {
+    if (helper_) helper_->touchesBegan(point);
+}
+void CameraOverlayView::touchesMoved(Point point) {
+    if (helper_) helper_->touchesMoved(point);
+}
+void CameraOverlayView::touchesEnded(Point point, int tapCount) {
+    if (helper_) helper_->touchesEnded(point, tapCount);
+}
+void CameraOverlayView::touchesCancelled() {
+    if (helper_) helper_->touchesCancelled();
 }
 
 }  // namespace kestrel

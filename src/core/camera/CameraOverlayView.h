@@ -4,6 +4,8 @@
 
 namespace kestrel {
 
+class CameraControllerHelper;
+
 // The drawing layer over the live picture (320 × 427): darkens everything
 // outside the chosen picture ratio and draws a rule-of-thirds grid, from the
 // effective ratio, tilt and grid settings. Nothing at all without the border.
@@ -23,6 +25,14 @@ public:
 
     Drawing draw() const override;
 
+    // Touches on the picture go on to the camera controller (its next responder).
+    void setHelper(CameraControllerHelper* helper) { helper_ = helper; }
+    CameraControllerHelper* helper() const { return helper_; }
+    void touchesBegan(Point point);
+    void touchesMoved(Point point);
+    void touchesEnded(Point point, int tapCount);
+    void touchesCancelled();
+
     // Whole part of x + 0.5; whole part of x, plus 0.5.
     static float round(double x);
     static float round05(double x);
@@ -30,7 +40,8 @@ public:
 private:
     bool showBorder_ = false;
     bool showGrid_ = false;
-    mutable float zoom_ = 0;  // 0 reads as 1, and is written back as 1 on the first draw
+    mutable float zoom_ = 0;
+    CameraControllerHelper* helper_ = nullptr;  // 0 reads as 1, and is written back as 1 on the first draw
 };
 
 }  // namespace kestrel

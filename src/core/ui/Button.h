@@ -39,12 +39,40 @@ private:
     Action action_;
 };
 
-// The toolbar's shutter button: one image for every state at once.
+class ImageView;
+
+// The toolbar's shutter button: one image for every state at once. It can
+// recognise its own image views in its view tree, but nothing starts that
+// walk (parse does nothing), so it behaves as a plain image button and
+// adjust() has nothing to turn.
 class ImageButton : public Button {
 public:
     using Button::Button;
+    std::string typeName() const override { return "Button"; }
+
+    // The same image for normal, selected, highlighted and disabled.
     void setImage(const std::string& name);
-    using Button::setImage;
+    // One state's image; forgets the recognised image views.
+    void setImage(const std::string& name, State state);
+
+    void parse() {}
+    void changeOrientation() {
+        parse();
+        setNeedsDisplay();
+    }
+    void parseView(View& view, View* superview, int level);
+    static View* viewIsType(View& view, const std::string& type, View* superview);
+    void recognizeView(View& view, View* superview);
+    // Turns the recognised image view for a device orientation (1–4), in
+    // one plain animation block; nothing without one.
+    void adjust(int orientation);
+
+    View* backgroundView() const { return backgroundView_; }
+    View* imageView() const { return imageView_; }
+
+private:
+    View* backgroundView_ = nullptr;
+    View* imageView_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -14,6 +14,7 @@ public:
     enum class ContentMode { kScaleToFill, kAspectFit, kAspectFill, kCenter };
 
     using View::View;
+    std::string typeName() const override { return "ImageView"; }
 
     const Image& image() const { return image_; }
     void setImage(Image image);

@@ -55,6 +55,9 @@ public:
     View* superview() const { return superview_; }
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
 
+    // The view's kind as its description names it ("View", "ImageView", ...).
+    virtual std::string typeName() const { return "View"; }
+
     // What this view draws over its background, in its bounds.
     virtual Drawing draw() const { return {}; }
     // Asks the renderer to draw the view again.
