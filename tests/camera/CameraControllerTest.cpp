@@ -182,6 +182,9 @@ TEST_F(CameraControllerTest, DragZoomPerOrientationAndTaps) {
     controller.touchesEnded(Point{250, 100}, 0);
     EXPECT_FLOAT_EQ(controller.zoom(), 4.0f);  // clamped
     EXPECT_FLOAT_EQ(static_cast<float>(camera.previewScale()), 4.0f);
+    controller.releaseZoom();
+    EXPECT_DOUBLE_EQ(camera.previewScale(), 1.0);
+    EXPECT_FLOAT_EQ(controller.zoom(), 4.0f);
     EXPECT_EQ(views.zoomView->label().text(), "4.0X");
     held = 2;  // the same drag zooms out upside down
     controller.touchesBegan(Point{50, 100});

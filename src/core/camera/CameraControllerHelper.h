@@ -72,6 +72,8 @@ public:
     float getZoomMovement(Point point) const;
     void zoomTo(double factor);
     void applyZoom();
+    // The live preview back to scale 1 (the zoom factor itself stays).
+    void releaseZoom() { picker_->setPreviewScale(1.0); }
     void touchesBegan(Point point);
     void touchesMoved(Point point);
     void touchesEnded(Point point, int tapCount);
