@@ -1,5 +1,7 @@
 #include "core/camera/CameraControllerHelper.h"
 
+#include "core/modes/CameraStabilizerHandler.h"
+#include "core/modes/CameraTimerHandler.h"
 #include "core/settings/Camera1Data.h"
 #include "core/sensors/DevicePosition.h"
 #include "core/ui/AnimationBlock.h"
@@ -58,8 +60,11 @@ void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
 
 std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) {
     switch (mode) {
+    case Camera1Data::kStabilizing: return std::make_unique<CameraStabilizerHandler>();
     case Camera1Data::kStandard: return std::make_unique<CameraStandardHandler>();
-    default: return nullptr;  // the sensing and multi-picture modes join with their handlers
+    case Camera1Data::kTimer: return std::make_unique<CameraTimerHandler>();
+    case Camera1Data::kMoving: return std::make_unique<CameraTossHandler>();
+    default: return nullptr;  // motion, sound, rapid fire, double exposure and 3D join with their handlers
     }
 }
 

@@ -1,0 +1,102 @@
+#include "core/modes/CameraStabilizerHandler.h"
+
+#include "core/sensors/DevicePosition.h"
+#include "core/settings/Camera1Data.h"
+#include "core/ui/ImageView.h"
+
+namespace kestrel {
+namespace {
+
+const Camera1StablizingData* stabilizerSettings() {
+    const Camera1Data* settings = Camera1Data::data();
+    return settings ? &settings->stablizer() : nullptr;
+}
+
+// The sensing panel's status picture, shown while sensing.
+void setStatusImage(CameraHandlerHost* host, const std::string& name) {
+    if (!host) return;
+    for (const auto& child : host->sensorView().subviews())
+        if (auto* image = dynamic_cast<ImageView*>(child.get())) image->setImageName(name);
+}
+
+}  // namespace
+
+float CameraStabilizerHandler::sensitivity() const {
+    const auto* s = stabilizerSettings();
+    const int level = s ? s->sensitivity() : 0;
+    return level == 2 ? 0.085f : level == 3 ? 0.058f : 0.07f;
+}
+
+bool CameraStabilizerHandler::senseReady(float& level) {
+    const DevicePosition* position = DevicePosition::device();
+    float mean = 10.0f;
+    const bool steady = position && position->stable(sensitivity(), mean);
+    level = 2 * mean;
+    return steady;
+}
+
+int CameraStabilizerHandler::getTimerDelay() const {
+    const auto* s = stabilizerSettings();
+    return s ? s->shutterDelay() : 10;
+}
+
+void CameraStabilizerHandler::ready() {
+    const auto* s = stabilizerSettings();
+    if (autoStart()) {
+        startSensing();
+    } else if (!s || !s->autoShutter()) {
+        return;  // the user starts it
+    } else if (s->shutterDelay() != 0) {
+        startDelay();
+    } else {
+        startSensing();
+    }
+}
+
+void CameraStabilizerHandler::photo() {
+    const auto* s = stabilizerSettings();
+    if (s && s->autoShutter()) setAutoStart(true);
+    CameraHandler::photo();
+}
+
+void CameraStabilizerHandler::endDelay() {
+    stopDelay();
+    startSensing();  // the count-down leads into the sensor loop
+}
+
+void CameraStabilizerHandler::startSensing() {
+    CameraSensingHandler::startSensing();
+    setStatusImage(controller(), "Status_Shaking.png");
+}
+
+void CameraStabilizerHandler::stopSensing() {
+    CameraSensingHandler::stopSensing();
+    setStatusImage(controller(), "");
+}
+
+float CameraTossHandler::sensitivity() const {
+    const Camera1Data* settings = Camera1Data::data();
+    const int level = settings ? settings->toss().sensitivity() : 0;
+    return level == 2 ? 1.0f : level == 3 ? 0.25f : 0.5f;
+}
+
+bool CameraTossHandler::senseReady(float& level) {
+    const DevicePosition* position = DevicePosition::device();
+    float mean = 0;
+    const float threshold = sensitivity();
+    const bool moved = position && position->shaking(threshold, mean);
+    level = mean / threshold;
+    return moved;
+}
+
+void CameraTossHandler::startSensing() {
+    CameraSensingHandler::startSensing();
+    setStatusImage(controller(), "Status_Shaking.png");
+}
+
+void CameraTossHandler::stopSensing() {
+    CameraSensingHandler::stopSensing();
+    setStatusImage(controller(), "");
+}
+
+}  // namespace kestrel
