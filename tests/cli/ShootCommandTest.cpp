@@ -64,3 +64,21 @@ TEST(ShootCommandTest, RunsThatCannotFinish) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST(ShootCommandTest, TheMotionAndTimerModesShootOnTheirTriggers) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    struct Case { const char* mode; const char* accel; int status; };
+    for (const Case& c : {Case{"0", "steady", 0}, Case{"2", "steady", 0}, Case{"3", "toss", 0},
+                          Case{"3", "steady", 3}, Case{"0", "tremor", 3}}) {
+        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode, "--accel",
+                                       c.accel, "--dcim", (dir / "DCIM").string(), "--max-time", "30"});
+        EXPECT_EQ(run.status, c.status) << "mode " << c.mode << " " << c.accel << ": " << run.err;
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
