@@ -9,21 +9,14 @@
 #include "support/MemoryStore.h"
 #include "support/TempDir.h"
 
+#include "support/RecordingSounds.h"
+
 #include <gtest/gtest.h>
 
 #include <numbers>
 
 namespace kestrel {
 namespace {
-
-class QuietSounds final : public SystemSounds {
-public:
-    SoundId registerSound(const std::filesystem::path&) override { return 1; }
-    void play(SoundId) override {}
-    void dispose(SoundId) override {}
-    void vibrate() override { ++vibrations; }
-    int vibrations = 0;
-};
 
 // A camera with only one device, for the hardware checks.
 class OneCamera final : public CameraPicker {
@@ -82,7 +75,7 @@ protected:
     int held = 1;
     SimulatedCamera camera;
     CameraViewManager views;
-    QuietSounds sounds;
+    test::RecordingSounds sounds;
     DcimPhotoAlbum album;
     GpsImageSaver saver;
     AnimationBlock block;

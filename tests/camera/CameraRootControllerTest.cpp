@@ -8,18 +8,12 @@
 #include "support/MemoryStore.h"
 #include "support/TempDir.h"
 
+#include "support/RecordingSounds.h"
+
 #include <gtest/gtest.h>
 
 namespace kestrel {
 namespace {
-
-class NoSounds final : public SystemSounds {
-public:
-    SoundId registerSound(const std::filesystem::path&) override { return 1; }
-    void play(SoundId) override {}
-    void dispose(SoundId) override {}
-    void vibrate() override {}
-};
 
 class RootTest : public ::testing::Test {
 protected:
@@ -50,7 +44,7 @@ protected:
     NotificationCenter center;
     SimulatedCamera camera;
     CameraViewManager views;
-    NoSounds sounds;
+    test::RecordingSounds sounds;
     DcimPhotoAlbum album;
     GpsImageSaver saver;
     CameraControllerHelper helper;

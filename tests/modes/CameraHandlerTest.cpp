@@ -5,27 +5,12 @@
 #include "support/MemoryStore.h"
 #include "support/TestImages.h"
 
+#include "support/RecordingSounds.h"
+
 #include <gtest/gtest.h>
 
 namespace kestrel {
 namespace {
-
-// Plays nothing; remembers what it was asked.
-class RecordingSounds final : public SystemSounds {
-public:
-    SoundId registerSound(const std::filesystem::path& file) override {
-        registered.push_back(file);
-        return 7;
-    }
-    void play(SoundId) override { plays.push_back(loop ? loop->now() : RunLoop::Duration{}); }
-    void dispose(SoundId) override { ++disposed; }
-    void vibrate() override { ++vibrations; }
-    int vibrations = 0;
-    std::vector<std::filesystem::path> registered;
-    std::vector<RunLoop::Duration> plays;
-    const RunLoop* loop = nullptr;
-    int disposed = 0;
-};
 
 class Host final : public CameraHandlerHost {
 public:
@@ -44,7 +29,7 @@ public:
     View panel;
     IndicatorView indicator{Rect{0, 0, 100, 10}};
     ImageButton shutter;
-    RecordingSounds sounds;
+    test::RecordingSounds sounds;
     std::vector<std::pair<RunLoop::Duration, bool>> requests;
 };
 
@@ -226,7 +211,7 @@ TEST_F(CameraHandlerTest, TheStandardProcessing) {
 }
 
 TEST(SoundFileTest, NamesAndFiles) {
-    RecordingSounds sounds;
+    test::RecordingSounds sounds;
     EXPECT_TRUE(SoundFile::soundFileFromFileName("beep.wav", KESTREL_RESOURCES_DIR, sounds));
     EXPECT_FALSE(SoundFile::soundFileFromFileName("beep", KESTREL_RESOURCES_DIR, sounds));
     EXPECT_FALSE(SoundFile::soundFileFromFileName("beep.old.wav", KESTREL_RESOURCES_DIR, sounds));

@@ -7,6 +7,8 @@
 #include "core/ui/ImageView.h"
 #include "support/MemoryStore.h"
 
+#include "support/RecordingSounds.h"
+
 #include <gtest/gtest.h>
 
 namespace kestrel {
@@ -20,14 +22,6 @@ public:
         for (int i = 0; i < times; ++i) delegate(x, y, z);
     }
     Delegate delegate;
-};
-
-class Sounds final : public SystemSounds {
-public:
-    SoundId registerSound(const std::filesystem::path&) override { return 1; }
-    void play(SoundId) override {}
-    void dispose(SoundId) override {}
-    void vibrate() override {}
 };
 
 // The camera controller as the handlers see it; a picture request is "taken"
@@ -57,7 +51,7 @@ public:
     std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
     IndicatorView indicator;
     ImageButton shutter;
-    Sounds sounds;
+    test::RecordingSounds sounds;
     CameraHandler* handler = nullptr;
     std::vector<RunLoop::Duration> requests;
 };
