@@ -5,31 +5,17 @@
 #include "support/MemoryStore.h"
 #include "support/TestImages.h"
 
-#include "support/RecordingSounds.h"
+#include "support/FakeHandlerHost.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrel {
 namespace {
 
-class Host final : public CameraHandlerHost {
+class Host final : public test::FakeHandlerHost {
 public:
-    Host() { sounds.loop = &loop; }
     void photo(bool finalPhoto) override { requests.push_back({loop.now(), finalPhoto}); }
-    Label& timerLabel() override { return label; }
-    View& sensorView() override { return panel; }
-    IndicatorView& sensorIndicator() override { return indicator; }
-    ImageButton& shutterButton() override { return shutter; }
-    RunLoop& runLoop() override { return loop; }
-    SystemSounds& systemSounds() override { return sounds; }
-    std::filesystem::path resources() const override { return KESTREL_RESOURCES_DIR; }
 
-    ManualRunLoop loop;
-    Label label;
-    View panel;
-    IndicatorView indicator{Rect{0, 0, 100, 10}};
-    ImageButton shutter;
-    test::RecordingSounds sounds;
     std::vector<std::pair<RunLoop::Duration, bool>> requests;
 };
 
@@ -38,8 +24,6 @@ protected:
     CameraHandlerTest() : record(store) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kTimer);
-        host.panel.setHidden(true);
-        host.label.setHidden(true);
     }
     ~CameraHandlerTest() override { ApplicationId::setId(0); }
 

@@ -7,7 +7,7 @@
 #include "core/ui/ImageView.h"
 #include "support/MemoryStore.h"
 
-#include "support/RecordingSounds.h"
+#include "support/FakeHandlerHost.h"
 
 #include <gtest/gtest.h>
 
@@ -26,32 +26,15 @@ public:
 
 // The camera controller as the handlers see it; a picture request is "taken"
 // at once and the controller calls ready again on the next turn.
-class Host final : public CameraHandlerHost {
+class Host final : public test::FakeHandlerHost {
 public:
-    Host() {
-        panel.addSubview(status);
-        panel.setHidden(true);
-        label.setHidden(true);
-    }
+    Host() { panel.addSubview(status); }
     void photo(bool) override {
         requests.push_back(loop.now());
         if (handler) loop.post([this] { handler->ready(); });
     }
-    Label& timerLabel() override { return label; }
-    View& sensorView() override { return panel; }
-    IndicatorView& sensorIndicator() override { return indicator; }
-    ImageButton& shutterButton() override { return shutter; }
-    RunLoop& runLoop() override { return loop; }
-    SystemSounds& systemSounds() override { return sounds; }
-    std::filesystem::path resources() const override { return KESTREL_RESOURCES_DIR; }
 
-    ManualRunLoop loop;
-    Label label;
-    View panel;
     std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
-    IndicatorView indicator;
-    ImageButton shutter;
-    test::RecordingSounds sounds;
     CameraHandler* handler = nullptr;
     std::vector<RunLoop::Duration> requests;
 };

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/modes/CameraHandlerHost.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/ui/Button.h"
+#include "core/ui/IndicatorView.h"
+#include "core/ui/Label.h"
+#include "core/ui/View.h"
+#include "support/RecordingSounds.h"
+
+#include <filesystem>
+
+namespace kestrel::test {
+
+// The camera controller as a mode handler sees it: real views on a manual
+// run loop, sounds that only record. The sensing panel and the count-down
+// label start hidden, as on the camera screen. Each test decides what a
+// picture request does.
+class FakeHandlerHost : public CameraHandlerHost {
+public:
+    FakeHandlerHost() {
+        sounds.loop = &loop;
+        panel.setHidden(true);
+        label.setHidden(true);
+    }
+    Label& timerLabel() override { return label; }
+    View& sensorView() override { return panel; }
+    IndicatorView& sensorIndicator() override { return indicator; }
+    ImageButton& shutterButton() override { return shutter; }
+    RunLoop& runLoop() override { return loop; }
+    SystemSounds& systemSounds() override { return sounds; }
+    std::filesystem::path resources() const override { return KESTREL_RESOURCES_DIR; }
+
+    ManualRunLoop loop;
+    Label label;
+    View panel;
+    IndicatorView indicator{Rect{0, 0, 100, 10}};
+    ImageButton shutter;
+    RecordingSounds sounds;
+};
+
+}  // namespace kestrel::test
