@@ -23,6 +23,8 @@ RUN_PACKAGES=(
   fonts-dejavu-core
   libcli11-dev
   nlohmann-json3-dev
+  libsndfile1-dev
+  libpulse-dev
 )
 
 # In addition, to build and pass the tests.
@@ -31,6 +33,8 @@ TEST_PACKAGES=(
   libgmock-dev
   libimage-exiftool-perl
   clang
+  pulseaudio
+  pulseaudio-utils
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).
@@ -39,6 +43,8 @@ BENCH_PACKAGES=(
   libvips-dev
   libvips-tools
   hyperfine
+  sox
+  espeak-ng
 )
 
 packages_for() {

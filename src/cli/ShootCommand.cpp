@@ -14,6 +14,7 @@
 #include "core/ui/AnimationBlock.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "sim/SimulatedMicrophone.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +41,28 @@ std::optional<GeoPosition> parseLocation(const std::string& text) {
     return GeoPosition{lat, lon, {}};
 }
 
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+MicrophoneSignal microphoneSignal(const std::string& mic) {
+    if (auto named = MicrophoneSignal::named(mic)) return *named;
+    std::string error;
+    if (auto file = MicrophoneSignal::fromFile(mic, &error)) return *file;
+    throw CliError::usage("--mic: not a sound (" + joined(MicrophoneSignal::names()) + ") nor a readable sound file: " +
+                          error);
+}
+
+SimulatedCamera::Scene cameraScene(const std::string& scene) {
+    if (scene == "still") return SimulatedCamera::Scene::kStill;
+    if (scene == "moving") return SimulatedCamera::Scene::kMoving;
+    throw CliError::usage("--scene takes still or moving, not \"" + scene + "\"");
+}
+
+bool canShoot(int mode) { return mode >= Camera1Data::kStabilizing && mode <= Camera1Data::kAnaglyph3D && mode != Camera1Data::kVideo; }
+
 }  // namespace
 
 ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(context) {
@@ -50,6 +73,9 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     shoot->add_option("--store", store_, "Save into a store of Kestrel's own at this folder instead");
     shoot->add_option("--location", location_, "The position, LAT,LON");
     shoot->add_option("--accel", accel_, "A named motion or a t,x,y,z trace file");
+    shoot->add_option("--mic", mic_, "A named sound (silence, quiet, clap, loud) or a sound file");
+    shoot->add_option("--scene", scene_, "What the camera sees: still or moving");
+    shoot->add_flag("--trace", trace_, "Print each event of the camera screen with its time");
     shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")->check(CLI::PositiveNumber);
     shoot->add_flag("--virtual-time", virtualTime_, "Run on virtual time, as fast as the work allows");
     shoot->callback([this] { run(); });
@@ -57,6 +83,8 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
 
 void ShootCommand::run() const {
     const auto position = parseLocation(location_);
+    const MicrophoneSignal signal = microphoneSignal(mic_);
+    const SimulatedCamera::Scene scene = cameraScene(scene_);
     std::unique_ptr<ManualRunLoop> manual;
     std::unique_ptr<RealTimeRunLoop> realTime;
     RunLoop* loop = nullptr;
@@ -73,6 +101,9 @@ void ShootCommand::run() const {
     KestrelAppDelegate delegate;
     delegate.setData(&settings.record());
     if (mode_) settings.record().setMode(*mode_);
+    if (!canShoot(settings.record().mode()))
+        throw CliError::usage("mode " + std::to_string(settings.record().mode()) +
+                              " cannot shoot (modes 0 to 7 and 9 can)");
     settings.record().setAutoSave(true);  // nobody is there to press Use
 
     std::string error;
@@ -81,11 +112,9 @@ void ShootCommand::run() const {
                                                                             SimulatedAccelerometer::names().end(), accel_)
                                                               ? SimulatedAccelerometer::named(*loop, accel_)
                                                               : SimulatedAccelerometer::fromTrace(*loop, accel_, &error);
-    if (!accelerometer) throw CliError::usage("--accel: not a motion (" + [] {
-        std::string names;
-        for (const auto& n : SimulatedAccelerometer::names()) names += (names.empty() ? "" : ", ") + n;
-        return names;
-    }() + ") nor a readable trace: " + error);
+    if (!accelerometer)
+        throw CliError::usage("--accel: not a motion (" + joined(SimulatedAccelerometer::names()) +
+                              ") nor a readable trace: " + error);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     DevicePosition devicePosition(*accelerometer, *loop, center);
     delegate.setDevicePosition(&devicePosition);
@@ -96,13 +125,15 @@ void ShootCommand::run() const {
     const std::string root = DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
     if (store_.empty() && !DirectoryUtils::ensureFolderExist(root)) throw CliError::failure("cannot create " + root);
     SimulatedCamera camera(*loop, [&devicePosition] { return devicePosition.orientation(); });
+    camera.setScene(scene);
+    SimulatedMicrophone microphone(*loop, signal);
     SilentSounds sounds;
     DcimPhotoAlbum album(root, *loop);
     GpsImageSaver saver(album, root, *loop, std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}));
     CameraViewManager views;
     CameraControllerHelper controller(CameraControllerHelper::Services{
         camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
-        [&location] { return location.currentLocation(); }, [&devicePosition] { return devicePosition.orientation(); }});
+        [&location] { return location.currentLocation(); }, [&devicePosition] { return devicePosition.orientation(); }, &microphone});
     if (!store_.empty()) controller.setCameraRoll(std::make_shared<CameraRoll>(store_));
 
     int saved = 0;
@@ -115,9 +146,15 @@ void ShootCommand::run() const {
         ++saved;
         *context_.out << *path << std::endl;
     });
+    if (trace_) {
+        controller.setTraceObserver([&](const std::string& event) {
+            char when[32];
+            std::snprintf(when, sizeof when, "%9.3f ", RunLoop::toSeconds(loop->now()));
+            *context_.out << when << event << '\n';
+        });
+    }
     controller.showCamera();
-    if (!controller.handler()) throw CliError::usage("mode " + std::to_string(settings.record().mode()) +
-                                                     " cannot shoot yet (Standard mode 1 can)");
+    if (!controller.handler()) throw CliError::failure("no handler for mode " + std::to_string(settings.record().mode()));
 
     // Presses the shutter whenever the camera is live and the handler idle.
     // With a position given, the first picture waits for its fix, as a user

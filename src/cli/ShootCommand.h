@@ -11,7 +11,8 @@ namespace kestrel::cli {
 
 // kestrel-cli shoot: the application's object graph without a window, on the
 // simulated devices, pressing the shutter whenever the camera is live and the
-// mode handler idle, until N pictures are saved.
+// mode handler idle (a mode that re-arms itself is left to run), until N
+// pictures are saved. A contact sheet or a merged pair counts as one.
 class ShootCommand {
 public:
     ShootCommand(CLI::App& parent, CliContext& context);
@@ -26,6 +27,9 @@ private:
     std::string store_;
     std::string location_;
     std::string accel_ = "steady";
+    std::string mic_ = "quiet";
+    std::string scene_ = "still";
+    bool trace_ = false;
     double maxTime_ = 600;
     bool virtualTime_ = false;
 };

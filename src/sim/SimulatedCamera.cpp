@@ -1,6 +1,7 @@
 #include "sim/SimulatedCamera.h"
 
 #include "core/imaging/CairoSurface.h"
+#include "core/imaging/ImageResizer.h"
 
 #include <cairo.h>
 
@@ -30,8 +31,20 @@ void SimulatedCamera::takePicture(PictureHandler handler) {
     loop_->schedule(RunLoop::seconds(kShutterLag), [this, handler = std::move(handler)] {
         ++picturesTaken_;
         const int held = deviceOrientation_ ? deviceOrientation_() : 1;
-        handler(render(stillWidth_, stillHeight_).withOrientation(orientationFor(held)));
+        handler(still(orientationFor(held)));
     });
+}
+
+Image SimulatedCamera::still(int orientation) const {
+    // The scene as the user sees it, stored the way the sensor lies: turned
+    // back by the orientation that makes it upright again.
+    const bool sideways = Image::swapsSides(orientation);
+    const Image upright = sideways ? render(stillHeight_, stillWidth_) : render(stillWidth_, stillHeight_);
+    int inverse = orientation;
+    if (orientation == Image::kLeft) inverse = Image::kRight;
+    if (orientation == Image::kRight) inverse = Image::kLeft;
+    if (inverse == Image::kUp) return upright;
+    return Image(ImageResizer::colorMatch(upright.bitmap(), inverse), orientation);
 }
 
 Image SimulatedCamera::previewFrame() const { return render(640, 480); }
@@ -97,6 +110,20 @@ Image SimulatedCamera::render(int width, int height) const {
         cairo_set_source_rgb(cr, 0.9, 0.1, 0.1);
         cairo_arc(cr, w * std::fmod(objectPosition_, 1.0), h * 0.82, h * 0.06, 0, 2 * std::numbers::pi);
         cairo_fill(cr);
+        // Someone walking through the picture.
+        const double sinceFirst = seconds - kFirstCrossing;
+        if (scene_ == Scene::kMoving && sinceFirst >= 0) {
+            const double progress = std::fmod(sinceFirst, kCrossingPeriod) / kCrossingTime;
+            if (progress < 1) {
+                const double figure = w * 0.18;
+                const double x = -figure + progress * (w + figure);
+                cairo_set_source_rgb(cr, 0.15, 0.12, 0.2);
+                cairo_rectangle(cr, x, h * 0.3, figure, h * 0.6);
+                cairo_fill(cr);
+                cairo_arc(cr, x + figure / 2, h * 0.22, figure * 0.35, 0, 2 * std::numbers::pi);
+                cairo_fill(cr);
+            }
+        }
         cairo_destroy(cr);
         cairo_surface_flush(surface.get());
     }

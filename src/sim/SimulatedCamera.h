@@ -15,6 +15,13 @@ namespace kestrel {
 // run loop a shutter lag after the request.
 class SimulatedCamera final : public CameraPicker {
 public:
+    // A still scene, or one that a dark figure crosses from left to right in
+    // 1.5 s, starting 2 s in and again every 5 s.
+    enum class Scene { kStill, kMoving };
+    static constexpr double kFirstCrossing = 2.0;
+    static constexpr double kCrossingPeriod = 5.0;
+    static constexpr double kCrossingTime = 1.5;
+
     static constexpr int kStillWidth = 2592;
     static constexpr int kStillHeight = 1936;
     static constexpr double kShutterLag = 0.3;
@@ -40,10 +47,15 @@ public:
 
     // Moves the ball by a fraction of the picture's width.
     void moveObject(double fraction) { objectPosition_ += fraction; }
+    void setScene(Scene scene) { scene_ = scene; }
+    Scene scene() const { return scene_; }
     int picturesTaken() const { return picturesTaken_; }
 
     // The scene at the loop's current time, `width` × `height`, stored upright.
     Image render(int width, int height) const;
+    // A still stored as the sensor lies, carrying `orientation`: upright it
+    // shows the scene the right way up.
+    Image still(int orientation) const;
     // The image orientation value of a still for a device orientation.
     static int orientationFor(int deviceOrientation);
 
@@ -57,6 +69,7 @@ private:
     double previewScale_ = 1.0;
     Point previewTranslation_{};
     double objectPosition_ = 0.3;
+    Scene scene_ = Scene::kStill;
     int picturesTaken_ = 0;
 };
 

@@ -9,6 +9,8 @@
 #include "support/RecordingSounds.h"
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace kestrel::test {
 
@@ -30,6 +32,11 @@ public:
     RunLoop& runLoop() override { return loop; }
     SystemSounds& systemSounds() override { return sounds; }
     std::filesystem::path resources() const override { return KESTREL_RESOURCES_DIR; }
+    Label& saveLabel() override { return save; }
+    void overlay(const Image& image) override { ghost = image; }
+    Image cameraScreenshot(Rect) override { return screen; }
+    AudioSystem* audioSystem() override { return audio; }
+    void trace(const std::string& event) override { events.push_back(event); }
 
     ManualRunLoop loop;
     Label label;
@@ -37,6 +44,11 @@ public:
     IndicatorView indicator{Rect{0, 0, 100, 10}};
     ImageButton shutter;
     RecordingSounds sounds;
+    Label save;
+    Image ghost;
+    Image screen;  // what the live view shows
+    AudioSystem* audio = nullptr;
+    std::vector<std::string> events;
 };
 
 }  // namespace kestrel::test

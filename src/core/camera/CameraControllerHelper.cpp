@@ -1,5 +1,10 @@
 #include "core/camera/CameraControllerHelper.h"
 
+#include "core/imaging/ImageUtils.h"
+#include "core/modes/CameraDlxHandler.h"
+#include "core/modes/CameraMotionHandler.h"
+#include "core/modes/CameraRapidHandler.h"
+#include "core/modes/CameraSoundHandler.h"
 #include "core/modes/CameraStabilizerHandler.h"
 #include "core/modes/CameraTimerHandler.h"
 #include "core/settings/Camera1Data.h"
@@ -34,6 +39,7 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
+    audio_ = s.audio;
     orientationObserver_ = notifications_->addObserver(
         DevicePosition::kChangeOrientation, [this](const Notification&) { rotate(true); });
     cameraButton_->setAction([this](Button&) { camera(); });
@@ -64,7 +70,12 @@ std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) 
     case Camera1Data::kStandard: return std::make_unique<CameraStandardHandler>();
     case Camera1Data::kTimer: return std::make_unique<CameraTimerHandler>();
     case Camera1Data::kMoving: return std::make_unique<CameraTossHandler>();
-    default: return nullptr;  // motion, sound, rapid fire, double exposure and 3D join with their handlers
+    case Camera1Data::kMotion: return std::make_unique<CameraMotionHandler>();
+    case Camera1Data::kSound: return std::make_unique<CameraSoundHandler>();
+    case Camera1Data::kRapidFire: return std::make_unique<CameraRapidHandler>();
+    case Camera1Data::kDoubleExposure: return std::make_unique<CameraDlxHandler>();
+    case Camera1Data::kAnaglyph3D: return std::make_unique<Camera3dHandler>();
+    default: return nullptr;  // video and print are not shooting modes
     }
 }
 
@@ -197,10 +208,14 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     if (image_) return;
     finalPhoto_ = finalPhoto;
     capturing_ = true;
+    trace(finalPhoto ? "picture requested" : "picture requested (not final)");
     std::weak_ptr<int> alive = alive_;
     picker_->takePicture([this, alive](const Image& picture) {
         if (!alive.lock()) return;
         capturing_ = false;
+        const Size size = picture.size();
+        trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
+              std::to_string(static_cast<int>(size.height)));
         pictureTaken(picture);
     });
 }
@@ -256,6 +271,7 @@ void CameraControllerHelper::save() {
     std::weak_ptr<int> alive = alive_;
     saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>& path) {
         if (!alive.lock()) return;
+        trace(path ? "saved " + *path : std::string("save failed"));
         if (saveObserver_) saveObserver_(path);
         afterSave();
     });
@@ -326,6 +342,15 @@ void CameraControllerHelper::overlay(const Image& ghost) {
         picture.setHidden(true);
         views_->toolBar->ready();
     }
+}
+
+Image CameraControllerHelper::cameraScreenshot(Rect rect) {
+    const Image frame = picker_->previewFrame();
+    if (!frame) return Image();
+    // The preview fills the overlay's area, centred, as the live view shows it.
+    const Rect bounds = views_->overlay->bounds();
+    const Image screen = ImageUtils::drawPosterImage(frame, Size{bounds.width, bounds.height});
+    return ImageUtils::drawRect(rect, screen);
 }
 
 void CameraControllerHelper::hideModeIndicator() {

@@ -31,6 +31,7 @@ public:
         std::filesystem::path resources;
         std::function<std::optional<GeoPosition>()> currentLocation;  // may be empty
         std::function<int()> deviceOrientation;                        // may be empty: upright
+        AudioSystem* audio = nullptr;                                  // none: no microphone
     };
     static constexpr float kMovementPerDoubling = 80;
 
@@ -64,7 +65,7 @@ public:
     void use() { save(); }
     void retake();
     void cancel();
-    void overlay(const Image& ghost);
+    void overlay(const Image& ghost) override;
     void hideModeIndicator();
     std::optional<std::string> timeStamp() const;
 
@@ -90,6 +91,8 @@ public:
     void setSaveObserver(std::function<void(const std::optional<std::string>&)> observer) {
         saveObserver_ = std::move(observer);
     }
+    // Told of every event of the screen, as one line each (see trace).
+    void setTraceObserver(std::function<void(const std::string&)> observer) { traceObserver_ = std::move(observer); }
     bool isLive() const { return !image_ && !capturing_; }
     // What the toolbar's settings button does (the root controller's settings:).
     void setSettingsAction(std::function<void()> action);
@@ -105,6 +108,12 @@ public:
     RunLoop& runLoop() override { return *loop_; }
     SystemSounds& systemSounds() override { return *sounds_; }
     std::filesystem::path resources() const override { return resources_; }
+    Label& saveLabel() override { return *views_->saveLabel; }
+    Image cameraScreenshot(Rect rect) override;
+    AudioSystem* audioSystem() override { return audio_; }
+    void trace(const std::string& event) override {
+        if (traceObserver_) traceObserver_(event);
+    }
 
 private:
     int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
@@ -132,6 +141,8 @@ private:
     bool finalPhoto_ = true;
     bool capturing_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
+    std::function<void(const std::string&)> traceObserver_;
+    AudioSystem* audio_ = nullptr;
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};

@@ -2,8 +2,10 @@
 
 #include "core/imaging/PhotoProcessor.h"
 #include "core/settings/Camera1Data.h"
+#include "core/ui/ImageView.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <locale>
 #include <sstream>
@@ -57,6 +59,7 @@ void CameraHandler::startDelay() {
         delaying();
     });
     state_ = kDelay;
+    trace("count-down started");
     Label& label = controller_->timerLabel();
     label.setFont(Font{72, true});
     label.setText("");
@@ -81,11 +84,16 @@ void CameraHandler::delaying() {
     const int n = remaining + 1;
     const int count = n / 20;
     if (count > delay || n % 20 != 0) return;
-    if (beepSound_ && count <= 10) beepSound_->play();
+    if (beepSound_ && count <= 10) {
+        beepSound_->play();
+        trace("beep");
+    }
     if (controller_) controller_->timerLabel().setText(std::to_string(count));
+    trace("count-down " + std::to_string(count));
 }
 
 void CameraHandler::stopDelay() {
+    if (delayTimer_) trace("count-down stopped");
     if (controller_) controller_->timerLabel().setHidden(true);
     delayTimer_.reset();
     state_ = kIdle;
@@ -112,6 +120,8 @@ void CameraHandler::startSensing() {
     sensingTimer_ = std::make_unique<Timer>(controller_->runLoop());
     sensingTimer_->startRepeating(RunLoop::seconds(1.0 / getSensingInterval()), [this] { sensing(); });
     state_ = kSensing;
+    levelShown_ = -1;
+    trace("sensing started");
     controller_->sensorView().setHidden(!showSensingIndicator());
     controller_->shutterButton().setImage("pause.png");
 }
@@ -124,13 +134,21 @@ void CameraHandler::sensing() {
     }
     if (!controller_) return;
     IndicatorView& indicator = controller_->sensorIndicator();
-    indicator.setLevel(std::clamp(level, 0.0f, 1.0f));
+    const float shown = std::clamp(level, 0.0f, 1.0f);
+    indicator.setLevel(shown);
     indicator.setNeedsDisplay();
+    if (shown != levelShown_ && showSensingIndicator()) {
+        char text[32];
+        std::snprintf(text, sizeof text, "level %.2f", static_cast<double>(shown));
+        trace(text);
+    }
+    levelShown_ = shown;
 }
 
 void CameraHandler::stopSensing() {
     if (!sensingTimer_) return;
     sensingTimer_.reset();
+    trace("sensing stopped");
     if (controller_) {
         controller_->sensorView().setHidden(true);
         controller_->shutterButton().setImage("camera.png");
@@ -141,6 +159,12 @@ void CameraHandler::stopSensing() {
 void CameraHandler::endSensing() {
     stopSensing();
     postPhoto();
+}
+
+void CameraHandler::setStatusImage(const std::string& name) {
+    if (!controller_) return;
+    for (const auto& child : controller_->sensorView().subviews())
+        if (auto* image = dynamic_cast<ImageView*>(child.get())) image->setImageName(name);
 }
 
 bool CameraHandler::senseReady(float& level) {

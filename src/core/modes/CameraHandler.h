@@ -67,6 +67,13 @@ public:
     void setAutoStart(bool autoStart) { autoStart_ = autoStart; }
     bool hasBeep() const { return beepSound_ != nullptr; }
 
+protected:
+    // The sensing panel's status picture; the empty name removes it.
+    void setStatusImage(const std::string& name);
+    void trace(const std::string& event) const {
+        if (controller_) controller_->trace(event);
+    }
+
 private:
     // Posted calls hold this weakly: a handler replaced before its call runs
     // is not called.
@@ -80,6 +87,7 @@ private:
     int state_ = kIdle;
     int delayCount_ = 0;
     bool autoStart_ = false;
+    float levelShown_ = -1;
 };
 
 // Mode 1: a press takes the picture at once.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/imaging/Geometry.h"
+#include "core/imaging/Image.h"
+#include "core/platform/AudioUnit.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/SystemSounds.h"
 #include "core/ui/Button.h"
@@ -7,12 +10,15 @@
 #include "core/ui/Label.h"
 
 #include <filesystem>
+#include <string>
 
 namespace kestrel {
 
 // What a mode handler uses of the camera controller: the picture request and
 // the widgets it drives (count-down label, sensing panel and its level bar,
-// the shutter button), the main run loop, the sounds and the resources.
+// the shutter button, the save label, the ghost over the live view), the
+// live-view snapshot, the main run loop, the sounds, the microphone and the
+// resources.
 class CameraHandlerHost {
 public:
     virtual ~CameraHandlerHost() = default;
@@ -26,6 +32,16 @@ public:
     virtual RunLoop& runLoop() = 0;
     virtual SystemSounds& systemSounds() = 0;
     virtual std::filesystem::path resources() const = 0;
+    // The label over the picture that tells of saving and of a series' progress.
+    virtual Label& saveLabel() = 0;
+    // Shows a picture faintly over the live view; none removes it.
+    virtual void overlay(const Image& ghost) = 0;
+    // What the live view shows in `rect` of the overlay view, camera picture included.
+    virtual Image cameraScreenshot(Rect rect) = 0;
+    // The microphone's audio system; none when there is no audio input.
+    virtual AudioSystem* audioSystem() = 0;
+    // One line of the screen's event trace ("count-down 3", "beep", ...).
+    virtual void trace(const std::string& event) { (void)event; }
 };
 
 }  // namespace kestrel

@@ -2,7 +2,6 @@
 
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
-#include "core/ui/ImageView.h"
 
 namespace kestrel {
 namespace {
@@ -10,13 +9,6 @@ namespace {
 const Camera1StablizingData* stabilizerSettings() {
     const Camera1Data* settings = Camera1Data::data();
     return settings ? &settings->stablizer() : nullptr;
-}
-
-// The sensing panel's status picture, shown while sensing.
-void setStatusImage(CameraHandlerHost* host, const std::string& name) {
-    if (!host) return;
-    for (const auto& child : host->sensorView().subviews())
-        if (auto* image = dynamic_cast<ImageView*>(child.get())) image->setImageName(name);
 }
 
 }  // namespace
@@ -66,12 +58,12 @@ void CameraStabilizerHandler::endDelay() {
 
 void CameraStabilizerHandler::startSensing() {
     CameraSensingHandler::startSensing();
-    setStatusImage(controller(), "Status_Shaking.png");
+    setStatusImage("Status_Shaking.png");
 }
 
 void CameraStabilizerHandler::stopSensing() {
     CameraSensingHandler::stopSensing();
-    setStatusImage(controller(), "");
+    setStatusImage("");
 }
 
 float CameraTossHandler::sensitivity() const {
@@ -91,12 +83,12 @@ bool CameraTossHandler::senseReady(float& level) {
 
 void CameraTossHandler::startSensing() {
     CameraSensingHandler::startSensing();
-    setStatusImage(controller(), "Status_Shaking.png");
+    setStatusImage("Status_Shaking.png");
 }
 
 void CameraTossHandler::stopSensing() {
     CameraSensingHandler::stopSensing();
-    setStatusImage(controller(), "");
+    setStatusImage("");
 }
 
 }  // namespace kestrel

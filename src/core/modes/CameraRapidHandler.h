@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/modes/CameraHandler.h"
+
+#include <vector>
+
+namespace kestrel {
+
+// Mode 6: one press takes a series of 16 or 25 pictures in quick succession
+// and delivers them as one contact sheet on a 1600 × 1200 canvas (1200 ×
+// 1600 when the first picture is upright).
+class CameraRapidHandler : public CameraHandler {
+public:
+    static constexpr int kMaxSeries = 25;
+    static constexpr int kDefaultSeries = 16;
+
+    // The stored series length, bounded: 16 and 25 as they are, nothing
+    // longer than the 25 cells a sheet holds, and 16 for none or less.
+    int seriesLength() const;
+    int columns() const;
+    Size cellSize() const;
+    Size canvasSize() const;
+
+    void photo() override;
+    void firstPhoto(const Image& image, float zoom) override;
+    Image processPhoto(const Image& image, float zoom) override;
+    std::optional<std::string> getModeImage() const override { return "Mode_Rapid_on.png"; }
+
+    const std::vector<Image>& images() const { return images_; }
+    bool vertical() const { return vertical_; }
+
+private:
+    std::vector<Image> images_;
+    bool vertical_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,51 @@
+#include "core/modes/CameraSoundHandler.h"
+
+#include "core/platform/Log.h"
+#include "core/settings/Camera1Data.h"
+
+namespace kestrel {
+
+CameraSoundHandler::~CameraSoundHandler() {
+    if (detector_) detector_->stopUnit();
+    detector_.reset();
+}
+
+float CameraSoundHandler::sensitivity() const {
+    const Camera1Data* settings = Camera1Data::data();
+    const int level = settings ? settings->sound().sensitivity() : 0;
+    return level == 2 ? 64.0f : level == 3 ? 24.0f : 32.0f;
+}
+
+bool CameraSoundHandler::senseReady(float& level) {
+    const float threshold = sensitivity();
+    const float value = detector_ ? detector_->level() : 0.0f;
+    level = value / threshold;
+    return threshold <= value;
+}
+
+void CameraSoundHandler::startSensing() {
+    if (state() == kSensing) return;
+    CameraSensingHandler::startSensing();
+    setStatusImage("Status_Sound.png");
+    if (!detector_) {
+        AudioSystem* audio = controller() ? controller()->audioSystem() : nullptr;
+        if (!audio) {
+            Log::warning("sound mode: no audio input; the level stays at 0");
+            return;
+        }
+        detector_ = std::make_unique<AudioDetection>(*audio);
+    }
+    // A microphone that cannot start leaves the level at 0 until the next press.
+    if (!detector_->startUnit()) Log::warning("sound mode: the microphone did not start");
+}
+
+void CameraSoundHandler::stopSensing() {
+    if (detector_) {
+        detector_->stopUnit();
+        detector_->setLevel(0);
+    }
+    CameraSensingHandler::stopSensing();
+    setStatusImage("");
+}
+
+}  // namespace kestrel
