@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace kestrel {
@@ -77,6 +80,104 @@ TEST(ShootCommandTest, TheMotionAndTimerModesShootOnTheirTriggers) {
         const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode, "--accel",
                                        c.accel, "--dcim", (dir / "DCIM").string(), "--max-time", "30"});
         EXPECT_EQ(run.status, c.status) << "mode " << c.mode << " " << c.accel << ": " << run.err;
+    }
+}
+
+// A 16-bit mono WAV file of the given samples.
+void writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, std::uint32_t rate) {
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(bytes);
+    out.write(reinterpret_cast<const char*>(samples.data()), bytes);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(ShootCommandTest, TheSoundModeFiresOnAClapOrAFileAndStaysQuietInARoom) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    const std::string dcim = (dir / "DCIM").string();
+    auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic", "clap",
+                             "--dcim", dcim, "--trace", "--max-time", "30"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = linesOf(run.out);
+    // "    0.000 sensing started" ... "    1.550 picture requested" ... "saved ..." and the path.
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_TRUE(has(lines.front(), "sensing started"));
+    EXPECT_TRUE(has(run.out, "level 0."));
+    const auto requested = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return has(l, "picture requested"); });
+    ASSERT_NE(requested, lines.end());
+    EXPECT_NEAR(std::stod(*requested), 1.55, 0.1);  // the clap at 1.5 s
+    EXPECT_TRUE(has(run.out, "picture received"));
+    EXPECT_EQ(lines.back(), dcim + "/100APPLE/IMG_0001.JPG");
+    EXPECT_TRUE(has(lines[lines.size() - 2], "saved " + dcim));
+
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic", "quiet", "--dcim",
+                        dcim, "--max-time", "10"});
+    EXPECT_EQ(run.status, 3) << run.err;
+    // A recording with a small positive offset: its mean of 40 passes the middle threshold of 32.
+    writeWav(dir / "hum.wav", std::vector<std::int16_t>(8000, 40), 8000);
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
+                        (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "sound sensitivity", "2"}).status, 0);
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
+                        (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
+    EXPECT_EQ(run.status, 3) << run.err;  // 40 is below the first choice's 64
+}
+
+TEST(ShootCommandTest, EveryCombiningAndWatchingModeTakesItsPicture) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    struct Case { const char* mode; const char* scene; int status; int width; int height; };
+    for (const Case& c : {Case{"4", "moving", 0, 1936, 2592}, Case{"4", "still", 3, 0, 0},
+                          Case{"6", "still", 0, 1200, 1600}, Case{"7", "still", 0, 1936, 2592},
+                          Case{"9", "still", 0, 1936, 2581}}) {
+        const std::string dcim = (dir / (std::string("DCIM") + c.mode + c.scene)).string();
+        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode, "--scene",
+                                       c.scene, "--dcim", dcim, "--max-time", "25"});
+        ASSERT_EQ(run.status, c.status) << "mode " << c.mode << ": " << run.err;
+        if (c.status != 0) continue;
+        const auto paths = linesOf(run.out);
+        ASSERT_EQ(paths.size(), 1u) << run.out;  // a sheet or a merged pair is one picture
+        const auto header = JpegCodec::readHeader(test::JpegBytes::read(paths[0]));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(header->width, c.width) << "mode " << c.mode;
+        EXPECT_EQ(header->height, c.height) << "mode " << c.mode;
+    }
+}
+
+TEST(ShootCommandTest, UnknownDevicesAndModesAreRefused) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--mic", "whistle"}, {"--mic", (dir / "none.wav").string()}, {"--scene", "busy"},
+          {"--mode", "8"}, {"--mode", "11"}}) {
+        std::vector<std::string> all{"--config-dir", config, "shoot", "--virtual-time", "--dcim", (dir / "D").string()};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto run = test::runCli(all);
+        EXPECT_EQ(run.status, 2) << args[0] << " " << args[1];
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
 }
 

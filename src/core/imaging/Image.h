@@ -11,6 +11,7 @@ namespace kestrel {
 struct Size {
     float width = 0;
     float height = 0;
+    bool operator==(const Size&) const = default;
 };
 
 // A picture: an immutable bitmap, shared between copies, plus the orientation
