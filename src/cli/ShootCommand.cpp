@@ -175,8 +175,9 @@ void ShootCommand::run() const {
                 manual->runUntilIdle();
                 continue;
             }
-            if (!controller.isLive() && manual->nextDue() == RunLoop::Duration::max()) {
-                // A save is under way on its own thread: its completion comes by post.
+            if (controller.isSaving()) {
+                // A save is under way on its own thread: virtual time stands
+                // still until its completion comes by post.
                 if (!manual->waitForPosts(std::chrono::minutes(2))) throw CliError::failure("a save did not finish");
                 manual->runUntilIdle();
                 continue;

@@ -269,8 +269,10 @@ void CameraControllerHelper::save() {
     setToolbarButtonsEnabled(false);
     const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
     std::weak_ptr<int> alive = alive_;
+    saving_ = true;
     saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>& path) {
         if (!alive.lock()) return;
+        saving_ = false;
         trace(path ? "saved " + *path : std::string("save failed"));
         if (saveObserver_) saveObserver_(path);
         afterSave();

@@ -94,6 +94,8 @@ public:
     // Told of every event of the screen, as one line each (see trace).
     void setTraceObserver(std::function<void(const std::string&)> observer) { traceObserver_ = std::move(observer); }
     bool isLive() const { return !image_ && !capturing_; }
+    // A picture is on its way to the store (its completion comes by post).
+    bool isSaving() const { return saving_; }
     // What the toolbar's settings button does (the root controller's settings:).
     void setSettingsAction(std::function<void()> action);
     View& container() { return *container_; }
@@ -140,6 +142,7 @@ private:
     Image image_;
     bool finalPhoto_ = true;
     bool capturing_ = false;
+    bool saving_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;
