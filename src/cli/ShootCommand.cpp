@@ -1,5 +1,7 @@
 #include "cli/ShootCommand.h"
 
+#include "adapters/linux/IioAccelerometer.h"
+#include "adapters/linux/PulseMicrophone.h"
 #include "cli/CliError.h"
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
@@ -18,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace kestrel::cli {
 namespace {
@@ -35,24 +38,54 @@ std::optional<GeoPosition> parseLocation(const std::string& text) {
     if (text.empty()) return std::nullopt;
     double lat = 0, lon = 0;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%lf,%lf%c", &lat, &lon, &tail) != 2 || lat < -90 || lat > 90 || lon < -180 ||
-        lon > 180)
+    if (std::sscanf(text.c_str(), "%lf,%lf%c", &lat, &lon, &tail) != 2 || lat < -90 || lat > 90 ||
+        lon < -180 || lon > 180)
         throw CliError::usage("--location takes LAT,LON in degrees, not \"" + text + "\"");
     return GeoPosition{lat, lon, {}};
 }
 
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
-    for (const auto& name : names) text += (text.empty() ? "" : ", ") + name;
+    for (const auto& name : names)
+        text += (text.empty() ? "" : ", ") + name;
     return text;
 }
 
-MicrophoneSignal microphoneSignal(const std::string& mic) {
-    if (auto named = MicrophoneSignal::named(mic)) return *named;
+// "pulse": the desktop's microphone; else a simulated one playing a named sound or a file.
+std::unique_ptr<AudioSystem> makeMicrophone(RunLoop& loop, const std::string& mic) {
+    if (mic == "pulse") {
+        auto pulse = std::make_unique<PulseMicrophone>();
+        std::string error;
+        if (!pulse->available(&error))
+            throw CliError::failure("--mic pulse: no sound server answers: " + error);
+        return pulse;
+    }
+    if (auto named = MicrophoneSignal::named(mic))
+        return std::make_unique<SimulatedMicrophone>(loop, *named);
     std::string error;
-    if (auto file = MicrophoneSignal::fromFile(mic, &error)) return *file;
-    throw CliError::usage("--mic: not a sound (" + joined(MicrophoneSignal::names()) + ") nor a readable sound file: " +
-                          error);
+    if (auto file = MicrophoneSignal::fromFile(mic, &error))
+        return std::make_unique<SimulatedMicrophone>(loop, *file);
+    throw CliError::usage("--mic: not pulse, a sound (" + joined(MicrophoneSignal::names()) +
+                          ") nor a readable sound file: " + error);
+}
+
+// "iio": the Linux IIO accelerometer (under $KESTREL_IIO_ROOT if set); else
+// a simulated one playing a named motion or a trace file.
+std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::string& accel) {
+    std::string error;
+    if (accel == "iio") {
+        const char* root = std::getenv("KESTREL_IIO_ROOT");
+        auto iio = IioAccelerometer::find(
+            loop, root && *root ? root : IioAccelerometer::kDefaultRoot, &error);
+        if (!iio) throw CliError::failure("--accel iio: " + error);
+        return iio;
+    }
+    if (auto named = SimulatedAccelerometer::named(loop, accel))
+        return std::make_unique<SimulatedAccelerometer>(std::move(*named));
+    if (auto trace = SimulatedAccelerometer::fromTrace(loop, accel, &error))
+        return std::make_unique<SimulatedAccelerometer>(std::move(*trace));
+    throw CliError::usage("--accel: not iio, a motion (" + joined(SimulatedAccelerometer::names()) +
+                          ") nor a readable trace: " + error);
 }
 
 SimulatedCamera::Scene cameraScene(const std::string& scene) {
@@ -61,29 +94,39 @@ SimulatedCamera::Scene cameraScene(const std::string& scene) {
     throw CliError::usage("--scene takes still or moving, not \"" + scene + "\"");
 }
 
-bool canShoot(int mode) { return mode >= Camera1Data::kStabilizing && mode <= Camera1Data::kAnaglyph3D && mode != Camera1Data::kVideo; }
+bool canShoot(int mode) {
+    return mode >= Camera1Data::kStabilizing && mode <= Camera1Data::kAnaglyph3D &&
+           mode != Camera1Data::kVideo;
+}
 
 }  // namespace
 
 ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(context) {
-    CLI::App* shoot = parent.add_subcommand("shoot", "Take pictures with the simulated camera, no window");
+    CLI::App* shoot =
+        parent.add_subcommand("shoot", "Take pictures with the simulated camera, no window");
     shoot->add_option("--count", count_, "Pictures to save")->check(CLI::Range(1, 100000));
     shoot->add_option("--mode", mode_, "Mode number for this run");
-    shoot->add_option("--dcim", dcim_, "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
-    shoot->add_option("--store", store_, "Save into a store of Kestrel's own at this folder instead");
+    shoot->add_option("--dcim", dcim_,
+                      "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
+    shoot->add_option("--store", store_,
+                      "Save into a store of Kestrel's own at this folder instead");
     shoot->add_option("--location", location_, "The position, LAT,LON");
-    shoot->add_option("--accel", accel_, "A named motion or a t,x,y,z trace file");
-    shoot->add_option("--mic", mic_, "A named sound (silence, quiet, clap, loud) or a sound file");
+    shoot->add_option("--accel", accel_,
+                      "iio (the real accelerometer), a named motion or a t,x,y,z trace file");
+    shoot->add_option(
+        "--mic", mic_,
+        "pulse (the real microphone), a named sound (silence, quiet, clap, loud) or a sound file");
     shoot->add_option("--scene", scene_, "What the camera sees: still or moving");
     shoot->add_flag("--trace", trace_, "Print each event of the camera screen with its time");
-    shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")->check(CLI::PositiveNumber);
-    shoot->add_flag("--virtual-time", virtualTime_, "Run on virtual time, as fast as the work allows");
+    shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")
+        ->check(CLI::PositiveNumber);
+    shoot->add_flag("--virtual-time", virtualTime_,
+                    "Run on virtual time, as fast as the work allows");
     shoot->callback([this] { run(); });
 }
 
 void ShootCommand::run() const {
     const auto position = parseLocation(location_);
-    const MicrophoneSignal signal = microphoneSignal(mic_);
     const SimulatedCamera::Scene scene = cameraScene(scene_);
     std::unique_ptr<ManualRunLoop> manual;
     std::unique_ptr<RealTimeRunLoop> realTime;
@@ -96,6 +139,9 @@ void ShootCommand::run() const {
         loop = realTime.get();
     }
 
+    const std::unique_ptr<AudioSystem> microphone = makeMicrophone(*loop, mic_);
+    const std::unique_ptr<Accelerometer> accelerometer = makeAccelerometer(*loop, accel_);
+
     // The object graph, as start-up builds it.
     AppSettings settings(context_.configDir);
     KestrelAppDelegate delegate;
@@ -107,33 +153,30 @@ void ShootCommand::run() const {
     settings.record().setAutoSave(true);  // nobody is there to press Use
 
     std::string error;
-    std::optional<SimulatedAccelerometer> accelerometer = SimulatedAccelerometer::names().end() !=
-                                                                  std::find(SimulatedAccelerometer::names().begin(),
-                                                                            SimulatedAccelerometer::names().end(), accel_)
-                                                              ? SimulatedAccelerometer::named(*loop, accel_)
-                                                              : SimulatedAccelerometer::fromTrace(*loop, accel_, &error);
-    if (!accelerometer)
-        throw CliError::usage("--accel: not a motion (" + joined(SimulatedAccelerometer::names()) +
-                              ") nor a readable trace: " + error);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     DevicePosition devicePosition(*accelerometer, *loop, center);
     delegate.setDevicePosition(&devicePosition);
     delegate.applicationDidFinishLaunching();
-    DeviceLocation location(settings.store(), std::make_unique<FixedLocationManager>(*loop, position), *loop, center);
+    DeviceLocation location(settings.store(),
+                            std::make_unique<FixedLocationManager>(*loop, position), *loop, center);
     AnimationBlock animation(loop);
 
-    const std::string root = DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
-    if (store_.empty() && !DirectoryUtils::ensureFolderExist(root)) throw CliError::failure("cannot create " + root);
+    const std::string root =
+        DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
+    if (store_.empty() && !DirectoryUtils::ensureFolderExist(root))
+        throw CliError::failure("cannot create " + root);
     SimulatedCamera camera(*loop, [&devicePosition] { return devicePosition.orientation(); });
     camera.setScene(scene);
-    SimulatedMicrophone microphone(*loop, signal);
     SilentSounds sounds;
     DcimPhotoAlbum album(root, *loop);
-    GpsImageSaver saver(album, root, *loop, std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}));
+    GpsImageSaver saver(
+        album, root, *loop,
+        std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}));
     CameraViewManager views;
     CameraControllerHelper controller(CameraControllerHelper::Services{
         camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
-        [&location] { return location.currentLocation(); }, [&devicePosition] { return devicePosition.orientation(); }, &microphone});
+        [&location] { return location.currentLocation(); },
+        [&devicePosition] { return devicePosition.orientation(); }, microphone.get()});
     if (!store_.empty()) controller.setCameraRoll(std::make_shared<CameraRoll>(store_));
 
     int saved = 0;
@@ -154,14 +197,16 @@ void ShootCommand::run() const {
         });
     }
     controller.showCamera();
-    if (!controller.handler()) throw CliError::failure("no handler for mode " + std::to_string(settings.record().mode()));
+    if (!controller.handler())
+        throw CliError::failure("no handler for mode " + std::to_string(settings.record().mode()));
 
     // Presses the shutter whenever the camera is live and the handler idle.
     // With a position given, the first picture waits for its fix, as a user
     // waits for the location to show.
     auto pressIfReady = [&] {
         if (position && !location.currentLocation()) return;
-        if (controller.isLive() && controller.handler() && controller.handler()->state() == CameraHandler::kIdle &&
+        if (controller.isLive() && controller.handler() &&
+            controller.handler()->state() == CameraHandler::kIdle &&
             !controller.handler()->autoStart() && views.toolBar->shutterButton().enabled())
             views.toolBar->shutterButton().press();
     };
@@ -178,22 +223,26 @@ void ShootCommand::run() const {
             if (controller.isSaving()) {
                 // A save is under way on its own thread: virtual time stands
                 // still until its completion comes by post.
-                if (!manual->waitForPosts(std::chrono::minutes(2))) throw CliError::failure("a save did not finish");
+                if (!manual->waitForPosts(std::chrono::minutes(2)))
+                    throw CliError::failure("a save did not finish");
                 manual->runUntilIdle();
                 continue;
             }
             if (!manual->advanceToNextTimer()) manual->runUntilIdle();
         }
     } else {
-        realTime->runUntil([&] {
-            pressIfReady();
-            return finished();
-        }, limit);
+        realTime->runUntil(
+            [&] {
+                pressIfReady();
+                return finished();
+            },
+            limit);
     }
     if (failed) throw CliError::failure("a picture could not be saved");
     if (saved < count_) {
         char message[128];
-        std::snprintf(message, sizeof message, "only %d of %d pictures saved in %g seconds", saved, count_, maxTime_);
+        std::snprintf(message, sizeof message, "only %d of %d pictures saved in %g seconds", saved,
+                      count_, maxTime_);
         throw CliError(3, message);
     }
 }

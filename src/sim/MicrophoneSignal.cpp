@@ -35,12 +35,15 @@ double clapAt(double t, std::int64_t index) {
     return 14000.0 * std::exp(-(t - kPulse) / 0.012) * noiseAt(index, 5);
 }
 
-std::int16_t clip(double value) { return static_cast<std::int16_t>(std::clamp(std::lround(value), -32768L, 32767L)); }
+std::int16_t clip(double value) {
+    return static_cast<std::int16_t>(std::clamp(std::lround(value), -32768L, 32767L));
+}
 
 }  // namespace
 
 MicrophoneSignal::MicrophoneSignal(Kind kind, double rate, std::vector<std::int16_t> samples)
-    : kind_(kind), rate_(rate),
+    : kind_(kind),
+      rate_(rate),
       recording_(std::make_shared<const std::vector<std::int16_t>>(std::move(samples))) {}
 
 std::vector<std::string> MicrophoneSignal::names() { return {"silence", "quiet", "clap", "loud"}; }
@@ -53,20 +56,24 @@ std::optional<MicrophoneSignal> MicrophoneSignal::named(const std::string& name)
     return std::nullopt;
 }
 
-std::optional<MicrophoneSignal> MicrophoneSignal::fromFile(const std::filesystem::path& file, std::string* error) {
+std::optional<MicrophoneSignal> MicrophoneSignal::fromFile(const std::filesystem::path& file,
+                                                           std::string* error) {
     SF_INFO info{};
     SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
     if (!sound) {
         if (error) *error = sf_strerror(nullptr);
         return std::nullopt;
     }
-    constexpr sf_count_t kMaxFrames = sf_count_t{60} * 60 * 192000;  // an hour at the highest usual rate
-    if (info.channels <= 0 || info.frames <= 0 || info.frames > kMaxFrames || info.samplerate <= 0) {
+    constexpr sf_count_t kMaxFrames =
+        sf_count_t{60} * 60 * 192000;  // an hour at the highest usual rate
+    if (info.channels <= 0 || info.frames <= 0 || info.frames > kMaxFrames ||
+        info.samplerate <= 0) {
         sf_close(sound);
         if (error) *error = "no samples, or more than an hour of them";
         return std::nullopt;
     }
-    std::vector<short> interleaved(static_cast<std::size_t>(info.frames) * static_cast<std::size_t>(info.channels));
+    std::vector<short> interleaved(static_cast<std::size_t>(info.frames) *
+                                   static_cast<std::size_t>(info.channels));
     const sf_count_t read = sf_readf_short(sound, interleaved.data(), info.frames);
     sf_close(sound);
     if (read <= 0) {
@@ -77,7 +84,8 @@ std::optional<MicrophoneSignal> MicrophoneSignal::fromFile(const std::filesystem
     const auto channels = static_cast<std::size_t>(info.channels);
     for (std::size_t frame = 0; frame < mono.size(); ++frame) {
         long sum = 0;
-        for (std::size_t c = 0; c < channels; ++c) sum += interleaved[frame * channels + c];
+        for (std::size_t c = 0; c < channels; ++c)
+            sum += interleaved[frame * channels + c];
         mono[frame] = static_cast<std::int16_t>(sum / static_cast<long>(channels));
     }
     return MicrophoneSignal(Kind::kRecording, info.samplerate, std::move(mono));
@@ -86,31 +94,35 @@ std::optional<MicrophoneSignal> MicrophoneSignal::fromFile(const std::filesystem
 std::int16_t MicrophoneSignal::sample(std::int64_t index) const {
     const double t = static_cast<double>(index) / rate_;
     switch (kind_) {
-    case Kind::kSilence: return 0;
-    case Kind::kQuiet: return clip(roomNoise(index));
-    case Kind::kClap: {
-        const double sinceFirst = t - kFirstClap;
-        const double sinceClap = sinceFirst < 0 ? sinceFirst : std::fmod(sinceFirst, kClapPeriod);
-        return clip(roomNoise(index) + clapAt(sinceClap, index));
-    }
-    case Kind::kLoud: {
-        // A 150 Hz buzz with its first harmonics, about -8 dBFS.
-        double buzz = 0;
-        for (int harmonic = 1; harmonic <= 5; ++harmonic)
-            buzz += std::sin(2 * std::numbers::pi * 150.0 * harmonic * t) / harmonic;
-        return clip(roomNoise(index) + 9000.0 * buzz);
-    }
-    case Kind::kRecording: {
-        const auto& samples = *recording_;
-        const auto size = static_cast<std::int64_t>(samples.size());
-        return samples[static_cast<std::size_t>(((index % size) + size) % size)];
-    }
+        case Kind::kSilence:
+            return 0;
+        case Kind::kQuiet:
+            return clip(roomNoise(index));
+        case Kind::kClap: {
+            const double sinceFirst = t - kFirstClap;
+            const double sinceClap =
+                sinceFirst < 0 ? sinceFirst : std::fmod(sinceFirst, kClapPeriod);
+            return clip(roomNoise(index) + clapAt(sinceClap, index));
+        }
+        case Kind::kLoud: {
+            // A 150 Hz buzz with its first harmonics, about -8 dBFS.
+            double buzz = 0;
+            for (int harmonic = 1; harmonic <= 5; ++harmonic)
+                buzz += std::sin(2 * std::numbers::pi * 150.0 * harmonic * t) / harmonic;
+            return clip(roomNoise(index) + 9000.0 * buzz);
+        }
+        case Kind::kRecording: {
+            const auto& samples = *recording_;
+            const auto size = static_cast<std::int64_t>(samples.size());
+            return samples[static_cast<std::size_t>(((index % size) + size) % size)];
+        }
     }
     return 0;
 }
 
 void MicrophoneSignal::fill(std::int64_t first, std::span<std::int16_t> out) const {
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = sample(first + static_cast<std::int64_t>(i));
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = sample(first + static_cast<std::int64_t>(i));
 }
 
 }  // namespace kestrel

@@ -27,7 +27,8 @@ public:
     static std::optional<MicrophoneSignal> named(const std::string& name);
     // Any file libsndfile reads, channels mixed down to one; none (with the
     // reason) when it cannot be read or is empty.
-    static std::optional<MicrophoneSignal> fromFile(const std::filesystem::path& file, std::string* error = nullptr);
+    static std::optional<MicrophoneSignal> fromFile(const std::filesystem::path& file,
+                                                    std::string* error = nullptr);
     static std::vector<std::string> names();
 
     double sampleRate() const { return rate_; }

@@ -26,7 +26,8 @@ public:
     // two seconds, a jolt of a few g, still again); none for another name.
     static std::optional<SimulatedAccelerometer> named(RunLoop& loop, const std::string& name);
     // A trace file; none (with the reason) when it cannot be read.
-    static std::optional<SimulatedAccelerometer> fromTrace(RunLoop& loop, const std::filesystem::path& file,
+    static std::optional<SimulatedAccelerometer> fromTrace(RunLoop& loop,
+                                                           const std::filesystem::path& file,
                                                            std::string* error = nullptr);
     static std::vector<std::string> names();
 

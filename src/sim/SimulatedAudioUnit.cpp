@@ -8,8 +8,13 @@ namespace kestrel {
 
 SimulatedAudioUnit::SimulatedAudioUnit(RunLoop& loop, MicrophoneSignal signal,
                                        std::shared_ptr<AudioUnitCounters> counters)
-    : loop_(&loop), signal_(std::move(signal)), hardware_(AudioStreamFormat::mono16(signal_.sampleRate())),
-      client_(hardware_), timer_(loop), microphone_(kFramesPerCycle), counters_(std::move(counters)) {}
+    : loop_(&loop),
+      signal_(std::move(signal)),
+      hardware_(AudioStreamFormat::mono16(signal_.sampleRate())),
+      client_(hardware_),
+      timer_(loop),
+      microphone_(kFramesPerCycle),
+      counters_(std::move(counters)) {}
 
 SimulatedAudioUnit::~SimulatedAudioUnit() { stop(); }
 
@@ -19,13 +24,15 @@ AudioStatus SimulatedAudioUnit::enableInput(std::uint32_t element, bool enable) 
     return 0;
 }
 
-AudioStatus SimulatedAudioUnit::streamFormat(Scope, std::uint32_t element, AudioStreamFormat& format) const {
+AudioStatus SimulatedAudioUnit::streamFormat(Scope, std::uint32_t element,
+                                             AudioStreamFormat& format) const {
     if (element > kInputElement) return kInvalidElement;
     format = hardware_;
     return 0;
 }
 
-AudioStatus SimulatedAudioUnit::setStreamFormat(Scope, std::uint32_t element, const AudioStreamFormat& format) {
+AudioStatus SimulatedAudioUnit::setStreamFormat(Scope, std::uint32_t element,
+                                                const AudioStreamFormat& format) {
     if (element > kInputElement) return kInvalidElement;
     // Linear PCM of 16 or 32 bits at the microphone's own rate: no resampling here.
     const bool bitsOk = format.bitsPerChannel == 16 || format.bitsPerChannel == 32;
@@ -37,7 +44,8 @@ AudioStatus SimulatedAudioUnit::setStreamFormat(Scope, std::uint32_t element, co
     return 0;
 }
 
-AudioStatus SimulatedAudioUnit::setRenderCallback(std::uint32_t element, RenderCallback callback, void* context) {
+AudioStatus SimulatedAudioUnit::setRenderCallback(std::uint32_t element, RenderCallback callback,
+                                                  void* context) {
     if (element != kOutputElement) return kInvalidElement;
     callback_ = callback;
     context_ = context;
@@ -58,7 +66,8 @@ AudioStatus SimulatedAudioUnit::start() {
     const double period = kFramesPerCycle / hardware_.sampleRate;
     timer_.startRepeating(RunLoop::seconds(period), [this] {
         const double now = RunLoop::toSeconds(loop_->now());
-        runCycle(static_cast<std::int64_t>(std::llround(now * hardware_.sampleRate)) - kFramesPerCycle);
+        runCycle(static_cast<std::int64_t>(std::llround(now * hardware_.sampleRate)) -
+                 kFramesPerCycle);
     });
     return 0;
 }
@@ -80,10 +89,13 @@ void SimulatedAudioUnit::audioThread() {
         pending_ = -1;
         lock.unlock();
         std::uint32_t flags = 0;
-        AudioBuffer buffer{client_.channelsPerFrame, static_cast<std::uint32_t>(output_.size()), output_.data()};
+        AudioBuffer buffer{client_.channelsPerFrame, static_cast<std::uint32_t>(output_.size()),
+                           output_.data()};
         AudioBufferList list{1, &buffer};
-        if (callback_) callback_(context_, &flags, static_cast<double>(cycleStart_), kFramesPerCycle, &list);
-        const bool audible = std::any_of(output_.begin(), output_.end(), [](std::uint8_t b) { return b != 0; });
+        if (callback_)
+            callback_(context_, &flags, static_cast<double>(cycleStart_), kFramesPerCycle, &list);
+        const bool audible =
+            std::any_of(output_.begin(), output_.end(), [](std::uint8_t b) { return b != 0; });
         if (audible) ++counters_->audibleCycles;
         ++counters_->cycles;
         lock.lock();
@@ -92,8 +104,8 @@ void SimulatedAudioUnit::audioThread() {
     }
 }
 
-AudioStatus SimulatedAudioUnit::render(std::uint32_t*, double, std::uint32_t element, std::uint32_t frames,
-                                       AudioBufferList* buffers) {
+AudioStatus SimulatedAudioUnit::render(std::uint32_t*, double, std::uint32_t element,
+                                       std::uint32_t frames, AudioBufferList* buffers) {
     if (element != kInputElement || !inputEnabled_ || !buffers) return kInvalidElement;
     frames = std::min(frames, kFramesPerCycle);
     signal_.fill(cycleStart_, std::span(microphone_.data(), frames));
@@ -102,7 +114,8 @@ AudioStatus SimulatedAudioUnit::render(std::uint32_t*, double, std::uint32_t ele
         if (!buffer.data) continue;
         const std::uint32_t channels = std::max<std::uint32_t>(buffer.channels, 1);
         const std::size_t bytesPerSample = client_.bitsPerChannel / 8;
-        const std::size_t count = std::min<std::size_t>(buffer.byteSize / bytesPerSample, std::size_t{frames} * channels);
+        const std::size_t count =
+            std::min<std::size_t>(buffer.byteSize / bytesPerSample, std::size_t{frames} * channels);
         auto* out = static_cast<std::uint8_t*>(buffer.data);
         for (std::size_t i = 0; i < count; ++i) {
             const std::int16_t value = microphone_[i / channels];

@@ -36,17 +36,21 @@ public:
     static constexpr AudioStatus kUninitialized = -10867;
     static constexpr AudioStatus kInvalidElement = -10877;
 
-    SimulatedAudioUnit(RunLoop& loop, MicrophoneSignal signal, std::shared_ptr<AudioUnitCounters> counters);
+    SimulatedAudioUnit(RunLoop& loop, MicrophoneSignal signal,
+                       std::shared_ptr<AudioUnitCounters> counters);
     ~SimulatedAudioUnit() override;
 
     AudioStatus enableInput(std::uint32_t element, bool enable) override;
-    AudioStatus streamFormat(Scope scope, std::uint32_t element, AudioStreamFormat& format) const override;
-    AudioStatus setStreamFormat(Scope scope, std::uint32_t element, const AudioStreamFormat& format) override;
-    AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback, void* context) override;
+    AudioStatus streamFormat(Scope scope, std::uint32_t element,
+                             AudioStreamFormat& format) const override;
+    AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
+                                const AudioStreamFormat& format) override;
+    AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback,
+                                  void* context) override;
     AudioStatus initialize() override;
     AudioStatus start() override;
-    AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element, std::uint32_t frames,
-                       AudioBufferList* buffers) override;
+    AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
+                       std::uint32_t frames, AudioBufferList* buffers) override;
     AudioStatus dispose() override;
 
 private:

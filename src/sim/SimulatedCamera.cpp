@@ -11,19 +11,25 @@
 
 namespace kestrel {
 
-SimulatedCamera::SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation, int stillWidth,
-                                 int stillHeight)
-    : loop_(&loop), deviceOrientation_(std::move(deviceOrientation)), stillWidth_(stillWidth),
+SimulatedCamera::SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation,
+                                 int stillWidth, int stillHeight)
+    : loop_(&loop),
+      deviceOrientation_(std::move(deviceOrientation)),
+      stillWidth_(stillWidth),
       stillHeight_(stillHeight) {}
 
 int SimulatedCamera::orientationFor(int deviceOrientation) {
     // The sensor lies along the device's long side: held upright, the stored
     // picture needs a quarter turn clockwise.
     switch (deviceOrientation) {
-    case 2: return Image::kLeft;
-    case 3: return Image::kUp;
-    case 4: return Image::kDown;
-    default: return Image::kRight;
+        case 2:
+            return Image::kLeft;
+        case 3:
+            return Image::kUp;
+        case 4:
+            return Image::kDown;
+        default:
+            return Image::kRight;
     }
 }
 
@@ -39,7 +45,8 @@ Image SimulatedCamera::still(int orientation) const {
     // The scene as the user sees it, stored the way the sensor lies: turned
     // back by the orientation that makes it upright again.
     const bool sideways = Image::swapsSides(orientation);
-    const Image upright = sideways ? render(stillHeight_, stillWidth_) : render(stillWidth_, stillHeight_);
+    const Image upright =
+        sideways ? render(stillHeight_, stillWidth_) : render(stillWidth_, stillHeight_);
     int inverse = orientation;
     if (orientation == Image::kLeft) inverse = Image::kRight;
     if (orientation == Image::kRight) inverse = Image::kLeft;
@@ -76,7 +83,9 @@ Image SimulatedCamera::render(int width, int height) const {
         const double tile = std::max(2.0, w / 200);
         for (double y = hy; y < hy + hh; y += tile)
             for (double x = hx; x < hx + hw; x += tile) {
-                const bool dark = (static_cast<int>((x - hx) / tile) + static_cast<int>((y - hy) / tile)) % 2 == 0;
+                const bool dark =
+                    (static_cast<int>((x - hx) / tile) + static_cast<int>((y - hy) / tile)) % 2 ==
+                    0;
                 cairo_set_source_rgb(cr, dark ? 0.7 : 0.85, dark ? 0.35 : 0.5, 0.3);
                 cairo_rectangle(cr, x, y, tile, tile);
                 cairo_fill(cr);
@@ -95,20 +104,23 @@ Image SimulatedCamera::render(int width, int height) const {
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_set_line_width(cr, radius * 0.06);
-        const double hand = 2 * std::numbers::pi * std::fmod(seconds, 60.0) / 60.0 - std::numbers::pi / 2;
+        const double hand =
+            2 * std::numbers::pi * std::fmod(seconds, 60.0) / 60.0 - std::numbers::pi / 2;
         cairo_move_to(cr, cx, cy);
         cairo_line_to(cr, cx + radius * 0.9 * std::cos(hand), cy + radius * 0.9 * std::sin(hand));
         cairo_stroke(cr);
         char text[32];
         const long total = static_cast<long>(seconds);
-        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", total / 3600 % 24, total / 60 % 60, total % 60);
+        std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", total / 3600 % 24, total / 60 % 60,
+                      total % 60);
         cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
         cairo_set_font_size(cr, h * 0.06);
         cairo_move_to(cr, cx - radius, cy + radius * 1.6);
         cairo_show_text(cr, text);
         // The ball that moves when asked.
         cairo_set_source_rgb(cr, 0.9, 0.1, 0.1);
-        cairo_arc(cr, w * std::fmod(objectPosition_, 1.0), h * 0.82, h * 0.06, 0, 2 * std::numbers::pi);
+        cairo_arc(cr, w * std::fmod(objectPosition_, 1.0), h * 0.82, h * 0.06, 0,
+                  2 * std::numbers::pi);
         cairo_fill(cr);
         // Someone walking through the picture.
         const double sinceFirst = seconds - kFirstCrossing;

@@ -28,8 +28,8 @@ public:
 
     // `deviceOrientation` answers how the device is held (1–4, as the device
     // position service numbers it); none means upright.
-    SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation = nullptr, int stillWidth = kStillWidth,
-                    int stillHeight = kStillHeight);
+    SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation = nullptr,
+                    int stillWidth = kStillWidth, int stillHeight = kStillHeight);
 
     bool isSourceAvailable() const override { return true; }
     bool isCameraDeviceAvailable(Device) const override { return true; }

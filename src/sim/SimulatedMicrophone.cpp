@@ -5,7 +5,8 @@ namespace kestrel {
 std::unique_ptr<AudioUnit> SimulatedMicrophone::newInstance(const ComponentDescription& description,
                                                             AudioStatus& status) {
     constexpr AudioStatus kNoSuchComponent = -66748;
-    if (!available_ || description.type != kRemoteIO.type || description.subType != kRemoteIO.subType) {
+    if (!available_ || description.type != kRemoteIO.type ||
+        description.subType != kRemoteIO.subType) {
         status = kNoSuchComponent;
         return nullptr;
     }

@@ -13,9 +13,11 @@ namespace kestrel {
 // hears the same signal, paced by the run loop.
 class SimulatedMicrophone final : public AudioSystem {
 public:
-    SimulatedMicrophone(RunLoop& loop, MicrophoneSignal signal) : loop_(&loop), signal_(std::move(signal)) {}
+    SimulatedMicrophone(RunLoop& loop, MicrophoneSignal signal)
+        : loop_(&loop), signal_(std::move(signal)) {}
 
-    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& description, AudioStatus& status) override;
+    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& description,
+                                           AudioStatus& status) override;
     std::optional<std::string> currentRoute() const override { return "Simulated Microphone"; }
 
     // What every unit made so far has done.

@@ -19,12 +19,14 @@ namespace {
 TEST(ShootCommandTest, ThreePicturesOnVirtualTimeWithDateAndPosition) {
     test::TempDir dir;
     const std::string dcim = (dir / "DCIM").string();
-    const auto run = test::runCli({"--config-dir", (dir / "config").string(), "shoot", "--count", "3",
-                                   "--virtual-time", "--dcim", dcim, "--location", "48.8584,2.2945", "--mode", "1"});
+    const auto run = test::runCli({"--config-dir", (dir / "config").string(), "shoot", "--count",
+                                   "3", "--virtual-time", "--dcim", dcim, "--location",
+                                   "48.8584,2.2945", "--mode", "1"});
     ASSERT_EQ(run.status, 0) << run.err;
     std::istringstream lines(run.out);
     std::vector<std::string> paths;
-    for (std::string line; std::getline(lines, line);) paths.push_back(line);
+    for (std::string line; std::getline(lines, line);)
+        paths.push_back(line);
     ASSERT_EQ(paths.size(), 3u);
     EXPECT_EQ(paths[2], dcim + "/100APPLE/IMG_0003.JPG");
     for (const auto& path : paths) {
@@ -41,12 +43,15 @@ TEST(ShootCommandTest, ThreePicturesOnVirtualTimeWithDateAndPosition) {
 TEST(ShootCommandTest, TheSettingsShapeThePictures) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
-    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "full size photo", "no"}).status, 0);
+    ASSERT_EQ(
+        test::runCli({"--config-dir", config, "settings", "set", "full size photo", "no"}).status,
+        0);
     ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "ratio", "2"}).status, 0);
-    const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "1", "--store",
-                                   (dir / "own").string()});
+    const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "1",
+                                   "--store", (dir / "own").string()});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto header = JpegCodec::readHeader(test::JpegBytes::read(run.out.substr(0, run.out.size() - 1)));
+    const auto header =
+        JpegCodec::readHeader(test::JpegBytes::read(run.out.substr(0, run.out.size() - 1)));
     ASSERT_TRUE(header);
     EXPECT_EQ(header->width, 480);  // 640 × 480 reduced, then the 1:1 crop
     EXPECT_EQ(header->height, 480);
@@ -55,13 +60,15 @@ TEST(ShootCommandTest, TheSettingsShapeThePictures) {
 TEST(ShootCommandTest, RunsThatCannotFinish) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
-    auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "1", "--dcim",
-                             (dir / "DCIM").string(), "--max-time", "0.1", "--count", "2"});
+    auto run =
+        test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "1", "--dcim",
+                      (dir / "DCIM").string(), "--max-time", "0.1", "--count", "2"});
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     run = test::runCli({"--config-dir", config, "shoot", "--location", "north"});
     EXPECT_EQ(run.status, 2);
-    run = test::runCli({"--config-dir", config, "shoot", "--accel", (dir / "no-such-trace.csv").string()});
+    run = test::runCli(
+        {"--config-dir", config, "shoot", "--accel", (dir / "no-such-trace.csv").string()});
     EXPECT_EQ(run.status, 2);
 }
 
@@ -74,17 +81,23 @@ namespace {
 TEST(ShootCommandTest, TheMotionAndTimerModesShootOnTheirTriggers) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
-    struct Case { const char* mode; const char* accel; int status; };
+    struct Case {
+        const char* mode;
+        const char* accel;
+        int status;
+    };
     for (const Case& c : {Case{"0", "steady", 0}, Case{"2", "steady", 0}, Case{"3", "toss", 0},
                           Case{"3", "steady", 3}, Case{"0", "tremor", 3}}) {
-        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode, "--accel",
-                                       c.accel, "--dcim", (dir / "DCIM").string(), "--max-time", "30"});
+        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode",
+                                       c.mode, "--accel", c.accel, "--dcim",
+                                       (dir / "DCIM").string(), "--max-time", "30"});
         EXPECT_EQ(run.status, c.status) << "mode " << c.mode << " " << c.accel << ": " << run.err;
     }
 }
 
 // A 16-bit mono WAV file of the given samples.
-void writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, std::uint32_t rate) {
+void writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples,
+              std::uint32_t rate) {
     std::ofstream out(path, std::ios::binary);
     auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
     auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
@@ -107,40 +120,46 @@ void writeWav(const std::filesystem::path& path, const std::vector<std::int16_t>
 std::vector<std::string> linesOf(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(ShootCommandTest, TheSoundModeFiresOnAClapOrAFileAndStaysQuietInARoom) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
     const std::string dcim = (dir / "DCIM").string();
-    auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic", "clap",
-                             "--dcim", dcim, "--trace", "--max-time", "30"});
+    auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5",
+                             "--mic", "clap", "--dcim", dcim, "--trace", "--max-time", "30"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = linesOf(run.out);
     // "    0.000 sensing started" ... "    1.550 picture requested" ... "saved ..." and the path.
     ASSERT_GE(lines.size(), 5u);
     EXPECT_TRUE(has(lines.front(), "sensing started"));
     EXPECT_TRUE(has(run.out, "level 0."));
-    const auto requested = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return has(l, "picture requested"); });
+    const auto requested = std::find_if(lines.begin(), lines.end(),
+                                        [](const auto& l) { return has(l, "picture requested"); });
     ASSERT_NE(requested, lines.end());
     EXPECT_NEAR(std::stod(*requested), 1.55, 0.1);  // the clap at 1.5 s
     EXPECT_TRUE(has(run.out, "picture received"));
     EXPECT_EQ(lines.back(), dcim + "/100APPLE/IMG_0001.JPG");
     EXPECT_TRUE(has(lines[lines.size() - 2], "saved " + dcim));
 
-    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic", "quiet", "--dcim",
-                        dcim, "--max-time", "10"});
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
+                        "quiet", "--dcim", dcim, "--max-time", "10"});
     EXPECT_EQ(run.status, 3) << run.err;
     // A recording with a small positive offset: its mean of 40 passes the middle threshold of 32.
     writeWav(dir / "hum.wav", std::vector<std::int16_t>(8000, 40), 8000);
     run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
                         (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
     EXPECT_EQ(run.status, 0) << run.err;
-    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "sound sensitivity", "2"}).status, 0);
+    ASSERT_EQ(
+        test::runCli({"--config-dir", config, "settings", "set", "sound sensitivity", "2"}).status,
+        0);
     run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
                         (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
     EXPECT_EQ(run.status, 3) << run.err;  // 40 is below the first choice's 64
@@ -149,13 +168,20 @@ TEST(ShootCommandTest, TheSoundModeFiresOnAClapOrAFileAndStaysQuietInARoom) {
 TEST(ShootCommandTest, EveryCombiningAndWatchingModeTakesItsPicture) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
-    struct Case { const char* mode; const char* scene; int status; int width; int height; };
+    struct Case {
+        const char* mode;
+        const char* scene;
+        int status;
+        int width;
+        int height;
+    };
     for (const Case& c : {Case{"4", "moving", 0, 1936, 2592}, Case{"4", "still", 3, 0, 0},
                           Case{"6", "still", 0, 1200, 1600}, Case{"7", "still", 0, 1936, 2592},
                           Case{"9", "still", 0, 1936, 2581}}) {
         const std::string dcim = (dir / (std::string("DCIM") + c.mode + c.scene)).string();
-        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode, "--scene",
-                                       c.scene, "--dcim", dcim, "--max-time", "25"});
+        const auto run =
+            test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", c.mode,
+                          "--scene", c.scene, "--dcim", dcim, "--max-time", "25"});
         ASSERT_EQ(run.status, c.status) << "mode " << c.mode << ": " << run.err;
         if (c.status != 0) continue;
         const auto paths = linesOf(run.out);
@@ -170,15 +196,52 @@ TEST(ShootCommandTest, EveryCombiningAndWatchingModeTakesItsPicture) {
 TEST(ShootCommandTest, UnknownDevicesAndModesAreRefused) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--mic", "whistle"}, {"--mic", (dir / "none.wav").string()}, {"--scene", "busy"},
-          {"--mode", "8"}, {"--mode", "11"}}) {
-        std::vector<std::string> all{"--config-dir", config, "shoot", "--virtual-time", "--dcim", (dir / "D").string()};
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--mic", "whistle"},
+                                                 {"--mic", (dir / "none.wav").string()},
+                                                 {"--scene", "busy"},
+                                                 {"--mode", "8"},
+                                                 {"--mode", "11"}}) {
+        std::vector<std::string> all{"--config-dir",   config,   "shoot",
+                                     "--virtual-time", "--dcim", (dir / "D").string()};
         all.insert(all.end(), args.begin(), args.end());
         const auto run = test::runCli(all);
         EXPECT_EQ(run.status, 2) << args[0] << " " << args[1];
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+}
+
+TEST(ShootCommandTest, TheRealDevicesAreFoundOrRefusedInOneLine) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    const std::filesystem::path device = dir / "iio/iio:device3";
+    std::filesystem::create_directories(device);
+    for (const auto& [file, value] : {std::pair{"in_accel_x_raw", "0"},
+                                      {"in_accel_y_raw", "512"},
+                                      {"in_accel_z_raw", "0"},
+                                      {"in_accel_scale", "0.019153"}})
+        std::ofstream(device / file) << value << "\n";
+    setenv("KESTREL_IIO_ROOT", (dir / "iio").c_str(), 1);
+    auto run =
+        test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "0", "--accel",
+                      "iio", "--dcim", (dir / "DCIM").string(), "--max-time", "30"});
+    EXPECT_EQ(run.status, 0) << run.err;  // held upright and still: the stabilizer shoots
+    setenv("KESTREL_IIO_ROOT", (dir / "none").c_str(), 1);
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--accel", "iio"});
+    unsetenv("KESTREL_IIO_ROOT");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    const char* previous = std::getenv("PULSE_SERVER");
+    const std::string saved = previous ? previous : "";
+    setenv("PULSE_SERVER", ("unix:" + (dir / "no-server").string()).c_str(), 1);
+    run = test::runCli(
+        {"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic", "pulse"});
+    if (previous) {
+        setenv("PULSE_SERVER", saved.c_str(), 1);
+    } else {
+        unsetenv("PULSE_SERVER");
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no sound server"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ protected:
         handler.setController(&host);
         Run run;
         const RunLoop::Duration start = host.loop.now();
-        auto tickOf = [&](RunLoop::Duration t) { return static_cast<int>((t - start) / RunLoop::seconds(0.05)); };
+        auto tickOf = [&](RunLoop::Duration t) {
+            return static_cast<int>((t - start) / RunLoop::seconds(0.05));
+        };
         handler.startDelay();
         EXPECT_EQ(handler.state(), CameraHandler::kDelay);
         EXPECT_FALSE(host.label.hidden());
@@ -55,8 +57,10 @@ protected:
                 run.numbers.emplace_back(tick, last);
             }
         }
-        for (const auto& t : host.sounds.plays) run.beeps.push_back(tickOf(t));
-        for (const auto& [t, final] : host.requests) run.pictureTicks.push_back(tickOf(t));
+        for (const auto& t : host.sounds.plays)
+            run.beeps.push_back(tickOf(t));
+        for (const auto& [t, final] : host.requests)
+            run.pictureTicks.push_back(tickOf(t));
         EXPECT_EQ(handler.state(), CameraHandler::kIdle);
         EXPECT_TRUE(host.label.hidden());
         EXPECT_EQ(host.shutter.currentImage(), "camera.png");
@@ -72,13 +76,15 @@ TEST_F(CameraHandlerTest, TenSecondCountDownWithBeeps) {
     record.setTimerBeep(true);
     const Run run = countDown(10);
     ASSERT_EQ(run.numbers.size(), 10u);
-    EXPECT_EQ(run.numbers.front(), (std::pair<int, std::string>{5, "10"}));  // 0.25 s after the press
+    EXPECT_EQ(run.numbers.front(),
+              (std::pair<int, std::string>{5, "10"}));  // 0.25 s after the press
     EXPECT_EQ(run.numbers[1], (std::pair<int, std::string>{25, "9"}));
     EXPECT_EQ(run.numbers.back(), (std::pair<int, std::string>{185, "1"}));  // tick 20·D − 15
     // One beep with each number, at the same tick.
     ASSERT_EQ(run.beeps.size(), 10u);
-    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(run.beeps[i], run.numbers[i].first);
-    EXPECT_EQ(host.sounds.registered.size(), 1u);  // loaded once
+    for (std::size_t i = 0; i < 10; ++i)
+        EXPECT_EQ(run.beeps[i], run.numbers[i].first);
+    EXPECT_EQ(host.sounds.registered.size(), 1u);          // loaded once
     EXPECT_EQ(run.pictureTicks, (std::vector<int>{204}));  // tick 20·D + 4
 }
 

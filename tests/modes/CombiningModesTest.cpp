@@ -44,7 +44,8 @@ public:
 Rgb colourOf(int i) { return Rgb{(i * 37) % 256, 255 - (i * 11) % 256, (i * 73) % 256}; }
 
 bool near(Rgb a, Rgb b, int tolerance = 2) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
 }
 
 class CombiningModesTest : public ::testing::Test {
@@ -59,13 +60,14 @@ protected:
     void prepare(int count, Size first, Size rest) {
         for (int i = 0; i < count; ++i) {
             const Size size = i == 0 ? first : rest;
-            host.pictures.push_back(TestImages::uniform(static_cast<int>(size.width), static_cast<int>(size.height),
-                                                        colourOf(i)));
+            host.pictures.push_back(TestImages::uniform(
+                static_cast<int>(size.width), static_cast<int>(size.height), colourOf(i)));
         }
     }
     void shootSeries(CameraHandler& handler) {
         handler.shutter();
-        for (int i = 0; i < 40 && !host.result; ++i) host.loop.runUntilIdle();
+        for (int i = 0; i < 40 && !host.result; ++i)
+            host.loop.runUntilIdle();
     }
     test::MemoryStore store;
     Camera1Data record;
@@ -137,7 +139,8 @@ TEST_F(CombiningModesTest, DoubleExposureLaysTheSecondOverTheFirstAtHalfOpacity)
     host.loop.runUntilIdle();
     ASSERT_TRUE(host.result);
     const Rgb a = colourOf(0), b = colourOf(1);
-    EXPECT_TRUE(near(TestImages::at(host.result, 20, 20), Rgb{(a.r + b.r) / 2, (a.g + b.g) / 2, (a.b + b.b) / 2}))
+    EXPECT_TRUE(near(TestImages::at(host.result, 20, 20),
+                     Rgb{(a.r + b.r) / 2, (a.g + b.g) / 2, (a.b + b.b) / 2}))
         << TestImages::describe(TestImages::at(host.result, 20, 20));
     EXPECT_FALSE(dlx.image1());
     EXPECT_FALSE(host.ghost);  // the next ready removed it
@@ -158,7 +161,8 @@ TEST_F(CombiningModesTest, CancelDropsTheFirstExposure) {
     dlx.shutter();
     host.loop.runUntilIdle();
     const Rgb b = colourOf(1), c = colourOf(2);
-    EXPECT_TRUE(near(TestImages::at(host.result, 5, 5), Rgb{(b.r + c.r) / 2, (b.g + c.g) / 2, (b.b + c.b) / 2}));
+    EXPECT_TRUE(near(TestImages::at(host.result, 5, 5),
+                     Rgb{(b.r + c.r) / 2, (b.g + c.g) / 2, (b.b + c.b) / 2}));
 }
 
 TEST_F(CombiningModesTest, AnaglyphColoursEachExposureAndMergesByItsSetting) {

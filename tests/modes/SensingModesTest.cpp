@@ -19,7 +19,8 @@ public:
     void setUpdateInterval(double) override {}
     void setDelegate(Delegate d) override { delegate = std::move(d); }
     void feed(float x, float y, float z, int times = 1) {
-        for (int i = 0; i < times; ++i) delegate(x, y, z);
+        for (int i = 0; i < times; ++i)
+            delegate(x, y, z);
     }
     Delegate delegate;
 };
@@ -123,9 +124,10 @@ TEST_F(ModesTest, StabilizerManualStartsSensingAtOnceAndHonoursItsLevel) {
     EXPECT_TRUE(stabilizer.shutter());
     EXPECT_EQ(stabilizer.state(), CameraHandler::kSensing);
     host.loop.advance(0.2);
-    for (int i = 0; i < 40; ++i) accelerometer.feed(i % 2 ? 0.06f : 0.0f, -1, 0);
+    for (int i = 0; i < 40; ++i)
+        accelerometer.feed(i % 2 ? 0.06f : 0.0f, -1, 0);
     host.loop.advance(0.05);
-    EXPECT_TRUE(host.requests.empty());  // 0.06 g is not below 0.058
+    EXPECT_TRUE(host.requests.empty());    // 0.06 g is not below 0.058
     record.stablizer().setSensitivity(2);  // 0.085 g
     host.loop.advance(0.05);
     EXPECT_EQ(host.requests.size(), 1u);
@@ -137,7 +139,8 @@ TEST_F(ModesTest, TossFiresOnMovementAboveItsThreshold) {
     EXPECT_FLOAT_EQ(toss.sensitivity(), 0.5f);
     toss.shutter();
     host.loop.advance(0.2);
-    for (int i = 0; i < 20; ++i) accelerometer.feed(i % 2 ? 0.4f : 0.0f, -1 + (i % 2 ? 0.4f : 0.0f), i % 2 ? 0.4f : 0.0f);
+    for (int i = 0; i < 20; ++i)
+        accelerometer.feed(i % 2 ? 0.4f : 0.0f, -1 + (i % 2 ? 0.4f : 0.0f), i % 2 ? 0.4f : 0.0f);
     host.loop.advance(0.05);
     EXPECT_TRUE(host.requests.empty());
     EXPECT_NEAR(host.indicator.level(), 0.8f, 1e-5f);  // mean range / threshold

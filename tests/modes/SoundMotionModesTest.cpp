@@ -23,11 +23,16 @@ public:
         f = AudioStreamFormat::mono16(44100);
         return 0;
     }
-    AudioStatus setStreamFormat(Scope, std::uint32_t, const AudioStreamFormat&) override { return 0; }
+    AudioStatus setStreamFormat(Scope, std::uint32_t, const AudioStreamFormat&) override {
+        return 0;
+    }
     AudioStatus setRenderCallback(std::uint32_t, RenderCallback, void*) override { return 0; }
     AudioStatus initialize() override { return 0; }
     AudioStatus start() override { return 0; }
-    AudioStatus render(std::uint32_t*, double, std::uint32_t, std::uint32_t, AudioBufferList*) override { return 0; }
+    AudioStatus render(std::uint32_t*, double, std::uint32_t, std::uint32_t,
+                       AudioBufferList*) override {
+        return 0;
+    }
     AudioStatus dispose() override {
         ++*disposed;
         return 0;
@@ -37,7 +42,8 @@ public:
 
 class QuietAudio final : public AudioSystem {
 public:
-    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription&, AudioStatus& status) override {
+    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription&,
+                                           AudioStatus& status) override {
         status = 0;
         ++units;
         auto unit = std::make_unique<QuietUnit>();

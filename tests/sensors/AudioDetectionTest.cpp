@@ -26,9 +26,11 @@ public:
         format.bitsPerChannel = hardwareBits;
         return failing == "streamFormat" ? -50 : 0;
     }
-    AudioStatus setStreamFormat(Scope scope, std::uint32_t element, const AudioStreamFormat& format) override {
+    AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
+                                const AudioStreamFormat& format) override {
         formats.push_back(format);
-        return step(scope == Scope::kOutput && element == kInputElement ? "setMicFormat" : "setSpeakerFormat");
+        return step(scope == Scope::kOutput && element == kInputElement ? "setMicFormat"
+                                                                        : "setSpeakerFormat");
     }
     AudioStatus setRenderCallback(std::uint32_t, RenderCallback cb, void* ctx) override {
         callback = cb;
@@ -37,8 +39,10 @@ public:
     }
     AudioStatus initialize() override { return step("initialize"); }
     AudioStatus start() override { return step("start"); }
-    AudioStatus render(std::uint32_t*, double, std::uint32_t, std::uint32_t, AudioBufferList* list) override {
-        for (std::uint32_t i = 0; i < list->count; ++i) std::memcpy(list->buffers[i].data, input.data(), list->buffers[i].byteSize);
+    AudioStatus render(std::uint32_t*, double, std::uint32_t, std::uint32_t,
+                       AudioBufferList* list) override {
+        for (std::uint32_t i = 0; i < list->count; ++i)
+            std::memcpy(list->buffers[i].data, input.data(), list->buffers[i].byteSize);
         return 0;
     }
     AudioStatus dispose() override { return step("dispose"); }
@@ -54,7 +58,8 @@ public:
 
 class ScriptedSystem final : public AudioSystem {
 public:
-    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& d, AudioStatus& status) override {
+    std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& d,
+                                           AudioStatus& status) override {
         descriptions.push_back(d);
         auto unit = std::make_unique<ScriptedUnit>(log);
         unit->failing = failing;
@@ -75,7 +80,8 @@ public:
 
 template <typename Sample>
 AudioBufferList listOf(std::vector<Sample>& samples, AudioBuffer& buffer) {
-    buffer = AudioBuffer{1, static_cast<std::uint32_t>(samples.size() * sizeof(Sample)), samples.data()};
+    buffer =
+        AudioBuffer{1, static_cast<std::uint32_t>(samples.size() * sizeof(Sample)), samples.data()};
     return AudioBufferList{1, &buffer};
 }
 
@@ -88,7 +94,8 @@ TEST(AudioDetectionTest, LevelIsTheMeanSignedSampleOfTheCycleInSixteenBitUnits) 
     detection.detect(listOf(hundred, buffer));
     EXPECT_FLOAT_EQ(detection.level(), 100);
     std::vector<std::int16_t> alternating(256);
-    for (std::size_t i = 0; i < alternating.size(); ++i) alternating[i] = i % 2 ? -1000 : 1000;
+    for (std::size_t i = 0; i < alternating.size(); ++i)
+        alternating[i] = i % 2 ? -1000 : 1000;
     detection.detect(listOf(alternating, buffer));
     EXPECT_FLOAT_EQ(detection.level(), 0);
     std::vector<std::int16_t> negative(64, -300);
@@ -132,9 +139,9 @@ TEST(AudioDetectionTest, StartConfiguresTheUnitInOrderAndStopDisposesOfIt) {
         EXPECT_EQ(routeNotes, 1);
         EXPECT_EQ(system.descriptions.at(0).type, fourCharCode("auou"));
         EXPECT_EQ(system.descriptions.at(0).subType, fourCharCode("rioc"));
-        EXPECT_EQ(system.log, (std::vector<std::string>{"enableInput", "streamFormat", "setMicFormat",
-                                                        "setSpeakerFormat", "setRenderCallback", "initialize",
-                                                        "start"}));
+        EXPECT_EQ(system.log, (std::vector<std::string>{
+                                  "enableInput", "streamFormat", "setMicFormat", "setSpeakerFormat",
+                                  "setRenderCallback", "initialize", "start"}));
         EXPECT_EQ(system.last->formats.at(0).sampleRate, 48000);  // the unit's own format
         EXPECT_TRUE(detection.stopUnit());
         EXPECT_FALSE(detection.running());
@@ -163,7 +170,8 @@ TEST(AudioDetectionTest, FailuresAnswerNoAndAnUnreadableFormatFallsBackTo8000Hz)
         ASSERT_TRUE(detection.startUnit());
         EXPECT_EQ(system.last->formats.at(0).sampleRate, 8000);
     }
-    for (const char* step : {"enableInput", "setMicFormat", "setRenderCallback", "initialize", "start"}) {
+    for (const char* step :
+         {"enableInput", "setMicFormat", "setRenderCallback", "initialize", "start"}) {
         ScriptedSystem system;
         system.failing = step;
         AudioDetection detection(system);
@@ -215,7 +223,8 @@ TEST(AudioDetectionTest, TheSimulatedMicrophoneHearsTheClapOnItsAudioThread) {
     float peak = 0;
     while (loop.now() < RunLoop::seconds(2.0)) {
         loop.advance(0.01);
-        if (loop.now() < RunLoop::seconds(MicrophoneSignal::kFirstClap)) before = std::max(before, detection.level());
+        if (loop.now() < RunLoop::seconds(MicrophoneSignal::kFirstClap))
+            before = std::max(before, detection.level());
         peak = std::max(peak, detection.level());
     }
     EXPECT_LT(before, 24);  // the room alone never reaches the lowest threshold

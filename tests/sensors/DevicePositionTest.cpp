@@ -16,7 +16,8 @@ public:
     void setUpdateInterval(double seconds) override { interval = seconds; }
     void setDelegate(Delegate d) override { delegate = std::move(d); }
     void feed(float x, float y, float z, int times = 1) {
-        for (int i = 0; i < times; ++i) delegate(x, y, z);
+        for (int i = 0; i < times; ++i)
+            delegate(x, y, z);
     }
     double interval = 0;
     Delegate delegate;
@@ -25,7 +26,8 @@ public:
 class DevicePositionTest : public ::testing::Test {
 protected:
     DevicePositionTest() {
-        center.addObserver(DevicePosition::kChangeOrientation, [this](const Notification&) { ++changes; });
+        center.addObserver(DevicePosition::kChangeOrientation,
+                           [this](const Notification&) { ++changes; });
         position.setInterval(0.1);
         position.restart();
         loop.advance(0.2);
@@ -58,17 +60,22 @@ TEST_F(DevicePositionTest, NothingIsKnownBeforeEnoughSamples) {
 }
 
 TEST(DevicePositionOrientationTest, OrientationFromTheAverages) {
-    struct Case { float x, y, z; int orientation; int changes; };
+    struct Case {
+        float x, y, z;
+        int orientation;
+        int changes;
+    };
     const Case cases[] = {
-        {0.6f, -0.5f, 0, 4, 1}, {-0.6f, 0.5f, 0, 3, 1}, {0.1f, 0.7f, 0, 2, 1}, {0.5f, -0.6f, 0, 1, 0},
-        {0.05f, 0.05f, -1, 1, 0},  // lying flat: no decision
-        {1.2f, 0.1f, 0, 1, 0},     // accelerating: no decision
+        {0.6f, -0.5f, 0, 4, 1}, {-0.6f, 0.5f, 0, 3, 1},   {0.1f, 0.7f, 0, 2, 1},
+        {0.5f, -0.6f, 0, 1, 0}, {0.05f, 0.05f, -1, 1, 0},  // lying flat: no decision
+        {1.2f, 0.1f, 0, 1, 0},                             // accelerating: no decision
     };
     for (const Case& c : cases) {
         ManualRunLoop loop;
         NotificationCenter center;
         int changes = 0;
-        center.addObserver(DevicePosition::kChangeOrientation, [&](const Notification&) { ++changes; });
+        center.addObserver(DevicePosition::kChangeOrientation,
+                           [&](const Notification&) { ++changes; });
         HandAccelerometer accelerometer;
         DevicePosition position(accelerometer, loop, center);
         loop.advance(0.2);

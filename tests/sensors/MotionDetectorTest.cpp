@@ -19,7 +19,8 @@ Image greyWithChanged(int width, int height, int changed, int step) {
         if (lifted) {
             // The smallest grey whose luma is `step` above grey 100's.
             const int base = (220 * 100 + 4096) >> 8;
-            while (((220 * g + 4096) >> 8) < base + step) ++g;
+            while (((220 * g + 4096) >> 8) < base + step)
+                ++g;
         }
         return Rgb{g, g, g};
     });
@@ -34,7 +35,8 @@ TEST(MotionDetectorTest, TheFirstSnapshotPrimesAndIdenticalOnesShowNoMovement) {
     movement = 0.0f;
     EXPECT_FALSE(detector.motion(scene, movement));
     EXPECT_EQ(movement, 0);
-    EXPECT_EQ(MotionDetector::luma(std::array<std::uint8_t, 3>{0, 0, 255}.data()), (66 * 255 + 4096) >> 8);
+    EXPECT_EQ(MotionDetector::luma(std::array<std::uint8_t, 3>{0, 0, 255}.data()),
+              (66 * 255 + 4096) >> 8);
 }
 
 TEST(MotionDetectorTest, ThresholdAndStepAreExclusive) {
@@ -65,7 +67,9 @@ TEST(MotionDetectorTest, ModeThresholdOnTheWatchedArea) {
         float movement = 0.02f;
         detector.motion(greyWithChanged(320, 427, 0, 0), movement);
         movement = 0.02f;
-        EXPECT_EQ(detector.motion(greyWithChanged(320, 427, changed, 40), movement), changed == 2733) << changed;
+        EXPECT_EQ(detector.motion(greyWithChanged(320, 427, changed, 40), movement),
+                  changed == 2733)
+            << changed;
     }
 }
 
@@ -82,9 +86,14 @@ TEST(MotionDetectorTest, BlackSnapshotsAreSkippedAndASizeChangeRePrimes) {
     EXPECT_FALSE(detector.motion(bright, movement));  // compared with the last bright one
     EXPECT_EQ(movement, 0);
     // One byte above 32 is not black.
-    EXPECT_FALSE(MotionDetector::isBlack(TestImages::make(4, 4, [](int x, int y) {
-        return x == 3 && y == 3 ? Rgb{0, 33, 0} : Rgb{};
-    }).bitmap().data(), 4, 4, 16));
+    EXPECT_FALSE(MotionDetector::isBlack(
+        TestImages::make(4, 4,
+                         [](int x, int y) {
+                             return x == 3 && y == 3 ? Rgb{0, 33, 0} : Rgb{};
+                         })
+            .bitmap()
+            .data(),
+        4, 4, 16));
     // Another size re-primes instead of comparing.
     movement = 0.0f;
     EXPECT_FALSE(detector.motion(TestImages::noise(40, 50, 3), movement));
@@ -96,9 +105,15 @@ TEST(MotionDetectorTest, BlackSnapshotsAreSkippedAndASizeChangeRePrimes) {
 
 TEST(MotionDetectorTest, TurnedSnapshotsAreComparedUpright) {
     // The same scene stored sideways with an orientation is the same picture.
-    const Image upright = TestImages::make(30, 20, [](int x, int y) { return Rgb{x * 8, y * 12, 60}; });
-    const Image stored = TestImages::make(20, 30, [](int x, int y) { return Rgb{(29 - y) * 8, x * 12, 60}; },
-                                          Image::kRight);
+    const Image upright = TestImages::make(30, 20, [](int x, int y) {
+        return Rgb{x * 8, y * 12, 60};
+    });
+    const Image stored = TestImages::make(
+        20, 30,
+        [](int x, int y) {
+            return Rgb{(29 - y) * 8, x * 12, 60};
+        },
+        Image::kRight);
     MotionDetector detector;
     float movement = 0;
     detector.motion(upright, movement);

@@ -7,8 +7,8 @@
 #include "core/modes/CameraSoundHandler.h"
 #include "core/modes/CameraStabilizerHandler.h"
 #include "core/modes/CameraTimerHandler.h"
-#include "core/settings/Camera1Data.h"
 #include "core/sensors/DevicePosition.h"
+#include "core/settings/Camera1Data.h"
 #include "core/ui/AnimationBlock.h"
 
 #include <cmath>
@@ -22,7 +22,8 @@ constexpr int kFade = 3;
 
 // One animation block around `change` (changes apply at once without one).
 template <class Change>
-void animated(View* view, bool wanted, int type, Change change, std::function<void()> didStop = nullptr) {
+void animated(View* view, bool wanted, int type, Change change,
+              std::function<void()> didStop = nullptr) {
     AnimationBlock* block = AnimationBlock::animation();
     const bool started = block && block->start(view, wanted, type, didStop);
     change();
@@ -33,9 +34,15 @@ void animated(View* view, bool wanted, int type, Change change, std::function<vo
 }  // namespace
 
 CameraControllerHelper::CameraControllerHelper(Services s)
-    : picker_(&s.picker), views_(&s.views), loop_(&s.loop), sounds_(&s.sounds), saver_(&s.saver),
-      notifications_(&s.notifications), resources_(std::move(s.resources)),
-      currentLocation_(std::move(s.currentLocation)), deviceOrientation_(std::move(s.deviceOrientation)),
+    : picker_(&s.picker),
+      views_(&s.views),
+      loop_(&s.loop),
+      sounds_(&s.sounds),
+      saver_(&s.saver),
+      notifications_(&s.notifications),
+      resources_(std::move(s.resources)),
+      currentLocation_(std::move(s.currentLocation)),
+      deviceOrientation_(std::move(s.deviceOrientation)),
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
@@ -66,16 +73,26 @@ void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
 
 std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) {
     switch (mode) {
-    case Camera1Data::kStabilizing: return std::make_unique<CameraStabilizerHandler>();
-    case Camera1Data::kStandard: return std::make_unique<CameraStandardHandler>();
-    case Camera1Data::kTimer: return std::make_unique<CameraTimerHandler>();
-    case Camera1Data::kMoving: return std::make_unique<CameraTossHandler>();
-    case Camera1Data::kMotion: return std::make_unique<CameraMotionHandler>();
-    case Camera1Data::kSound: return std::make_unique<CameraSoundHandler>();
-    case Camera1Data::kRapidFire: return std::make_unique<CameraRapidHandler>();
-    case Camera1Data::kDoubleExposure: return std::make_unique<CameraDlxHandler>();
-    case Camera1Data::kAnaglyph3D: return std::make_unique<Camera3dHandler>();
-    default: return nullptr;  // video and print are not shooting modes
+        case Camera1Data::kStabilizing:
+            return std::make_unique<CameraStabilizerHandler>();
+        case Camera1Data::kStandard:
+            return std::make_unique<CameraStandardHandler>();
+        case Camera1Data::kTimer:
+            return std::make_unique<CameraTimerHandler>();
+        case Camera1Data::kMoving:
+            return std::make_unique<CameraTossHandler>();
+        case Camera1Data::kMotion:
+            return std::make_unique<CameraMotionHandler>();
+        case Camera1Data::kSound:
+            return std::make_unique<CameraSoundHandler>();
+        case Camera1Data::kRapidFire:
+            return std::make_unique<CameraRapidHandler>();
+        case Camera1Data::kDoubleExposure:
+            return std::make_unique<CameraDlxHandler>();
+        case Camera1Data::kAnaglyph3D:
+            return std::make_unique<Camera3dHandler>();
+        default:
+            return nullptr;  // video and print are not shooting modes
     }
 }
 
@@ -104,16 +121,18 @@ void CameraControllerHelper::hideCamera() {
 }
 
 void CameraControllerHelper::setButton(Button& button, const std::string& image) {
-    for (Button::State state : {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
+    for (Button::State state :
+         {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
         button.setImage(image, state);
 }
 
 void CameraControllerHelper::setup() {
     if (!picker_->isSourceAvailable()) return;
     CameraViewManager& v = *views_;
-    const std::shared_ptr<View> stack[] = {v.overlay, v.modeImage, v.timerLabel, v.zoomView,
-                                           v.sensorView, v.saveImageView, v.saveLabel, v.toolBar};
-    for (const auto& view : stack) view->removeFromSuperview();
+    const std::shared_ptr<View> stack[] = {v.overlay,    v.modeImage,     v.timerLabel, v.zoomView,
+                                           v.sensorView, v.saveImageView, v.saveLabel,  v.toolBar};
+    for (const auto& view : stack)
+        view->removeFromSuperview();
     v.saveImageView->setHidden(true);
     v.saveLabel->setHidden(true);
     for (const auto& view : stack) {
@@ -155,25 +174,26 @@ void CameraControllerHelper::refreshCamera() {
 void CameraControllerHelper::refreshFlash() {
     const Camera1Data* settings = Camera1Data::data();
     switch (settings ? settings->flash() : 0) {
-    case 0:
-        picker_->setFlashMode(CameraPicker::FlashMode::kOff);
-        setButton(*flashButton_, "flash_off.png");
-        break;
-    case 1:
-        picker_->setFlashMode(CameraPicker::FlashMode::kOn);
-        setButton(*flashButton_, "flash_on.png");
-        break;
-    case 2:
-        picker_->setFlashMode(CameraPicker::FlashMode::kAuto);
-        setButton(*flashButton_, "flash_auto.png");
-        break;
-    default:
-        break;
+        case 0:
+            picker_->setFlashMode(CameraPicker::FlashMode::kOff);
+            setButton(*flashButton_, "flash_off.png");
+            break;
+        case 1:
+            picker_->setFlashMode(CameraPicker::FlashMode::kOn);
+            setButton(*flashButton_, "flash_on.png");
+            break;
+        case 2:
+            picker_->setFlashMode(CameraPicker::FlashMode::kAuto);
+            setButton(*flashButton_, "flash_auto.png");
+            break;
+        default:
+            break;
     }
 }
 
 void CameraControllerHelper::camera() {
-    if (Camera1Data* settings = Camera1Data::data()) settings->setCamera(settings->camera() == 1 ? 0 : 1);
+    if (Camera1Data* settings = Camera1Data::data())
+        settings->setCamera(settings->camera() == 1 ? 0 : 1);
     refreshCamera();
 }
 
@@ -257,8 +277,9 @@ void CameraControllerHelper::showReview(const Image& picture) {
 
 void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
     CameraToolbar& bar = *views_->toolBar;
-    for (Button* button : {&bar.retakeButton(), &bar.useButton(), static_cast<Button*>(&bar.shutterButton()),
-                           &bar.albumButton(), &bar.settingsButton()})
+    for (Button* button :
+         {&bar.retakeButton(), &bar.useButton(), static_cast<Button*>(&bar.shutterButton()),
+          &bar.albumButton(), &bar.settingsButton()})
         button->setEnabled(enabled);
 }
 
@@ -270,13 +291,14 @@ void CameraControllerHelper::save() {
     const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
     std::weak_ptr<int> alive = alive_;
     saving_ = true;
-    saver_->saveImage(image_, position, cameraRoll_, [this, alive](const std::optional<std::string>& path) {
-        if (!alive.lock()) return;
-        saving_ = false;
-        trace(path ? "saved " + *path : std::string("save failed"));
-        if (saveObserver_) saveObserver_(path);
-        afterSave();
-    });
+    saver_->saveImage(image_, position, cameraRoll_,
+                      [this, alive](const std::optional<std::string>& path) {
+                          if (!alive.lock()) return;
+                          saving_ = false;
+                          trace(path ? "saved " + *path : std::string("save failed"));
+                          if (saveObserver_) saveObserver_(path);
+                          afterSave();
+                      });
 }
 
 void CameraControllerHelper::afterSave() {
@@ -298,13 +320,16 @@ void CameraControllerHelper::animateSave() {
         picture.setTransform(View::Transform{0, 0, 0});
         restart(false);
     };
-    animated(&review, true, kPlainAnimation, [&] {
-        review.setCenter(Point{autoSave ? 160.0f : 283.0f, 452});
-        review.setBackgroundColor(std::nullopt);
-        review.setTransform(View::Transform::scaled(0.1));
-        review.setAlpha(0);
-        views_->overlay->setBackgroundColor(std::nullopt);
-    }, finished);
+    animated(
+        &review, true, kPlainAnimation,
+        [&] {
+            review.setCenter(Point{autoSave ? 160.0f : 283.0f, 452});
+            review.setBackgroundColor(std::nullopt);
+            review.setTransform(View::Transform::scaled(0.1));
+            review.setAlpha(0);
+            views_->overlay->setBackgroundColor(std::nullopt);
+        },
+        finished);
 }
 
 void CameraControllerHelper::restart(bool) {
@@ -370,11 +395,16 @@ std::optional<std::string> CameraControllerHelper::timeStamp() const {
 float CameraControllerHelper::getZoomMovement(Point p) const {
     if (startPoint_.x == 0 && startPoint_.y == 0) return 0;
     switch (orientation()) {
-    case 1: return p.x - startPoint_.x;
-    case 2: return startPoint_.x - p.x;
-    case 3: return p.y - startPoint_.y;
-    case 4: return startPoint_.y - p.y;
-    default: return 0;
+        case 1:
+            return p.x - startPoint_.x;
+        case 2:
+            return startPoint_.x - p.x;
+        case 3:
+            return p.y - startPoint_.y;
+        case 4:
+            return startPoint_.y - p.y;
+        default:
+            return 0;
     }
 }
 
@@ -393,10 +423,17 @@ void CameraControllerHelper::applyZoom() {
     }
     // The anchored crop: the preview is shifted down for the ratio, not scaled.
     switch (settings.ratio()) {
-    case 0: picker_->setPreviewTranslation(Point{0, 92.5f}); break;
-    case 1: picker_->setPreviewTranslation(Point{0, 122.5f}); break;
-    case 2: picker_->setPreviewTranslation(Point{0, 52.5f}); break;
-    default: break;
+        case 0:
+            picker_->setPreviewTranslation(Point{0, 92.5f});
+            break;
+        case 1:
+            picker_->setPreviewTranslation(Point{0, 122.5f});
+            break;
+        case 2:
+            picker_->setPreviewTranslation(Point{0, 52.5f});
+            break;
+        default:
+            break;
     }
 }
 
@@ -412,7 +449,8 @@ void CameraControllerHelper::touchesMoved(Point point) {
     if (!Camera1Data::effective().digitalZoom()) return;
     if (startPoint_.x != 0 || startPoint_.y != 0) {
         const float movement = getZoomMovement(point);
-        zoomTo(static_cast<double>(startZoom_) * (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
+        zoomTo(static_cast<double>(startZoom_) *
+               (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
     } else {
         touchesBegan(point);
     }
@@ -434,11 +472,14 @@ void CameraControllerHelper::touchesEnded(Point point, int tapCount) {
         if (settings.digitalZoom()) {
             const float movement = getZoomMovement(point);
             if (movement != 0) {
-                zoomTo(static_cast<double>(startZoom_) * (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
+                zoomTo(static_cast<double>(startZoom_) *
+                       (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
                 fadeZoomView();
             }
         }
-        if (tapCount == 1 && settings.fullScreenShutter() && views_->toolBar->shutterButton().enabled()) shutter();
+        if (tapCount == 1 && settings.fullScreenShutter() &&
+            views_->toolBar->shutterButton().enabled())
+            shutter();
     }
     startPoint_ = Point{};
 }
@@ -449,25 +490,26 @@ void CameraControllerHelper::touchesCancelled() { startPoint_ = Point{}; }
 
 void CameraControllerHelper::rotate(bool animate) {
     const int held = orientation();
-    const double pi = static_cast<float>(std::numbers::pi);  // the platform's single-precision angles
+    const double pi =
+        static_cast<float>(std::numbers::pi);  // the platform's single-precision angles
     ImageView& picture = *views_->saveImageView;
     if (picture.superview()) {
         animated(&picture, animate, kFade, [&] {
             picture.setContentMode(ImageView::ContentMode::kAspectFit);
             switch (held) {
-            case 1:
-            case 2:
-                picture.setTransform(View::Transform::rotated(held == 1 ? 0 : pi));
-                picture.setFrame(Rect{0, 0, 320, 427});
-                break;
-            case 3:
-            case 4:
-                picture.setTransform(View::Transform::rotated(0));
-                picture.setFrame(Rect{-53.5f, 53.5f, 427, 320});
-                picture.setTransform(View::Transform::rotated(held == 3 ? pi / 2 : 3 * pi / 2));
-                break;
-            default:
-                break;
+                case 1:
+                case 2:
+                    picture.setTransform(View::Transform::rotated(held == 1 ? 0 : pi));
+                    picture.setFrame(Rect{0, 0, 320, 427});
+                    break;
+                case 3:
+                case 4:
+                    picture.setTransform(View::Transform::rotated(0));
+                    picture.setFrame(Rect{-53.5f, 53.5f, 427, 320});
+                    picture.setTransform(View::Transform::rotated(held == 3 ? pi / 2 : 3 * pi / 2));
+                    break;
+                default:
+                    break;
             }
         });
     }
@@ -480,7 +522,9 @@ void CameraControllerHelper::rotate(bool animate) {
     panel.setCenter(held <= 2 ? Point{160, 400} : held == 3 ? Point{40, 303} : Point{280, 303});
     const Point c = panel.center();
     readout.setTransform(View::Transform::rotated(angle));
-    readout.setCenter(held <= 2 ? Point{c.x, c.y - 40} : held == 3 ? Point{c.x + 40, c.y} : Point{c.x - 40, c.y});
+    readout.setCenter(held <= 2   ? Point{c.x, c.y - 40}
+                      : held == 3 ? Point{c.x + 40, c.y}
+                                  : Point{c.x - 40, c.y});
     if (held <= 2) {
         label.setTransform(View::Transform::rotated(angle));
         label.setAlignment(Label::Alignment::kCenter);

@@ -30,8 +30,8 @@ public:
         NotificationCenter& notifications;
         std::filesystem::path resources;
         std::function<std::optional<GeoPosition>()> currentLocation;  // may be empty
-        std::function<int()> deviceOrientation;                        // may be empty: upright
-        AudioSystem* audio = nullptr;                                  // none: no microphone
+        std::function<int()> deviceOrientation;                       // may be empty: upright
+        AudioSystem* audio = nullptr;                                 // none: no microphone
     };
     static constexpr float kMovementPerDoubling = 80;
 
@@ -92,7 +92,9 @@ public:
         saveObserver_ = std::move(observer);
     }
     // Told of every event of the screen, as one line each (see trace).
-    void setTraceObserver(std::function<void(const std::string&)> observer) { traceObserver_ = std::move(observer); }
+    void setTraceObserver(std::function<void(const std::string&)> observer) {
+        traceObserver_ = std::move(observer);
+    }
     bool isLive() const { return !image_ && !capturing_; }
     // A picture is on its way to the store (its completion comes by post).
     bool isSaving() const { return saving_; }

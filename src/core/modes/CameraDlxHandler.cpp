@@ -23,7 +23,9 @@ Image CameraDlxHandler::processPhoto(const Image& image, float zoom) {
     return mergeWith(CameraHandler::processPhoto(image, zoom));
 }
 
-Image CameraDlxHandler::mergeWith(const Image& image) { return ImageDraw::simplyMerge(image1_, image); }
+Image CameraDlxHandler::mergeWith(const Image& image) {
+    return ImageDraw::simplyMerge(image1_, image);
+}
 
 void CameraDlxHandler::cancel() {
     image1_ = Image();
@@ -48,7 +50,8 @@ int Camera3dHandler::modification() const {
 }
 
 Image Camera3dHandler::mergeWith(const Image& image) {
-    return channels() ? ImageDraw::channelMerge(image1(), image) : CameraDlxHandler::mergeWith(image);
+    return channels() ? ImageDraw::channelMerge(image1(), image)
+                      : CameraDlxHandler::mergeWith(image);
 }
 
 }  // namespace kestrel

@@ -26,19 +26,19 @@ void CameraHandler::ready() {
 
 bool CameraHandler::shutter() {
     switch (state_) {
-    case kIdle:
-        photo();
-        return true;
-    case kDelay:
-        autoStart_ = false;
-        stopDelay();
-        return true;
-    case kSensing:
-        autoStart_ = false;
-        stopSensing();
-        return true;
-    default:
-        return false;
+        case kIdle:
+            photo();
+            return true;
+        case kDelay:
+            autoStart_ = false;
+            stopDelay();
+            return true;
+        case kSensing:
+            autoStart_ = false;
+            stopSensing();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -118,7 +118,8 @@ void CameraHandler::postPhoto() {
 void CameraHandler::startSensing() {
     if (!controller_ || sensingTimer_) return;
     sensingTimer_ = std::make_unique<Timer>(controller_->runLoop());
-    sensingTimer_->startRepeating(RunLoop::seconds(1.0 / getSensingInterval()), [this] { sensing(); });
+    sensingTimer_->startRepeating(RunLoop::seconds(1.0 / getSensingInterval()),
+                                  [this] { sensing(); });
     state_ = kSensing;
     levelShown_ = -1;
     trace("sensing started");
@@ -194,7 +195,8 @@ std::string CameraHandler::timeStampText(std::chrono::system_clock::time_point w
     // Medium date ("Dec 8, 2026") and short time ("04:49").
     text << std::put_time(&local, "%b %e, %Y %H:%M");
     std::string result = text.str();
-    result.erase(std::unique(result.begin(), result.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
+    result.erase(std::unique(result.begin(), result.end(),
+                             [](char a, char b) { return a == ' ' && b == ' '; }),
                  result.end());
     return result;
 }

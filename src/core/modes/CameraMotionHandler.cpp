@@ -17,7 +17,8 @@ bool CameraMotionHandler::senseReady(float& level) {
     if (!motionDetector_) motionDetector_ = std::make_unique<MotionDetector>();
     if (!controller()) return false;
     float movement = sensitivity();
-    const bool moved = motionDetector_->motion(controller()->cameraScreenshot(kWatchedRect), movement);
+    const bool moved =
+        motionDetector_->motion(controller()->cameraScreenshot(kWatchedRect), movement);
     if (moved) {
         char text[48];
         std::snprintf(text, sizeof text, "motion %.4f", static_cast<double>(movement));

@@ -21,7 +21,9 @@ Size CameraRapidHandler::cellSize() const {
     return vertical_ ? Size{landscape.height, landscape.width} : landscape;
 }
 
-Size CameraRapidHandler::canvasSize() const { return vertical_ ? Size{1200, 1600} : Size{1600, 1200}; }
+Size CameraRapidHandler::canvasSize() const {
+    return vertical_ ? Size{1200, 1600} : Size{1600, 1200};
+}
 
 void CameraRapidHandler::photo() {
     const int series = seriesLength();
@@ -59,7 +61,8 @@ Image CameraRapidHandler::processPhoto(const Image& image, float zoom) {
         const float x = cell.width * static_cast<float>(static_cast<int>(i) % perRow);
         const float top = cell.height * static_cast<float>(static_cast<int>(i) / perRow);
         // The canvas counts y upwards from the bottom; the sheet's rows go down.
-        draw.drawImage(images_[i], Rect{}, Rect{x, canvas.height - top - cell.height, cell.width, cell.height});
+        draw.drawImage(images_[i], Rect{},
+                       Rect{x, canvas.height - top - cell.height, cell.width, cell.height});
     }
     images_.clear();
     return draw.end();

@@ -19,7 +19,8 @@ SoundFile::~SoundFile() {
 bool SoundFile::load(const std::string& name, const std::filesystem::path& resources) {
     // Exactly a base name and an extension.
     const auto dot = name.find('.');
-    if (std::count(name.begin(), name.end(), '.') != 1 || dot == 0 || dot + 1 == name.size()) return false;
+    if (std::count(name.begin(), name.end(), '.') != 1 || dot == 0 || dot + 1 == name.size())
+        return false;
     const std::filesystem::path file = resources / name;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return false;

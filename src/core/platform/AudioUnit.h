@@ -55,15 +55,18 @@ public:
     virtual ~AudioUnit() = default;
 
     virtual AudioStatus enableInput(std::uint32_t element, bool enable) = 0;
-    virtual AudioStatus streamFormat(Scope scope, std::uint32_t element, AudioStreamFormat& format) const = 0;
-    virtual AudioStatus setStreamFormat(Scope scope, std::uint32_t element, const AudioStreamFormat& format) = 0;
-    virtual AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback, void* context) = 0;
+    virtual AudioStatus streamFormat(Scope scope, std::uint32_t element,
+                                     AudioStreamFormat& format) const = 0;
+    virtual AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
+                                        const AudioStreamFormat& format) = 0;
+    virtual AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback,
+                                          void* context) = 0;
     virtual AudioStatus initialize() = 0;
     virtual AudioStatus start() = 0;
     // Audio thread, inside the callback: `frames` frames of microphone input
     // into `buffers`, in the format set on the output side of element 1.
-    virtual AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element, std::uint32_t frames,
-                               AudioBufferList* buffers) = 0;
+    virtual AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
+                               std::uint32_t frames, AudioBufferList* buffers) = 0;
     // Stops the unit; once this answers 0 no callback runs any more.
     virtual AudioStatus dispose() = 0;
 };
@@ -83,11 +86,13 @@ public:
         std::uint32_t manufacturer = 0;
     };
     // The remote input/output unit.
-    static constexpr ComponentDescription kRemoteIO{fourCharCode("auou"), fourCharCode("rioc"), fourCharCode("appl")};
+    static constexpr ComponentDescription kRemoteIO{fourCharCode("auou"), fourCharCode("rioc"),
+                                                    fourCharCode("appl")};
 
     virtual ~AudioSystem() = default;
     // A new instance of the described unit, or none with `status` set.
-    virtual std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& description, AudioStatus& status) = 0;
+    virtual std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& description,
+                                                   AudioStatus& status) = 0;
     // The current route's name; none when unknown.
     virtual std::optional<std::string> currentRoute() const = 0;
 };

@@ -26,7 +26,8 @@ void accumulate(const AudioBuffer& buffer, float& sum, long& count) {
     const std::size_t samples = buffer.byteSize / sizeof(Sample);
     for (std::size_t i = 0; i < samples; ++i) {
         Sample value;
-        std::memcpy(&value, bytes + i * sizeof(Sample), sizeof(Sample));  // buffers need not be aligned
+        std::memcpy(&value, bytes + i * sizeof(Sample),
+                    sizeof(Sample));  // buffers need not be aligned
         sum += static_cast<float>(value);
     }
     count += static_cast<long>(samples);
@@ -55,7 +56,8 @@ void AudioDetection::detect(const AudioBufferList& buffers) {
 
 void AudioDetection::silence(AudioBufferList& buffers) {
     for (std::uint32_t i = 0; i < buffers.count; ++i)
-        if (buffers.buffers[i].data) std::memset(buffers.buffers[i].data, 0, buffers.buffers[i].byteSize);
+        if (buffers.buffers[i].data)
+            std::memset(buffers.buffers[i].data, 0, buffers.buffers[i].byteSize);
 }
 
 }  // namespace kestrel

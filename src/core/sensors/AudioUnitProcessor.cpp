@@ -11,7 +11,8 @@ AudioUnitProcessor::~AudioUnitProcessor() {
 }
 
 bool AudioUnitProcessor::failed(const char* step, AudioStatus status) {
-    Log::warning(std::string("audio input: ") + step + " failed with status " + std::to_string(status));
+    Log::warning(std::string("audio input: ") + step + " failed with status " +
+                 std::to_string(status));
     return false;
 }
 
@@ -31,21 +32,25 @@ bool AudioUnitProcessor::enable() {
     if (status == 0) {
         if (sampleRate_ != 0) {
             format = AudioStreamFormat::mono16(static_cast<double>(sampleRate_));
-        } else if (unit_->streamFormat(AudioUnit::Scope::kInput, AudioUnit::kOutputElement, format) != 0) {
+        } else if (unit_->streamFormat(AudioUnit::Scope::kInput, AudioUnit::kOutputElement,
+                                       format) != 0) {
             format = AudioStreamFormat::mono16(8000);
         }
         bitsPerSample_ = format.bitsPerChannel;
         channel_ = format.channelsPerFrame;
         step = "setting the microphone format";
-        status = unit_->setStreamFormat(AudioUnit::Scope::kOutput, AudioUnit::kInputElement, format);
+        status =
+            unit_->setStreamFormat(AudioUnit::Scope::kOutput, AudioUnit::kInputElement, format);
     }
     if (status == 0) {
         step = "setting the speaker format";
-        status = unit_->setStreamFormat(AudioUnit::Scope::kInput, AudioUnit::kOutputElement, format);
+        status =
+            unit_->setStreamFormat(AudioUnit::Scope::kInput, AudioUnit::kOutputElement, format);
     }
     if (status == 0) {
         step = "installing the render callback";
-        status = unit_->setRenderCallback(AudioUnit::kOutputElement, &AudioUnitProcessor::renderCallback, this);
+        status = unit_->setRenderCallback(AudioUnit::kOutputElement,
+                                          &AudioUnitProcessor::renderCallback, this);
     }
     // Initialised on every path, so a configured unit is ready to start.
     const AudioStatus initialized = unit_->initialize();
@@ -58,7 +63,8 @@ bool AudioUnitProcessor::enable() {
 
 bool AudioUnitProcessor::startUnit() {
     if (!load() || !enable()) return false;
-    if (const AudioStatus status = unit_->start(); status != 0) return failed("starting the unit", status);
+    if (const AudioStatus status = unit_->start(); status != 0)
+        return failed("starting the unit", status);
     updateRoute();
     running_.store(true, std::memory_order_release);
     return true;
@@ -67,7 +73,8 @@ bool AudioUnitProcessor::startUnit() {
 bool AudioUnitProcessor::stopUnit() {
     if (!unit_) return true;
     running_.store(false, std::memory_order_release);
-    if (const AudioStatus status = unit_->dispose(); status != 0) return failed("disposing of the unit", status);
+    if (const AudioStatus status = unit_->dispose(); status != 0)
+        return failed("disposing of the unit", status);
     unit_.reset();
     return true;
 }
@@ -79,18 +86,19 @@ void AudioUnitProcessor::updateRoute() {
     NotificationCenter::defaultCenter().postNotificationName(kRouteChangedNotification, this);
 }
 
-AudioStatus AudioUnitProcessor::renderInput(std::uint32_t* flags, double sampleTime, std::uint32_t frames,
-                                            AudioBufferList* buffers) {
+AudioStatus AudioUnitProcessor::renderInput(std::uint32_t* flags, double sampleTime,
+                                            std::uint32_t frames, AudioBufferList* buffers) {
     return unit_->render(flags, sampleTime, AudioUnit::kInputElement, frames, buffers);
 }
 
-AudioStatus AudioUnitProcessor::process(std::uint32_t* flags, double sampleTime, std::uint32_t frames,
-                                        AudioBufferList* buffers) {
+AudioStatus AudioUnitProcessor::process(std::uint32_t* flags, double sampleTime,
+                                        std::uint32_t frames, AudioBufferList* buffers) {
     return renderInput(flags, sampleTime, frames, buffers);
 }
 
-AudioStatus AudioUnitProcessor::renderCallback(void* context, std::uint32_t* flags, double sampleTime,
-                                               std::uint32_t frames, AudioBufferList* buffers) {
+AudioStatus AudioUnitProcessor::renderCallback(void* context, std::uint32_t* flags,
+                                               double sampleTime, std::uint32_t frames,
+                                               AudioBufferList* buffers) {
     return static_cast<AudioUnitProcessor*>(context)->process(flags, sampleTime, frames, buffers);
 }
 

@@ -41,11 +41,12 @@ public:
     const std::string& route() const { return route_; }
 
 protected:
-    AudioStatus renderInput(std::uint32_t* flags, double sampleTime, std::uint32_t frames, AudioBufferList* buffers);
+    AudioStatus renderInput(std::uint32_t* flags, double sampleTime, std::uint32_t frames,
+                            AudioBufferList* buffers);
 
 private:
-    static AudioStatus renderCallback(void* context, std::uint32_t* flags, double sampleTime, std::uint32_t frames,
-                                      AudioBufferList* buffers);
+    static AudioStatus renderCallback(void* context, std::uint32_t* flags, double sampleTime,
+                                      std::uint32_t frames, AudioBufferList* buffers);
     bool failed(const char* step, AudioStatus status);
 
     // Written on the main thread, read by the audio thread.

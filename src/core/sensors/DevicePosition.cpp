@@ -10,7 +10,8 @@ DevicePosition* shared = nullptr;
 
 }  // namespace
 
-DevicePosition::DevicePosition(Accelerometer& accelerometer, RunLoop& loop, NotificationCenter& notifications)
+DevicePosition::DevicePosition(Accelerometer& accelerometer, RunLoop& loop,
+                               NotificationCenter& notifications)
     : accelerometer_(&accelerometer), notifications_(&notifications), startTimer_(loop) {
     shared = this;
     restart();
@@ -28,7 +29,8 @@ void DevicePosition::restart() {
     startTimer_.start(RunLoop::seconds(0.2), [this] {
         accelerometer_->setDelegate(nullptr);
         accelerometer_->setUpdateInterval(interval_);
-        accelerometer_->setDelegate([this](float x, float y, float z) { accelerometerDidAccelerate(x, y, z); });
+        accelerometer_->setDelegate(
+            [this](float x, float y, float z) { accelerometerDidAccelerate(x, y, z); });
     });
 }
 
@@ -49,7 +51,8 @@ float DevicePosition::average(int axis, int samples) const {
     float sum = 0;  // single precision, as the averages are specified
     for (int i = 1; i <= count; ++i) {
         const int index = (position_ - i + kHistory) % kHistory;
-        sum += static_cast<float>(history_[static_cast<std::size_t>(index)][static_cast<std::size_t>(axis)]);
+        sum += static_cast<float>(
+            history_[static_cast<std::size_t>(index)][static_cast<std::size_t>(axis)]);
     }
     return sum / static_cast<float>(count);
 }
@@ -77,8 +80,9 @@ void DevicePosition::updateOrientation() {
     const float z = average(2, 30);
     // Accelerating, or lying nearly flat: no decision.
     if (!(x * x + y * y + z * z < 1.2f) || !(std::fabs(x) > 0.2f || std::fabs(y) > 0.2f)) return;
-    const int next = std::fabs(x) > std::fabs(y) ? (x > 0 ? kLandscapeXPositive : kLandscapeXNegative)
-                                                 : (y > 0 ? kUpsideDown : kPortrait);
+    const int next = std::fabs(x) > std::fabs(y)
+                         ? (x > 0 ? kLandscapeXPositive : kLandscapeXNegative)
+                         : (y > 0 ? kUpsideDown : kPortrait);
     if (next == orientation_) return;
     orientation_ = next;
     notifications_->postNotificationName(kChangeOrientation, this);

@@ -16,7 +16,12 @@ class DevicePosition {
 public:
     static constexpr const char* kChangeOrientation = "Change Orientation";
     static constexpr int kHistory = 100;
-    enum Orientation : int { kPortrait = 1, kUpsideDown = 2, kLandscapeXNegative = 3, kLandscapeXPositive = 4 };
+    enum Orientation : int {
+        kPortrait = 1,
+        kUpsideDown = 2,
+        kLandscapeXNegative = 3,
+        kLandscapeXPositive = 4
+    };
 
     DevicePosition(Accelerometer& accelerometer, RunLoop& loop,
                    NotificationCenter& notifications = NotificationCenter::defaultCenter());

@@ -24,7 +24,8 @@ bool MotionDetector::motion(const Image& image, float& movement) {
     return compare(bitmap.data(), width, height, bitmap.bytesPerRow(), movement);
 }
 
-bool MotionDetector::isBlack(const std::uint8_t* pixels, unsigned width, unsigned height, std::size_t bytesPerRow) {
+bool MotionDetector::isBlack(const std::uint8_t* pixels, unsigned width, unsigned height,
+                             std::size_t bytesPerRow) {
     for (unsigned y = 0; y < height; ++y) {
         const std::uint8_t* p = pixels + y * bytesPerRow;
         for (unsigned x = 0; x < width; ++x, p += 4)
@@ -33,8 +34,8 @@ bool MotionDetector::isBlack(const std::uint8_t* pixels, unsigned width, unsigne
     return true;
 }
 
-bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigned height, std::size_t bytesPerRow,
-                             float& movement) {
+bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigned height,
+                             std::size_t bytesPerRow, float& movement) {
     const std::size_t count = static_cast<std::size_t>(width) * height;
     if (previousData_.empty() || previousWidth_ != width || previousHeight_ != height) {
         reset();
@@ -42,7 +43,8 @@ bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigne
         std::uint8_t* out = previousData_.data();
         for (unsigned y = 0; y < height; ++y) {
             const std::uint8_t* p = pixels + y * bytesPerRow;
-            for (unsigned x = 0; x < width; ++x, p += 4) *out++ = luma(p);
+            for (unsigned x = 0; x < width; ++x, p += 4)
+                *out++ = luma(p);
         }
         previousWidth_ = width;
         previousHeight_ = height;

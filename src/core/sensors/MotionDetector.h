@@ -19,11 +19,14 @@ public:
     // whether the changed fraction exceeds it; the fraction through
     // `movement` when a comparison (or a new reference) was made.
     bool motion(const Image& image, float& movement);
-    bool compare(const std::uint8_t* pixels, unsigned width, unsigned height, std::size_t bytesPerRow,
-                 float& movement);
+    bool compare(const std::uint8_t* pixels, unsigned width, unsigned height,
+                 std::size_t bytesPerRow, float& movement);
     // No red, green or blue byte above 32.
-    static bool isBlack(const std::uint8_t* pixels, unsigned width, unsigned height, std::size_t bytesPerRow);
-    static bool compareCb(std::uint8_t a, std::uint8_t b) { return (a > b ? a - b : b - a) > kChangeStep; }
+    static bool isBlack(const std::uint8_t* pixels, unsigned width, unsigned height,
+                        std::size_t bytesPerRow);
+    static bool compareCb(std::uint8_t a, std::uint8_t b) {
+        return (a > b ? a - b : b - a) > kChangeStep;
+    }
     // The BT.601 video-range luma of a blue, green, red pixel.
     static std::uint8_t luma(const std::uint8_t* bgr);
     void reset();

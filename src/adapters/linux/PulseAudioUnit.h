@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/platform/AudioUnit.h"
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct pa_simple;
+
+namespace kestrel {
+
+// An input/output unit over the PulseAudio client library (served by
+// PulseAudio or PipeWire): a record stream read on the unit's own audio
+// thread in cycles of a fixed number of frames, each handed to the render
+// callback. The server converts to the format the application sets. The
+// output buffers are only checked, never played.
+class PulseAudioUnit final : public AudioUnit {
+public:
+    static constexpr std::uint32_t kFramesPerCycle = 1024;
+    static constexpr double kHardwareRate = 44100;
+    static constexpr AudioStatus kFormatNotSupported = -10868;
+    static constexpr AudioStatus kInvalidElement = -10877;
+    static constexpr AudioStatus kNoServer = -10851;
+
+    // `server` none: the default server (PULSE_SERVER, then the session's).
+    explicit PulseAudioUnit(std::optional<std::string> server = std::nullopt);
+    ~PulseAudioUnit() override;
+    PulseAudioUnit(const PulseAudioUnit&) = delete;
+    PulseAudioUnit& operator=(const PulseAudioUnit&) = delete;
+
+    AudioStatus enableInput(std::uint32_t element, bool enable) override;
+    AudioStatus streamFormat(Scope scope, std::uint32_t element,
+                             AudioStreamFormat& format) const override;
+    AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
+                                const AudioStreamFormat& format) override;
+    AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback,
+                                  void* context) override;
+    AudioStatus initialize() override { return 0; }
+    AudioStatus start() override;
+    AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
+                       std::uint32_t frames, AudioBufferList* buffers) override;
+    AudioStatus dispose() override;
+
+    // Opens and closes a record stream: whether a server answers, and if not why.
+    static bool probe(const std::optional<std::string>& server, std::string* error);
+
+    long cycles() const { return cycles_.load(); }
+    long audibleCycles() const { return audibleCycles_.load(); }
+
+private:
+    void audioThread();
+    void stop();
+
+    std::optional<std::string> server_;
+    AudioStreamFormat client_ = AudioStreamFormat::mono16(kHardwareRate);
+    bool inputEnabled_ = false;
+    RenderCallback callback_ = nullptr;
+    void* context_ = nullptr;
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> quit_{false};
+    // Audio thread only.
+    std::vector<std::uint8_t> input_;
+    std::vector<std::uint8_t> output_;
+    std::atomic<long> cycles_{0};
+    std::atomic<long> audibleCycles_{0};
+};
+
+}  // namespace kestrel
