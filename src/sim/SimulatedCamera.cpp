@@ -1,7 +1,6 @@
 #include "sim/SimulatedCamera.h"
 
 #include "core/imaging/CairoSurface.h"
-#include "core/imaging/ImageResizer.h"
 
 #include <cairo.h>
 
@@ -42,27 +41,42 @@ void SimulatedCamera::takePicture(PictureHandler handler) {
 }
 
 Image SimulatedCamera::still(int orientation) const {
-    // The scene as the user sees it, stored the way the sensor lies: turned
+    // The scene as the user sees it, drawn the way the sensor lies: turned
     // back by the orientation that makes it upright again.
-    const bool sideways = Image::swapsSides(orientation);
-    const Image upright =
-        sideways ? render(stillHeight_, stillWidth_) : render(stillWidth_, stillHeight_);
-    int inverse = orientation;
-    if (orientation == Image::kLeft) inverse = Image::kRight;
-    if (orientation == Image::kRight) inverse = Image::kLeft;
-    if (inverse == Image::kUp) return upright;
-    return Image(ImageResizer::colorMatch(upright.bitmap(), inverse), orientation);
+    return render(stillWidth_, stillHeight_, orientation);
 }
 
 Image SimulatedCamera::previewFrame() const { return render(640, 480); }
 
 Image SimulatedCamera::render(int width, int height) const {
+    return render(width, height, Image::kUp);
+}
+
+Image SimulatedCamera::render(int width, int height, int orientation) const {
     Bitmap bitmap(width, height);
     {
         CairoSurface surface(bitmap);
         cairo_t* cr = cairo_create(surface.get());
-        const double w = width;
-        const double h = height;
+        const bool sideways = Image::swapsSides(orientation);
+        const double w = sideways ? height : width;  // the upright scene's size
+        const double h = sideways ? width : height;
+        // From the upright scene to the stored pixels.
+        switch (orientation) {
+            case Image::kRight:  // stored turned anticlockwise: (x, y) → (y, w − x)
+                cairo_translate(cr, 0, w);
+                cairo_rotate(cr, -std::numbers::pi / 2);
+                break;
+            case Image::kLeft:  // stored turned clockwise: (x, y) → (h − y, x)
+                cairo_translate(cr, h, 0);
+                cairo_rotate(cr, std::numbers::pi / 2);
+                break;
+            case Image::kDown:
+                cairo_translate(cr, w, h);
+                cairo_scale(cr, -1, -1);
+                break;
+            default:
+                break;
+        }
         if (device_ == Device::kFront) {  // the front camera sees the scene mirrored
             cairo_translate(cr, w, 0);
             cairo_scale(cr, -1, 1);
@@ -139,7 +153,7 @@ Image SimulatedCamera::render(int width, int height) const {
         cairo_destroy(cr);
         cairo_surface_flush(surface.get());
     }
-    return Image(std::move(bitmap));
+    return Image(std::move(bitmap), orientation);
 }
 
 }  // namespace kestrel

@@ -53,6 +53,9 @@ public:
 
     // The scene at the loop's current time, `width` × `height`, stored upright.
     Image render(int width, int height) const;
+    // The scene drawn into a `width` × `height` bitmap carrying `orientation`
+    // (up, down, left or right), so that it shows the scene upright.
+    Image render(int width, int height, int orientation) const;
     // A still stored as the sensor lies, carrying `orientation`: upright it
     // shows the scene the right way up.
     Image still(int orientation) const;

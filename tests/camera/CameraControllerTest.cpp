@@ -1,15 +1,15 @@
 #include "core/camera/CameraControllerHelper.h"
-#include "core/sensors/DevicePosition.h"
 #include "core/platform/ManualRunLoop.h"
+#include "core/sensors/DevicePosition.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
 #include "core/store/DcimPhotoAlbum.h"
 #include "core/ui/AnimationBlock.h"
 #include "sim/SimulatedCamera.h"
 #include "support/MemoryStore.h"
-#include "support/TempDir.h"
-
 #include "support/RecordingSounds.h"
+#include "support/TempDir.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -29,22 +29,29 @@ public:
     FlashMode flashMode() const override { return FlashMode::kOff; }
     void setFlashMode(FlashMode) override { ++flashSets; }
     void takePicture(PictureHandler) override {}
-    Image previewFrame() const override { return {}; }
-    void setPreviewScale(double) override {}
-    double previewScale() const override { return 1; }
+    Image previewFrame() const override { return preview; }
+    void setPreviewScale(double s) override { scale = s; }
+    double previewScale() const override { return scale; }
     void setPreviewTranslation(Point) override {}
     Point previewTranslation() const override { return {}; }
     int deviceSets = 0;
     int flashSets = 0;
+    Image preview;
+    double scale = 1;
 };
 
 class CameraControllerTest : public ::testing::Test {
 protected:
     CameraControllerTest()
-        : record(store), camera(loop, [this] { return held; }, 320, 240), album((dir / "DCIM").string(), loop),
-          saver(album, (dir / "DCIM").string(), loop, nullptr), block(&loop),
+        : record(store),
+          camera(
+              loop, [this] { return held; }, 320, 240),
+          album((dir / "DCIM").string(), loop),
+          saver(album, (dir / "DCIM").string(), loop, nullptr),
+          block(&loop),
           controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
-                                                      KESTREL_RESOURCES_DIR, nullptr, [this] { return held; }}) {
+                                                      KESTREL_RESOURCES_DIR, nullptr,
+                                                      [this] { return held; }}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kStandard);
         record.setFullScreenShutter(true);
@@ -105,7 +112,8 @@ TEST_F(CameraControllerTest, AutoSaveShowsSavesAndShrinksTowardsTheShutter) {
     bool shrankToShutter = false;
     for (const auto& r : block.records())
         for (const auto& c : r.changes)
-            if (c.view == views.saveImageView.get() && c.property == "center") shrankToShutter = true;
+            if (c.view == views.saveImageView.get() && c.property == "center")
+                shrankToShutter = true;
     EXPECT_TRUE(shrankToShutter);
 }
 
@@ -145,12 +153,34 @@ TEST_F(CameraControllerTest, FlashCyclesAndOneCameraHidesTheButtons) {
 
     OneCamera single;
     CameraViewManager otherViews;
-    CameraControllerHelper other(CameraControllerHelper::Services{single, otherViews, loop, sounds, saver, center,
-                                                                  KESTREL_RESOURCES_DIR, nullptr, nullptr});
+    CameraControllerHelper other(CameraControllerHelper::Services{
+        single, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
     other.setup();
     EXPECT_TRUE(other.cameraButton().hidden());
     EXPECT_TRUE(other.flashButton().hidden());
     EXPECT_EQ(single.deviceSets + single.flashSets, 0);
+}
+
+TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
+    OneCamera single;
+    CameraViewManager otherViews;
+    CameraControllerHelper other(CameraControllerHelper::Services{
+        single, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
+    EXPECT_FALSE(other.cameraScreenshot(Rect{0, 0, 320, 427}));  // no preview yet
+    // Red left of x = 400, blue right of it, in a 640 × 480 preview.
+    single.preview = test::TestImages::make(640, 480, [](int x, int) {
+        return x < 400 ? test::Rgb{255, 0, 0} : test::Rgb{0, 0, 255};
+    });
+    Image shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
+    ASSERT_EQ(shot.size(), (Size{320, 427}));
+    // Filled into 320 × 427 the preview is scaled by 0.89 and its centre kept:
+    // the edge falls at x = 231.
+    EXPECT_EQ(test::TestImages::at(shot, 225, 200), (test::Rgb{255, 0, 0}));
+    EXPECT_EQ(test::TestImages::at(shot, 237, 200), (test::Rgb{0, 0, 255}));
+    single.scale = 2;  // zoomed in, the edge moves out to x = 302
+    shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
+    EXPECT_EQ(test::TestImages::at(shot, 295, 200), (test::Rgb{255, 0, 0}));
+    EXPECT_EQ(test::TestImages::at(shot, 309, 200), (test::Rgb{0, 0, 255}));
 }
 
 TEST_F(CameraControllerTest, ModesWithoutAHandlerKeepThePreviousOne) {

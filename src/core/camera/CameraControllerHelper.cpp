@@ -372,9 +372,18 @@ void CameraControllerHelper::overlay(const Image& ghost) {
 }
 
 Image CameraControllerHelper::cameraScreenshot(Rect rect) {
-    const Image frame = picker_->previewFrame();
+    Image frame = picker_->previewFrame();
     if (!frame) return Image();
-    // The preview fills the overlay's area, centred, as the live view shows it.
+    // What the live view shows: the preview's centre when it is zoomed, then
+    // filling the overlay's area, centred.
+    const double scale = picker_->previewScale();
+    if (scale > 1) {
+        const Size size = frame.size();
+        const auto w = static_cast<float>(size.width / scale);
+        const auto h = static_cast<float>(size.height / scale);
+        frame =
+            ImageUtils::drawRect(Rect{(size.width - w) / 2, (size.height - h) / 2, w, h}, frame);
+    }
     const Rect bounds = views_->overlay->bounds();
     const Image screen = ImageUtils::drawPosterImage(frame, Size{bounds.width, bounds.height});
     return ImageUtils::drawRect(rect, screen);
