@@ -20,15 +20,9 @@ namespace {
 constexpr int kPlainAnimation = 1;
 constexpr int kFade = 3;
 
-// One animation block around `change` (changes apply at once without one).
 template <class Change>
-void animated(View* view, bool wanted, int type, Change change,
-              std::function<void()> didStop = nullptr) {
-    AnimationBlock* block = AnimationBlock::animation();
-    const bool started = block && block->start(view, wanted, type, didStop);
-    change();
-    if (block) block->end(view, started);
-    if (!started && didStop) didStop();
+void animated(View* view, bool wanted, int type, Change change, std::function<void()> didStop = nullptr) {
+    AnimationBlock::animate(view, wanted, type, change, std::move(didStop));
 }
 
 }  // namespace

@@ -45,6 +45,10 @@ public:
     const std::vector<std::unique_ptr<CameraRollFolder>>& folders() const { return folders_; }
     // The photos of the last full reading, oldest first.
     const std::vector<std::shared_ptr<CameraRollFileInfo>>& files() const { return files_; }
+    // Drops one entry of the list (the viewer's deletion; the disk is the caller's).
+    void removeFile(std::size_t index) {
+        if (index < files_.size()) files_.erase(files_.begin() + static_cast<std::ptrdiff_t>(index));
+    }
     int countImages() const;
     std::vector<std::shared_ptr<CameraRollFileInfo>> imageFiles() const;
     void collectImages(std::vector<std::shared_ptr<CameraRollFileInfo>>& list) const;

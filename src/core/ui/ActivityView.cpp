@@ -34,7 +34,8 @@ void ActivityView::startAnimating(const std::string& text) {
     });
 }
 
-void ActivityView::startAnimating(const std::string& text, const std::shared_ptr<View>& self, View& parent) {
+void ActivityView::startAnimating(const std::string& text, const std::shared_ptr<View>& self,
+                                  View& parent) {
     parent.addSubview(self);
     setCenter(Point{parent.bounds().width / 2, parent.bounds().height / 2});
     parent.bringSubviewToFront(this);

@@ -21,7 +21,10 @@ public:
     bool spinning() const { return spinning_; }
     const std::shared_ptr<Label>& label() const { return label_; }
     bool lookThrough() const { return lookThrough_; }
-    void setLookThrough(bool lookThrough) { lookThrough_ = lookThrough; setNeedsDisplay(); }
+    void setLookThrough(bool lookThrough) {
+        lookThrough_ = lookThrough;
+        setNeedsDisplay();
+    }
     Drawing draw() const override;
 
 private:

@@ -12,11 +12,16 @@ AnimationBlock* shared = nullptr;
 
 const char* viewTransition(int type) {
     switch (type) {
-    case 4: return "curlUp";
-    case 5: return "curlDown";
-    case 6: return "flipFromRight";
-    case 7: return "flipFromLeft";
-    default: return "none";
+        case 4:
+            return "curlUp";
+        case 5:
+            return "curlDown";
+        case 6:
+            return "flipFromRight";
+        case 7:
+            return "flipFromLeft";
+        default:
+            return "none";
     }
 }
 
@@ -44,7 +49,8 @@ std::optional<std::string> AnimationBlock::getType(int type) {
 }
 
 std::optional<std::string> AnimationBlock::getSubtype(int type) {
-    static constexpr std::array<const char*, 4> kSides{"fromRight", "fromLeft", "fromTop", "fromBottom"};
+    static constexpr std::array<const char*, 4> kSides{"fromRight", "fromLeft", "fromTop",
+                                                       "fromBottom"};
     if (type >= 8 && type <= 19) return kSides[static_cast<std::size_t>((type - 8) % 4)];
     return std::nullopt;
 }
@@ -56,7 +62,8 @@ bool AnimationBlock::start(View* view, bool wants, int type, std::function<void(
     return start(view, wants, type, std::move(didStop), seconds);
 }
 
-bool AnimationBlock::start(View* view, bool wants, int type, std::function<void()> didStop, double seconds) {
+bool AnimationBlock::start(View* view, bool wants, int type, std::function<void()> didStop,
+                           double seconds) {
     if (view && view->hidden()) return false;
     if (!enabled_ || started_ || !wants || !view) return false;
     started_ = true;

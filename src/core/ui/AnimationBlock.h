@@ -38,8 +38,9 @@ public:
         Kind kind = Kind::kViewAnimation;
         double duration = 0;
         bool linear = false;
-        std::string transition;  // view animations: "none", "curlUp", ...; layers: "fade", "push", ...
-        std::string subtype;     // layer transitions: "fromRight", ...
+        std::string
+            transition;       // view animations: "none", "curlUp", ...; layers: "fade", "push", ...
+        std::string subtype;  // layer transitions: "fromRight", ...
         std::vector<Change> changes;
     };
 
@@ -52,6 +53,19 @@ public:
     AnimationBlock& operator=(const AnimationBlock&) = delete;
 
     static AnimationBlock* animation();
+
+    // One animation block of `type` around `change` on the shared instance
+    // (without one, or when it does not start, the change applies at once
+    // and didStop runs at once).
+    template <class Change>
+    static void animate(View* view, bool wanted, int type, Change change,
+                        std::function<void()> didStop = nullptr) {
+        AnimationBlock* block = animation();
+        const bool began = block && block->start(view, wanted, type, didStop);
+        change();
+        if (block) block->end(view, began);
+        if (!began && didStop) didStop();
+    }
 
     bool start(View* view, bool wants, int type, std::function<void()> didStop = nullptr);
     bool start(View* view, bool wants, int type, std::function<void()> didStop, double seconds);

@@ -8,10 +8,14 @@ namespace kestrel {
 
 std::size_t Button::slot(State state) {
     switch (state) {
-    case kHighlighted: return 1;
-    case kDisabled: return 2;
-    case kSelected: return 3;
-    default: return 0;
+        case kHighlighted:
+            return 1;
+        case kDisabled:
+            return 2;
+        case kSelected:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -33,7 +37,9 @@ void Button::setImage(const std::string& name, State state) {
 const std::string& Button::image(State state) const { return images_[slot(state)]; }
 
 const std::string& Button::currentImage() const {
-    const std::string& chosen = !enabled_ ? image(kDisabled) : selected_ ? image(kSelected) : image(kNormal);
+    const std::string& chosen = !enabled_   ? image(kDisabled)
+                                : selected_ ? image(kSelected)
+                                            : image(kNormal);
     return chosen.empty() ? image(kNormal) : chosen;
 }
 
@@ -44,7 +50,8 @@ bool Button::press() {
 }
 
 void ImageButton::setImage(const std::string& name) {
-    for (State state : {kNormal, kSelected, kHighlighted, kDisabled}) setImage(name, state);
+    for (State state : {kNormal, kSelected, kHighlighted, kDisabled})
+        setImage(name, state);
 }
 
 void ImageButton::setImage(const std::string& name, State state) {
@@ -55,7 +62,8 @@ void ImageButton::setImage(const std::string& name, State state) {
 
 void ImageButton::parseView(View& view, View* superview, int level) {
     recognizeView(view, superview);
-    for (const auto& child : view.subviews()) parseView(*child, &view, level + 1);
+    for (const auto& child : view.subviews())
+        parseView(*child, &view, level + 1);
 }
 
 View* ImageButton::viewIsType(View& view, const std::string& type, View* superview) {
@@ -79,11 +87,20 @@ void ImageButton::adjust(int orientation) {
     AnimationBlock* block = AnimationBlock::animation();
     const bool started = block && block->start(imageView_, true, 1);
     switch (orientation) {
-    case 1: imageView_->setTransform(View::Transform::rotated(0)); break;
-    case 2: imageView_->setTransform(View::Transform::rotated(pi)); break;
-    case 3: imageView_->setTransform(View::Transform::rotated(pi / 2)); break;
-    case 4: imageView_->setTransform(View::Transform::rotated(3 * pi / 2)); break;
-    default: break;
+        case 1:
+            imageView_->setTransform(View::Transform::rotated(0));
+            break;
+        case 2:
+            imageView_->setTransform(View::Transform::rotated(pi));
+            break;
+        case 3:
+            imageView_->setTransform(View::Transform::rotated(pi / 2));
+            break;
+        case 4:
+            imageView_->setTransform(View::Transform::rotated(3 * pi / 2));
+            break;
+        default:
+            break;
     }
     if (block) block->end(imageView_, started);
 }

@@ -16,8 +16,14 @@ public:
 
     float grayLevel() const { return grayLevel_; }
     float transparency() const { return transparency_; }
-    void setGrayLevel(float grey) { grayLevel_ = grey; setNeedsDisplay(); }
-    void setTransparency(float alpha) { transparency_ = alpha; setNeedsDisplay(); }
+    void setGrayLevel(float grey) {
+        grayLevel_ = grey;
+        setNeedsDisplay();
+    }
+    void setTransparency(float alpha) {
+        transparency_ = alpha;
+        setNeedsDisplay();
+    }
     Drawing draw() const override;
 
     // The panel shape: `bounds` inset by one point, rounded, in grey at alpha.

@@ -14,7 +14,9 @@ Drawing IndicatorView::draw() const {
     const float h = frame().height;
     const float unit = std::floor(w / 29.0f);
     const float segmentWidth = 2 * unit - 1;
-    auto segment = [&](int i) { return Rect{static_cast<float>(i) * 3 * unit + 0.5f, 0.5f, segmentWidth, h - 1}; };
+    auto segment = [&](int i) {
+        return Rect{static_cast<float>(i) * 3 * unit + 0.5f, 0.5f, segmentWidth, h - 1};
+    };
     const Color green{0, 1, 0, 1};
 
     Drawing drawing;
@@ -27,7 +29,8 @@ Drawing IndicatorView::draw() const {
         drawing.push_back({DrawingPrimitive::Kind::kFillRect, segment(n), partial});
         drawing.push_back({DrawingPrimitive::Kind::kFillRect, segment(n), partial});
     }
-    for (int i = 0; i < 10; ++i) drawing.push_back({DrawingPrimitive::Kind::kStrokeRect, segment(i), green});
+    for (int i = 0; i < 10; ++i)
+        drawing.push_back({DrawingPrimitive::Kind::kStrokeRect, segment(i), green});
     return drawing;
 }
 

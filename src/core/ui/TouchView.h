@@ -12,7 +12,8 @@ public:
     static constexpr const char* kSingleTap = "Single Tap";
     static constexpr const char* kDoubleTap = "Double Tap";
 
-    explicit TouchView(Rect frame = {}, NotificationCenter& center = NotificationCenter::defaultCenter())
+    explicit TouchView(Rect frame = {},
+                       NotificationCenter& center = NotificationCenter::defaultCenter())
         : View(frame), center_(&center) {}
 
     // A touch ended after `tapCount` taps.

@@ -9,7 +9,8 @@ namespace kestrel {
 View::View(Rect frame) : frame_(frame) {}
 
 View::~View() {
-    for (auto& child : subviews_) child->superview_ = nullptr;
+    for (auto& child : subviews_)
+        child->superview_ = nullptr;
 }
 
 void View::noteChange(const char* property) { AnimationBlock::noteChange(this, property); }
@@ -59,7 +60,8 @@ void View::removeFromSuperview() {
     superview_ = nullptr;
     // The parent may hold the last reference: nothing of this view is
     // touched after the erase.
-    std::erase_if(siblings, [self = this](const std::shared_ptr<View>& v) { return v.get() == self; });
+    std::erase_if(siblings,
+                  [self = this](const std::shared_ptr<View>& v) { return v.get() == self; });
 }
 
 void View::bringSubviewToFront(View* view) {

@@ -35,7 +35,9 @@ public:
     const Rect& frame() const { return frame_; }
     void setFrame(Rect frame);
     Rect bounds() const { return Rect{0, 0, frame_.width, frame_.height}; }
-    Point center() const { return Point{frame_.x + frame_.width / 2, frame_.y + frame_.height / 2}; }
+    Point center() const {
+        return Point{frame_.x + frame_.width / 2, frame_.y + frame_.height / 2};
+    }
     void setCenter(Point center);
     const Transform& transform() const { return transform_; }
     void setTransform(Transform transform);

@@ -9,11 +9,13 @@ std::vector<ViewController::Transition>& ViewController::transitions() {
     return log;
 }
 
-void ViewController::presentModalViewController(const std::shared_ptr<ViewController>& controller, bool animated) {
+void ViewController::presentModalViewController(const std::shared_ptr<ViewController>& controller,
+                                                bool animated) {
     if (!controller || modal_ || controller->parent_) return;
     modal_ = controller;
     controller->parent_ = this;
     viewWillDisappear(animated);
+    controller->loadViewIfNeeded();
     transitions().push_back({"present", controller.get(), animated});
     controller->viewWillAppear(animated);
     controller->viewDidAppear(animated);
@@ -31,14 +33,23 @@ void ViewController::dismissModalViewController(bool animated) {
 
 ViewController& ViewController::topController() {
     ViewController* top = this;
-    while (top->modal_) top = top->modal_.get();
+    while (top->modal_)
+        top = top->modal_.get();
     return *top;
 }
 
-NavigationController::NavigationController(std::shared_ptr<ViewController> root) { stack_.push_back(std::move(root)); }
+NavigationController::NavigationController(std::shared_ptr<ViewController> root) {
+    root->navigation_ = this;
+    root->loadViewIfNeeded();
+    stack_.push_back(std::move(root));
+}
 
-void NavigationController::pushViewController(std::shared_ptr<ViewController> controller, bool animated) {
+void NavigationController::pushViewController(std::shared_ptr<ViewController> controller,
+                                              bool animated) {
     if (!controller) return;
+    stack_.back()->viewWillDisappear(animated);
+    controller->navigation_ = this;
+    controller->loadViewIfNeeded();
     stack_.push_back(std::move(controller));
     transitions().push_back({"push", stack_.back().get(), animated});
     stack_.back()->viewWillAppear(animated);
@@ -47,8 +58,11 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> co
 
 void NavigationController::popViewController(bool animated) {
     if (stack_.size() <= 1) return;
-    transitions().push_back({"pop", stack_.back().get(), animated});
+    const std::shared_ptr<ViewController> leaving = stack_.back();
+    leaving->viewWillDisappear(animated);
+    transitions().push_back({"pop", leaving.get(), animated});
     stack_.pop_back();
+    leaving->navigation_ = nullptr;
     stack_.back()->viewWillAppear(animated);
     stack_.back()->viewDidAppear(animated);
 }

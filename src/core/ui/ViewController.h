@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ui/Button.h"
 #include "core/ui/View.h"
 
 #include <memory>
@@ -14,7 +15,8 @@ namespace kestrel {
 // appears again when its modal controller is dismissed. Main thread.
 class ViewController {
 public:
-    explicit ViewController(std::shared_ptr<View> view = std::make_shared<View>(Rect{0, 0, 320, 480}));
+    explicit ViewController(std::shared_ptr<View> view = std::make_shared<View>(Rect{0, 0, 320,
+                                                                                     480}));
     virtual ~ViewController() = default;
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
@@ -22,13 +24,34 @@ public:
     View& view() { return *view_; }
     const std::shared_ptr<View>& sharedView() const { return view_; }
 
-    void presentModalViewController(const std::shared_ptr<ViewController>& controller, bool animated);
+    void presentModalViewController(const std::shared_ptr<ViewController>& controller,
+                                    bool animated);
     void dismissModalViewController(bool animated);
     ViewController* modalViewController() const { return modal_.get(); }
     ViewController* parentViewController() const { return parent_; }
 
     // The controller whose view is on screen: the top of the modal chain.
     ViewController& topController();
+
+    // The navigation item: the title and the bar's right button (none by default).
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title) { title_ = std::move(title); }
+    const std::shared_ptr<Button>& rightBarButton() const { return rightBarButton_; }
+    void setRightBarButton(std::shared_ptr<Button> button) { rightBarButton_ = std::move(button); }
+    // The navigation controller whose stack holds this controller, if any.
+    class NavigationController* navigationController() const {
+        return navigation_;
+    }
+
+    // Once, before the screen first appears: what the interface definition
+    // leaves to code (titles, fonts, first contents).
+    virtual void viewDidLoad() {}
+    void loadViewIfNeeded() {
+        if (loaded_) return;
+        loaded_ = true;
+        viewDidLoad();
+    }
+    bool isViewLoaded() const { return loaded_; }
 
     virtual void viewWillAppear(bool animated) { (void)animated; }
     virtual void viewDidAppear(bool animated) { (void)animated; }
@@ -43,9 +66,14 @@ public:
     static std::vector<Transition>& transitions();
 
 private:
+    friend class NavigationController;
     std::shared_ptr<View> view_;
     std::shared_ptr<ViewController> modal_;
     ViewController* parent_ = nullptr;
+    std::string title_;
+    std::shared_ptr<Button> rightBarButton_;
+    class NavigationController* navigation_ = nullptr;
+    bool loaded_ = false;
 };
 
 // A stack of controllers, the top one showing.
@@ -55,9 +83,11 @@ public:
     void pushViewController(std::shared_ptr<ViewController> controller, bool animated);
     void popViewController(bool animated);
     ViewController& topViewController() { return *stack_.back(); }
+    const std::vector<std::shared_ptr<ViewController>>& viewControllers() const { return stack_; }
     std::size_t depth() const { return stack_.size(); }
     void viewWillAppear(bool animated) override { stack_.back()->viewWillAppear(animated); }
     void viewDidAppear(bool animated) override { stack_.back()->viewDidAppear(animated); }
+    void viewWillDisappear(bool animated) override { stack_.back()->viewWillDisappear(animated); }
 
 private:
     std::vector<std::shared_ptr<ViewController>> stack_;

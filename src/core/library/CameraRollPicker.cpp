@@ -1,0 +1,120 @@
+#include "core/library/CameraRollPicker.h"
+
+#include "core/library/CameraRollViewer.h"
+#include "core/platform/NotificationCenter.h"
+
+#include <algorithm>
+
+namespace kestrel {
+
+CameraRollPicker::CameraRollPicker(RunLoop& loop, ViewerFactory viewer,
+                                   SharedRollFactory sharedRoll)
+    : loop_(&loop),
+      viewerFactory_(std::move(viewer)),
+      sharedRoll_(std::move(sharedRoll)),
+      thumbnails_(loop),
+      templateCell_(std::make_shared<CameraRollCell>(Rect{0, 0, 320, 80}, kCellIdentifier, loop,
+                                                     &thumbnails_)),
+      footerCell_(std::make_shared<CustomTableViewCell>(Rect{0, 0, 320, 80})) {
+    for (int k = 1; k <= 4; ++k)
+        templateCell_->tile(k).setBackgroundColor(Color{0.9, 0.9, 0.9, 1});
+    footerCell_->setLabel(std::make_shared<Label>(Rect{0, 20, 320, 40}));
+    footerCell_->label()->setAlignment(Label::Alignment::kCenter);
+    footerCell_->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
+    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
+    doneButton->setName("Done");
+    doneButton->setAction([this](Button&) { done(); });
+    setRightBarButton(doneButton);
+}
+
+void CameraRollPicker::viewDidLoad() {
+    setTitle("Camera Roll");
+    footerCell_->label()->setFont(Font{17, true});
+    footerCell_->label()->setTextColor(Color{0.5, 0.5, 0.5, 1});
+}
+
+void CameraRollPicker::viewWillAppear(bool) { tableView().reloadData(); }
+
+void CameraRollPicker::viewDidAppear(bool) {
+    const int rows = numberOfRows(tableView(), 0);
+    if (rows >= 2) tableView().scrollToRow(IndexPath{0, rows - 2}, true);
+}
+
+void CameraRollPicker::findFiles() {
+    if (!cameraRoll_)
+        cameraRoll_ = sharedRoll_ ? sharedRoll_() : nullptr;
+    else
+        cameraRoll_->reset();
+    if (cameraRoll_) cameraRoll_->parse(true);
+}
+
+void CameraRollPicker::reloadFiles(bool reread) {
+    if (reread && cameraRoll_) {
+        cameraRoll_->reset();
+        cameraRoll_->parse(true);
+    }
+    selection_.clear();
+    tableView().reloadData();
+}
+
+int CameraRollPicker::photoCount() const {
+    return cameraRoll_ ? static_cast<int>(cameraRoll_->files().size()) : 0;
+}
+
+int CameraRollPicker::numberOfRows(TableView&, int section) {
+    if (section != 0) return 0;
+    return (photoCount() + 3) / 4 + 1;
+}
+
+std::shared_ptr<TableViewCell> CameraRollPicker::cellForRow(TableView& table, IndexPath path) {
+    const int n = photoCount();
+    const int a = 4 * path.row;
+    if (a >= n) {
+        footerCell_->setText(std::to_string(n) + (n > 1 ? " Photos" : " Photo"));
+        return footerCell_;
+    }
+    auto row =
+        std::dynamic_pointer_cast<CameraRollCell>(table.dequeueReusableCell(kCellIdentifier));
+    if (!row) row = templateCell_->copyWithIdentifier(kCellIdentifier);
+    row->setPicker(this);
+    row->setMomentary(!multiselect());
+    const auto& files = cameraRoll_->files();
+    ImageTileCell::Files paths;
+    std::array<bool, 4> selected{};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const int index = a + static_cast<int>(k);
+        if (index >= n) continue;
+        const auto& info = files[static_cast<std::size_t>(index)];
+        paths[k] = info->file();
+        selected[k] = std::find(selection_.begin(), selection_.end(), info) != selection_.end();
+    }
+    row->showStartIndex(a, paths);
+    row->select(selected[0], selected[1], selected[2], selected[3]);
+    row->setPicker(this);
+    return row;
+}
+
+void CameraRollPicker::selectImage(int index) {
+    if (!cameraRoll_ || index < 0 || index >= photoCount()) return;
+    const auto& info = cameraRoll_->files()[static_cast<std::size_t>(index)];
+    const auto found = std::find(selection_.begin(), selection_.end(), info);
+    if (found != selection_.end())
+        selection_.erase(found);
+    else
+        selection_.push_back(info);
+}
+
+void CameraRollPicker::showImage(int index) {
+    if (!viewer_) viewer_ = viewerFactory_();
+    if (!viewer_) return;
+    if (NavigationController* navigation = navigationController())
+        navigation->pushViewController(viewer_, true);
+    viewer_->setCameraRoll(cameraRoll_);
+    viewer_->showImage(index);
+}
+
+void CameraRollPicker::done() {
+    NotificationCenter::defaultCenter().postNotificationName("Flip", this);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,232 @@
+#include "core/library/CameraRollViewer.h"
+
+#include "core/imaging/ImageDraw.h"
+#include "core/imaging/ImageFile.h"
+#include "core/imaging/JpegCodec.h"
+#include "core/platform/NotificationCenter.h"
+#include "core/store/DirectoryUtils.h"
+#include "core/store/ImageSaver.h"
+#include "core/ui/AlertView.h"
+#include "core/ui/AnimationBlock.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kestrel {
+
+CameraRollViewer::CameraRollViewer(RunLoop& loop)
+    : ViewController(std::make_shared<View>(Rect{0, 0, 320, 416})),
+      loop_(&loop),
+      playTimer_(loop),
+      imageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 372})),
+      deleteImageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 372})),
+      toolBar_(std::make_shared<View>(Rect{0, 372, 320, 44})) {
+    view().setBackgroundColor(Color{0, 0, 0, 1});
+    imageView_->setContentMode(ImageView::ContentMode::kAspectFit);
+    deleteImageView_->setContentMode(ImageView::ContentMode::kAspectFit);
+    view().addSubview(imageView_);
+    toolBar_->setBackgroundColor(Color{0.1, 0.1, 0.1, 0.9});
+    view().addSubview(toolBar_);
+    previousButton_ = toolbarButton(20, "Toolbar_Previous.png", &CameraRollViewer::previous);
+    playButton_ = toolbarButton(100, "Toolbar_Play.png", &CameraRollViewer::play);
+    nextButton_ = toolbarButton(180, "Toolbar_Next.png", &CameraRollViewer::next);
+    trashButton_ = toolbarButton(260, "Toolbar_Trash.png", &CameraRollViewer::trash);
+    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
+    doneButton->setName("Done");
+    doneButton->setAction([this](Button&) { done(); });
+    setRightBarButton(doneButton);
+}
+
+std::shared_ptr<Button> CameraRollViewer::toolbarButton(float x, const std::string& image,
+                                                        void (CameraRollViewer::*action)()) {
+    auto button = std::make_shared<Button>(Rect{x, 0, 40, 44});
+    button->setImage(image, Button::kNormal);
+    button->setAction([this, action](Button&) { (this->*action)(); });
+    toolBar_->addSubview(button);
+    return button;
+}
+
+void CameraRollViewer::viewDidLoad() {}
+
+int CameraRollViewer::count() const {
+    return cameraRoll_ ? static_cast<int>(cameraRoll_->files().size()) : 0;
+}
+
+Size CameraRollViewer::displaySize(Size size) {
+    if (size.width <= 0 || size.height <= 0) return Size{};
+    if (size.width > size.height)
+        return Size{size.width * kDisplaySide / size.height, kDisplaySide};
+    return Size{kDisplaySide, size.height * kDisplaySide / size.width};
+}
+
+Image CameraRollViewer::previewImage(const std::string& path) {
+    std::optional<Image> picture;
+    const auto bytes = ImageFile::readBytes(path);
+    if (bytes && ImageFile::formatOf(path) == ImageFile::Format::kJpeg) {
+        if (const auto header = JpegCodec::readHeader(*bytes)) {
+            // Upright size → display size → the stored size it needs at least.
+            const bool sideways = Image::swapsSides(header->orientation);
+            const Size upright =
+                sideways
+                    ? Size{static_cast<float>(header->height), static_cast<float>(header->width)}
+                    : Size{static_cast<float>(header->width), static_cast<float>(header->height)};
+            const Size target = displaySize(upright);
+            const auto w = static_cast<int>(std::ceil(sideways ? target.height : target.width));
+            const auto h = static_cast<int>(std::ceil(sideways ? target.width : target.height));
+            picture = JpegCodec::decodeAtLeast(*bytes, w, h);
+        }
+    } else if (bytes) {
+        picture = ImageFile::read(path);
+    }
+    if (!picture || !*picture) return Image();
+    return ImageDraw::simpleResize(*picture, displaySize(picture->size()));
+}
+
+void CameraRollViewer::showImage(int index) {
+    current_ = index;
+    showCurrent(kNoTransition);
+}
+
+void CameraRollViewer::showCurrent(int kind) {
+    const int n = count();
+    if (n >= 1 && current_ > n - 1) current_ = n - 1;
+    if (current_ < 0) current_ = 0;
+    if (n == 0) {
+        imageView_->setImage(Image());
+        return;
+    }
+    const Image image =
+        previewImage(cameraRoll_->files()[static_cast<std::size_t>(current_)]->file());
+    if (kind == kNoTransition) {
+        imageView_->setImage(image);
+    } else {
+        AnimationBlock::animate(imageView_.get(), true, kind, [&] { imageView_->setImage(image); });
+    }
+    char title[48];
+    std::snprintf(title, sizeof title, "%d of %d", current_ + 1, n);
+    setTitle(title);
+    updateButtons();
+}
+
+void CameraRollViewer::updateButtons() {
+    const bool list = cameraRoll_ != nullptr;
+    previousButton_->setEnabled(list && current_ > 0);
+    nextButton_->setEnabled(list && current_ < count() - 1);
+    playButton_->setEnabled(list);
+    trashButton_->setEnabled(list);
+}
+
+void CameraRollViewer::previous() {
+    if (current_ <= 0) return;
+    --current_;
+    showCurrent(kRevealFromLeft);
+}
+
+void CameraRollViewer::next() {
+    if (current_ >= count() - 1) return;
+    ++current_;
+    showCurrent(kRevealFromRight);
+}
+
+void CameraRollViewer::touchesEnded(Point point) {
+    const auto dx = static_cast<int>(point.x - startPoint_.x);
+    const auto dy = static_cast<int>(point.y - startPoint_.y);
+    if (std::abs(dx) <= std::abs(dy)) return;
+    if (dx > 0)
+        previous();
+    else
+        next();
+}
+
+void CameraRollViewer::play() {
+    if (playing()) {
+        stopPlayback();
+        return;
+    }
+    playTimer_.startRepeating(RunLoop::seconds(kSlideSeconds), [this] { playTimerFired(); });
+    playButton_->setImage("Toolbar_Pause.png", Button::kNormal);
+}
+
+void CameraRollViewer::playTimerFired() {
+    if (current_ >= count() - 1) return;  // stays on the last one until stopped
+    ++current_;
+    showCurrent(kFade);
+}
+
+void CameraRollViewer::stopPlayback() {
+    if (!playing()) return;
+    playTimer_.stop();
+    playButton_->setImage("Toolbar_Play.png", Button::kNormal);
+}
+
+void CameraRollViewer::trash() {
+    AlertView::show(std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "", "", "Cancel",
+                                                "Delete Photo"),
+                    [this](int index) { actionSheetClicked(index); });
+}
+
+void CameraRollViewer::actionSheetClicked(int buttonIndex) {
+    if (buttonIndex == 0) reallyTrash();
+}
+
+void CameraRollViewer::reallyTrash() {
+    const int c = current_;
+    const int n = count();
+    if (c < 0 || c >= n) return;
+    const std::string photo = cameraRoll_->files()[static_cast<std::size_t>(c)]->file();
+    const std::string thumbnail = ImageSaver::getThumbnailFile(photo);
+    if (!FileUtils::fileExists(photo) || !FileUtils::fileExists(thumbnail)) return;
+    FileUtils::deleteFile(photo);
+    FileUtils::deleteFile(thumbnail);
+    cameraRoll_->removeFile(static_cast<std::size_t>(c));
+    deleteImageView_->setImage(imageView_->image());
+    deleteImageView_->setFrame(imageView_->frame());
+    deleteImageView_->setAlpha(1.0);
+    imageView_->addSubview(deleteImageView_);
+    imageView_->bringSubviewToFront(deleteImageView_.get());
+    showCurrent(kNoTransition);
+    if (n == c + 1) updatePosterImage();
+    if (count() == 0) {
+        deleteImageView_->removeFromSuperview();
+        deleteImageView_->setImage(Image());
+        if (NavigationController* navigation = navigationController())
+            navigation->popViewController(true);
+        return;
+    }
+    ImageView* leaving = deleteImageView_.get();
+    AnimationBlock::animate(
+        leaving, true, kNoTransition,
+        [leaving] {
+            leaving->setAlpha(0.1);
+            leaving->setFrame(Rect{270, 420, 40, 40});
+        },
+        [leaving] {
+            leaving->removeFromSuperview();
+            leaving->setImage(Image());
+            leaving->setAlpha(1.0);
+        });
+}
+
+void CameraRollViewer::updatePosterImage() {
+    if (!cameraRoll_) return;
+    const std::string poster = cameraRoll_->getPosterPath();
+    if (imageView_->image()) {
+        ImageSaver::savePoster(ImageDraw::drawPosterImage(imageView_->image(), Size{55, 55}),
+                               poster);
+    } else if (FileUtils::fileExists(poster)) {
+        FileUtils::deleteFile(poster);
+    }
+}
+
+void CameraRollViewer::done() {
+    stopPlayback();
+    NotificationCenter::defaultCenter().postNotificationName("Flip", this);
+}
+
+void CameraRollViewer::viewWillDisappear(bool) {
+    stopPlayback();
+    imageView_->setImage(Image());
+    deleteImageView_->setImage(Image());
+}
+
+}  // namespace kestrel

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/platform/RunLoop.h"
+#include "core/platform/Timer.h"
+#include "core/store/CameraRoll.h"
+#include "core/ui/Button.h"
+#include "core/ui/ImageView.h"
+#include "core/ui/ViewController.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kestrel {
+
+// One photo of the store at a time, titled "%d of %d", with a toolbar to
+// step back and forth, play a 5-second slideshow and delete the photo; a
+// horizontal swipe also steps. It works on the store's own list of photos,
+// so a deletion shows in the album without reading the disk again.
+class CameraRollViewer : public ViewController {
+public:
+    static constexpr double kSlideSeconds = 5.0;
+    static constexpr float kDisplaySide = 320;
+    // Transition kinds of the animation component.
+    static constexpr int kNoTransition = 1, kFade = 3, kRevealFromRight = 12, kRevealFromLeft = 13;
+
+    explicit CameraRollViewer(RunLoop& loop);
+
+    void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
+
+    void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
+    void showImage(int index);
+    void showCurrent(int kind);
+    // The display image: the shorter side 320 points, the shape kept; a JPEG
+    // is decoded at the smallest DCT scale that still covers that size.
+    static Image previewImage(const std::string& path);
+    // The display size for a picture of `size`.
+    static Size displaySize(Size size);
+
+    void previous();
+    void next();
+    void play();
+    void trash();
+    void done();
+    void playTimerFired();
+    void stopPlayback();
+    void reallyTrash();
+    void updatePosterImage();
+    void updateButtons();
+    void actionSheetClicked(int buttonIndex);
+    void touchesBegan(Point point) { startPoint_ = point; }
+    void touchesEnded(Point point);
+
+    int current() const { return current_; }
+    int count() const;
+    bool playing() const { return playTimer_.isRunning(); }
+    ImageView& imageView() { return *imageView_; }
+    ImageView& deleteImageView() { return *deleteImageView_; }
+    Button& previousButton() { return *previousButton_; }
+    Button& playButton() { return *playButton_; }
+    Button& nextButton() { return *nextButton_; }
+    Button& trashButton() { return *trashButton_; }
+    View& toolBar() { return *toolBar_; }
+
+private:
+    std::shared_ptr<Button> toolbarButton(float x, const std::string& image,
+                                          void (CameraRollViewer::*action)());
+
+    RunLoop* loop_;
+    std::shared_ptr<CameraRoll> cameraRoll_;
+    int current_ = 0;
+    Timer playTimer_;
+    std::shared_ptr<ImageView> imageView_;
+    std::shared_ptr<ImageView> deleteImageView_;
+    std::shared_ptr<View> toolBar_;
+    std::shared_ptr<Button> previousButton_, playButton_, nextButton_, trashButton_;
+    Point startPoint_{};
+};
+
+}  // namespace kestrel

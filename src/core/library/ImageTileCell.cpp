@@ -1,0 +1,107 @@
+#include "core/library/ImageTileCell.h"
+
+#include "core/imaging/ImageFile.h"
+#include "core/store/DirectoryUtils.h"
+
+namespace kestrel {
+
+ImageTileCell::ImageTileCell(Rect frame, std::string reuseIdentifier, RunLoop& loop,
+                             ThumbnailLoader* thumbnails)
+    : TableViewCell(frame, std::move(reuseIdentifier)),
+      loop_(&loop),
+      thumbnails_(thumbnails),
+      showTimer_(loop) {
+    for (std::size_t k = 0; k < tiles_.size(); ++k) {
+        auto tile = std::make_shared<SelectImageView>(
+            Rect{kTileWidth * static_cast<float>(k) + 2, 2, kTileWidth - 4, kTileWidth - 4}, loop);
+        tile->setContentMode(ImageView::ContentMode::kAspectFill);
+        setTile(static_cast<int>(k) + 1, std::move(tile));
+    }
+    setSelectionStyle(SelectionStyle::kNone);
+}
+
+void ImageTileCell::setTile(int k, std::shared_ptr<SelectImageView> tile) {
+    auto& slot = tiles_.at(static_cast<std::size_t>(k - 1));
+    if (slot) slot->removeFromSuperview();
+    slot = std::move(tile);
+    contentView().addSubview(slot);
+}
+
+std::string ImageTileCell::getThumbnail(const std::string& photoPath) {
+    for (const char* suffix : {".JPG", ".PNG"}) {
+        if (!photoPath.ends_with(suffix)) continue;
+        const std::string beside = photoPath.substr(0, photoPath.size() - 4) + ".THM";
+        if (FileUtils::fileExists(beside)) return beside;
+        std::string inMisc = beside;
+        const std::size_t at = inMisc.find("APPLE/IMG");
+        if (at != std::string::npos) inMisc.replace(at, 9, "APPLE/.MISC/IMG");
+        return inMisc;
+    }
+    return photoPath;
+}
+
+void ImageTileCell::showThumbnail(std::size_t k, const std::string& photo) {
+    SelectImageView& view = *tiles_[k];
+    const std::string thumbnail = getThumbnail(photo);
+    if (!thumbnails_) {
+        const auto image = ImageFile::read(thumbnail);
+        view.setImage(image ? *image : Image());
+        return;
+    }
+    // From the cache at once, or when read, if the tile still shows this photo.
+    view.setImage(thumbnails_->load(thumbnail, [this, k, photo](const Image& image) {
+        if (files_[k] && *files_[k] == photo) tiles_[k]->setImage(image);
+    }));
+}
+
+void ImageTileCell::showStartIndex(int index, const Files& files) {
+    startIndex_ = index;
+    files_ = files;
+    for (std::size_t k = 0; k < tiles_.size(); ++k) {
+        SelectImageView& view = *tiles_[k];
+        if (files[k]) {
+            view.setMomentary(momentary_);
+            showThumbnail(k, *files[k]);
+            view.setHidden(false);
+        } else {
+            view.setImage(Image());
+            view.setHidden(true);
+        }
+    }
+}
+
+void ImageTileCell::select(bool s1, bool s2, bool s3, bool s4) {
+    const bool flags[] = {s1, s2, s3, s4};
+    for (std::size_t k = 0; k < tiles_.size(); ++k)
+        tiles_[k]->setSelected(flags[k]);
+}
+
+void ImageTileCell::prepareForReuse() {
+    for (auto& tile : tiles_) {
+        tile->setImage(Image());
+        tile->setAlpha(1.0);
+    }
+    files_ = {};
+}
+
+bool ImageTileCell::touchesEnded(Point point, int) {
+    hitIndex_ = -1;
+    for (std::size_t k = 0; k < tiles_.size(); ++k) {
+        if (point.x >= kTileWidth * static_cast<float>(k + 1)) continue;
+        if (!tiles_[k]->image()) continue;  // a tile without a picture is passed over
+        hitIndex_ = startIndex_ + static_cast<int>(k);
+        SelectImageView& tileHit = *tiles_[k];
+        tileHit.setMomentary(momentary_);
+        if (momentary_) {
+            tileHit.momentarySelect();
+            showTimer_.start(RunLoop::seconds(kShowDelay), [this] { showImage(); });
+        } else {
+            tileHit.setSelected(!tileHit.selected());
+            selectImage();
+        }
+        return true;
+    }
+    return true;  // the table's own row selection is never triggered
+}
+
+}  // namespace kestrel

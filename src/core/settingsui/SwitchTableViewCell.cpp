@@ -1,0 +1,12 @@
+#include "core/settingsui/SwitchTableViewCell.h"
+
+namespace kestrel {
+
+SwitchTableViewCell::SwitchTableViewCell(Rect frame, std::string reuseIdentifier)
+    : CustomTableViewCell(frame, std::move(reuseIdentifier)),
+      checkbox_(
+          std::make_shared<Switch>(Rect{frame.width - 104, (frame.height - 27) / 2, 94, 27})) {
+    contentView().addSubview(checkbox_);
+}
+
+}  // namespace kestrel

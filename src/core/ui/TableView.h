@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/ui/TableViewCell.h"
+#include "core/ui/View.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+struct IndexPath {
+    int section = 0;
+    int row = 0;
+    bool operator==(const IndexPath&) const = default;
+};
+
+class TableView;
+
+// What a table asks of its screen: the sections and rows, each row's cell
+// and height, section headers, and what a selected row does.
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSections(TableView& table) = 0;
+    virtual int numberOfRows(TableView& table, int section) = 0;
+    virtual std::shared_ptr<TableViewCell> cellForRow(TableView& table, IndexPath path) = 0;
+    virtual float heightForRow(TableView& table, IndexPath path) {
+        (void)table;
+        (void)path;
+        return 44;
+    }
+    virtual std::optional<std::string> titleForHeader(TableView& table, int section) {
+        (void)table;
+        (void)section;
+        return std::nullopt;
+    }
+    virtual void didSelectRow(TableView& table, IndexPath path) {
+        (void)table;
+        (void)path;
+    }
+};
+
+// A scrolling list of rows in sections, drawn by the renderer from its data
+// source. Cells that scroll out are handed back for reuse by identifier.
+class TableView : public View {
+public:
+    enum class Style { kPlain, kGrouped };
+
+    explicit TableView(Rect frame = Rect{0, 0, 320, 480}, Style style = Style::kPlain);
+    std::string typeName() const override { return "TableView"; }
+
+    Style style() const { return style_; }
+    TableViewDataSource* dataSource() const { return dataSource_; }
+    void setDataSource(TableViewDataSource* source) { dataSource_ = source; }
+
+    // A cell waiting for reuse under `identifier`, prepared; none when none waits.
+    std::shared_ptr<TableViewCell> dequeueReusableCell(const std::string& identifier);
+    // The renderer gives back a cell it no longer shows.
+    void enqueueReusableCell(std::shared_ptr<TableViewCell> cell);
+    // Asks the renderer to ask the data source again.
+    void reloadData();
+    unsigned reloadGeneration() const { return reloadGeneration_; }
+
+    // The user taps a row: it is selected and the data source told.
+    void selectRow(IndexPath path);
+    void deselectRow(IndexPath path, bool animated);
+    const std::optional<IndexPath>& selectedRow() const { return selected_; }
+
+    // Where the renderer should scroll: the row to bring into view at the bottom.
+    void scrollToRow(IndexPath path, bool animated);
+    const std::optional<IndexPath>& scrollTarget() const { return scrollTarget_; }
+    bool scrollAnimated() const { return scrollAnimated_; }
+
+    // Convenience for tests and the renderer: the total rows.
+    int totalRows();
+
+private:
+    Style style_;
+    TableViewDataSource* dataSource_ = nullptr;
+    std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> reuseQueue_;
+    unsigned reloadGeneration_ = 0;
+    std::optional<IndexPath> selected_;
+    std::optional<IndexPath> scrollTarget_;
+    bool scrollAnimated_ = false;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,244 @@
+#include "core/platform/FixedSystemInfo.h"
+#include "core/settings/ApplicationId.h"
+#include "core/settings/Camera1Data.h"
+#include "core/settingsui/ImageTableViewCell.h"
+#include "core/settingsui/RatioController.h"
+#include "core/settingsui/SettingsController.h"
+#include "core/settingsui/SwitchTableViewCell.h"
+#include "support/MemoryStore.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+class SettingsScreensTest : public ::testing::Test {
+protected:
+    SettingsScreensTest() : record(store) { ApplicationId::setId(ApplicationId::kThisBuild); }
+    ~SettingsScreensTest() override { ApplicationId::setId(0); }
+
+    // The settings screen in its navigation, loaded, for the stored mode.
+    std::shared_ptr<SettingsController> open(int mode) {
+        record.setMode(mode);
+        auto screen = std::make_shared<SettingsController>(
+            system, [] { return std::make_shared<ViewController>(); });
+        navigation = std::make_shared<NavigationController>(screen);
+        return screen;
+    }
+    std::vector<TableViewCell*> rows(SettingsController& screen, int section) {
+        std::vector<TableViewCell*> cells;
+        for (int r = 0; r < screen.numberOfRows(screen.tableView(), section); ++r)
+            cells.push_back(screen.cellForRow(screen.tableView(), IndexPath{section, r}).get());
+        return cells;
+    }
+
+    test::MemoryStore store;
+    Camera1Data record;
+    FixedSystemInfo info{"4.2", "x86_64"};
+    SystemUtils system{info};
+    std::shared_ptr<NavigationController> navigation;
+};
+
+TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
+    auto screen = open(Camera1Data::kStandard);
+    EXPECT_EQ(screen->title(), "Settings");
+    EXPECT_EQ(screen->numberOfSections(screen->tableView()), 3);
+    EXPECT_EQ(rows(*screen, 0), std::vector<TableViewCell*>{screen->getModeCell()});
+    EXPECT_EQ(rows(*screen, 2), std::vector<TableViewCell*>{screen->aboutCell()});
+    EXPECT_EQ(screen->getModeCell()->label()->text(), "Mode: Standard");
+    EXPECT_TRUE(screen->modeButton(1)->selected());
+    EXPECT_FALSE(screen->modeButton(0)->selected());
+    EXPECT_FLOAT_EQ(screen->heightForRow(screen->tableView(), IndexPath{0, 0}), 160);
+
+    // Timer, then rapid fire: the timer rows give way to the rapid row.
+    record.rapid().setRapidMode(16);
+    screen->modeButton(Camera1Data::kTimer)->press();
+    EXPECT_EQ(rows(*screen, 0),
+              (std::vector<TableViewCell*>{screen->getModeCell(), &screen->timerCell(),
+                                           &screen->repeatCell()}));
+    screen->modeButton(Camera1Data::kRapidFire)->press();
+    EXPECT_EQ(record.mode(), Camera1Data::kRapidFire);
+    EXPECT_EQ(rows(*screen, 0),
+              (std::vector<TableViewCell*>{screen->getModeCell(), &screen->rapidModeCell()}));
+    EXPECT_EQ(screen->rapidModeCell().segments().selectedSegmentIndex(), 0);
+    EXPECT_EQ(screen->getModeCell()->subLabel()->text(), "Continuously take a sequence of photos.");
+
+    // Print: its title and no rows of its own; an unknown mode keeps the texts.
+    screen->chooseMode(Camera1Data::kPrint);
+    EXPECT_EQ(rows(*screen, 0).size(), 1u);
+    EXPECT_EQ(screen->getModeCell()->label()->text(), "Mode: Print");
+    screen->chooseMode(42);
+    EXPECT_EQ(screen->getModeCell()->label()->text(), "Mode: Print");
+    EXPECT_EQ(rows(*screen, 0).size(), 1u);
+    // The general rows are exactly those the mode's capability rules allow.
+    for (TableViewCell* cell : rows(*screen, 1))
+        EXPECT_NE(cell, nullptr);
+    screen->chooseMode(Camera1Data::kStabilizing);
+    EXPECT_EQ(rows(*screen, 0).size(), 4u);
+    EXPECT_EQ(rows(*screen, 1).front() == &screen->ratioCell(), Camera1Data::canChangeRatio(0));
+}
+
+TEST_F(SettingsScreensTest, ControlsAndRecordCorrespond) {
+    record.stablizer().setShutterDelay(3);
+    record.stablizer().setSensitivity(0);
+    auto screen = open(Camera1Data::kStabilizing);
+    EXPECT_EQ(screen->shutterDelayCell().segments().selectedSegmentIndex(), 2);
+    EXPECT_EQ(screen->sensitivityCell().segments().selectedSegmentIndex(), 1);
+    screen->shutterDelayCell().segments().choose(4);
+    EXPECT_EQ(record.stablizer().shutterDelay(), 10);
+    screen->sensitivityCell().segments().choose(0);
+    EXPECT_EQ(record.stablizer().sensitivity(), 2);
+    screen->autoShutterCell().checkbox().toggle();
+    EXPECT_EQ(record.stablizer().autoShutter(), screen->autoShutterCell().checkbox().isOn());
+    // No segment selected: the documented fallbacks.
+    screen->shutterDelayCell().segments().setSelectedSegmentIndex(SegmentedControl::kNoSegment);
+    screen->shutterDelay();
+    EXPECT_EQ(record.stablizer().shutterDelay(), 1);
+    screen->sensitivityCell().segments().setSelectedSegmentIndex(SegmentedControl::kNoSegment);
+    screen->sensitivity();
+    EXPECT_EQ(record.stablizer().sensitivity(), 0);
+    // A stored value outside the table leaves the control as it was.
+    screen->shutterDelayCell().segments().setSelectedSegmentIndex(5);
+    record.stablizer().setShutterDelay(7);
+    screen->updateStablizer();
+    EXPECT_EQ(screen->shutterDelayCell().segments().selectedSegmentIndex(), 5);
+
+    // Mode rows write only into their own mode's record.
+    screen->chooseMode(Camera1Data::kSound);
+    screen->sensitivityCell().segments().choose(2);
+    EXPECT_EQ(record.sound().sensitivity(), 3);
+    EXPECT_EQ(record.stablizer().sensitivity(), 0);
+    record.timer().setTimerDelay(15);
+    screen->timerCell().segments().choose(0);  // not in timer mode: nothing written
+    EXPECT_EQ(record.timer().timerDelay(), 15);
+    screen->chooseMode(Camera1Data::kTimer);
+    EXPECT_EQ(screen->timerCell().segments().selectedSegmentIndex(), 3);
+    screen->timerCell().segments().setSelectedSegmentIndex(SegmentedControl::kNoSegment);
+    screen->timer();
+    EXPECT_EQ(record.timer().timerDelay(), 30);
+
+    // General rows in any mode.
+    screen->photoSizeCell().segments().choose(1);
+    EXPECT_FALSE(record.fullSizePhoto());
+    screen->modificationCell().segments().choose(3);
+    EXPECT_EQ(record.modification(), 3);
+    const bool grid = record.grid();
+    screen->gridCell().checkbox().toggle();
+    EXPECT_NE(record.grid(), grid);
+    screen->anaglyphColorCell().segments().choose(0);
+    EXPECT_TRUE(record.anaglyph().color());
+    record.setModification(7);  // outside the four segments: left as shown
+    screen->updateGeneralData();
+    EXPECT_EQ(screen->modificationCell().segments().selectedSegmentIndex(), 3);
+}
+
+TEST_F(SettingsScreensTest, PhotoSizeTextsFollowTheRatioAndTheModel) {
+    auto screen = open(Camera1Data::kStandard);
+    EXPECT_EQ(screen->sizeText(0, true), "1600x1200");
+    EXPECT_EQ(screen->sizeText(0, false), "640x480");
+    EXPECT_EQ(screen->sizeText(2, true), "1200x1200");
+    EXPECT_EQ(screen->sizeText(2, false), "480x480");
+    EXPECT_EQ(screen->sizeText(1, true), "1600x900");
+    EXPECT_EQ(screen->sizeText(1, false), "640x360");
+    FixedSystemInfo phone("3.1.3", "iPhone2,1");
+    SystemUtils phoneSystem(phone);
+    SettingsController onPhone(phoneSystem, nullptr);
+    EXPECT_EQ(onPhone.sizeText(0, true), "2048x1536");
+    EXPECT_EQ(onPhone.numberOfSections(onPhone.tableView()), 2);  // no About row
+    record.setRatio(0);
+    screen->viewWillAppear(false);
+    EXPECT_EQ(screen->photoSizeCell().segments().titleForSegment(0),
+              screen->sizeText(Camera1Data::effective().ratio(), true));
+    EXPECT_EQ(screen->ratioCell().label()->text(),
+              "Photo Ratio: " + Camera1Data::getRatioText(Camera1Data::effective().ratio()));
+}
+
+TEST_F(SettingsScreensTest, RowsOpenTheAboutScreenAndTheChoosers) {
+    auto screen = open(Camera1Data::kStandard);
+    screen->didSelectRow(screen->tableView(), IndexPath{2, 0});
+    EXPECT_EQ(&navigation->topViewController(), screen->aboutController());
+    navigation->popViewController(false);
+    const auto general = rows(*screen, 1);
+    for (int r = 0; r < static_cast<int>(general.size()); ++r) {
+        if (general[static_cast<std::size_t>(r)] == &screen->ratioCell()) {
+            screen->didSelectRow(screen->tableView(), IndexPath{1, r});
+            ASSERT_NE(screen->ratioController(), nullptr);
+            EXPECT_EQ(&navigation->topViewController(), screen->ratioController());
+            EXPECT_EQ(screen->ratioController()->title(), "Photo Ratio");
+            navigation->popViewController(false);
+        }
+        if (general[static_cast<std::size_t>(r)] == &screen->modificationCell()) {
+            screen->didSelectRow(screen->tableView(), IndexPath{1, r});
+            EXPECT_EQ(&navigation->topViewController(), screen->effectController());
+            navigation->popViewController(false);
+        }
+    }
+}
+
+TEST_F(SettingsScreensTest, ChoosersMarkAndStoreTheirValue) {
+    record.setRatio(0);
+    RatioController ratios;
+    TableView& table = ratios.tableView();
+    auto marked = [&] {
+        std::vector<int> rowsMarked;
+        for (int r = 0; r < RatioController::kRows; ++r)
+            if (ratios.cellForRow(table, IndexPath{0, r})->accessory() ==
+                TableViewCell::Accessory::kCheckmark)
+                rowsMarked.push_back(r);
+        return rowsMarked;
+    };
+    EXPECT_EQ(marked(), std::vector<int>{3});
+    EXPECT_EQ(ratios.cellForRow(table, IndexPath{0, 3})->textLabel().text(), "4 x 3");
+    EXPECT_EQ(ratios.cellForRow(table, IndexPath{0, 9})->detailTextLabel().text(),
+              "1.6180339887...");
+    ratios.didSelectRow(table, IndexPath{0, 0});
+    EXPECT_EQ(record.ratio(), 2);
+    EXPECT_EQ(marked(), std::vector<int>{0});
+    record.setRatio(40);
+    EXPECT_TRUE(marked().empty());
+
+    record.setModification(2);
+    EffectController effects;
+    EXPECT_EQ(effects.cellForRow(effects.tableView(), IndexPath{0, 2})->textLabel().text(),
+              "Sepia");
+    EXPECT_EQ(effects.cellForRow(effects.tableView(), IndexPath{0, 2})->accessory(),
+              TableViewCell::Accessory::kCheckmark);
+    effects.didSelectRow(effects.tableView(), IndexPath{0, 1});
+    EXPECT_EQ(record.modification(), 1);
+}
+
+TEST(SettingsCellsTest, CopiesTakeTheTemplatesLook) {
+    CustomTableViewCell withSubLabelOnly(Rect{0, 0, 300, 50});
+    auto sub = std::make_shared<Label>(Rect{5, 6, 100, 20});
+    sub->setText("under");
+    sub->setFont(Font{12, false});
+    withSubLabelOnly.setSubLabel(sub);
+    withSubLabelOnly.setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
+    const auto copy = withSubLabelOnly.copyWithIdentifier("c");
+    EXPECT_EQ(copy->label(), nullptr);
+    ASSERT_NE(copy->subLabel(), nullptr);
+    EXPECT_EQ(copy->subLabel()->text(), "under");
+    EXPECT_EQ(copy->subLabel()->frame().width, 100);
+    EXPECT_EQ(copy->accessory(), TableViewCell::Accessory::kDisclosureIndicator);
+    EXPECT_EQ(copy->reuseIdentifier(), "c");
+
+    SwitchTableViewCell switchRow;
+    const auto plain = switchRow.copyWithIdentifier("s");
+    EXPECT_EQ(dynamic_cast<SwitchTableViewCell*>(plain.get()),
+              nullptr);  // the base class, no switch
+
+    const auto row = ImageTableViewCell::initWithIdentifier("i");
+    EXPECT_EQ(row->label()->frame().x, 60);
+    EXPECT_EQ(row->imageView()->frame().width, 32);
+    row->enable(false);
+    EXPECT_EQ(row->imageView()->alpha(), 0.5);
+    EXPECT_EQ(row->selectionStyle(), TableViewCell::SelectionStyle::kNone);
+    EXPECT_NE(row->label()->textColor().red, 0.0);
+    const auto imageCopy =
+        std::dynamic_pointer_cast<ImageTableViewCell>(row->copyWithIdentifier("j"));
+    ASSERT_NE(imageCopy, nullptr);
+    EXPECT_NE(imageCopy->imageView(), nullptr);
+}
+
+}  // namespace
+}  // namespace kestrel
