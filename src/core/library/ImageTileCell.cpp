@@ -1,6 +1,5 @@
 #include "core/library/ImageTileCell.h"
 
-#include "core/imaging/ImageFile.h"
 #include "core/store/DirectoryUtils.h"
 
 namespace kestrel {
@@ -44,8 +43,7 @@ void ImageTileCell::showThumbnail(std::size_t k, const std::string& photo) {
     SelectImageView& view = *tiles_[k];
     const std::string thumbnail = getThumbnail(photo);
     if (!thumbnails_) {
-        const auto image = ImageFile::read(thumbnail);
-        view.setImage(image ? *image : Image());
+        view.setImage(ThumbnailLoader::readThumbnail(thumbnail));
         return;
     }
     // From the cache at once, or when read, if the tile still shows this photo.

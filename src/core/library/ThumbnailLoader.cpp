@@ -1,8 +1,21 @@
 #include "core/library/ThumbnailLoader.h"
 
 #include "core/imaging/ImageFile.h"
+#include "core/imaging/JpegCodec.h"
 
 namespace kestrel {
+
+Image ThumbnailLoader::readThumbnail(const std::string& path) {
+    // Thumbnails are JPEG whatever their name (".THM"); anything else by its extension.
+    const auto bytes = ImageFile::readBytes(path);
+    if (!bytes) return Image();
+    if (bytes->size() > 2 && (*bytes)[0] == 0xFF && (*bytes)[1] == 0xD8) {
+        const auto image = JpegCodec::decode(*bytes);
+        return image ? *image : Image();
+    }
+    const auto image = ImageFile::read(path);
+    return image ? *image : Image();
+}
 
 ThumbnailLoader::ThumbnailLoader(RunLoop& loop, std::size_t capacity)
     : loop_(&loop), capacity_(capacity == 0 ? 1 : capacity), worker_([this] { work(); }) {}
@@ -61,8 +74,7 @@ void ThumbnailLoader::work() {
             request = std::move(requests_.back());  // the newest first: the rows now in view
             requests_.pop_back();
         }
-        const auto image = ImageFile::read(request.path);
-        const Image thumbnail = image ? *image : Image();
+        const Image thumbnail = readThumbnail(request.path);
         loop_->post(
             [this, alive = std::weak_ptr<int>(alive_), request = std::move(request), thumbnail] {
                 if (!alive.lock()) return;

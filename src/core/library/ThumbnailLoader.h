@@ -36,6 +36,8 @@ public:
     // The cached thumbnail or none, without reading.
     Image cached(const std::string& path);
     void forget(const std::string& path);
+    // Reads one thumbnail file now; an empty image when it cannot be read.
+    static Image readThumbnail(const std::string& path);
 
 private:
     struct Request {

@@ -1,0 +1,202 @@
+#include "core/imaging/ImageFile.h"
+#include "core/library/CameraRollPicker.h"
+#include "core/library/CameraRollViewer.h"
+#include "core/library/TouchImageView.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/store/DirectoryUtils.h"
+#include "core/store/ImageSaver.h"
+#include "core/ui/AlertView.h"
+#include "support/JpegBytes.h"
+#include "support/TempDir.h"
+#include "support/TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kestrel {
+namespace {
+
+using test::Rgb;
+using test::TestImages;
+
+class AlbumViewerTest : public ::testing::Test {
+protected:
+    // A store of `count` photos, 160 × 120 each in its own grey, with thumbnails and poster.
+    void fill(int count) {
+        roll = std::make_shared<CameraRoll>((dir / "DCIM").string());
+        roll->parse(true);
+        for (int i = 0; i < count; ++i) {
+            const Image photo = TestImages::uniform(160, 120, Rgb{40 * i, 40 * i, 40 * i});
+            ASSERT_TRUE(roll->saveImage(photo, TestImages::uniform(75, 75, Rgb{40 * i, 0, 0}),
+                                        TestImages::uniform(55, 55, Rgb{40 * i, 0, 0})));
+        }
+        roll->reset();
+        roll->parse(true);
+    }
+    std::shared_ptr<CameraRollPicker> openAlbum() {
+        auto picker = std::make_shared<CameraRollPicker>(
+            loop, [this] { return std::make_shared<CameraRollViewer>(loop); },
+            [this] { return roll; });
+        navigation = std::make_shared<NavigationController>(picker);
+        picker->setCameraRoll(roll);
+        picker->viewWillAppear(false);
+        return picker;
+    }
+    // Lets the thumbnail reader hand over what it read.
+    void settle() {
+        while (loop.waitForPosts(std::chrono::milliseconds(200)))
+            loop.runUntilIdle();
+    }
+    CameraRollViewer& viewer() {
+        return dynamic_cast<CameraRollViewer&>(navigation->topViewController());
+    }
+
+    test::TempDir dir;
+    ManualRunLoop loop;
+    std::shared_ptr<CameraRoll> roll;
+    std::shared_ptr<NavigationController> navigation;
+};
+
+TEST_F(AlbumViewerTest, GridRowsFooterAndThumbnails) {
+    for (const auto& [photos, rows, footer] :
+         {std::tuple{0, 1, "0 Photo"}, std::tuple{1, 2, "1 Photo"}, std::tuple{4, 2, "4 Photos"},
+          std::tuple{5, 3, "5 Photos"}}) {
+        fill(photos);
+        auto picker = openAlbum();
+        TableView& table = picker->tableView();
+        ASSERT_EQ(picker->numberOfRows(table, 0), rows) << photos;
+        const auto last = picker->cellForRow(table, IndexPath{0, rows - 1});
+        EXPECT_EQ(last.get(), &picker->footerCell());
+        EXPECT_EQ(picker->footerCell().label()->text(), footer);
+        if (photos == 1) {
+            auto row = std::dynamic_pointer_cast<CameraRollCell>(
+                picker->cellForRow(table, IndexPath{0, 0}));
+            ASSERT_NE(row, nullptr);
+            EXPECT_FALSE(row->tile(1).hidden());
+            EXPECT_TRUE(row->tile(2).hidden() && row->tile(3).hidden() && row->tile(4).hidden());
+            settle();  // read on the loader's thread, handed over on the loop
+            ASSERT_TRUE(row->tile(1).image());
+            EXPECT_EQ(row->tile(1).image().width(), 75);  // the thumbnail, never the photo
+        }
+        if (photos == 5) {
+            picker->viewDidAppear(false);
+            ASSERT_TRUE(table.scrollTarget());
+            EXPECT_EQ(table.scrollTarget()->row, 1);  // the last row of thumbnails
+        }
+        std::filesystem::remove_all(dir / "DCIM");
+    }
+}
+
+TEST_F(AlbumViewerTest, ATapMarksTheTileAndOpensTheViewer) {
+    fill(5);
+    // The first photo's thumbnail is gone: its tile shows nothing and a tap passes to the second.
+    std::filesystem::remove(ImageTileCell::getThumbnail(roll->files()[0]->file()));
+    auto picker = openAlbum();
+    auto row = std::dynamic_pointer_cast<CameraRollCell>(
+        picker->cellForRow(picker->tableView(), IndexPath{0, 0}));
+    settle();
+    EXPECT_FALSE(row->tile(1).image());
+    EXPECT_TRUE(row->touchesEnded(Point{10, 40}, 1));
+    EXPECT_EQ(row->hitIndex(), 1);
+    EXPECT_EQ(row->tile(2).selectView().imageName(), "select_single.png");
+    loop.advance(0.19);
+    EXPECT_EQ(navigation->depth(), 1u);
+    loop.advance(0.02);
+    ASSERT_EQ(navigation->depth(), 2u);
+    EXPECT_EQ(viewer().title(), "2 of 5");
+    loop.advance(0.3);
+    EXPECT_EQ(row->tile(2).selectView().imageName(), "select_none.png");
+    // Beyond the four tiles nothing is hit.
+    row->touchesEnded(Point{330, 40}, 1);
+    EXPECT_EQ(row->hitIndex(), -1);
+}
+
+TEST_F(AlbumViewerTest, ViewerStepsSwipesAndPlays) {
+    fill(3);
+    auto picker = openAlbum();
+    picker->showImage(0);
+    CameraRollViewer& v = viewer();
+    EXPECT_EQ(v.title(), "1 of 3");
+    EXPECT_FALSE(v.previousButton().enabled());
+    EXPECT_TRUE(v.nextButton().enabled());
+    ASSERT_TRUE(v.imageView().image());
+    EXPECT_EQ(v.imageView().image().size(), (Size{427, 320}));  // 426.67 points, whole pixels
+    v.touchesBegan(Point{100, 100});
+    v.touchesEnded(Point{70, 140});  // 30 left, 40 down: nothing
+    EXPECT_EQ(v.current(), 0);
+    v.touchesBegan(Point{100, 100});
+    v.touchesEnded(Point{59, 140});  // 41 left, 40 down: the next photo
+    EXPECT_EQ(v.current(), 1);
+    v.touchesBegan(Point{100, 100});
+    v.touchesEnded(Point{141, 60});  // to the right: the previous one
+    EXPECT_EQ(v.current(), 0);
+    v.play();
+    EXPECT_EQ(v.playButton().currentImage(), "Toolbar_Pause.png");
+    loop.advance(5.0 * 4 + 0.1);
+    EXPECT_EQ(v.current(), 2);  // stays on the last one, still playing
+    EXPECT_TRUE(v.playing());
+    EXPECT_EQ(v.title(), "3 of 3");
+    EXPECT_FALSE(v.nextButton().enabled());
+    v.play();
+    EXPECT_FALSE(v.playing());
+    EXPECT_EQ(v.playButton().currentImage(), "Toolbar_Play.png");
+    EXPECT_EQ(CameraRollViewer::displaySize(Size{1600, 1200}).width, 1600.0f * 320 / 1200);
+    EXPECT_EQ(CameraRollViewer::displaySize(Size{1200, 1600}), (Size{320, 1600.0f * 320 / 1200}));
+}
+
+TEST_F(AlbumViewerTest, DeletingTheNewestAnOlderAndTheOnlyPhoto) {
+    fill(3);
+    auto picker = openAlbum();
+    const std::string poster = roll->getPosterPath();
+    const auto posterBefore = test::JpegBytes::read(poster);
+    // An older photo: the poster stays.
+    picker->showImage(0);
+    const std::string first = roll->files()[0]->file();
+    viewer().trash();
+    ASSERT_NE(AlertView::pending(), nullptr);
+    EXPECT_EQ(AlertView::pending()->buttons(),
+              (std::vector<std::string>{"Delete Photo", "Cancel"}));
+    AlertView::answer(1);  // cancel
+    EXPECT_TRUE(FileUtils::fileExists(first));
+    viewer().trash();
+    AlertView::answer(0);
+    EXPECT_FALSE(FileUtils::fileExists(first));
+    EXPECT_FALSE(FileUtils::fileExists(ImageSaver::getThumbnailFile(first)));
+    EXPECT_EQ(roll->files().size(), 2u);  // the album's own list
+    EXPECT_EQ(viewer().title(), "1 of 2");
+    EXPECT_EQ(test::JpegBytes::read(poster), posterBefore);
+    // The newest: the new newest is shown and becomes the poster.
+    viewer().next();
+    viewer().reallyTrash();
+    EXPECT_EQ(viewer().title(), "1 of 1");
+    const auto newPoster = ImageFile::read(poster);
+    ASSERT_TRUE(newPoster);
+    EXPECT_EQ(newPoster->width(), 55);
+    EXPECT_NEAR(TestImages::at(*newPoster, 27, 27).r, 40, 3);  // photo 2's grey
+    loop.advance(1.0);                                         // the removal animation ends
+    EXPECT_EQ(viewer().deleteImageView().superview(), nullptr);
+    // The only one: both files and the poster go, the viewer leaves.
+    viewer().reallyTrash();
+    EXPECT_TRUE(roll->files().empty());
+    EXPECT_FALSE(FileUtils::fileExists(poster));
+    EXPECT_EQ(navigation->depth(), 1u);
+    picker->viewWillAppear(false);
+    EXPECT_EQ(picker->numberOfRows(picker->tableView(), 0), 1);
+}
+
+TEST(TouchImageViewTest, OneFingerMovesTwoScaleAndTurn) {
+    TouchImageView view(Rect{0, 0, 100, 100});
+    view.touchesBegan({{1, Point{10, 10}, 1}});
+    view.touchesMoved({{1, Point{30, 20}, 1}});
+    EXPECT_EQ(view.center(), (Point{70, 60}));
+    view.touchesEnded();
+    view.touchesBegan({{1, Point{0, 0}, 1}, {2, Point{10, 0}, 1}});
+    view.touchesMoved({{2, Point{0, 20}, 1}});  // twice as far apart, a quarter turn
+    EXPECT_FLOAT_EQ(view.scale(), 2.0f);
+    EXPECT_NEAR(view.rotation(), std::numbers::pi / 2, 1e-6);
+    EXPECT_EQ(view.transform().scaleX, 2.0);
+}
+
+}  // namespace
+}  // namespace kestrel
