@@ -41,14 +41,17 @@ std::string ImageTileCell::getThumbnail(const std::string& photoPath) {
 
 void ImageTileCell::showThumbnail(std::size_t k, const std::string& photo) {
     SelectImageView& view = *tiles_[k];
+    view.setShownFile(photo);
     const std::string thumbnail = getThumbnail(photo);
     if (!thumbnails_) {
         view.setImage(ThumbnailLoader::readThumbnail(thumbnail));
         return;
     }
-    // From the cache at once, or when read, if the tile still shows this photo.
-    view.setImage(thumbnails_->load(thumbnail, [this, k, photo](const Image& image) {
-        if (files_[k] && *files_[k] == photo) tiles_[k]->setImage(image);
+    // From the cache at once, or when read, if the tile still exists and
+    // still shows this photo (rows are reused and dropped as they scroll).
+    view.setImage(thumbnails_->load(thumbnail, [tile = std::weak_ptr<SelectImageView>(tiles_[k]), photo](
+                                                   const Image& image) {
+        if (auto shown = tile.lock(); shown && shown->shownFile() == photo) shown->setImage(image);
     }));
 }
 
@@ -62,6 +65,7 @@ void ImageTileCell::showStartIndex(int index, const Files& files) {
             showThumbnail(k, *files[k]);
             view.setHidden(false);
         } else {
+            view.setShownFile({});
             view.setImage(Image());
             view.setHidden(true);
         }
@@ -76,6 +80,7 @@ void ImageTileCell::select(bool s1, bool s2, bool s3, bool s4) {
 
 void ImageTileCell::prepareForReuse() {
     for (auto& tile : tiles_) {
+        tile->setShownFile({});
         tile->setImage(Image());
         tile->setAlpha(1.0);
     }

@@ -5,6 +5,7 @@
 #include "core/ui/ImageView.h"
 
 #include <memory>
+#include <string>
 
 namespace kestrel {
 
@@ -25,12 +26,16 @@ public:
     void momentarySelect();
     void deselect();
     ImageView& selectView() { return *selectView_; }
+    // The photo whose thumbnail the tile shows (or is waiting for).
+    const std::string& shownFile() const { return shownFile_; }
+    void setShownFile(std::string file) { shownFile_ = std::move(file); }
 
 private:
     std::shared_ptr<ImageView> selectView_;
     Timer deselectTimer_;
     bool selected_ = false;
     bool momentary_ = true;
+    std::string shownFile_;
 };
 
 }  // namespace kestrel
