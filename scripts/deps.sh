@@ -25,6 +25,8 @@ RUN_PACKAGES=(
   nlohmann-json3-dev
   libsndfile1-dev
   libpulse-dev
+  qt6-base-dev
+  libgl-dev
 )
 
 # In addition, to build and pass the tests.

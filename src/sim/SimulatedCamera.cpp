@@ -46,7 +46,11 @@ Image SimulatedCamera::still(int orientation) const {
     return render(stillWidth_, stillHeight_, orientation);
 }
 
-Image SimulatedCamera::previewFrame() const { return render(640, 480); }
+Image SimulatedCamera::previewFrame() const {
+    // As the user sees it: upright, in the shape the device is held in.
+    const int held = deviceOrientation_ ? deviceOrientation_() : 1;
+    return held == 3 || held == 4 ? render(640, 480) : render(480, 640);
+}
 
 Image SimulatedCamera::render(int width, int height) const {
     return render(width, height, Image::kUp);

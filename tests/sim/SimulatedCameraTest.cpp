@@ -44,7 +44,7 @@ TEST(SimulatedCameraTest, TheSceneHasDetailTimeAndAMovingObject) {
     EXPECT_GT(TestImages::maxDifference(moved, camera.render(320, 240)), 50);
     camera.setCameraDevice(CameraPicker::Device::kFront);
     EXPECT_GT(TestImages::maxDifference(moved, camera.render(320, 240)), 50);
-    EXPECT_EQ(camera.previewFrame().width(), 640);
+    EXPECT_EQ(camera.previewFrame().size(), (Size{480, 640}));  // held upright: a portrait preview
     // Not a flat picture: the JPEG of a still is of a real photo's order.
     const Image still = camera.render(SimulatedCamera::kStillWidth, SimulatedCamera::kStillHeight);
     EXPECT_EQ(still.width(), 2592);

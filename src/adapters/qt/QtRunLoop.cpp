@@ -9,7 +9,8 @@ namespace kestrel {
 QtRunLoop::QtRunLoop() : epoch_(std::chrono::steady_clock::now()) {}
 
 QtRunLoop::~QtRunLoop() {
-    for (auto& [id, timer] : timers_) delete timer;
+    for (auto& [id, timer] : timers_)
+        delete timer;
 }
 
 RunLoop::Duration QtRunLoop::now() const {
@@ -27,27 +28,30 @@ RunLoop::TimerId QtRunLoop::add(Duration delay, bool repeating, Callback callbac
     auto* timer = new QTimer(&context_);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setSingleShot(!repeating);
-    QObject::connect(timer, &QTimer::timeout, &context_, [this, id, repeating, callback = std::move(callback)] {
-        if (!repeating) {
-            // Fired for good, unless the callback reschedules it.
-            const auto found = timers_.find(id);
-            if (found == timers_.end()) return;
-            callback();
-            const auto after = timers_.find(id);
-            if (after != timers_.end() && !after->second->isActive()) {
-                after->second->deleteLater();
-                timers_.erase(after);
-            }
-            return;
-        }
-        callback();
-    });
+    QObject::connect(timer, &QTimer::timeout, &context_,
+                     [this, id, repeating, callback = std::move(callback)] {
+                         if (!repeating) {
+                             // Fired for good, unless the callback reschedules it.
+                             const auto found = timers_.find(id);
+                             if (found == timers_.end()) return;
+                             callback();
+                             const auto after = timers_.find(id);
+                             if (after != timers_.end() && !after->second->isActive()) {
+                                 after->second->deleteLater();
+                                 timers_.erase(after);
+                             }
+                             return;
+                         }
+                         callback();
+                     });
     timers_[id] = timer;
     timer->start(milliseconds(repeating ? std::max(delay, Duration(1)) : delay));
     return id;
 }
 
-RunLoop::TimerId QtRunLoop::schedule(Duration delay, Callback callback) { return add(delay, false, std::move(callback)); }
+RunLoop::TimerId QtRunLoop::schedule(Duration delay, Callback callback) {
+    return add(delay, false, std::move(callback));
+}
 
 RunLoop::TimerId QtRunLoop::scheduleRepeating(Duration interval, Callback callback) {
     return add(interval, true, std::move(callback));

@@ -152,6 +152,8 @@ void CameraSettingsController::viewDidLoad() {
 }
 
 void CameraSettingsController::viewWillAppear(bool) {
+    // A mode changed elsewhere (the camera's keys, kestrel-cli) brings its rows.
+    if (currentMode() != builtMode_) refreshCellLists();
     updateGeneralData();
     tableView().reloadData();
 }
@@ -172,6 +174,7 @@ void CameraSettingsController::refreshCellLists() {
 void CameraSettingsController::populateCellLists() {
     if (auto modeCell = modeCellPointer()) modeCellList_.push_back(modeCell);
     const int mode = currentMode();
+    builtMode_ = mode;
     const std::pair<bool (*)(int), std::shared_ptr<TableViewCell>> general[] = {
         {&Camera1Data::canChangeRatio, ratioCell_},
         {&Camera1Data::canChangeFullSizePhoto, photoSizeCell_},

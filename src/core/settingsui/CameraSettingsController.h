@@ -143,6 +143,7 @@ private:
     std::shared_ptr<EffectController> effectController_;
     std::vector<std::shared_ptr<TableViewCell>> modeCellList_;
     std::vector<std::shared_ptr<TableViewCell>> generalCellList_;
+    int builtMode_ = -1;
 };
 
 }  // namespace kestrel

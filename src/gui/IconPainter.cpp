@@ -1,0 +1,381 @@
+#include "gui/IconPainter.h"
+
+#include <QPainterPath>
+#include <QtMath>
+
+namespace kestrel::gui {
+namespace {
+
+const QColor kInk(245, 245, 245);
+const QColor kLit(255, 204, 0);
+
+void pen(QPainter& p, const QColor& color, qreal width) {
+    QPen line(color, width);
+    line.setCapStyle(Qt::RoundCap);
+    line.setJoinStyle(Qt::RoundJoin);
+    p.setPen(line);
+    p.setBrush(Qt::NoBrush);
+}
+
+void camera(QPainter& p, const QColor& c) {
+    pen(p, c, 3);
+    p.drawRoundedRect(QRectF(12, 30, 76, 50), 8, 8);
+    p.drawRect(QRectF(36, 20, 28, 10));
+    p.drawEllipse(QPointF(50, 55), 16, 16);
+    p.drawEllipse(QPointF(50, 55), 7, 7);
+}
+
+void bars(QPainter& p, const QColor& c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(30, 22, 14, 56), 3, 3);
+    p.drawRoundedRect(QRectF(56, 22, 14, 56), 3, 3);
+}
+
+void triangle(QPainter& p, const QColor& c, bool right) {
+    QPainterPath path;
+    if (right) {
+        path.moveTo(32, 22);
+        path.lineTo(78, 50);
+        path.lineTo(32, 78);
+    } else {
+        path.moveTo(68, 22);
+        path.lineTo(22, 50);
+        path.lineTo(68, 78);
+    }
+    path.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(path);
+}
+
+void bolt(QPainter& p, const QColor& c) {
+    QPainterPath path;
+    path.moveTo(56, 12);
+    path.lineTo(28, 56);
+    path.lineTo(48, 56);
+    path.lineTo(40, 88);
+    path.lineTo(72, 40);
+    path.lineTo(52, 40);
+    path.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(path);
+}
+
+void gear(QPainter& p, const QColor& c) {
+    pen(p, c, 3);
+    p.drawEllipse(QPointF(50, 50), 22, 22);
+    p.drawEllipse(QPointF(50, 50), 8, 8);
+    for (int i = 0; i < 8; ++i) {
+        const qreal a = i * M_PI / 4;
+        p.drawLine(QPointF(50 + 22 * qCos(a), 50 + 22 * qSin(a)),
+                   QPointF(50 + 32 * qCos(a), 50 + 32 * qSin(a)));
+    }
+}
+
+void album(QPainter& p, const QColor& c) {
+    pen(p, c, 3);
+    p.drawRect(QRectF(26, 18, 56, 46));
+    p.setBrush(QColor(0, 0, 0, 160));
+    p.drawRect(QRectF(16, 30, 56, 46));
+    QPainterPath hill;
+    hill.moveTo(18, 74);
+    hill.lineTo(38, 52);
+    hill.lineTo(52, 66);
+    hill.lineTo(60, 58);
+    hill.lineTo(70, 74);
+    p.drawPath(hill);
+}
+
+void check(QPainter& p, const QColor& c) {
+    pen(p, c, 8);
+    p.drawPolyline(QPolygonF({QPointF(22, 52), QPointF(42, 72), QPointF(78, 28)}));
+}
+
+void cross(QPainter& p, const QColor& c) {
+    pen(p, c, 8);
+    p.drawLine(QPointF(28, 28), QPointF(72, 72));
+    p.drawLine(QPointF(72, 28), QPointF(28, 72));
+}
+
+void retake(QPainter& p, const QColor& c) {
+    pen(p, c, 6);
+    p.drawArc(QRectF(22, 22, 56, 56), 60 * 16, 290 * 16);
+    triangle(p, c, true);
+}
+
+void clock(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawEllipse(QPointF(50, 52), 30, 30);
+    p.drawLine(QPointF(50, 52), QPointF(50, 32));
+    p.drawLine(QPointF(50, 52), QPointF(64, 60));
+    p.drawLine(QPointF(42, 14), QPointF(58, 14));
+}
+
+void level(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawRoundedRect(QRectF(14, 38, 72, 24), 12, 12);
+    p.setBrush(c);
+    p.drawEllipse(QPointF(50, 50), 7, 7);
+    p.drawLine(QPointF(38, 34), QPointF(38, 66));
+    p.drawLine(QPointF(62, 34), QPointF(62, 66));
+}
+
+void toss(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawArc(QRectF(16, 30, 68, 80), 20 * 16, 140 * 16);
+    p.drawRoundedRect(QRectF(64, 16, 16, 24), 3, 3);
+}
+
+void motion(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawLine(QPointF(12, 36), QPointF(44, 36));
+    p.drawLine(QPointF(20, 50), QPointF(48, 50));
+    p.drawLine(QPointF(12, 64), QPointF(44, 64));
+    p.setBrush(c);
+    p.drawEllipse(QPointF(68, 50), 16, 16);
+}
+
+void sound(QPainter& p, const QColor& c) {
+    QPainterPath speaker;
+    speaker.moveTo(14, 40);
+    speaker.lineTo(28, 40);
+    speaker.lineTo(46, 24);
+    speaker.lineTo(46, 76);
+    speaker.lineTo(28, 60);
+    speaker.lineTo(14, 60);
+    speaker.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(speaker);
+    pen(p, c, 5);
+    p.drawArc(QRectF(40, 34, 20, 32), -60 * 16, 120 * 16);
+    p.drawArc(QRectF(40, 22, 36, 56), -60 * 16, 120 * 16);
+}
+
+void rapid(QPainter& p, const QColor& c) {
+    pen(p, c, 4);
+    for (int i = 0; i < 3; ++i)
+        p.drawRect(QRectF(14 + i * 12, 22 + i * 10, 50, 36));
+}
+
+void doubleExposure(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawEllipse(QPointF(40, 50), 24, 24);
+    p.drawEllipse(QPointF(60, 50), 24, 24);
+}
+
+void anaglyph(QPainter& p, bool lit) {
+    QFont font = p.font();
+    font.setPixelSize(40);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(230, 40, 40));
+    p.drawText(QRectF(6, 10, 90, 80), Qt::AlignCenter, "3D");
+    p.setPen(lit ? QColor(40, 220, 230) : QColor(40, 180, 200));
+    p.drawText(QRectF(12, 10, 90, 80), Qt::AlignCenter, "3D");
+}
+
+void letterA(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawEllipse(QPointF(50, 50), 34, 34);
+    QFont font = p.font();
+    font.setPixelSize(40);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(QRectF(0, 0, 100, 100), Qt::AlignCenter, "A");
+}
+
+void turn(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawArc(QRectF(20, 20, 60, 60), 20 * 16, 140 * 16);
+    p.drawArc(QRectF(20, 20, 60, 60), 200 * 16, 140 * 16);
+    p.drawLine(QPointF(22, 40), QPointF(20, 26));
+    p.drawLine(QPointF(78, 60), QPointF(80, 74));
+}
+
+void trash(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawLine(QPointF(20, 26), QPointF(80, 26));
+    p.drawRect(QRectF(42, 16, 16, 10));
+    p.drawPolygon(QPolygonF({QPointF(26, 26), QPointF(32, 84), QPointF(68, 84), QPointF(74, 26)}));
+}
+
+void envelope(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawRect(QRectF(14, 26, 72, 48));
+    p.drawPolyline(QPolygonF({QPointF(14, 26), QPointF(50, 54), QPointF(86, 26)}));
+}
+
+void star(QPainter& p, const QColor& c) {
+    QPolygonF points;
+    for (int i = 0; i < 10; ++i) {
+        const qreal r = i % 2 ? 16 : 38;
+        const qreal a = -M_PI / 2 + i * M_PI / 5;
+        points << QPointF(50 + r * qCos(a), 52 + r * qSin(a));
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPolygon(points);
+}
+
+void person(QPainter& p, const QColor& c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QPointF(50, 32), 16, 16);
+    p.drawChord(QRectF(18, 52, 64, 64), 0, 180 * 16);
+}
+
+void selection(QPainter& p, const QColor& c) {
+    p.setPen(QPen(Qt::white, 4));
+    p.setBrush(c);
+    p.drawEllipse(QPointF(80, 80), 16, 16);
+    pen(p, Qt::white, 5);
+    p.drawPolyline(QPolygonF({QPointF(72, 80), QPointF(78, 86), QPointF(89, 73)}));
+}
+
+void rootScreen(QPainter& p) {
+    QLinearGradient sky(0, 0, 0, 100);
+    sky.setColorAt(0, QColor(20, 30, 50));
+    sky.setColorAt(1, QColor(5, 5, 10));
+    p.fillRect(QRectF(0, 0, 100, 100), sky);
+    p.setPen(QColor(200, 200, 210));
+    QFont font = p.font();
+    font.setPixelSize(12);
+    p.setFont(font);
+    p.drawText(QRectF(0, 40, 100, 20), Qt::AlignCenter, "Kestrel");
+}
+
+}  // namespace
+
+QStringList IconPainter::names() {
+    return {"camera.png",
+            "pause.png",
+            "album.png",
+            "settings.png",
+            "use.png",
+            "retake.png",
+            "cancel.png",
+            "flash_auto.png",
+            "flash_on.png",
+            "flash_off.png",
+            "turn1.png",
+            "turn2.png",
+            "Mode_Auto.png",
+            "Mode_Stable_on.png",
+            "Mode_Timer_on.png",
+            "Mode_Toss_on.png",
+            "Mode_Motion_on.png",
+            "Mode_Sound_on.png",
+            "Mode_Rapid_on.png",
+            "Mode_Double_on.png",
+            "Mode_3D.png",
+            "Status_Shaking.png",
+            "Status_Sound.png",
+            "select_none.png",
+            "select_single.png",
+            "select_multi.png",
+            "Toolbar_Play.png",
+            "Toolbar_Pause.png",
+            "Toolbar_Previous.png",
+            "Toolbar_Next.png",
+            "Toolbar_Trash.png",
+            "About_Mail.png",
+            "About_Star.png",
+            "About_Friend.png",
+            "Screen4.png"};
+}
+
+bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box) {
+    QString name = fileName;
+    if (name.endsWith(".png")) name.chop(4);
+    if (name == "select_none" || name.isEmpty()) return name == "select_none";
+    const bool lit = name.endsWith("_on") && name != "flash_on";
+    if (lit) name.chop(3);
+    // Mode faces sit on the settings' white rows as well as on the live view.
+    const QColor c = lit ? kLit : name.startsWith("Mode_") ? QColor(120, 124, 135) : kInk;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    // Icons are drawn on a 100 × 100 canvas, fitted into the box.
+    const qreal side = qMin(box.width(), box.height());
+    p.translate(box.center().x() - side / 2, box.center().y() - side / 2);
+    p.scale(side / 100, side / 100);
+    bool known = true;
+    if (name == "camera")
+        camera(p, c);
+    else if (name == "pause" || name == "Toolbar_Pause")
+        bars(p, c);
+    else if (name == "Toolbar_Play")
+        triangle(p, c, true);
+    else if (name == "Toolbar_Next")
+        triangle(p, c, true);
+    else if (name == "Toolbar_Previous")
+        triangle(p, c, false);
+    else if (name == "Toolbar_Trash")
+        trash(p, c);
+    else if (name == "album")
+        album(p, c);
+    else if (name == "settings")
+        gear(p, c);
+    else if (name == "use")
+        check(p, QColor(80, 220, 100));
+    else if (name == "retake")
+        retake(p, c);
+    else if (name == "cancel")
+        cross(p, QColor(240, 90, 80));
+    else if (name == "flash_on")
+        bolt(p, kLit);
+    else if (name == "flash_off") {
+        bolt(p, QColor(150, 150, 150));
+        pen(p, QColor(240, 90, 80), 6);
+        p.drawLine(QPointF(20, 80), QPointF(80, 20));
+    } else if (name == "flash_auto") {
+        bolt(p, c);
+        p.setPen(c);
+        QFont f = p.font();
+        f.setPixelSize(28);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(62, 58, 38, 40), Qt::AlignCenter, "A");
+    } else if (name == "turn1" || name == "turn2")
+        turn(p, c);
+    else if (name == "Mode_Auto")
+        letterA(p, c);
+    else if (name == "Mode_Stable")
+        level(p, c);
+    else if (name == "Mode_Timer")
+        clock(p, c);
+    else if (name == "Mode_Toss")
+        toss(p, c);
+    else if (name == "Mode_Motion")
+        motion(p, c);
+    else if (name == "Mode_Sound" || name == "Status_Sound")
+        sound(p, c);
+    else if (name == "Mode_Rapid")
+        rapid(p, c);
+    else if (name == "Mode_Double")
+        doubleExposure(p, c);
+    else if (name == "Mode_3D")
+        anaglyph(p, lit);
+    else if (name == "Status_Shaking")
+        level(p, c);
+    else if (name == "select_single")
+        selection(p, QColor(0, 122, 255));
+    else if (name == "select_multi")
+        selection(p, QColor(230, 50, 50));
+    else if (name == "About_Mail")
+        envelope(p, QColor(0, 122, 255));
+    else if (name == "About_Star")
+        star(p, QColor(255, 180, 0));
+    else if (name == "About_Friend")
+        person(p, QColor(90, 160, 90));
+    else if (name == "Screen4")
+        rootScreen(p);
+    else
+        known = false;
+    p.restore();
+    return known;
+}
+
+}  // namespace kestrel::gui

@@ -1,0 +1,412 @@
+#include "gui/ScreenRenderer.h"
+
+#include "core/imaging/ImageResizer.h"
+#include "core/ui/Button.h"
+#include "core/ui/ImageView.h"
+#include "core/ui/Label.h"
+#include "core/ui/SegmentedControl.h"
+#include "core/ui/Switch.h"
+#include "core/ui/TextField.h"
+#include "gui/IconPainter.h"
+
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kestrel::gui {
+namespace {
+
+QColor toQColor(const Color& c) {
+    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
+                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
+}
+
+QRectF toQRect(const Rect& r) { return QRectF(r.x, r.y, r.width, r.height); }
+
+QFont toQFont(const Font& font) {
+    QFont f(QString::fromUtf8(font.family));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.size))));
+    f.setBold(font.bold);
+    return f;
+}
+
+const QColor kBlue(0, 122, 255);
+const QColor kSeparator(200, 199, 204);
+
+}  // namespace
+
+QImage ScreenRenderer::toQImage(const Image& image) {
+    if (!image) return QImage();
+    const Image upright =
+        image.orientation() == Image::kUp ? image : ImageResizer::colorMatch(image, Size{0, 0});
+    auto keep = new std::shared_ptr<const Bitmap>(upright.sharedBitmap());
+    const Bitmap& bitmap = **keep;
+    const auto format = bitmap.format() == Bitmap::Format::kBGRA
+                            ? QImage::Format_ARGB32_Premultiplied
+                            : QImage::Format_RGB32;
+    return QImage(
+        bitmap.data(), bitmap.width(), bitmap.height(),
+        static_cast<qsizetype>(bitmap.bytesPerRow()), format,
+        [](void* info) { delete static_cast<std::shared_ptr<const Bitmap>*>(info); }, keep);
+}
+
+void ScreenRenderer::prepare(ViewController& top) {
+    navigation_ = dynamic_cast<NavigationController*>(&top);
+    ViewController* shown = navigation_ ? &navigation_->topViewController() : &top;
+    content_ = &shown->view();
+    contentTop_ = navigation_ ? kNavigationBarHeight : 0;
+}
+
+void ScreenRenderer::paint(QPainter& p, ViewController& top) {
+    p.fillRect(QRectF(0, 0, kWidth, kHeight), Qt::black);
+    prepare(top);
+    p.save();
+    p.translate(0, contentTop_);
+    p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_));
+    if (!navigation_ && content_->subviews().empty() && !content_->backgroundColor())
+        IconPainter::paint(p, "Screen4.png", QRectF(0, 0, kWidth, kHeight));  // between screens
+    if (content_ == cameraView_) paintPreview(p, *content_);
+    if (navigation_ && !content_->backgroundColor())
+        p.fillRect(QRectF(0, 0, kWidth, kHeight), QColor(239, 239, 244));
+    paintView(p, *content_);
+    p.restore();
+    if (navigation_) paintNavigationBar(p, *navigation_);
+}
+
+void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navigation) {
+    const QRectF bar(0, 0, kWidth, kNavigationBarHeight);
+    QLinearGradient shade(0, 0, 0, kNavigationBarHeight);
+    shade.setColorAt(0, QColor(250, 250, 252));
+    shade.setColorAt(1, QColor(225, 226, 230));
+    p.fillRect(bar, shade);
+    p.setPen(kSeparator);
+    p.drawLine(QPointF(0, kNavigationBarHeight - 0.5), QPointF(kWidth, kNavigationBarHeight - 0.5));
+    ViewController& top = navigation.topViewController();
+    QFont title = toQFont(Font{17, true});
+    p.setFont(title);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(80, 0, 160, kNavigationBarHeight), Qt::AlignCenter,
+               QString::fromStdString(top.title()));
+    p.setFont(toQFont(Font{15, false}));
+    p.setPen(kBlue);
+    if (navigation.depth() > 1) {
+        const auto& stack = navigation.viewControllers();
+        const std::string back = stack[stack.size() - 2]->title();
+        p.drawText(QRectF(8, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   "‹ " + QString::fromStdString(back.empty() ? "Back" : back));
+    }
+    if (const auto& right = top.rightBarButton(); right && !right->hidden()) {
+        p.setFont(toQFont(Font{15, true}));
+        p.drawText(QRectF(240, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignRight,
+                   QString::fromStdString(right->name()));
+    }
+}
+
+void ScreenRenderer::paintPreview(QPainter& p, const View& cameraView) {
+    if (!camera_) return;
+    const QImage frame = toQImage(camera_->previewFrame());
+    if (frame.isNull()) return;
+    // The preview fills the live-view area, zoomed and shifted as the camera says.
+    const QRectF area(0, 0, cameraView.frame().width, 427);
+    const double scale = std::max(area.width() / frame.width(), area.height() / frame.height()) *
+                         std::max(1.0, camera_->previewScale());
+    const QSizeF size(frame.width() * scale, frame.height() * scale);
+    const Point shift = camera_->previewTranslation();
+    const QRectF target(area.center().x() - size.width() / 2 + shift.x,
+                        area.center().y() - size.height() / 2 + shift.y, size.width(),
+                        size.height());
+    p.save();
+    p.setClipRect(area);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(target, frame);
+    p.restore();
+}
+
+void ScreenRenderer::paintView(QPainter& p, View& view) {
+    if (view.hidden() || view.alpha() <= 0.001) return;
+    p.save();
+    const Rect& frame = view.frame();
+    p.translate(frame.x, frame.y);
+    const View::Transform& t = view.transform();
+    if (!(t == View::Transform{})) {
+        p.translate(frame.width / 2, frame.height / 2);
+        p.rotate(-t.rotation * 180 / std::numbers::pi);  // counter-clockwise on screen
+        p.scale(t.scaleX, t.scaleY);
+        p.translate(-frame.width / 2, -frame.height / 2);
+    }
+    p.setOpacity(p.opacity() * view.alpha());
+    if (const auto& background = view.backgroundColor())
+        p.fillRect(QRectF(0, 0, frame.width, frame.height), toQColor(*background));
+    paintContent(p, view);
+    if (!dynamic_cast<TableView*>(&view))
+        for (const auto& child : view.subviews())
+            paintView(p, *child);
+    p.restore();
+}
+
+void ScreenRenderer::paintImage(QPainter& p, const QRectF& box, const Image& image,
+                                const std::string& name, int contentMode) {
+    if (!image) {
+        if (!name.empty()) IconPainter::paint(p, QString::fromStdString(name), box);
+        return;
+    }
+    const QImage picture = toQImage(image);
+    QRectF target = box;
+    const double sx = box.width() / picture.width();
+    const double sy = box.height() / picture.height();
+    const auto mode = static_cast<ImageView::ContentMode>(contentMode);
+    if (mode == ImageView::ContentMode::kAspectFit || mode == ImageView::ContentMode::kAspectFill) {
+        const double s =
+            mode == ImageView::ContentMode::kAspectFit ? std::min(sx, sy) : std::max(sx, sy);
+        const QSizeF size(picture.width() * s, picture.height() * s);
+        target = QRectF(box.center().x() - size.width() / 2, box.center().y() - size.height() / 2,
+                        size.width(), size.height());
+    } else if (mode == ImageView::ContentMode::kCenter) {
+        target =
+            QRectF(box.center().x() - picture.width() / 2.0,
+                   box.center().y() - picture.height() / 2.0, picture.width(), picture.height());
+    }
+    p.save();
+    p.setClipRect(box, Qt::IntersectClip);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(target, picture);
+    p.restore();
+}
+
+void ScreenRenderer::paintContent(QPainter& p, View& view) {
+    const QRectF box(0, 0, view.frame().width, view.frame().height);
+    if (auto* table = dynamic_cast<TableView*>(&view)) {
+        paintTable(p, *table);
+        return;
+    }
+    if (auto* image = dynamic_cast<ImageView*>(&view)) {
+        paintImage(p, box, image->image(), image->imageName(),
+                   static_cast<int>(image->contentMode()));
+    } else if (auto* label = dynamic_cast<Label*>(&view)) {
+        p.setFont(toQFont(label->font()));
+        p.setPen(toQColor(label->textColor()));
+        const int align = label->alignment() == Label::Alignment::kCenter  ? Qt::AlignHCenter
+                          : label->alignment() == Label::Alignment::kRight ? Qt::AlignRight
+                                                                           : Qt::AlignLeft;
+        p.drawText(box, align | Qt::AlignVCenter | Qt::TextWordWrap,
+                   QString::fromStdString(label->text()));
+    } else if (auto* button = dynamic_cast<Button*>(&view)) {
+        if (!button->enabled()) p.setOpacity(p.opacity() * 0.4);
+        const std::string& face = button->currentImage();
+        if (!face.empty()) {
+            IconPainter::paint(p, QString::fromStdString(face), box.adjusted(2, 2, -2, -2));
+        } else if (!button->name().empty()) {
+            p.setPen(kBlue);
+            p.setFont(toQFont(Font{15, true}));
+            p.drawText(box, Qt::AlignCenter, QString::fromStdString(button->name()));
+        }
+    } else if (auto* toggle = dynamic_cast<Switch*>(&view)) {
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF track = box.adjusted(20, 0, 0, 0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(toggle->isOn() ? QColor(76, 217, 100) : QColor(220, 220, 220));
+        p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+        p.setBrush(Qt::white);
+        const double knob = track.height() - 4;
+        p.drawEllipse(
+            QRectF(toggle->isOn() ? track.right() - knob - 2 : track.left() + 2, 2, knob, knob));
+    } else if (auto* segments = dynamic_cast<SegmentedControl*>(&view)) {
+        const int n = std::max(1, segments->numberOfSegments());
+        const double w = box.width() / n;
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(toQFont(Font{12, true}));
+        for (int i = 0; i < segments->numberOfSegments(); ++i) {
+            const QRectF cell(i * w, 0, w, box.height());
+            const bool chosen = i == segments->selectedSegmentIndex();
+            p.setPen(QPen(kBlue, 1));
+            p.setBrush(chosen ? kBlue : QColor(Qt::white));
+            p.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
+            p.setPen(chosen ? QColor(Qt::white) : kBlue);
+            p.drawText(cell, Qt::AlignCenter, QString::fromStdString(segments->titleForSegment(i)));
+        }
+    } else if (auto* field = dynamic_cast<TextField*>(&view)) {
+        p.setPen(kSeparator);
+        p.setBrush(Qt::white);
+        p.drawRect(box);
+        p.setPen(Qt::black);
+        p.drawText(box.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::TextWordWrap,
+                   QString::fromStdString(field->text()));
+    }
+    // What the view draws itself (overlay mask and grid, level bars, panels).
+    for (const DrawingPrimitive& d : view.draw()) {
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor c = toQColor(d.color);
+        switch (d.kind) {
+            case DrawingPrimitive::Kind::kFillRect:
+                p.fillRect(toQRect(d.rect), c);
+                break;
+            case DrawingPrimitive::Kind::kStrokeRect:
+                p.setPen(QPen(c, d.lineWidth));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(toQRect(d.rect));
+                break;
+            case DrawingPrimitive::Kind::kFillRoundedRect:
+                p.setPen(Qt::NoPen);
+                p.setBrush(c);
+                p.drawRoundedRect(toQRect(d.rect), d.radius, d.radius);
+                break;
+            case DrawingPrimitive::Kind::kLine:
+                p.setPen(QPen(c, d.lineWidth));
+                p.drawLine(QPointF(d.rect.x, d.rect.y),
+                           QPointF(d.rect.x + d.rect.width, d.rect.y + d.rect.height));
+                break;
+        }
+        p.restore();
+    }
+}
+
+void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
+    TableViewDataSource* source = table.dataSource();
+    if (!source) return;
+    TableState& state = tables_[&table];
+    const bool grouped = table.style() == TableView::Style::kGrouped;
+    const float inset = grouped ? 10.0f : 0.0f;
+    const float width = table.frame().width - 2 * inset;
+    const float height = table.frame().height;
+    if (grouped)
+        p.fillRect(QRectF(0, 0, table.frame().width, height), QColor(239, 239, 244));
+    else
+        p.fillRect(QRectF(0, 0, table.frame().width, height), Qt::white);
+
+    // Lay the rows out; ask for the cells of the rows in view only.
+    const bool reloaded = state.generation != table.reloadGeneration();
+    std::vector<RowPlacement> previous = std::move(state.rows);
+    state.rows.clear();
+    struct Header {
+        QRectF rect;
+        QString text;
+    };
+    std::vector<Header> headers;
+    std::vector<std::pair<IndexPath, QRectF>> layout;
+    float y = grouped ? 10 : 0;
+    for (int s = 0; s < source->numberOfSections(table); ++s) {
+        const int rows = source->numberOfRows(table, s);
+        if (const auto title = source->titleForHeader(table, s)) {
+            headers.push_back(
+                {QRectF(inset + 8, y, width - 16, 36), QString::fromStdString(*title)});
+            y += 36;
+        }
+        for (int r = 0; r < rows; ++r) {
+            const float h = source->heightForRow(table, IndexPath{s, r});
+            layout.push_back({IndexPath{s, r}, QRectF(inset, y, width, h)});
+            y += h;
+        }
+        if (grouped && rows > 0) y += 20;
+    }
+    state.contentHeight = y;
+    if (reloaded && table.scrollTarget() && state.appliedScroll != table.scrollTarget()) {
+        for (const auto& [path, rect] : layout)
+            if (path == *table.scrollTarget())
+                state.offset = std::max(0.0f, static_cast<float>(rect.bottom()) - height);
+        state.appliedScroll = table.scrollTarget();
+    }
+    state.offset = std::clamp(state.offset, 0.0f, std::max(0.0f, state.contentHeight - height));
+    state.generation = table.reloadGeneration();
+
+    for (const auto& [path, rect] : layout) {
+        if (rect.bottom() < state.offset || rect.top() > state.offset + height) continue;
+        std::shared_ptr<TableViewCell> cell;
+        if (!reloaded)
+            for (auto& old : previous)
+                if (old.path == path && old.cell) cell = std::move(old.cell);
+        if (!cell) cell = source->cellForRow(table, path);
+        if (cell) state.rows.push_back({path, cell, rect});
+    }
+    for (auto& old : previous)
+        if (old.cell) table.enqueueReusableCell(std::move(old.cell));
+
+    p.save();
+    p.setClipRect(QRectF(0, 0, table.frame().width, height), Qt::IntersectClip);
+    p.translate(0, -state.offset);
+    p.setFont(toQFont(Font{15, true}));
+    for (const auto& header : headers) {
+        p.setPen(QColor(76, 86, 108));
+        p.drawText(header.rect, Qt::AlignLeft | Qt::AlignBottom, header.text);
+    }
+    for (const auto& row : state.rows) {
+        p.save();
+        p.translate(row.rect.topLeft());
+        const QRectF box(0, 0, row.rect.width(), row.rect.height());
+        p.fillRect(box, row.cell->backgroundColor() ? toQColor(*row.cell->backgroundColor())
+                                                    : QColor(Qt::white));
+        for (const auto& child : row.cell->subviews())
+            paintView(p, *child);
+        p.setPen(QPen(QColor(150, 150, 155), 2));
+        const double mid = box.height() / 2;
+        if (row.cell->accessory() == TableViewCell::Accessory::kDisclosureIndicator) {
+            p.drawPolyline(
+                QPolygonF({QPointF(box.width() - 18, mid - 5), QPointF(box.width() - 13, mid),
+                           QPointF(box.width() - 18, mid + 5)}));
+        } else if (row.cell->accessory() == TableViewCell::Accessory::kCheckmark) {
+            p.setPen(QPen(kBlue, 2.5));
+            p.drawPolyline(
+                QPolygonF({QPointF(box.width() - 26, mid), QPointF(box.width() - 20, mid + 6),
+                           QPointF(box.width() - 10, mid - 7)}));
+        }
+        p.setPen(kSeparator);
+        p.drawLine(QPointF(grouped ? 0 : 10, box.height() - 0.5),
+                   QPointF(box.width(), box.height() - 0.5));
+        p.restore();
+    }
+    p.restore();
+}
+
+void ScreenRenderer::scrollTable(TableView* table, float dy) {
+    auto found = tables_.find(table);
+    if (found == tables_.end()) return;
+    TableState& state = found->second;
+    state.offset = std::clamp(state.offset + dy, 0.0f,
+                              std::max(0.0f, state.contentHeight - table->frame().height));
+}
+
+ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
+    if (!content_ || point.y < contentTop_) return Hit{};
+    return hitIn(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y}, Hit{});
+}
+
+ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
+    if (view.hidden() || view.alpha() <= 0.01) return Hit{};
+    const Rect& f = view.frame();
+    if (point.x < f.x || point.y < f.y || point.x >= f.x + f.width || point.y >= f.y + f.height)
+        return Hit{};
+    const Point local{point.x - f.x, point.y - f.y};
+    if (auto* table = dynamic_cast<TableView*>(&view)) {
+        const TableState& state = tables_[table];
+        for (const auto& row : state.rows) {
+            const QPointF inTable(local.x, local.y + state.offset);
+            if (!row.rect.contains(inTable)) continue;
+            Hit inRow{row.cell.get(), Point{}, table, row.path,
+                      Point{static_cast<float>(inTable.x() - row.rect.x()),
+                            static_cast<float>(inTable.y() - row.rect.y())}};
+            inRow.local = inRow.inRow;
+            // Controls inside the row take the touch.
+            for (auto it = row.cell->subviews().rbegin(); it != row.cell->subviews().rend(); ++it) {
+                Hit inner = hitIn(**it, inRow.inRow, inRow);
+                if (inner.view) return inner;
+            }
+            return inRow;
+        }
+        Hit inTable;
+        inTable.view = &view;
+        inTable.local = local;
+        inTable.table = table;
+        return inTable;
+    }
+    for (auto it = view.subviews().rbegin(); it != view.subviews().rend(); ++it) {
+        Hit inner = hitIn(**it, local, hit);
+        if (inner.view) return inner;
+    }
+    hit.view = &view;
+    hit.local = local;
+    return hit;
+}
+
+}  // namespace kestrel::gui

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/camera/CameraPicker.h"
+#include "core/ui/TableView.h"
+#include "core/ui/View.h"
+#include "core/ui/ViewController.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kestrel::gui {
+
+// Draws Kestrel's screens, 320 × 480 points, from the core's view tree: the
+// frames, transforms, alpha, hidden flags and z-order of the views, what
+// each kind shows (pictures, text, buttons, switches, segments, tables and
+// their rows, navigation bars), and the camera preview under the live
+// view. It also answers which view lies under a point, for the window's
+// input. No behaviour of the screens lives here.
+class ScreenRenderer {
+public:
+    static constexpr float kWidth = 320;
+    static constexpr float kHeight = 480;
+    static constexpr float kNavigationBarHeight = 44;
+
+    struct Hit {
+        View* view = nullptr;        // the deepest view under the point
+        Point local;                 // the point in that view's own coordinates
+        TableView* table = nullptr;  // the table it lies in, if any
+        std::optional<IndexPath> row;
+        Point inRow;  // the point in the row's coordinates
+    };
+
+    // `cameraView`: the view under which the live preview is drawn (the
+    // camera screen's container); `camera` supplies the preview.
+    ScreenRenderer(const View* cameraView, CameraPicker* camera)
+        : cameraView_(cameraView), camera_(camera) {}
+
+    void paint(QPainter& painter, ViewController& top);
+    // Which screen is on top, for hit tests before the next paint.
+    void prepare(ViewController& top);
+    // The view under a screen point on the screen last painted.
+    Hit hitTest(Point point);
+    // The navigation controller on screen, if the top screen is one.
+    NavigationController* navigation() const { return navigation_; }
+    void scrollTable(TableView* table, float dy);
+
+    static QImage toQImage(const Image& image);
+
+private:
+    struct RowPlacement {
+        IndexPath path;
+        std::shared_ptr<TableViewCell> cell;
+        QRectF rect;  // in the table's coordinates (scrolled)
+    };
+    struct TableState {
+        float offset = 0;
+        unsigned generation = ~0u;
+        std::optional<IndexPath> appliedScroll;
+        std::vector<RowPlacement> rows;
+        float contentHeight = 0;
+    };
+
+    void paintView(QPainter& p, View& view);
+    void paintContent(QPainter& p, View& view);
+    void paintTable(QPainter& p, TableView& table);
+    void paintNavigationBar(QPainter& p, NavigationController& navigation);
+    void paintPreview(QPainter& p, const View& cameraView);
+    void paintImage(QPainter& p, const QRectF& box, const Image& image, const std::string& name,
+                    int contentMode);
+    Hit hitIn(View& view, Point point, Hit hit);
+
+    const View* cameraView_;
+    CameraPicker* camera_;
+    NavigationController* navigation_ = nullptr;
+    View* content_ = nullptr;
+    float contentTop_ = 0;
+    std::map<TableView*, TableState> tables_;
+};
+
+}  // namespace kestrel::gui

@@ -1,0 +1,113 @@
+// kestrel: the camera in a window, on the real sensors where they are found
+// and on simulated devices otherwise.
+#include "adapters/linux/IioAccelerometer.h"
+#include "adapters/linux/PulseMicrophone.h"
+#include "adapters/qt/QtRunLoop.h"
+#include "core/app/KestrelApp.h"
+#include "core/platform/FixedLocationManager.h"
+#include "core/platform/Log.h"
+#include "core/store/DirectoryUtils.h"
+#include "gui/KestrelWindow.h"
+#include "sim/SimulatedAccelerometer.h"
+#include "sim/SimulatedCamera.h"
+#include "sim/SimulatedMicrophone.h"
+
+#include <CLI/CLI.hpp>
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+// Sounds are played by the desktop's adapter; until then nothing plays.
+class QuietSounds final : public kestrel::SystemSounds {
+public:
+    SoundId registerSound(const std::filesystem::path&) override { return 1; }
+    void play(SoundId) override {}
+    void dispose(SoundId) override {}
+    void vibrate() override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kestrel;
+    CLI::App options("Kestrel, a still camera with a smart shutter");
+    std::string configDir, dcim, store, accel, mic = "", scene = "still", screenshot;
+    bool simulate = false;
+    double after = 3;
+    options.add_option("--config-dir", configDir, "Where the settings live");
+    options.add_option("--dcim", dcim,
+                       "The camera roll folder (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
+    options.add_option("--store", store, "Save into a store of Kestrel's own at this folder");
+    options.add_flag("--simulate", simulate,
+                     "Use simulated devices even where real ones are found");
+    options.add_option("--accel", accel, "A simulated motion instead of the accelerometer");
+    options.add_option("--mic", mic, "A simulated sound instead of the microphone");
+    options.add_option("--scene", scene, "What the simulated camera sees: still or moving");
+    options.add_option("--screenshot", screenshot,
+                       "Save the screen as PNG after --after seconds, then quit");
+    options.add_option("--after", after, "Seconds before the screenshot");
+    CLI11_PARSE(options, argc, argv);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Kestrel");
+    QtRunLoop loop;
+
+    // Each device is real when present (and not --simulate), simulated otherwise.
+    std::unique_ptr<Accelerometer> accelerometer;
+    if (!simulate && accel.empty()) accelerometer = IioAccelerometer::find(loop);
+    if (!accelerometer) {
+        auto motion = SimulatedAccelerometer::named(loop, accel.empty() ? "steady" : accel);
+        if (!motion) {
+            std::cerr << "kestrel: no motion called " << accel << "; holding the device steady\n";
+            motion.emplace(std::move(*SimulatedAccelerometer::named(loop, "steady")));
+        }
+        accelerometer = std::make_unique<SimulatedAccelerometer>(std::move(*motion));
+    }
+    std::unique_ptr<AudioSystem> microphone;
+    if (!simulate && mic.empty()) {
+        auto pulse = std::make_unique<PulseMicrophone>();
+        if (pulse->available()) microphone = std::move(pulse);
+    }
+    if (!microphone) {
+        auto signal = MicrophoneSignal::named(mic.empty() ? "quiet" : mic);
+        if (!signal) signal = MicrophoneSignal::fromFile(mic);
+        if (!signal) signal = MicrophoneSignal::named("quiet");
+        microphone = std::make_unique<SimulatedMicrophone>(loop, *signal);
+    }
+    DevicePosition* position = nullptr;
+    SimulatedCamera camera(loop, [&position] { return position ? position->orientation() : 1; });
+    camera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
+                                      : SimulatedCamera::Scene::kStill);
+    QuietSounds sounds;
+
+    KestrelApp::Options settings;
+    if (!configDir.empty()) settings.configDir = configDir;
+    if (!dcim.empty()) settings.dcim = dcim;
+    if (!store.empty()) settings.store = store;
+    settings.resources = DirectoryUtils::getBundelFolder();
+    settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
+    KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
+                                     std::make_unique<FixedLocationManager>(loop, std::nullopt),
+                                     microphone.get()},
+                   std::move(settings));
+    position = &app.devicePosition();
+
+    gui::KestrelWindow window(app, &camera);
+    app.start();
+    window.show();
+    if (!screenshot.empty()) {
+        QTimer::singleShot(static_cast<int>(after * 1000), [&] {
+            if (!window.screenshot().save(QString::fromStdString(screenshot)))
+                std::cerr << "kestrel: cannot write " << screenshot << "\n";
+            application.quit();
+        });
+    }
+    const int status = QApplication::exec();
+    app.resignActive();
+    return status;
+}
