@@ -47,6 +47,7 @@ BENCH_PACKAGES=(
   hyperfine
   sox
   espeak-ng
+  libjpeg-turbo-progs
 )
 
 packages_for() {

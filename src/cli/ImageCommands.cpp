@@ -1,5 +1,7 @@
 #include "cli/ImageCommands.h"
 
+#include "core/library/CameraRollViewer.h"
+
 #include "cli/CliError.h"
 #include "core/imaging/ImageDraw.h"
 #include "core/imaging/ImageFile.h"
@@ -31,7 +33,10 @@ void writePicture(const CliContext& context, const std::string& file, const Imag
     if (!image) throw CliError::failure("no picture came out to write to " + file);
     std::string error;
     if (!ImageFile::write(file, image, quality, &error)) throw CliError::failure(error);
-    *context.out << nlohmann::json{{"output", file}, {"width", image.width()}, {"height", image.height()}}.dump()
+    *context.out << nlohmann::json{{"output", file},
+                                   {"width", image.width()},
+                                   {"height", image.height()}}
+                        .dump()
                  << '\n';
 }
 
@@ -44,8 +49,8 @@ void addQuality(CLI::App* command, double& quality) {
 }  // namespace
 
 ImageCommands::ImageCommands(CLI::App& parent, CliContext& context) : context_(context) {
-    CLI::App* compose = parent.add_subcommand(
-        "compose", "Process a picture exactly as a mode handler does");
+    CLI::App* compose =
+        parent.add_subcommand("compose", "Process a picture exactly as a mode handler does");
     compose->add_option("IN", o_.in, "Picture to read")->required();
     compose->add_option("OUT", o_.out, "Picture to write")->required();
     compose->add_option("--ratio", o_.ratio, "Aspect-ratio index, 0-28")
@@ -56,7 +61,9 @@ ImageCommands::ImageCommands(CLI::App& parent, CliContext& context) : context_(c
     compose->add_option("--stamp", o_.stamp, "Time-stamp text");
     compose->add_flag("--reduce", o_.reduce, "Reduce to 640 x 480 first");
     compose->add_flag("--tilt", o_.tilt, "Anchored crop instead of the centred one");
-    compose->add_option("--orientation", o_.orientation, "Orientation value 0-7, instead of the file's")
+    compose
+        ->add_option("--orientation", o_.orientation,
+                     "Orientation value 0-7, instead of the file's")
         ->check(CLI::Range(0, 7));
     addQuality(compose, o_.quality);
     compose->callback([this] { this->compose(); });
@@ -71,15 +78,20 @@ ImageCommands::ImageCommands(CLI::App& parent, CliContext& context) : context_(c
     merge->add_option("A", o_.in)->required();
     merge->add_option("B", o_.in2)->required();
     merge->add_option("OUT", o_.out)->required();
-    merge->add_flag("--channel", o_.channel, "Per-channel maximum (anaglyph) instead of an even mix");
+    merge->add_flag("--channel", o_.channel,
+                    "Per-channel maximum (anaglyph) instead of an even mix");
     addQuality(merge, o_.quality);
     merge->callback([this] { this->merge(); });
 
     CLI::App* resize = parent.add_subcommand("resize", "Resize a picture");
     resize->add_option("IN", o_.in)->required();
     resize->add_option("OUT", o_.out)->required();
-    resize->add_option("W", o_.width)->required()->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
-    resize->add_option("H", o_.height)->required()->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
+    resize->add_option("W", o_.width)
+        ->required()
+        ->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
+    resize->add_option("H", o_.height)
+        ->required()
+        ->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
     resize->add_flag("--smart", o_.smart, "Turn the target to the picture's shape");
     addQuality(resize, o_.quality);
     resize->callback([this] { this->resize(); });
@@ -87,9 +99,31 @@ ImageCommands::ImageCommands(CLI::App& parent, CliContext& context) : context_(c
     CLI::App* poster = parent.add_subcommand("poster", "A square poster, centred aspect fill");
     poster->add_option("IN", o_.in)->required();
     poster->add_option("OUT", o_.out)->required();
-    poster->add_option("SIZE", o_.size)->required()->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
+    poster->add_option("SIZE", o_.size)
+        ->required()
+        ->check(CLI::Range(1.0f, float(Bitmap::kMaxDimension)));
     addQuality(poster, o_.quality);
     poster->callback([this] { this->poster(); });
+
+    CLI::App* preview =
+        parent.add_subcommand("preview", "The photo viewer's display image (shorter side 320)");
+    preview->add_option("IN", o_.in)->required();
+    preview->add_option("OUT", o_.out, "Write it here too");
+    addQuality(preview, o_.quality);
+    preview->callback([this] { this->preview(); });
+}
+
+void ImageCommands::preview() const {
+    requireFormat(o_.in);
+    if (!o_.out.empty()) requireFormat(o_.out);
+    const Image shown = CameraRollViewer::previewImage(o_.in);
+    if (!shown) throw CliError::failure(o_.in + ": cannot be shown");
+    if (!o_.out.empty()) {
+        writePicture(context_, o_.out, shown, o_.quality);
+        return;
+    }
+    *context_.out << nlohmann::json{{"width", shown.width()}, {"height", shown.height()}}.dump()
+                  << '\n';
 }
 
 void ImageCommands::compose() const {
@@ -111,8 +145,10 @@ void ImageCommands::compose() const {
         if (!bytes) throw CliError::failure(error);
         const Image check = readPicture(o_.in);  // refuse what is not a picture
         if (!AtomicFile::write(o_.out, *bytes, 0644, &error)) throw CliError::failure(error);
-        *context_.out << nlohmann::json{{"output", o_.out}, {"width", check.width()},
-                                        {"height", check.height()}}.dump()
+        *context_.out << nlohmann::json{{"output", o_.out},
+                                        {"width", check.width()},
+                                        {"height", check.height()}}
+                             .dump()
                       << '\n';
         return;
     }
@@ -130,8 +166,8 @@ void ImageCommands::compose() const {
         picture = readPicture(o_.in);
     }
     if (o_.orientation >= 0) picture = picture.withOrientation(o_.orientation);
-    writePicture(context_, o_.out, PhotoProcessor::processPhoto(std::move(picture), o_.zoom, settings),
-                 o_.quality);
+    writePicture(context_, o_.out,
+                 PhotoProcessor::processPhoto(std::move(picture), o_.zoom, settings), o_.quality);
 }
 
 void ImageCommands::nightVision() const {
@@ -149,7 +185,8 @@ void ImageCommands::merge() const {
     requireFormat(o_.out);
     const Image a = readPicture(o_.in);
     const Image b = readPicture(o_.in2);
-    writePicture(context_, o_.out, o_.channel ? ImageDraw::channelMerge(a, b) : ImageDraw::simplyMerge(a, b),
+    writePicture(context_, o_.out,
+                 o_.channel ? ImageDraw::channelMerge(a, b) : ImageDraw::simplyMerge(a, b),
                  o_.quality);
 }
 
@@ -158,15 +195,17 @@ void ImageCommands::resize() const {
     requireFormat(o_.out);
     const Image picture = readPicture(o_.in);
     const Size size{o_.width, o_.height};
-    writePicture(context_, o_.out,
-                 o_.smart ? ImageDraw::smartResize(picture, size) : ImageDraw::simpleResize(picture, size),
-                 o_.quality);
+    writePicture(
+        context_, o_.out,
+        o_.smart ? ImageDraw::smartResize(picture, size) : ImageDraw::simpleResize(picture, size),
+        o_.quality);
 }
 
 void ImageCommands::poster() const {
     requireFormat(o_.in);
     requireFormat(o_.out);
-    writePicture(context_, o_.out, ImageDraw::drawPosterImage(readPicture(o_.in), Size{o_.size, o_.size}),
+    writePicture(context_, o_.out,
+                 ImageDraw::drawPosterImage(readPicture(o_.in), Size{o_.size, o_.size}),
                  o_.quality);
 }
 

@@ -41,6 +41,7 @@ private:
     void merge() const;
     void resize() const;
     void poster() const;
+    void preview() const;
 
     CliContext& context_;
     Options o_;

@@ -51,6 +51,11 @@ void KestrelWindow::paintEvent(QPaintEvent*) {
     p.scale(scale, scale);
     p.setClipRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
     renderer_.paint(p, app_->topController());
+    if (firstFrame_ && &app_->topController() == &app_->root().cameraScreen()) {
+        auto observer = std::move(firstFrame_);
+        firstFrame_ = nullptr;
+        observer();
+    }
 }
 
 QImage KestrelWindow::screenshot(double scale) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 namespace kestrel::gui {
@@ -25,6 +26,10 @@ public:
     // The screen as it is drawn now, at `scale` pixels per point.
     QImage screenshot(double scale = 2.0);
     ScreenRenderer& renderer() { return renderer_; }
+    // Told once, when the first frame of the live view has been drawn.
+    void setFirstFrameObserver(std::function<void()> observer) {
+        firstFrame_ = std::move(observer);
+    }
     // Answers the oldest waiting alert with a Qt dialog (or `answer` when given).
     void showAlerts(std::optional<int> answer = std::nullopt);
 
@@ -57,6 +62,7 @@ private:
     bool viewerTouch_ = false;
     bool dragging_ = false;
     bool showingAlert_ = false;
+    std::function<void()> firstFrame_;
 };
 
 }  // namespace kestrel::gui

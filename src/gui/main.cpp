@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 
@@ -35,9 +36,11 @@ public:
 
 int main(int argc, char** argv) {
     using namespace kestrel;
+    const auto launched = std::chrono::steady_clock::now();
     CLI::App options("Kestrel, a still camera with a smart shutter");
     std::string configDir, dcim, store, accel, mic = "", scene = "still", screenshot;
     bool simulate = false;
+    bool startupTime = false;
     double after = 3;
     options.add_option("--config-dir", configDir, "Where the settings live");
     options.add_option("--dcim", dcim,
@@ -51,6 +54,8 @@ int main(int argc, char** argv) {
     options.add_option("--screenshot", screenshot,
                        "Save the screen as PNG after --after seconds, then quit");
     options.add_option("--after", after, "Seconds before the screenshot");
+    options.add_flag("--startup-time", startupTime,
+                     "Print the time to the first frame of the live view, then quit");
     CLI11_PARSE(options, argc, argv);
 
     QApplication application(argc, argv);
@@ -98,6 +103,14 @@ int main(int argc, char** argv) {
     position = &app.devicePosition();
 
     gui::KestrelWindow window(app, &camera);
+    if (startupTime) {
+        window.setFirstFrameObserver([&] {
+            const auto ms = std::chrono::duration<double, std::milli>(
+                std::chrono::steady_clock::now() - launched);
+            std::printf("first frame of the live view after %.1f ms\n", ms.count());
+            QTimer::singleShot(0, [&] { application.quit(); });
+        });
+    }
     app.start();
     window.show();
     if (!screenshot.empty()) {
