@@ -19,7 +19,9 @@
 namespace kestrel::gui {
 
 KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
-    : app_(&app), renderer_(&app.camera().container(), camera) {
+    : app_(&app), renderer_(&app.camera().container(), camera, [&app] {
+          return RunLoop::toSeconds(app.loop().now());
+      }) {
     setWindowTitle("Kestrel");
     setMinimumSize(240, 360);
     resize(400, 600);

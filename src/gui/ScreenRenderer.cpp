@@ -62,6 +62,9 @@ void ScreenRenderer::prepare(ViewController& top) {
 void ScreenRenderer::paint(QPainter& p, ViewController& top) {
     p.fillRect(QRectF(0, 0, kWidth, kHeight), Qt::black);
     prepare(top);
+    now_ = clock_ ? clock_() : now_;
+    if (AnimationBlock* block = AnimationBlock::animation())
+        player_.take(block->takeRecords(), now_);
     p.save();
     p.translate(0, contentTop_);
     p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_));
@@ -125,18 +128,20 @@ void ScreenRenderer::paintPreview(QPainter& p, const View& cameraView) {
 }
 
 void ScreenRenderer::paintView(QPainter& p, View& view) {
-    if (view.hidden() || view.alpha() <= 0.001) return;
+    if (view.hidden()) return;
+    const AnimationPlayer::State shown = player_.present(view, now_);
+    if (shown.alpha <= 0.001) return;
     p.save();
-    const Rect& frame = view.frame();
+    const Rect& frame = shown.frame;
     p.translate(frame.x, frame.y);
-    const View::Transform& t = view.transform();
+    const View::Transform& t = shown.transform;
     if (!(t == View::Transform{})) {
         p.translate(frame.width / 2, frame.height / 2);
         p.rotate(-t.rotation * 180 / std::numbers::pi);  // counter-clockwise on screen
         p.scale(t.scaleX, t.scaleY);
         p.translate(-frame.width / 2, -frame.height / 2);
     }
-    p.setOpacity(p.opacity() * view.alpha());
+    p.setOpacity(p.opacity() * shown.alpha);
     if (const auto& background = view.backgroundColor())
         p.fillRect(QRectF(0, 0, frame.width, frame.height), toQColor(*background));
     paintContent(p, view);
@@ -146,8 +151,8 @@ void ScreenRenderer::paintView(QPainter& p, View& view) {
     p.restore();
 }
 
-void ScreenRenderer::paintImage(QPainter& p, const QRectF& box, const Image& image,
-                                const std::string& name, int contentMode) {
+void ScreenRenderer::paintImage(QPainter& p, const View& view, const QRectF& box,
+                                const Image& image, const std::string& name, int contentMode) {
     if (!image) {
         if (!name.empty()) IconPainter::paint(p, QString::fromStdString(name), box);
         return;
@@ -171,7 +176,7 @@ void ScreenRenderer::paintImage(QPainter& p, const QRectF& box, const Image& ima
     p.save();
     p.setClipRect(box, Qt::IntersectClip);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(target, picture);
+    player_.drawPicture(p, view, picture, target, box, now_);
     p.restore();
 }
 
@@ -182,7 +187,7 @@ void ScreenRenderer::paintContent(QPainter& p, View& view) {
         return;
     }
     if (auto* image = dynamic_cast<ImageView*>(&view)) {
-        paintImage(p, box, image->image(), image->imageName(),
+        paintImage(p, view, box, image->image(), image->imageName(),
                    static_cast<int>(image->contentMode()));
     } else if (auto* label = dynamic_cast<Label*>(&view)) {
         p.setFont(toQFont(label->font()));

@@ -4,10 +4,12 @@
 #include "core/ui/TableView.h"
 #include "core/ui/View.h"
 #include "core/ui/ViewController.h"
+#include "gui/AnimationPlayer.h"
 
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,8 +39,10 @@ public:
 
     // `cameraView`: the view under which the live preview is drawn (the
     // camera screen's container); `camera` supplies the preview.
-    ScreenRenderer(const View* cameraView, CameraPicker* camera)
-        : cameraView_(cameraView), camera_(camera) {}
+    // `clock` gives the run loop's time in seconds, for the animations.
+    ScreenRenderer(const View* cameraView, CameraPicker* camera,
+                   std::function<double()> clock = nullptr)
+        : cameraView_(cameraView), camera_(camera), clock_(std::move(clock)) {}
 
     void paint(QPainter& painter, ViewController& top);
     // Which screen is on top, for hit tests before the next paint.
@@ -70,12 +74,15 @@ private:
     void paintTable(QPainter& p, TableView& table);
     void paintNavigationBar(QPainter& p, NavigationController& navigation);
     void paintPreview(QPainter& p, const View& cameraView);
-    void paintImage(QPainter& p, const QRectF& box, const Image& image, const std::string& name,
-                    int contentMode);
+    void paintImage(QPainter& p, const View& view, const QRectF& box, const Image& image,
+                    const std::string& name, int contentMode);
     Hit hitIn(View& view, Point point, Hit hit);
 
     const View* cameraView_;
     CameraPicker* camera_;
+    std::function<double()> clock_;
+    AnimationPlayer player_;
+    double now_ = 0;
     NavigationController* navigation_ = nullptr;
     View* content_ = nullptr;
     float contentTop_ = 0;

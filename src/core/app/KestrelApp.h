@@ -73,6 +73,7 @@ public:
     void terminate() { delegate_.applicationWillTerminate(); }
 
     AppSettings& settings() { return settings_; }
+    RunLoop& loop() { return *loop_; }
     CameraControllerHelper& camera() { return *cameraHelper_; }
     CameraViewManager& cameraViews() { return views_; }
     CameraRootController& root() { return *root_; }

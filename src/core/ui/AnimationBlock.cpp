@@ -97,6 +97,7 @@ void AnimationBlock::end(View* view, bool animated, double seconds) {
         record.transition = viewTransition(type_);
     }
     record.changes = std::move(pending_);
+    record.at = loop_ ? loop_->now() : RunLoop::Duration{};
     pending_.clear();
     records_.push_back(std::move(record));
     view_ = nullptr;

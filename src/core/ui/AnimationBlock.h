@@ -42,6 +42,7 @@ public:
             transition;       // view animations: "none", "curlUp", ...; layers: "fade", "push", ...
         std::string subtype;  // layer transitions: "fromRight", ...
         std::vector<Change> changes;
+        RunLoop::Duration at{};  // when the block ended (the loop's time; 0 without a loop)
     };
 
     // Becomes the shared instance (while none exists, starts and ends do
