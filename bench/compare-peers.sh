@@ -7,6 +7,8 @@
 # Work: decode, crop to 16:9, zoom 2, sepia, time stamp, JPEG q95 4:2:0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
 runs="${1:-7}"
 peers="${KESTREL_PEERS_DIR:-../shared/peers}"
 work=build/bench/peers
@@ -24,16 +26,7 @@ fi
 
 # A photo-like 4032 x 3024 input: smooth noise in three bands, saved at q92.
 input="$work/input-4032x3024.jpg"
-if [ ! -f "$input" ]; then
-  for band in r g b; do
-    vips gaussnoise "$work/$band.v" 4032 3024 --mean 128 --sigma 60
-    vips gaussblur "$work/$band.v" "$work/$band-blur.v" 3
-  done
-  vips bandjoin "$work/r-blur.v $work/g-blur.v $work/b-blur.v" "$work/rgb.v"
-  vips cast "$work/rgb.v" "$work/rgb8.v" uchar
-  vips jpegsave "$work/rgb8.v" "$input" --Q 92
-  rm -f "$work"/*.v
-fi
+make_photo_input "$input"
 
 now() { date +%s%N; }
 declare -a kestrel_times vips_times

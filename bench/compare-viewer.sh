@@ -7,6 +7,8 @@
 #   bench/compare-viewer.sh [RUNS]      (default 15)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=bench/lib.sh
+source bench/lib.sh
 runs="${1:-15}"
 work=build/bench/viewer
 mkdir -p "$work"
@@ -15,18 +17,9 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench --target kestrel-cli >&2
 cli=build/bench/src/cli/kestrel-cli
 
-# A photo-like 4032 x 3024 input, as in compare-peers.sh.
+# The same photo-like 12 MP input as compare-peers.sh.
 input="$work/input-4032x3024.jpg"
-if [ ! -f "$input" ]; then
-  for band in r g b; do
-    vips gaussnoise "$work/$band.v" 4032 3024 --mean 128 --sigma 60
-    vips gaussblur "$work/$band.v" "$work/$band-blur.v" 3
-  done
-  vips bandjoin "$work/r-blur.v $work/g-blur.v $work/b-blur.v" "$work/rgb.v"
-  vips cast "$work/rgb.v" "$work/rgb8.v" uchar
-  vips jpegsave "$work/rgb8.v" "$input" --Q 92
-  rm -f "$work"/*.v
-fi
+make_photo_input "$input"
 
 now() { date +%s%N; }
 declare -a ours theirs

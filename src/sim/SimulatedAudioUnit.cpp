@@ -34,11 +34,8 @@ AudioStatus SimulatedAudioUnit::streamFormat(Scope, std::uint32_t element,
 AudioStatus SimulatedAudioUnit::setStreamFormat(Scope, std::uint32_t element,
                                                 const AudioStreamFormat& format) {
     if (element > kInputElement) return kInvalidElement;
-    // Linear PCM of 16 or 32 bits at the microphone's own rate: no resampling here.
-    const bool bitsOk = format.bitsPerChannel == 16 || format.bitsPerChannel == 32;
-    if (!bitsOk || format.channelsPerFrame == 0 || format.channelsPerFrame > 8 ||
-        format.bytesPerFrame != format.channelsPerFrame * format.bitsPerChannel / 8 ||
-        std::abs(format.sampleRate - hardware_.sampleRate) > 0.5)
+    // Packed integer samples at the microphone's own rate: no resampling here.
+    if (!format.packedPcm() || std::abs(format.sampleRate - hardware_.sampleRate) > 0.5)
         return kFormatNotSupported;
     client_ = format;
     return 0;

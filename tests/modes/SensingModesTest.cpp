@@ -25,20 +25,7 @@ public:
     Delegate delegate;
 };
 
-// The camera controller as the handlers see it; a picture request is "taken"
-// at once and the controller calls ready again on the next turn.
-class Host final : public test::FakeHandlerHost {
-public:
-    Host() { panel.addSubview(status); }
-    void photo(bool) override {
-        requests.push_back(loop.now());
-        if (handler) loop.post([this] { handler->ready(); });
-    }
-
-    std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
-    CameraHandler* handler = nullptr;
-    std::vector<RunLoop::Duration> requests;
-};
+using Host = test::ReadyingHost;
 
 class ModesTest : public ::testing::Test {
 protected:

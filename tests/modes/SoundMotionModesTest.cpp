@@ -55,17 +55,7 @@ public:
     int disposed = 0;
 };
 
-class Host final : public test::FakeHandlerHost {
-public:
-    Host() { panel.addSubview(status); }
-    void photo(bool) override {
-        requests.push_back(loop.now());
-        if (handler) loop.post([this] { handler->ready(); });
-    }
-    std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
-    CameraHandler* handler = nullptr;
-    std::vector<RunLoop::Duration> requests;
-};
+using Host = test::ReadyingHost;
 
 class SoundMotionModesTest : public ::testing::Test {
 protected:

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "core/modes/CameraHandler.h"
 #include "core/modes/CameraHandlerHost.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/ui/Button.h"
+#include "core/ui/ImageView.h"
 #include "core/ui/IndicatorView.h"
 #include "core/ui/Label.h"
 #include "core/ui/View.h"
 #include "support/RecordingSounds.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +52,22 @@ public:
     Image screen;  // what the live view shows
     AudioSystem* audio = nullptr;
     std::vector<std::string> events;
+};
+
+// A controller whose picture requests are "taken" at once: each is noted
+// with its time, and the controller calls the handler's ready on the next
+// turn, as the camera controller does. The sensing panel holds a status picture.
+class ReadyingHost final : public FakeHandlerHost {
+public:
+    ReadyingHost() { panel.addSubview(status); }
+    void photo(bool) override {
+        requests.push_back(loop.now());
+        if (handler) loop.post([this] { handler->ready(); });
+    }
+
+    std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
+    CameraHandler* handler = nullptr;
+    std::vector<RunLoop::Duration> requests;
 };
 
 }  // namespace kestrel::test

@@ -60,10 +60,7 @@ AudioStatus PulseAudioUnit::streamFormat(Scope, std::uint32_t element,
 AudioStatus PulseAudioUnit::setStreamFormat(Scope, std::uint32_t element,
                                             const AudioStreamFormat& format) {
     if (element > kInputElement) return kInvalidElement;
-    const bool bitsOk = format.bitsPerChannel == 16 || format.bitsPerChannel == 32;
-    if (!bitsOk || format.channelsPerFrame == 0 || format.channelsPerFrame > 8 ||
-        format.bytesPerFrame != format.channelsPerFrame * format.bitsPerChannel / 8 ||
-        format.sampleRate < 1000 || format.sampleRate > 384000)
+    if (!format.packedPcm() || format.sampleRate < 1000 || format.sampleRate > 384000)
         return kFormatNotSupported;
     client_ = format;  // the server converts for us
     return 0;

@@ -47,10 +47,7 @@ AboutController::AboutController(AppIdentity identity, UrlOpener& urls, ContactP
     appTemplateCell_->setSubLabel(std::make_shared<Label>(Rect{62, 26, 220, 32}));
     appTemplateCell_->setImageView(std::make_shared<ImageView>(Rect{8, 7, 48, 48}));
     appTemplateCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
-    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
-    doneButton->setName("Done");
-    doneButton->setAction([this](Button&) { done(); });
-    setRightBarButton(doneButton);
+    setDoneButton([this] { done(); });
 }
 
 void AboutController::loadInfo() {

@@ -21,10 +21,7 @@ CameraRollPicker::CameraRollPicker(RunLoop& loop, ViewerFactory viewer,
     footerCell_->setLabel(std::make_shared<Label>(Rect{0, 20, 320, 40}));
     footerCell_->label()->setAlignment(Label::Alignment::kCenter);
     footerCell_->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
-    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
-    doneButton->setName("Done");
-    doneButton->setAction([this](Button&) { done(); });
-    setRightBarButton(doneButton);
+    setDoneButton([this] { done(); });
 }
 
 void CameraRollPicker::viewDidLoad() {

@@ -31,10 +31,7 @@ CameraRollViewer::CameraRollViewer(RunLoop& loop)
     playButton_ = toolbarButton(100, "Toolbar_Play.png", &CameraRollViewer::play);
     nextButton_ = toolbarButton(180, "Toolbar_Next.png", &CameraRollViewer::next);
     trashButton_ = toolbarButton(260, "Toolbar_Trash.png", &CameraRollViewer::trash);
-    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
-    doneButton->setName("Done");
-    doneButton->setAction([this](Button&) { done(); });
-    setRightBarButton(doneButton);
+    setDoneButton([this] { done(); });
 }
 
 std::shared_ptr<Button> CameraRollViewer::toolbarButton(float x, const std::string& image,

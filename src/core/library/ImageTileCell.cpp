@@ -49,10 +49,11 @@ void ImageTileCell::showThumbnail(std::size_t k, const std::string& photo) {
     }
     // From the cache at once, or when read, if the tile still exists and
     // still shows this photo (rows are reused and dropped as they scroll).
-    view.setImage(thumbnails_->load(thumbnail, [tile = std::weak_ptr<SelectImageView>(tiles_[k]), photo](
-                                                   const Image& image) {
-        if (auto shown = tile.lock(); shown && shown->shownFile() == photo) shown->setImage(image);
-    }));
+    view.setImage(thumbnails_->load(
+        thumbnail, [tile = std::weak_ptr<SelectImageView>(tiles_[k]), photo](const Image& image) {
+            if (auto shown = tile.lock(); shown && shown->shownFile() == photo)
+                shown->setImage(image);
+        }));
 }
 
 void ImageTileCell::showStartIndex(int index, const Files& files) {

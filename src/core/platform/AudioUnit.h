@@ -22,6 +22,13 @@ struct AudioStreamFormat {
     std::uint32_t channelsPerFrame = 0;
     std::uint32_t bitsPerChannel = 0;
 
+    // Packed integer samples of 16 or 32 bits, one to eight channels, the
+    // frame size matching: what Kestrel's units exchange.
+    bool packedPcm() const {
+        return (bitsPerChannel == 16 || bitsPerChannel == 32) && channelsPerFrame >= 1 &&
+               channelsPerFrame <= 8 && bytesPerFrame == channelsPerFrame * bitsPerChannel / 8;
+    }
+
     // Linear PCM, signed and packed, one 16-bit channel.
     static AudioStreamFormat mono16(double sampleRate) {
         return AudioStreamFormat{sampleRate, kSignedIntegerPacked, 2, 1, 2, 1, 16};

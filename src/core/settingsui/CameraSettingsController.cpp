@@ -108,10 +108,7 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
         aboutCell_->setText("About");
         aboutCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
     }
-    auto doneButton = std::make_shared<Button>(Rect{0, 0, 60, 30});
-    doneButton->setName("Done");
-    doneButton->setAction([this](Button&) { done(); });
-    setRightBarButton(doneButton);
+    setDoneButton([this] { done(); });
 }
 
 std::shared_ptr<SwitchTableViewCell> CameraSettingsController::makeSwitch(

@@ -31,6 +31,13 @@ void ViewController::dismissModalViewController(bool animated) {
     viewDidAppear(animated);
 }
 
+void ViewController::setDoneButton(std::function<void()> action) {
+    auto done = std::make_shared<Button>(Rect{0, 0, 60, 30});
+    done->setName("Done");
+    done->setAction([action = std::move(action)](Button&) { action(); });
+    rightBarButton_ = std::move(done);
+}
+
 ViewController& ViewController::topController() {
     ViewController* top = this;
     while (top->modal_)

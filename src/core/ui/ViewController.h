@@ -3,6 +3,7 @@
 #include "core/ui/Button.h"
 #include "core/ui/View.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ public:
     void setTitle(std::string title) { title_ = std::move(title); }
     const std::shared_ptr<Button>& rightBarButton() const { return rightBarButton_; }
     void setRightBarButton(std::shared_ptr<Button> button) { rightBarButton_ = std::move(button); }
+    // A "Done" button on the bar's right that calls `action`.
+    void setDoneButton(std::function<void()> action);
     // The navigation controller whose stack holds this controller, if any.
     class NavigationController* navigationController() const {
         return navigation_;
