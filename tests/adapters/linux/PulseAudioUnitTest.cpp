@@ -94,7 +94,11 @@ public:
     ~CountingDetection() override { stopUnit(); }
     AudioStatus process(std::uint32_t* flags, double time, std::uint32_t frames,
                         AudioBufferList* buffers) override {
+        // Cycles that come before startUnit has finished are skipped by the
+        // detection; only those it measured count here.
+        const bool measured = running();
         const AudioStatus status = AudioDetection::process(flags, time, frames, buffers);
+        if (!measured) return status;
         bool silent = true;
         for (std::uint32_t i = 0; i < buffers->count; ++i) {
             const auto* bytes = static_cast<const std::uint8_t*>(buffers->buffers[i].data);
