@@ -3,6 +3,7 @@
 #include "adapters/linux/IioAccelerometer.h"
 #include "adapters/linux/PulseMicrophone.h"
 #include "adapters/qt/QtRunLoop.h"
+#include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/Log.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     std::string configDir, dcim, store, accel, mic = "", scene = "still", screenshot;
     bool simulate = false;
     bool startupTime = false;
+    bool albumTime = false;
     double after = 3;
     options.add_option("--config-dir", configDir, "Where the settings live");
     options.add_option("--dcim", dcim,
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
     options.add_option("--after", after, "Seconds before the screenshot");
     options.add_flag("--startup-time", startupTime,
                      "Print the time to the first frame of the live view, then quit");
+    options.add_flag("--album-time", albumTime,
+                     "Print the time from the album button to the album drawn, then quit");
     CLI11_PARSE(options, argc, argv);
 
     QApplication application(argc, argv);
@@ -89,6 +93,7 @@ int main(int argc, char** argv) {
     camera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
                                       : SimulatedCamera::Scene::kStill);
     QuietSounds sounds;
+    QtUrlOpener urls;
 
     KestrelApp::Options settings;
     if (!configDir.empty()) settings.configDir = configDir;
@@ -98,11 +103,23 @@ int main(int argc, char** argv) {
     settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
     KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
                                      std::make_unique<FixedLocationManager>(loop, std::nullopt),
-                                     microphone.get()},
+                                     microphone.get(), nullptr, &urls},
                    std::move(settings));
     position = &app.devicePosition();
 
     gui::KestrelWindow window(app, &camera);
+    if (albumTime) {
+        window.setFirstFrameObserver([&] {
+            const auto pressed = std::chrono::steady_clock::now();
+            app.cameraViews().toolBar->albumButton().press();
+            window.repaint();
+            const auto ms = std::chrono::duration<double, std::milli>(
+                std::chrono::steady_clock::now() - pressed);
+            std::printf("album of %zu photos drawn %.1f ms after the album button\n",
+                        app.cameraRoll()->files().size(), ms.count());
+            QTimer::singleShot(0, [&] { application.quit(); });
+        });
+    }
     if (startupTime) {
         window.setFirstFrameObserver([&] {
             const auto ms = std::chrono::duration<double, std::milli>(
