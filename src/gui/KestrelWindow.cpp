@@ -2,7 +2,6 @@
 
 #include "core/camera/CameraOverlayView.h"
 #include "core/library/CameraRollViewer.h"
-#include "core/settings/Camera1Data.h"
 #include "core/ui/AlertView.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/Switch.h"
@@ -203,17 +202,6 @@ void KestrelWindow::wheelEvent(QWheelEvent* event) {
         renderer_.scrollTable(hit.table, static_cast<float>(-event->angleDelta().y()) / 4);
 }
 
-void KestrelWindow::nextMode() {
-    Camera1Data* record = Camera1Data::data();
-    if (!record || &app_->topController() != &app_->root().cameraScreen()) return;
-    static constexpr int kModes[] = {1, 0, 2, 3, 4, 5, 6, 7, 9};
-    int next = 0;
-    for (std::size_t i = 0; i < std::size(kModes); ++i)
-        if (kModes[i] == record->mode()) next = kModes[(i + 1) % std::size(kModes)];
-    record->setMode(next);
-    app_->camera().reset();
-}
-
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {
     CameraToolbar& bar = *app_->cameraViews().toolBar;
     switch (event->key()) {
@@ -228,7 +216,7 @@ void KestrelWindow::keyPressEvent(QKeyEvent* event) {
             bar.settingsButton().press();
             break;
         case Qt::Key_M:
-            nextMode();
+            app_->nextMode();
             break;
         case Qt::Key_Escape:
             if (NavigationController* navigation = renderer_.navigation()) {

@@ -50,7 +50,6 @@ private:
     void release(Point point, int tapCount);
     void activate(const ScreenRenderer::Hit& hit);
     void navigationBarTap(Point point);
-    void nextMode();
 
     KestrelApp* app_;
     ScreenRenderer renderer_;

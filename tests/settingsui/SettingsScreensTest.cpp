@@ -78,6 +78,44 @@ TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
     EXPECT_EQ(rows(*screen, 1).front() == &screen->ratioCell(), Camera1Data::canChangeRatio(0));
 }
 
+TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
+    auto screen = open(Camera1Data::kStandard);
+    const std::vector<std::pair<int, std::vector<TableViewCell*>>> modes{
+        {-1, {}},
+        {0, {&screen->sensitivityCell(), &screen->autoShutterCell(), &screen->shutterDelayCell()}},
+        {1, {}},
+        {2, {&screen->timerCell(), &screen->repeatCell()}},
+        {3, {&screen->sensitivityCell()}},
+        {4, {&screen->sensitivityCell()}},
+        {5, {&screen->sensitivityCell()}},
+        {6, {&screen->rapidModeCell()}},
+        {7, {}},
+        {8, {&screen->videoResolutionCell()}},
+        {9, {&screen->anaglyphColorCell()}},
+        {10, {}},
+        {11, {}},
+    };
+    for (const auto& [mode, own] : modes) {
+        for (const int variant : {ApplicationId::kThisBuild, 0}) {
+            ApplicationId::setId(variant);
+            screen->chooseMode(mode);
+            std::vector<TableViewCell*> expected{screen->getModeCell()};
+            expected.insert(expected.end(), own.begin(), own.end());
+            EXPECT_EQ(rows(*screen, 0), expected) << "mode " << mode;
+            // The general rows follow the variant's rules, in their fixed order.
+            const auto general = rows(*screen, 1);
+            EXPECT_EQ(std::count(general.begin(), general.end(), &screen->ratioCell()),
+                      Camera1Data::canChangeRatio(mode) ? 1 : 0)
+                << "mode " << mode << " variant " << variant;
+            EXPECT_EQ(std::count(general.begin(), general.end(), &screen->photoSizeCell()),
+                      Camera1Data::canChangeFullSizePhoto(mode) ? 1 : 0);
+            EXPECT_EQ(std::count(general.begin(), general.end(), &screen->timerBeepCell()),
+                      Camera1Data::canChangeTimerBeep(mode) ? 1 : 0);
+        }
+    }
+    ApplicationId::setId(ApplicationId::kThisBuild);
+}
+
 TEST_F(SettingsScreensTest, ControlsAndRecordCorrespond) {
     record.stablizer().setShutterDelay(3);
     record.stablizer().setSensitivity(0);

@@ -18,10 +18,14 @@ public:
 }  // namespace
 
 KestrelApp::KestrelApp(Ports ports, Options options)
-    : loop_(&ports.loop), settings_(options.configDir), center_(NotificationCenter::defaultCenter()),
+    : loop_(&ports.loop),
+      settings_(options.configDir),
+      center_(NotificationCenter::defaultCenter()),
       position_(ports.accelerometer, ports.loop, center_),
-      location_(std::make_unique<DeviceLocation>(settings_.store(), std::move(ports.location), ports.loop, center_)),
-      animation_(&ports.loop), rollRoot_(DirectoryUtils::getCameraRollFolder(options.dcim)),
+      location_(std::make_unique<DeviceLocation>(settings_.store(), std::move(ports.location),
+                                                 ports.loop, center_)),
+      animation_(&ports.loop),
+      rollRoot_(DirectoryUtils::getCameraRollFolder(options.dcim)),
       photoAlbum_(rollRoot_, ports.loop),
       saver_(photoAlbum_, rollRoot_, ports.loop,
              std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {})) {
@@ -32,7 +36,8 @@ KestrelApp::KestrelApp(Ports ports, Options options)
 
     cameraHelper_ = std::make_unique<CameraControllerHelper>(CameraControllerHelper::Services{
         ports.camera, views_, ports.loop, ports.sounds, saver_, center_, options.resources,
-        [this] { return location_->currentLocation(); }, [this] { return position_.orientation(); }, ports.audio});
+        [this] { return location_->currentLocation(); }, [this] { return position_.orientation(); },
+        ports.audio});
     if (options.store) {
         roll_ = std::make_shared<CameraRoll>(*options.store);
         cameraHelper_->setCameraRoll(roll_);
@@ -45,20 +50,23 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     ContactPicker* contacts = ports.contacts;
     const AppIdentity identity = options.identity;
     const std::string apps = (options.resources / "Apps").string();
-    settingsScreen_ = std::make_shared<SettingsController>(SystemUtils::current(), [identity, urls, contacts, apps] {
-        return std::make_shared<AboutController>(identity, *urls, contacts, apps);
-    });
+    settingsScreen_ = std::make_shared<SettingsController>(
+        SystemUtils::current(), [identity, urls, contacts, apps] {
+            return std::make_shared<AboutController>(identity, *urls, contacts, apps);
+        });
     settingsNavigation_ = std::make_shared<NavigationController>(settingsScreen_);
 
     RunLoop* loop = &ports.loop;
     album_ = std::make_shared<CameraRollPicker>(
-        ports.loop, [loop] { return std::make_shared<CameraRollViewer>(*loop); }, [this] { return roll_; });
+        ports.loop, [loop] { return std::make_shared<CameraRollViewer>(*loop); },
+        [this] { return roll_; });
     albumNavigation_ = std::make_shared<NavigationController>(album_);
 
-    root_ = std::make_unique<CameraRootController>(*cameraHelper_, settingsNavigation_, SystemUtils::current(),
-                                                   ports.loop);
+    root_ = std::make_unique<CameraRootController>(*cameraHelper_, settingsNavigation_,
+                                                   SystemUtils::current(), ports.loop);
     views_.toolBar->albumButton().setAction([this](Button&) { openAlbum(); });
-    flipObserver_ = center_.addObserver("Flip", [this](const Notification& note) { flip(note.sender); });
+    flipObserver_ =
+        center_.addObserver("Flip", [this](const Notification& note) { flip(note.sender); });
 }
 
 KestrelApp::~KestrelApp() {
@@ -74,6 +82,17 @@ void KestrelApp::start() {
     delegate_.applicationDidFinishLaunching();
 }
 
+void KestrelApp::nextMode() {
+    if (&topController() != &root_->cameraScreen()) return;
+    Camera1Data& record = settings_.record();
+    const auto& buttons = SettingsController::kModeButtons;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i].mode == record.mode()) next = (i + 1) % buttons.size();
+    record.setMode(buttons[next].mode);
+    cameraHelper_->reset();
+}
+
 void KestrelApp::openAlbum() {
     if (albumShown_) return;
     album_->setCameraRoll(roll_);
@@ -86,7 +105,8 @@ void KestrelApp::openAlbum() {
 void KestrelApp::closeAlbum() {
     if (!albumShown_) return;
     albumShown_ = false;
-    while (albumNavigation_->depth() > 1) albumNavigation_->popViewController(false);
+    while (albumNavigation_->depth() > 1)
+        albumNavigation_->popViewController(false);
     root_->cameraScreen().dismissModalViewController(true);
     cameraHelper_->reset();
     cameraHelper_->showCamera();

@@ -43,14 +43,15 @@ public:
         Accelerometer& accelerometer;
         SystemSounds& sounds;
         std::unique_ptr<LocationManager> location;
-        AudioSystem* audio = nullptr;        // none: no microphone
-        IdleTimer* idleTimer = nullptr;      // none: the screen may sleep
-        UrlOpener* urls = nullptr;           // none: links do nothing
-        ContactPicker* contacts = nullptr;   // none: no address book
+        AudioSystem* audio = nullptr;       // none: no microphone
+        IdleTimer* idleTimer = nullptr;     // none: the screen may sleep
+        UrlOpener* urls = nullptr;          // none: links do nothing
+        ContactPicker* contacts = nullptr;  // none: no address book
     };
     struct Options {
         std::optional<std::filesystem::path> configDir;
-        std::optional<std::string> dcim;   // the device camera roll; default: $KESTREL_DCIM or Pictures/DCIM
+        std::optional<std::string>
+            dcim;  // the device camera roll; default: $KESTREL_DCIM or Pictures/DCIM
         std::optional<std::string> store;  // save into a store of Kestrel's own instead
         std::filesystem::path resources;   // the bundle folder (beep.wav, Apps/)
         AppIdentity identity;
@@ -65,6 +66,8 @@ public:
     void start();
     // The screen on top now (what the window shows).
     ViewController& topController() { return root_->topController(); }
+    // The next shooting mode in the settings screen's order, on the camera.
+    void nextMode();
     void openAlbum();
     void closeAlbum();
     bool albumShown() const { return albumShown_; }
