@@ -37,6 +37,8 @@ TEST_PACKAGES=(
   clang
   pulseaudio
   pulseaudio-utils
+  appstream
+  dpkg-dev
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh temporary prefix and runs what was
+# installed; validates the AppStream metainfo and the desktop entry; builds
+# the Debian package and checks its contents.
+#
+#   install-test.sh BUILD_DIR
+set -euo pipefail
+build="$(cd "$1" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+prefix="$work/prefix"
+
+cmake --install "$build" --prefix "$prefix" --strip >/dev/null
+for file in bin/kestrel bin/kestrel-cli share/kestrel/beep.wav \
+            share/applications/org.kestrelcamera.Kestrel.desktop \
+            share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
+            share/icons/hicolor/scalable/apps/org.kestrelcamera.Kestrel.svg; do
+  [ -e "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
+done
+
+# The installed programs run, and find their bundle beside them.
+"$prefix/bin/kestrel-cli" --help | grep -q shoot
+"$prefix/bin/kestrel-cli" --config-dir "$work/config" shoot --mode 2 --virtual-time \
+  --dcim "$work/DCIM" --max-time 30 --trace | grep -q beep   # the timer's beeps come from share/kestrel
+QT_QPA_PLATFORM=offscreen "$prefix/bin/kestrel" --simulate --startup-time --config-dir "$work/config" \
+  --dcim "$work/DCIM" | grep -q 'first frame'
+
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$prefix/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml" >/dev/null
+fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$prefix/share/applications/org.kestrelcamera.Kestrel.desktop"
+fi
+
+# The Debian package holds the same files and says what it depends on.
+(cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
+deb="$(ls "$work"/package/kestrel_*.deb)"
+contents="$(dpkg-deb --contents "$deb")"
+for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/share/kestrel/beep.wav \
+            ./usr/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml; do
+  grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
+done
+depends="$(dpkg-deb --field "$deb" Depends)"
+for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0; do
+  grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
+done
+echo "installed, ran, validated and packaged"
