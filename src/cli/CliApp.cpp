@@ -5,6 +5,7 @@
 #include "cli/ExifCommands.h"
 #include "cli/ImageCommands.h"
 #include "cli/SettingsCommand.h"
+#include "cli/DevicesCommand.h"
 #include "cli/ShootCommand.h"
 #include "cli/StoreCommands.h"
 #include "core/platform/Log.h"
@@ -61,6 +62,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     ExifCommands exif(app, context);
     StoreCommands store(app, context);
     ShootCommand shoot(app, context);
+    DevicesCommand devices(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,17 +1,14 @@
 // kestrel: the camera in a window, on the real sensors where they are found
 // and on simulated devices otherwise.
-#include "adapters/linux/IioAccelerometer.h"
-#include "adapters/linux/PulseMicrophone.h"
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
+#include "devices/DeviceChoice.h"
 #include "gui/KestrelWindow.h"
-#include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
-#include "sim/SimulatedMicrophone.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,6 +17,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -67,27 +65,16 @@ int main(int argc, char** argv) {
     QtRunLoop loop;
 
     // Each device is real when present (and not --simulate), simulated otherwise.
-    std::unique_ptr<Accelerometer> accelerometer;
-    if (!simulate && accel.empty()) accelerometer = IioAccelerometer::find(loop);
-    if (!accelerometer) {
-        auto motion = SimulatedAccelerometer::named(loop, accel.empty() ? "steady" : accel);
-        if (!motion) {
-            std::cerr << "kestrel: no motion called " << accel << "; holding the device steady\n";
-            motion.emplace(std::move(*SimulatedAccelerometer::named(loop, "steady")));
-        }
-        accelerometer = std::make_unique<SimulatedAccelerometer>(std::move(*motion));
-    }
-    std::unique_ptr<AudioSystem> microphone;
-    if (!simulate && mic.empty()) {
-        auto pulse = std::make_unique<PulseMicrophone>();
-        if (pulse->available()) microphone = std::move(pulse);
-    }
-    if (!microphone) {
-        auto signal = MicrophoneSignal::named(mic.empty() ? "quiet" : mic);
-        if (!signal) signal = MicrophoneSignal::fromFile(mic);
-        if (!signal) signal = MicrophoneSignal::named("quiet");
-        microphone = std::make_unique<SimulatedMicrophone>(loop, *signal);
-    }
+    DeviceChoice::Options choice;
+    choice.simulate = simulate;
+    choice.accel = accel;
+    choice.mic = mic;
+    if (const char* root = std::getenv("KESTREL_IIO_ROOT"); root && *root) choice.iioRoot = root;
+    DeviceChoice devices(loop, choice);
+    for (const auto& report : devices.reports())
+        Log::info(report.device + ": " + report.used);
+    std::unique_ptr<Accelerometer> accelerometer = devices.takeAccelerometer();
+    std::unique_ptr<AudioSystem> microphone = devices.takeMicrophone();
     DevicePosition* position = nullptr;
     SimulatedCamera camera(loop, [&position] { return position ? position->orientation() : 1; });
     camera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving

@@ -1,0 +1,57 @@
+#include "devices/DeviceChoice.h"
+
+#include "adapters/linux/IioAccelerometer.h"
+#include "adapters/linux/PulseMicrophone.h"
+#include "sim/SimulatedAccelerometer.h"
+#include "sim/SimulatedMicrophone.h"
+
+namespace kestrel {
+
+DeviceChoice::DeviceChoice(RunLoop& loop, Options options) {
+    chooseAccelerometer(loop, options);
+    chooseMicrophone(loop, options);
+    reports_.push_back(
+        {"camera", "none (the camera adapter is not built yet)", "simulated camera"});
+    reports_.push_back({"location", "none (the location adapter is not built yet)", "no position"});
+}
+
+void DeviceChoice::chooseAccelerometer(RunLoop& loop, const Options& options) {
+    std::string error;
+    std::unique_ptr<IioAccelerometer> iio = IioAccelerometer::find(loop, options.iioRoot, &error);
+    const std::string found =
+        iio ? "IIO accelerometer at " + iio->device().string() : "none (" + error + ")";
+    if (iio && !options.simulate && options.accel.empty()) {
+        reports_.push_back({"accelerometer", found, found});
+        accelerometer_ = std::move(iio);
+        return;
+    }
+    const std::string motion = options.accel.empty() ? "steady" : options.accel;
+    auto simulated = SimulatedAccelerometer::named(loop, motion);
+    if (!simulated)
+        simulated.emplace(SimulatedAccelerometer::fromTrace(loop, motion, &error)
+                              .value_or(std::move(*SimulatedAccelerometer::named(loop, "steady"))));
+    reports_.push_back({"accelerometer", found, "simulated (" + motion + ")"});
+    accelerometer_ = std::make_unique<SimulatedAccelerometer>(std::move(*simulated));
+}
+
+void DeviceChoice::chooseMicrophone(RunLoop& loop, const Options& options) {
+    auto pulse = std::make_unique<PulseMicrophone>();
+    std::string error;
+    const bool present = pulse->available(&error);
+    const std::string found =
+        present ? "microphone through " + pulse->currentRoute().value_or("PulseAudio")
+                : "none (" + error + ")";
+    if (present && !options.simulate && options.mic.empty()) {
+        reports_.push_back({"microphone", found, found});
+        microphone_ = std::move(pulse);
+        return;
+    }
+    const std::string sound = options.mic.empty() ? "quiet" : options.mic;
+    auto signal = MicrophoneSignal::named(sound);
+    if (!signal) signal = MicrophoneSignal::fromFile(sound);
+    if (!signal) signal = MicrophoneSignal::named("quiet");
+    reports_.push_back({"microphone", found, "simulated (" + sound + ")"});
+    microphone_ = std::make_unique<SimulatedMicrophone>(loop, *signal);
+}
+
+}  // namespace kestrel

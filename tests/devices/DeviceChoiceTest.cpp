@@ -1,0 +1,52 @@
+#include "devices/DeviceChoice.h"
+
+#include "adapters/linux/IioAccelerometer.h"
+#include "core/platform/ManualRunLoop.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace kestrel {
+namespace {
+
+TEST(DeviceChoiceTest, EachDeviceIsRealWhenPresentUnlessSimulated) {
+    test::TempDir dir;
+    const auto device = dir / "iio:device0";
+    std::filesystem::create_directories(device);
+    for (const char* axis : {"x", "y", "z"})
+        std::ofstream(device / (std::string("in_accel_") + axis + "_raw")) << "0\n";
+    setenv("PULSE_SERVER", ("unix:" + (dir / "no-server").string()).c_str(), 1);
+    ManualRunLoop loop;
+
+    DeviceChoice::Options options;
+    options.iioRoot = dir.path().string();
+    DeviceChoice found(loop, options);
+    EXPECT_NE(dynamic_cast<IioAccelerometer*>(found.takeAccelerometer().get()), nullptr);
+    EXPECT_NE(found.takeMicrophone(), nullptr);  // none found: a simulated one
+    ASSERT_GE(found.reports().size(), 2u);
+    EXPECT_EQ(found.reports()[0].used, "IIO accelerometer at " + device.string());
+    EXPECT_EQ(found.reports()[1].used, "simulated (quiet)");
+    EXPECT_NE(found.reports()[1].found.find("none"), std::string::npos);
+
+    options.simulate = true;
+    DeviceChoice simulated(loop, options);
+    EXPECT_EQ(dynamic_cast<IioAccelerometer*>(simulated.takeAccelerometer().get()), nullptr);
+    EXPECT_EQ(simulated.reports()[0].found, found.reports()[0].found);  // still reported as found
+    EXPECT_EQ(simulated.reports()[0].used, "simulated (steady)");
+
+    setenv("KESTREL_IIO_ROOT", dir.path().c_str(), 1);
+    const auto run = test::runCli({"devices", "--json"});
+    unsetenv("KESTREL_IIO_ROOT");
+    unsetenv("PULSE_SERVER");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"accelerometer\":{\"found\":\"IIO accelerometer at"),
+              std::string::npos)
+        << run.out;
+}
+
+}  // namespace
+}  // namespace kestrel
