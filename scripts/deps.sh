@@ -25,6 +25,7 @@ RUN_PACKAGES=(
   nlohmann-json3-dev
   libsndfile1-dev
   libpulse-dev
+  libcanberra-dev
   qt6-base-dev
   libgl-dev
 )

@@ -1,5 +1,6 @@
 // kestrel: the camera in a window, on the real sensors where they are found
 // and on simulated devices otherwise.
+#include "adapters/linux/CanberraSounds.h"
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"
@@ -19,19 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-
-namespace {
-
-// Sounds are played by the desktop's adapter; until then nothing plays.
-class QuietSounds final : public kestrel::SystemSounds {
-public:
-    SoundId registerSound(const std::filesystem::path&) override { return 1; }
-    void play(SoundId) override {}
-    void dispose(SoundId) override {}
-    void vibrate() override {}
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace kestrel;
@@ -79,7 +67,7 @@ int main(int argc, char** argv) {
     SimulatedCamera camera(loop, [&position] { return position ? position->orientation() : 1; });
     camera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
                                       : SimulatedCamera::Scene::kStill);
-    QuietSounds sounds;
+    CanberraSounds sounds;
     QtUrlOpener urls;
 
     KestrelApp::Options settings;
