@@ -14,6 +14,7 @@
 #include "core/store/DeviceLocation.h"
 #include "core/store/DirectoryUtils.h"
 #include "core/ui/AnimationBlock.h"
+#include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
 #include "sim/SimulatedMicrophone.h"
@@ -110,7 +111,9 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
                       "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
     shoot->add_option("--store", store_,
                       "Save into a store of Kestrel's own at this folder instead");
-    shoot->add_option("--location", location_, "The position, LAT,LON");
+    CLI::Option* fixed = shoot->add_option("--location", location_, "The position, LAT,LON");
+    shoot->add_option("--location-nmea", nmea_, "Replay the fixes of a GPS receiver's NMEA log")
+        ->excludes(fixed);
     shoot->add_option("--accel", accel_,
                       "iio (the real accelerometer), a named motion or a t,x,y,z trace file");
     shoot->add_option(
@@ -127,6 +130,12 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
 
 void ShootCommand::run() const {
     const auto position = parseLocation(location_);
+    std::optional<std::vector<NmeaLocationManager::Fix>> fixes;
+    if (!nmea_.empty()) {
+        std::string error;
+        fixes = NmeaLocationManager::readLog(nmea_, &error);
+        if (!fixes) throw CliError::usage("--location-nmea: " + error);
+    }
     const SimulatedCamera::Scene scene = cameraScene(scene_);
     std::unique_ptr<ManualRunLoop> manual;
     std::unique_ptr<RealTimeRunLoop> realTime;
@@ -158,7 +167,10 @@ void ShootCommand::run() const {
     delegate.setDevicePosition(&devicePosition);
     delegate.applicationDidFinishLaunching();
     DeviceLocation location(settings.store(),
-                            std::make_unique<FixedLocationManager>(*loop, position), *loop, center);
+                            fixes ? std::unique_ptr<LocationManager>(
+                                        std::make_unique<NmeaLocationManager>(*loop, *fixes))
+                                  : std::make_unique<FixedLocationManager>(*loop, position),
+                            *loop, center);
     AnimationBlock animation(loop);
 
     const std::string root =
@@ -204,7 +216,7 @@ void ShootCommand::run() const {
     // With a position given, the first picture waits for its fix, as a user
     // waits for the location to show.
     auto pressIfReady = [&] {
-        if (position && !location.currentLocation()) return;
+        if ((position || fixes) && !location.currentLocation()) return;
         if (controller.isLive() && controller.handler() &&
             controller.handler()->state() == CameraHandler::kIdle &&
             !controller.handler()->autoStart() && views.toolBar->shutterButton().enabled())

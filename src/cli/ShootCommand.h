@@ -26,6 +26,7 @@ private:
     std::string dcim_;
     std::string store_;
     std::string location_;
+    std::string nmea_;
     std::string accel_ = "steady";
     std::string mic_ = "quiet";
     std::string scene_ = "still";

@@ -9,6 +9,7 @@
 #include "core/store/DirectoryUtils.h"
 #include "devices/DeviceChoice.h"
 #include "gui/KestrelWindow.h"
+#include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedCamera.h"
 
 #include <CLI/CLI.hpp>
@@ -46,7 +47,19 @@ int main(int argc, char** argv) {
                      "Print the time to the first frame of the live view, then quit");
     options.add_flag("--album-time", albumTime,
                      "Print the time from the album button to the album drawn, then quit");
+    std::string nmea;
+    options.add_option("--location-nmea", nmea,
+                       "Replay the fixes of a GPS receiver's NMEA log as the position");
     CLI11_PARSE(options, argc, argv);
+    std::optional<std::vector<NmeaLocationManager::Fix>> fixes;
+    if (!nmea.empty()) {
+        std::string error;
+        fixes = NmeaLocationManager::readLog(nmea, &error);
+        if (!fixes) {
+            std::cerr << "kestrel: --location-nmea: " << error << "\n";
+            return 2;
+        }
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kestrel");
@@ -76,10 +89,13 @@ int main(int argc, char** argv) {
     if (!store.empty()) settings.store = store;
     settings.resources = DirectoryUtils::getBundelFolder();
     settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
-    KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
-                                     std::make_unique<FixedLocationManager>(loop, std::nullopt),
-                                     microphone.get(), nullptr, &urls},
-                   std::move(settings));
+    KestrelApp app(
+        KestrelApp::Ports{loop, camera, *accelerometer, sounds,
+                          fixes ? std::unique_ptr<LocationManager>(
+                                      std::make_unique<NmeaLocationManager>(loop, *fixes))
+                                : std::make_unique<FixedLocationManager>(loop, std::nullopt),
+                          microphone.get(), nullptr, &urls},
+        std::move(settings));
     position = &app.devicePosition();
 
     gui::KestrelWindow window(app, &camera);
