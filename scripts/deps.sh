@@ -27,6 +27,7 @@ RUN_PACKAGES=(
   libpulse-dev
   libcanberra-dev
   qt6-base-dev
+  qt6-multimedia-dev
   libgl-dev
 )
 

@@ -1,6 +1,7 @@
 // kestrel: the camera in a window, on the real sensors where they are found
 // and on simulated devices otherwise.
 #include "adapters/linux/CanberraSounds.h"
+#include "adapters/qt/QtCameraPicker.h"
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"

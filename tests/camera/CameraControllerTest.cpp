@@ -21,14 +21,16 @@ namespace {
 // A camera with only one device, for the hardware checks.
 class OneCamera final : public CameraPicker {
 public:
-    bool isSourceAvailable() const override { return true; }
-    bool isCameraDeviceAvailable(Device d) const override { return d == Device::kRear; }
+    bool isSourceAvailable() const override { return source; }
+    bool isCameraDeviceAvailable(Device d) const override { return source && d == Device::kRear; }
     bool isFlashAvailable(Device) const override { return true; }
     Device cameraDevice() const override { return Device::kRear; }
     void setCameraDevice(Device) override { ++deviceSets; }
     FlashMode flashMode() const override { return FlashMode::kOff; }
     void setFlashMode(FlashMode) override { ++flashSets; }
-    void takePicture(PictureHandler) override {}
+    void takePicture(PictureHandler handler) override {
+        handler(Image());
+    }  // the still never comes
     Image previewFrame() const override { return preview; }
     void setPreviewScale(double s) override { scale = s; }
     double previewScale() const override { return scale; }
@@ -38,6 +40,7 @@ public:
     int flashSets = 0;
     Image preview;
     double scale = 1;
+    bool source = true;
 };
 
 class CameraControllerTest : public ::testing::Test {
@@ -181,6 +184,31 @@ TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
     shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
     EXPECT_EQ(test::TestImages::at(shot, 295, 200), (test::Rgb{255, 0, 0}));
     EXPECT_EQ(test::TestImages::at(shot, 309, 200), (test::Rgb{0, 0, 255}));
+}
+
+TEST_F(CameraControllerTest, WithoutACameraTheScreenSaysSoAndStaysUsable) {
+    OneCamera broken;
+    CameraViewManager otherViews;
+    CameraControllerHelper other(CameraControllerHelper::Services{
+        broken, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
+    other.showCamera();
+    ASSERT_NE(other.handler(), nullptr);
+    // A still that fails: back to the live view, nothing saved, nothing hanging.
+    other.shutter();
+    loop.advance(1.0);
+    EXPECT_TRUE(other.isLive());
+    EXPECT_EQ(photosSaved(), 0u);
+    // No camera at all: the message, and the toolbar for the album and the settings.
+    broken.source = false;
+    other.showCamera();
+    EXPECT_EQ(otherViews.saveLabel->text(), "No camera found");
+    EXPECT_FALSE(otherViews.saveLabel->hidden());
+    EXPECT_EQ(otherViews.toolBar->superview(), &other.container());
+    EXPECT_FALSE(otherViews.toolBar->shutterButton().enabled());
+    EXPECT_TRUE(otherViews.toolBar->albumButton().enabled());
+    other.shutter();
+    loop.advance(1.0);
+    EXPECT_TRUE(other.isLive());
 }
 
 TEST_F(CameraControllerTest, ModesWithoutAHandlerKeepThePreviousOne) {

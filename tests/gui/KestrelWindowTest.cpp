@@ -8,6 +8,7 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 
@@ -20,14 +21,7 @@
 namespace kestrel {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "kestrel_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& application() { return test::qtApplication(); }
 
 // Where screenshots go: $KESTREL_SCREENSHOTS when set (CI keeps them), else the test's own folder.
 std::filesystem::path screenshotFolder(const test::TempDir& dir) {

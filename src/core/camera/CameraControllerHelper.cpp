@@ -7,6 +7,7 @@
 #include "core/modes/CameraSoundHandler.h"
 #include "core/modes/CameraStabilizerHandler.h"
 #include "core/modes/CameraTimerHandler.h"
+#include "core/platform/Log.h"
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
 #include "core/ui/AnimationBlock.h"
@@ -21,7 +22,8 @@ constexpr int kPlainAnimation = 1;
 constexpr int kFade = 3;
 
 template <class Change>
-void animated(View* view, bool wanted, int type, Change change, std::function<void()> didStop = nullptr) {
+void animated(View* view, bool wanted, int type, Change change,
+              std::function<void()> didStop = nullptr) {
     AnimationBlock::animate(view, wanted, type, change, std::move(didStop));
 }
 
@@ -121,7 +123,10 @@ void CameraControllerHelper::setButton(Button& button, const std::string& image)
 }
 
 void CameraControllerHelper::setup() {
-    if (!picker_->isSourceAvailable()) return;
+    if (!picker_->isSourceAvailable()) {
+        showNoCamera();
+        return;
+    }
     CameraViewManager& v = *views_;
     const std::shared_ptr<View> stack[] = {v.overlay,    v.modeImage,     v.timerLabel, v.zoomView,
                                            v.sensorView, v.saveImageView, v.saveLabel,  v.toolBar};
@@ -213,8 +218,22 @@ void CameraControllerHelper::reset() {
     }
 }
 
+void CameraControllerHelper::showNoCamera() {
+    // The toolbar stays, so that the settings and the album can still be reached.
+    CameraViewManager& v = *views_;
+    for (const auto& view :
+         {std::shared_ptr<View>(v.saveLabel), std::shared_ptr<View>(v.toolBar)}) {
+        view->removeFromSuperview();
+        container_->addSubview(view);
+    }
+    v.saveLabel->setText("No camera found");
+    v.saveLabel->setHidden(false);
+    v.toolBar->shutterButton().setEnabled(false);
+    trace("no camera");
+}
+
 void CameraControllerHelper::shutter() {
-    if (image_ || !handler_) return;
+    if (image_ || !handler_ || !picker_->isSourceAvailable()) return;
     handler_->shutter();
 }
 
@@ -235,6 +254,15 @@ void CameraControllerHelper::photo(bool finalPhoto) {
 }
 
 void CameraControllerHelper::pictureTaken(const Image& picture) {
+    if (!picture) {
+        // The camera failed or went away: back to the live view, no series left running.
+        Log::warning("camera: no picture came");
+        trace("picture failed");
+        if (handler_) handler_->setAutoStart(false);
+        restart(false);
+        if (!picker_->isSourceAvailable()) showNoCamera();
+        return;
+    }
     const EffectiveSettings settings = Camera1Data::effective();
     if (settings.vibrateAlert()) sounds_->vibrate();
     if (!finalPhoto_) {
@@ -275,6 +303,8 @@ void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
          {&bar.retakeButton(), &bar.useButton(), static_cast<Button*>(&bar.shutterButton()),
           &bar.albumButton(), &bar.settingsButton()})
         button->setEnabled(enabled);
+    // Without a camera there is nothing to shoot with.
+    if (!picker_->isSourceAvailable()) bar.shutterButton().setEnabled(false);
 }
 
 void CameraControllerHelper::save() {
