@@ -31,8 +31,8 @@ TEST(GpsImageSaverTest, TheDeviceRollWayFindsTheNewPhotoAndTagsIt) {
 
     std::vector<std::optional<std::string>> told;
     bool done = false;
-    saver.saveImage(picture, GeoPosition{48.8584, 2.2945, std::chrono::system_clock::now()}, nullptr,
-                    [&](const std::optional<std::string>& path) {
+    saver.saveImage(picture, GeoPosition{48.8584, 2.2945, std::chrono::system_clock::now()},
+                    nullptr, [&](const std::optional<std::string>& path) {
                         told.push_back(path);
                         done = true;
                     });
@@ -66,14 +66,16 @@ TEST(GpsImageSaverTest, AStoreOfOurOwnGoesThroughTheBackgroundSaver) {
     auto store = std::make_shared<CameraRoll>((dir / "own").string());
     bool done = false;
     std::optional<std::string> saved;
-    saver.saveImage(test::TestImages::noise(32, 24, 2), std::nullopt, store, [&](const std::optional<std::string>& p) {
-        saved = p;
-        done = true;
-    });
+    saver.saveImage(test::TestImages::noise(32, 24, 2), std::nullopt, store,
+                    [&](const std::optional<std::string>& p) {
+                        saved = p;
+                        done = true;
+                    });
     runUntil(loop, done);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->rfind((dir / "own").string(), 0), 0u);
-    const auto position = ExifReader(*saved).read();  // the location source's position, seconds form
+    const auto position =
+        ExifReader(*saved).read();  // the location source's position, seconds form
     ASSERT_TRUE(position);
     EXPECT_NEAR(position->longitude, -20.25, 1e-4);
     EXPECT_FALSE(std::filesystem::exists(dir / "unused"));
@@ -87,7 +89,8 @@ TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
     center.addObserver(DeviceLocation::kLocationUpdate, [&](const Notification&) { ++updates; });
     const std::vector<std::pair<int, bool>> runs{{1, true}, {2, true}, {3, true}, {4, false}};
     for (const auto& [stored, asks] : runs) {
-        DeviceLocation location(store, std::make_unique<FixedLocationManager>(loop, std::nullopt), loop, center);
+        DeviceLocation location(store, std::make_unique<FixedLocationManager>(loop, std::nullopt),
+                                loop, center);
         EXPECT_EQ(store.integerForKey(DeviceLocation::kRejectionKey), stored);
         EXPECT_EQ(location.useLocation(), asks);
         EXPECT_EQ(DeviceLocation::device(), &location);
@@ -98,7 +101,8 @@ TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
     EXPECT_EQ(updates, 0);
 
     store.setInteger(1, DeviceLocation::kRejectionKey);
-    DeviceLocation location(store, std::make_unique<FixedLocationManager>(loop, GeoPosition{1, 2, {}}), loop, center);
+    DeviceLocation location(
+        store, std::make_unique<FixedLocationManager>(loop, GeoPosition{1, 2, {}}), loop, center);
     loop.advance(0.999);
     EXPECT_FALSE(location.currentLocation());  // updates start after one second
     loop.advance(0.001);
@@ -106,6 +110,15 @@ TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
     EXPECT_DOUBLE_EQ(location.currentLocation()->latitude, 1.0);
     EXPECT_EQ(store.integerForKey(DeviceLocation::kRejectionKey), 0);
     EXPECT_EQ(updates, 1);
+
+    // A fix goes stale after two minutes; the fixed service reports again every minute.
+    const auto fixTime = location.currentLocation()->timestamp;
+    location.setClock([&] { return fixTime + std::chrono::seconds(119); });
+    EXPECT_TRUE(location.currentLocation());
+    location.setClock([&] { return fixTime + std::chrono::seconds(121); });
+    EXPECT_FALSE(location.currentLocation());
+    loop.advance(FixedLocationManager::kRefreshSeconds);
+    EXPECT_EQ(updates, 2);
 }
 
 }  // namespace

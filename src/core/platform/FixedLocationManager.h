@@ -12,8 +12,13 @@ namespace kestrel {
 // Simulated devices and reproducible runs use it.
 class FixedLocationManager final : public LocationManager {
 public:
+    static constexpr double kRefreshSeconds = 60;
+
     FixedLocationManager(RunLoop& loop, std::optional<GeoPosition> position)
         : loop_(&loop), position_(position) {}
+    ~FixedLocationManager() override;
+    FixedLocationManager(const FixedLocationManager&) = delete;
+    FixedLocationManager& operator=(const FixedLocationManager&) = delete;
 
     bool locationServicesEnabled() const override { return position_.has_value(); }
     void setDelegate(Delegate* delegate) override { delegate_ = delegate; }
@@ -23,6 +28,7 @@ private:
     RunLoop* loop_;
     std::optional<GeoPosition> position_;
     Delegate* delegate_ = nullptr;
+    RunLoop::TimerId refresh_ = 0;
 };
 
 }  // namespace kestrel

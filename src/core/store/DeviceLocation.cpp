@@ -9,9 +9,12 @@ std::atomic<DeviceLocation*> shared{nullptr};
 
 }  // namespace
 
-DeviceLocation::DeviceLocation(PreferenceStore& store, std::unique_ptr<LocationManager> manager, RunLoop& loop,
-                               NotificationCenter& notifications)
-    : store_(&store), manager_(std::move(manager)), notifications_(&notifications), startTimer_(loop) {
+DeviceLocation::DeviceLocation(PreferenceStore& store, std::unique_ptr<LocationManager> manager,
+                               RunLoop& loop, NotificationCenter& notifications)
+    : store_(&store),
+      manager_(std::move(manager)),
+      notifications_(&notifications),
+      startTimer_(loop) {
     const std::int32_t starts = store_->integerForKey(kRejectionKey);
     useLocation_ = starts <= 2;
     store_->setInteger(starts + 1, kRejectionKey);
@@ -32,6 +35,8 @@ DeviceLocation* DeviceLocation::device() { return shared.load(); }
 
 std::optional<GeoPosition> DeviceLocation::currentLocation() const {
     std::lock_guard lock(mutex_);
+    // A stale fix would put the photo where the device was, not where it is.
+    if (current_ && clock_() - current_->timestamp > kMaxAge) return std::nullopt;
     return current_;
 }
 

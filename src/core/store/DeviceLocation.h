@@ -7,6 +7,8 @@
 #include "core/platform/RunLoop.h"
 #include "core/platform/Timer.h"
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,6 +25,9 @@ class DeviceLocation final : public LocationSource, private LocationManager::Del
 public:
     static constexpr const char* kRejectionKey = "location rejection";
     static constexpr const char* kLocationUpdate = "Location_Update";
+    // A fix older than this is not a photo's position any more.
+    static constexpr std::chrono::seconds kMaxAge{120};
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
 
     DeviceLocation(PreferenceStore& store, std::unique_ptr<LocationManager> manager, RunLoop& loop,
                    NotificationCenter& notifications = NotificationCenter::defaultCenter());
@@ -33,7 +38,10 @@ public:
     // The shared instance, or none; it never creates one.
     static DeviceLocation* device();
 
+    // The latest fix, unless it is older than kMaxAge.
     std::optional<GeoPosition> currentLocation() const override;
+    // The wall clock the age is measured on (tests set their own).
+    void setClock(Clock clock) { clock_ = std::move(clock); }
     bool useLocation() const { return useLocation_; }
     void setUseLocation(bool use) { useLocation_ = use; }
     void startUpdate();
@@ -49,6 +57,7 @@ private:
     bool useLocation_ = false;
     mutable std::mutex mutex_;  // guards current_
     std::optional<GeoPosition> current_;
+    Clock clock_ = [] { return std::chrono::system_clock::now(); };
 };
 
 }  // namespace kestrel
