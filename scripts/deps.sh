@@ -28,6 +28,7 @@ RUN_PACKAGES=(
   libcanberra-dev
   qt6-base-dev
   qt6-multimedia-dev
+  qt6-positioning-dev
   libgl-dev
 )
 

@@ -29,8 +29,11 @@ DeviceChoice::DeviceChoice(RunLoop& loop, Options options) {
         {"camera", videoDevices(),
          "the window: the camera through Qt Multimedia where it opens one, else simulated; "
          "kestrel-cli: simulated"});
-    reports_.push_back({"location", "none (the location service adapter is not built yet)",
-                        "no position, or a replayed NMEA log (--location-nmea)"});
+    reports_.push_back(
+        {"location",
+         "the window asks the desktop's location service (GeoClue through Qt Positioning)",
+         "the window: that service, or a replayed NMEA log (--location-nmea); kestrel-cli: "
+         "--location or --location-nmea"});
 }
 
 void DeviceChoice::chooseAccelerometer(RunLoop& loop, const Options& options) {

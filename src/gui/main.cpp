@@ -2,6 +2,7 @@
 // and on simulated devices otherwise.
 #include "adapters/linux/CanberraSounds.h"
 #include "adapters/qt/QtCameraPicker.h"
+#include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"
@@ -84,19 +85,24 @@ int main(int argc, char** argv) {
     CanberraSounds sounds;
     QtUrlOpener urls;
 
+    // The position: a replayed log when given, the desktop's service unless simulating, else none.
+    std::unique_ptr<LocationManager> locationService;
+    if (fixes)
+        locationService = std::make_unique<NmeaLocationManager>(loop, *fixes);
+    else if (!simulate)
+        locationService = std::make_unique<QtLocationManager>(loop);
+    else
+        locationService = std::make_unique<FixedLocationManager>(loop, std::nullopt);
+
     KestrelApp::Options settings;
     if (!configDir.empty()) settings.configDir = configDir;
     if (!dcim.empty()) settings.dcim = dcim;
     if (!store.empty()) settings.store = store;
     settings.resources = DirectoryUtils::getBundelFolder();
     settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
-    KestrelApp app(
-        KestrelApp::Ports{loop, camera, *accelerometer, sounds,
-                          fixes ? std::unique_ptr<LocationManager>(
-                                      std::make_unique<NmeaLocationManager>(loop, *fixes))
-                                : std::make_unique<FixedLocationManager>(loop, std::nullopt),
-                          microphone.get(), nullptr, &urls},
-        std::move(settings));
+    KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
+                                     std::move(locationService), microphone.get(), nullptr, &urls},
+                   std::move(settings));
     position = &app.devicePosition();
 
     gui::KestrelWindow window(app, &camera);
