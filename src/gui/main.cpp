@@ -4,6 +4,7 @@
 #include "adapters/qt/QtCameraPicker.h"
 #include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
+#include "adapters/qt/QtScreenSaverInhibitor.h"
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
                                       : SimulatedCamera::Scene::kStill);
     CanberraSounds sounds;
     QtUrlOpener urls;
+    QtScreenSaverInhibitor screen;
 
     // The position: a replayed log when given, the desktop's service unless simulating, else none.
     std::unique_ptr<LocationManager> locationService;
@@ -101,7 +103,7 @@ int main(int argc, char** argv) {
     settings.resources = DirectoryUtils::getBundelFolder();
     settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
     KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
-                                     std::move(locationService), microphone.get(), nullptr, &urls},
+                                     std::move(locationService), microphone.get(), &screen, &urls},
                    std::move(settings));
     position = &app.devicePosition();
 
