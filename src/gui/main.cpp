@@ -18,6 +18,7 @@
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
+#include <QMediaDevices>
 #include <QTimer>
 
 #include <chrono>
@@ -76,13 +77,30 @@ int main(int argc, char** argv) {
     if (const char* root = std::getenv("KESTREL_IIO_ROOT"); root && *root) choice.iioRoot = root;
     DeviceChoice devices(loop, choice);
     for (const auto& report : devices.reports())
-        Log::info(report.device + ": " + report.used);
+        Log::debug(report.device + ": " + report.used);
     std::unique_ptr<Accelerometer> accelerometer = devices.takeAccelerometer();
     std::unique_ptr<AudioSystem> microphone = devices.takeMicrophone();
     DevicePosition* position = nullptr;
-    SimulatedCamera camera(loop, [&position] { return position ? position->orientation() : 1; });
-    camera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
-                                      : SimulatedCamera::Scene::kStill);
+    auto heldAs = [&position] { return position ? position->orientation() : 1; };
+    SimulatedCamera simulatedCamera(loop, heldAs);
+    simulatedCamera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
+                                               : SimulatedCamera::Scene::kStill);
+    std::unique_ptr<QtCameraPicker> realCamera;
+    if (!simulate && !QMediaDevices::videoInputs().isEmpty()) {
+        realCamera = std::make_unique<QtCameraPicker>(loop);
+        realCamera->setOrientationSource(heldAs);
+        if (!realCamera->isSourceAvailable()) realCamera.reset();
+    }
+    CameraPicker& camera = realCamera ? static_cast<CameraPicker&>(*realCamera) : simulatedCamera;
+    // One line when this machine has none of the hardware.
+    const bool realAccelerometer = devices.reports()[0].used.rfind("simulated", 0) != 0;
+    const bool realMicrophone = devices.reports()[1].used.rfind("simulated", 0) != 0;
+    if (!realCamera && !realAccelerometer && !realMicrophone)
+        std::cerr
+            << "kestrel: no camera, accelerometer or microphone here: running on simulated devices "
+               "(kestrel-cli devices tells more)\n";
+    else
+        Log::info(std::string("camera: ") + (realCamera ? "through Qt Multimedia" : "simulated"));
     CanberraSounds sounds;
     QtUrlOpener urls;
     QtScreenSaverInhibitor screen;
@@ -108,6 +126,11 @@ int main(int argc, char** argv) {
     position = &app.devicePosition();
 
     gui::KestrelWindow window(app, &camera);
+    // A camera that comes or goes mid-session: the screen follows.
+    if (realCamera)
+        realCamera->setAvailabilityObserver([&app] {
+            if (&app.topController() == &app.root().cameraScreen()) app.camera().showCamera();
+        });
     if (albumTime) {
         window.setFirstFrameObserver([&] {
             const auto pressed = std::chrono::steady_clock::now();

@@ -44,4 +44,10 @@ depends="$(dpkg-deb --field "$deb" Depends)"
 for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
 done
+# What the package installs runs: its files unpacked, the programs started from them.
+dpkg-deb -x "$deb" "$work/unpacked"
+"$work/unpacked/usr/bin/kestrel-cli" --config-dir "$work/config2" shoot --mode 2 --virtual-time \
+  --dcim "$work/DCIM2" --max-time 30 --trace | grep -q beep
+QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/kestrel" --simulate --startup-time --config-dir "$work/config2" \
+  --dcim "$work/DCIM2" | grep -q 'first frame'
 echo "installed, ran, validated and packaged"

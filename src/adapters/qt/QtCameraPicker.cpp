@@ -26,7 +26,11 @@ QtCameraPicker::QtCameraPicker(RunLoop& loop) : loop_(&loop), timeout_(loop) {
                          Log::warning("camera: the still failed: " + message.toStdString());
                          finish(Image());
                      });
-    QObject::connect(&devices_, &QMediaDevices::videoInputsChanged, &sink_, [this] { open(); });
+    QObject::connect(&devices_, &QMediaDevices::videoInputsChanged, &sink_, [this] {
+        const bool before = isSourceAvailable();
+        open();
+        if (availability_ && before != isSourceAvailable()) availability_();
+    });
     open();
 }
 

@@ -50,6 +50,10 @@ public:
     void setOrientationSource(std::function<int()> orientation) {
         orientation_ = std::move(orientation);
     }
+    // Told when the camera comes or goes (unplugged, plugged in again).
+    void setAvailabilityObserver(std::function<void()> observer) {
+        availability_ = std::move(observer);
+    }
 
     static Image toImage(const QImage& image, int orientation = Image::kUp);
 
@@ -71,6 +75,7 @@ private:
     Point previewTranslation_{};
     std::optional<std::string> problem_;
     std::function<int()> orientation_;
+    std::function<void()> availability_;
     PictureHandler pending_;
     Timer timeout_;
 };

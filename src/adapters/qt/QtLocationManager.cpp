@@ -30,7 +30,7 @@ QtLocationManager::QtLocationManager(RunLoop& loop)
 }
 
 QtLocationManager::~QtLocationManager() {
-    if (source_) source_->stopUpdates();
+    if (source_ && started_) source_->stopUpdates();
 }
 
 void QtLocationManager::startUpdatingLocation() {
@@ -39,6 +39,7 @@ void QtLocationManager::startUpdatingLocation() {
         return;
     }
     gotFix_ = false;
+    started_ = true;
     source_->startUpdates();
     timeout_.start(RunLoop::seconds(kTimeout), [this] {
         if (!gotFix_) fail("no position came in time");

@@ -32,6 +32,7 @@ private:
     Delegate* delegate_ = nullptr;
     Timer timeout_;
     bool gotFix_ = false;
+    bool started_ = false;
 };
 
 }  // namespace kestrel

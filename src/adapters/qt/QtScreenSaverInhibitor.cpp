@@ -19,7 +19,7 @@ QDBusInterface screenSaver() {
 void QtScreenSaverInhibitor::setIdleTimerDisabled(bool disabled) {
     if (disabled == cookie_.has_value()) return;
     if (!QDBusConnection::sessionBus().isConnected()) {
-        if (disabled) Log::info("screen saver: no session bus; the screen may blank");
+        if (disabled) Log::debug("screen saver: no session bus; the screen may blank");
         return;
     }
     QDBusInterface saver = screenSaver();
