@@ -2,6 +2,7 @@
 // and on simulated devices otherwise.
 #include "adapters/linux/CanberraSounds.h"
 #include "adapters/qt/QtCameraPicker.h"
+#include "adapters/qt/QtFeedback.h"
 #include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtScreenSaverInhibitor.h"
@@ -102,6 +103,8 @@ int main(int argc, char** argv) {
     else
         Log::info(std::string("camera: ") + (realCamera ? "through Qt Multimedia" : "simulated"));
     CanberraSounds sounds;
+    QtFeedback feedback;
+    sounds.setVibrator([&feedback] { feedback.vibrate(); });
     QtUrlOpener urls;
     QtScreenSaverInhibitor screen;
 

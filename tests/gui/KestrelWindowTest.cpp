@@ -41,6 +41,13 @@ Point centerOnScreen(const View& view, float top = 0) {
     return Point{x, y + top};
 }
 
+// Whether the screen is being kept on.
+class RecordingIdleTimer final : public IdleTimer {
+public:
+    void setIdleTimerDisabled(bool disabled) override { screenKeptOn = disabled; }
+    bool screenKeptOn = false;
+};
+
 class KestrelWindowTest : public ::testing::Test {
 protected:
     KestrelWindowTest() {
@@ -53,7 +60,8 @@ protected:
         options.identity.version = "test";
         app = std::make_unique<KestrelApp>(
             KestrelApp::Ports{loop, camera, *accelerometer, sounds,
-                              std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                              std::make_unique<FixedLocationManager>(loop, std::nullopt), nullptr,
+                              &idle},
             options);
         app->settings().record().setMode(Camera1Data::kStandard);
         app->settings().record().setAutoSave(true);
@@ -84,6 +92,7 @@ protected:
     SimulatedCamera camera{loop, nullptr, 640, 480};
     std::optional<SimulatedAccelerometer> accelerometer;
     test::RecordingSounds sounds;
+    RecordingIdleTimer idle;
     std::unique_ptr<KestrelApp> app;
     std::unique_ptr<gui::KestrelWindow> window;
 };
@@ -97,6 +106,7 @@ TEST_F(KestrelWindowTest, ShootSeeInTheAlbumViewDeleteAndChangeTheMode) {
     // The album: one photo and the count.
     window->tap(centerOnScreen(app->cameraViews().toolBar->albumButton()));
     ASSERT_TRUE(app->albumShown());
+    EXPECT_FALSE(idle.screenKeptOn);  // only the camera keeps the screen on
     EXPECT_EQ(navigation().topViewController().title(), "Camera Roll");
     window->screenshot();  // lays the rows out and asks for their thumbnails
     while (loop.waitForPosts(std::chrono::milliseconds(300)))
@@ -126,6 +136,7 @@ TEST_F(KestrelWindowTest, ShootSeeInTheAlbumViewDeleteAndChangeTheMode) {
     loop.advance(0.5);
     EXPECT_FALSE(app->albumShown());
     EXPECT_EQ(&app->topController(), &app->root().cameraScreen());
+    EXPECT_TRUE(idle.screenKeptOn);
 
     // The settings: choose the timer mode, and the camera follows.
     window->tap(centerOnScreen(app->cameraViews().toolBar->settingsButton()));

@@ -3,6 +3,7 @@
 #include "core/platform/SystemSounds.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 struct ca_context;
@@ -12,7 +13,7 @@ namespace kestrel {
 // The desktop's event sounds through libcanberra (PulseAudio, PipeWire or
 // ALSA underneath): a registered file plays asynchronously, never blocking
 // the caller. Without a sound system nothing plays and the cause is logged
-// once. The desktop has no vibration motor to drive: vibrate does nothing.
+// once. Vibration goes to the vibrator given (feedbackd), else nowhere.
 class CanberraSounds final : public SystemSounds {
 public:
     CanberraSounds();
@@ -23,7 +24,11 @@ public:
     SoundId registerSound(const std::filesystem::path& file) override;
     void play(SoundId sound) override;
     void dispose(SoundId sound) override;
-    void vibrate() override {}
+    void vibrate() override {
+        if (vibrator_) vibrator_();
+    }
+    // What drives the vibration, where the device has a motor.
+    void setVibrator(std::function<void()> vibrator) { vibrator_ = std::move(vibrator); }
 
     // Whether a sound system took the context.
     bool available() const { return context_ != nullptr; }
@@ -33,6 +38,7 @@ private:
     std::map<SoundId, std::filesystem::path> sounds_;
     SoundId next_ = 1;
     bool complained_ = false;
+    std::function<void()> vibrator_;
 };
 
 }  // namespace kestrel

@@ -65,6 +65,12 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     root_ = std::make_unique<CameraRootController>(*cameraHelper_, settingsNavigation_,
                                                    SystemUtils::current(), ports.loop);
     views_.toolBar->albumButton().setAction([this](Button&) { openAlbum(); });
+    // The screen stays on while the camera is shown, not while the user reads the settings.
+    idleTimer_ = ports.idleTimer;
+    cameraHelper_->setSettingsAction([this] {
+        keepScreenOn(false);
+        root_->settings();
+    });
     flipObserver_ =
         center_.addObserver("Flip", [this](const Notification& note) { flip(note.sender); });
 }
@@ -98,6 +104,7 @@ void KestrelApp::openAlbum() {
     album_->setCameraRoll(roll_);
     album_->findFiles();
     cameraHelper_->hideCamera();
+    keepScreenOn(false);
     albumShown_ = true;
     root_->cameraScreen().presentModalViewController(albumNavigation_, true);
 }
@@ -118,6 +125,11 @@ void KestrelApp::flip(const void*) {
         closeAlbum();
     else
         root_->doneSettings();
+    keepScreenOn(true);
+}
+
+void KestrelApp::keepScreenOn(bool on) {
+    if (idleTimer_) idleTimer_->setIdleTimerDisabled(on);
 }
 
 }  // namespace kestrel

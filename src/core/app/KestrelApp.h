@@ -91,6 +91,7 @@ public:
 
 private:
     void flip(const void* sender);
+    void keepScreenOn(bool on);
 
     RunLoop* loop_;
     AppSettings settings_;
@@ -112,6 +113,7 @@ private:
     std::unique_ptr<CameraRootController> root_;
     NotificationCenter::ObserverId flipObserver_ = 0;
     bool albumShown_ = false;
+    IdleTimer* idleTimer_ = nullptr;
 };
 
 }  // namespace kestrel
