@@ -8,12 +8,13 @@
 
 namespace kestrel {
 
-CanberraSounds::CanberraSounds() {
+CanberraSounds::CanberraSounds(const char* driver) {
     if (const int status = ca_context_create(&context_); status != CA_SUCCESS) {
         Log::warning(std::string("sounds: no sound system: ") + ca_strerror(status));
         context_ = nullptr;
         return;
     }
+    if (driver) ca_context_set_driver(context_, driver);
     ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Kestrel", CA_PROP_APPLICATION_ID,
                             "org.kestrelcamera.Kestrel", nullptr);
 }

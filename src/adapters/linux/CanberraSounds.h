@@ -16,7 +16,8 @@ namespace kestrel {
 // once. Vibration goes to the vibrator given (feedbackd), else nowhere.
 class CanberraSounds final : public SystemSounds {
 public:
-    CanberraSounds();
+    // `driver` names libcanberra's backend ("pulse", "alsa"); none lets it choose.
+    explicit CanberraSounds(const char* driver = nullptr);
     ~CanberraSounds() override;
     CanberraSounds(const CanberraSounds&) = delete;
     CanberraSounds& operator=(const CanberraSounds&) = delete;

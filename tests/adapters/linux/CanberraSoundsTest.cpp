@@ -15,7 +15,7 @@ TEST(CanberraSoundsTest, WithoutASoundServerNothingPlaysAndNothingWaits) {
     test::TempDir dir;
     setenv("PULSE_SERVER", ("unix:" + (dir / "no-server").string()).c_str(), 1);
     {
-        CanberraSounds sounds;
+        CanberraSounds sounds("pulse");  // the sound server's backend, with no server to reach
         EXPECT_EQ(sounds.registerSound(dir / "missing.wav"), 0u);
         const auto beep =
             sounds.registerSound(std::filesystem::path(KESTREL_RESOURCES_DIR) / "beep.wav");
