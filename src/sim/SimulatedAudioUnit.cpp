@@ -18,12 +18,6 @@ SimulatedAudioUnit::SimulatedAudioUnit(RunLoop& loop, MicrophoneSignal signal,
 
 SimulatedAudioUnit::~SimulatedAudioUnit() { stop(); }
 
-AudioStatus SimulatedAudioUnit::enableInput(std::uint32_t element, bool enable) {
-    if (element != kInputElement) return kInvalidElement;
-    inputEnabled_ = enable;
-    return 0;
-}
-
 AudioStatus SimulatedAudioUnit::streamFormat(Scope, std::uint32_t element,
                                              AudioStreamFormat& format) const {
     if (element > kInputElement) return kInvalidElement;
@@ -38,14 +32,6 @@ AudioStatus SimulatedAudioUnit::setStreamFormat(Scope, std::uint32_t element,
     if (!format.packedPcm() || std::abs(format.sampleRate - hardware_.sampleRate) > 0.5)
         return kFormatNotSupported;
     client_ = format;
-    return 0;
-}
-
-AudioStatus SimulatedAudioUnit::setRenderCallback(std::uint32_t element, RenderCallback callback,
-                                                  void* context) {
-    if (element != kOutputElement) return kInvalidElement;
-    callback_ = callback;
-    context_ = context;
     return 0;
 }
 
@@ -85,15 +71,9 @@ void SimulatedAudioUnit::audioThread() {
         cycleStart_ = pending_;
         pending_ = -1;
         lock.unlock();
-        std::uint32_t flags = 0;
-        AudioBuffer buffer{client_.channelsPerFrame, static_cast<std::uint32_t>(output_.size()),
-                           output_.data()};
-        AudioBufferList list{1, &buffer};
-        if (callback_)
-            callback_(context_, &flags, static_cast<double>(cycleStart_), kFramesPerCycle, &list);
-        const bool audible =
-            std::any_of(output_.begin(), output_.end(), [](std::uint8_t b) { return b != 0; });
-        if (audible) ++counters_->audibleCycles;
+        if (renderCycle(output_, client_.channelsPerFrame, kFramesPerCycle,
+                        static_cast<double>(cycleStart_)))
+            ++counters_->audibleCycles;
         ++counters_->cycles;
         lock.lock();
         done_ = true;
@@ -103,7 +83,7 @@ void SimulatedAudioUnit::audioThread() {
 
 AudioStatus SimulatedAudioUnit::render(std::uint32_t*, double, std::uint32_t element,
                                        std::uint32_t frames, AudioBufferList* buffers) {
-    if (element != kInputElement || !inputEnabled_ || !buffers) return kInvalidElement;
+    if (element != kInputElement || !inputEnabled() || !buffers) return kInvalidElement;
     frames = std::min(frames, kFramesPerCycle);
     signal_.fill(cycleStart_, std::span(microphone_.data(), frames));
     for (std::uint32_t b = 0; b < buffers->count; ++b) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform/AudioUnit.h"
+#include "core/platform/CycleAudioUnit.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/Timer.h"
 #include "sim/MicrophoneSignal.h"
@@ -29,24 +29,19 @@ struct AudioUnitCounters {
 // thread and waits for it. The microphone hears the signal at the loop's
 // current time; what the callback leaves in the output buffers is "played"
 // (only counted).
-class SimulatedAudioUnit final : public AudioUnit {
+class SimulatedAudioUnit final : public CycleAudioUnit {
 public:
     static constexpr std::uint32_t kFramesPerCycle = 1024;
-    static constexpr AudioStatus kFormatNotSupported = -10868;
     static constexpr AudioStatus kUninitialized = -10867;
-    static constexpr AudioStatus kInvalidElement = -10877;
 
     SimulatedAudioUnit(RunLoop& loop, MicrophoneSignal signal,
                        std::shared_ptr<AudioUnitCounters> counters);
     ~SimulatedAudioUnit() override;
 
-    AudioStatus enableInput(std::uint32_t element, bool enable) override;
     AudioStatus streamFormat(Scope scope, std::uint32_t element,
                              AudioStreamFormat& format) const override;
     AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
                                 const AudioStreamFormat& format) override;
-    AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback,
-                                  void* context) override;
     AudioStatus initialize() override;
     AudioStatus start() override;
     AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
@@ -62,10 +57,7 @@ private:
     MicrophoneSignal signal_;
     AudioStreamFormat hardware_;
     AudioStreamFormat client_;
-    bool inputEnabled_ = false;
     bool initialized_ = false;
-    RenderCallback callback_ = nullptr;
-    void* context_ = nullptr;
     Timer timer_;
 
     // The hand-over between the pacing tick and the audio thread.

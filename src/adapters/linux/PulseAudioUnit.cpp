@@ -44,12 +44,6 @@ bool PulseAudioUnit::probe(const std::optional<std::string>& server, std::string
     return true;
 }
 
-AudioStatus PulseAudioUnit::enableInput(std::uint32_t element, bool enable) {
-    if (element != kInputElement) return kInvalidElement;
-    inputEnabled_ = enable;
-    return 0;
-}
-
 AudioStatus PulseAudioUnit::streamFormat(Scope, std::uint32_t element,
                                          AudioStreamFormat& format) const {
     if (element > kInputElement) return kInvalidElement;
@@ -63,14 +57,6 @@ AudioStatus PulseAudioUnit::setStreamFormat(Scope, std::uint32_t element,
     if (!format.packedPcm() || format.sampleRate < 1000 || format.sampleRate > 384000)
         return kFormatNotSupported;
     client_ = format;  // the server converts for us
-    return 0;
-}
-
-AudioStatus PulseAudioUnit::setRenderCallback(std::uint32_t element, RenderCallback callback,
-                                              void* context) {
-    if (element != kOutputElement) return kInvalidElement;
-    callback_ = callback;
-    context_ = context;
     return 0;
 }
 
@@ -98,12 +84,7 @@ void PulseAudioUnit::audioThread() {
             Log::warning(std::string("microphone: reading stopped: ") + pa_strerror(code));
             return;
         }
-        std::uint32_t flags = 0;
-        AudioBuffer buffer{client_.channelsPerFrame, static_cast<std::uint32_t>(output_.size()),
-                           output_.data()};
-        AudioBufferList list{1, &buffer};
-        if (callback_) callback_(context_, &flags, sampleTime, kFramesPerCycle, &list);
-        if (std::any_of(output_.begin(), output_.end(), [](std::uint8_t b) { return b != 0; }))
+        if (renderCycle(output_, client_.channelsPerFrame, kFramesPerCycle, sampleTime))
             ++audibleCycles_;
         ++cycles_;
         sampleTime += kFramesPerCycle;
@@ -112,7 +93,7 @@ void PulseAudioUnit::audioThread() {
 
 AudioStatus PulseAudioUnit::render(std::uint32_t*, double, std::uint32_t element,
                                    std::uint32_t frames, AudioBufferList* buffers) {
-    if (element != kInputElement || !inputEnabled_ || !buffers) return kInvalidElement;
+    if (element != kInputElement || !inputEnabled() || !buffers) return kInvalidElement;
     const std::size_t available =
         std::min<std::size_t>(frames, kFramesPerCycle) * client_.bytesPerFrame;
     for (std::uint32_t b = 0; b < buffers->count; ++b) {

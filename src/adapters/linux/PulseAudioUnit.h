@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform/AudioUnit.h"
+#include "core/platform/CycleAudioUnit.h"
 
 #include <atomic>
 #include <cstdint>
@@ -18,12 +18,10 @@ namespace kestrel {
 // thread in cycles of a fixed number of frames, each handed to the render
 // callback. The server converts to the format the application sets. The
 // output buffers are only checked, never played.
-class PulseAudioUnit final : public AudioUnit {
+class PulseAudioUnit final : public CycleAudioUnit {
 public:
     static constexpr std::uint32_t kFramesPerCycle = 1024;
     static constexpr double kHardwareRate = 44100;
-    static constexpr AudioStatus kFormatNotSupported = -10868;
-    static constexpr AudioStatus kInvalidElement = -10877;
     static constexpr AudioStatus kNoServer = -10851;
 
     // `server` none: the default server (PULSE_SERVER, then the session's).
@@ -32,13 +30,10 @@ public:
     PulseAudioUnit(const PulseAudioUnit&) = delete;
     PulseAudioUnit& operator=(const PulseAudioUnit&) = delete;
 
-    AudioStatus enableInput(std::uint32_t element, bool enable) override;
     AudioStatus streamFormat(Scope scope, std::uint32_t element,
                              AudioStreamFormat& format) const override;
     AudioStatus setStreamFormat(Scope scope, std::uint32_t element,
                                 const AudioStreamFormat& format) override;
-    AudioStatus setRenderCallback(std::uint32_t element, RenderCallback callback,
-                                  void* context) override;
     AudioStatus initialize() override { return 0; }
     AudioStatus start() override;
     AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
@@ -57,9 +52,6 @@ private:
 
     std::optional<std::string> server_;
     AudioStreamFormat client_ = AudioStreamFormat::mono16(kHardwareRate);
-    bool inputEnabled_ = false;
-    RenderCallback callback_ = nullptr;
-    void* context_ = nullptr;
     pa_simple* stream_ = nullptr;
     std::thread thread_;
     std::atomic<bool> quit_{false};
