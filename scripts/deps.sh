@@ -28,6 +28,8 @@ RUN_PACKAGES=(
   libcanberra-dev
   qt6-base-dev
   qt6-multimedia-dev
+  gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good
   qt6-positioning-dev
   libgl-dev
 )

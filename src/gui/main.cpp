@@ -12,6 +12,7 @@
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/DeviceChoice.h"
+#include "devices/FallbackCameraPicker.h"
 #include "gui/KestrelWindow.h"
 #include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedCamera.h"
@@ -19,7 +20,6 @@
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
-#include <QMediaDevices>
 #include <QTimer>
 
 #include <chrono>
@@ -86,22 +86,29 @@ int main(int argc, char** argv) {
     SimulatedCamera simulatedCamera(loop, heldAs);
     simulatedCamera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
                                                : SimulatedCamera::Scene::kStill);
+    // Unless simulating, the real camera is watched even when there is none yet: one
+    // plugged in later takes over from the simulated camera.
     std::unique_ptr<QtCameraPicker> realCamera;
-    if (!simulate && !QMediaDevices::videoInputs().isEmpty()) {
+    if (!simulate) {
         realCamera = std::make_unique<QtCameraPicker>(loop);
         realCamera->setOrientationSource(heldAs);
-        if (!realCamera->isSourceAvailable()) realCamera.reset();
     }
-    CameraPicker& camera = realCamera ? static_cast<CameraPicker&>(*realCamera) : simulatedCamera;
+    const bool cameraFound = realCamera && realCamera->isSourceAvailable();
+    std::unique_ptr<FallbackCameraPicker> fallback;
+    if (realCamera && !cameraFound)
+        fallback = std::make_unique<FallbackCameraPicker>(*realCamera, simulatedCamera);
+    CameraPicker& camera = cameraFound ? static_cast<CameraPicker&>(*realCamera)
+                           : fallback  ? static_cast<CameraPicker&>(*fallback)
+                                       : simulatedCamera;
     // One line when this machine has none of the hardware.
     const bool realAccelerometer = devices.reports()[0].used.rfind("simulated", 0) != 0;
     const bool realMicrophone = devices.reports()[1].used.rfind("simulated", 0) != 0;
-    if (!realCamera && !realAccelerometer && !realMicrophone)
+    if (!cameraFound && !realAccelerometer && !realMicrophone)
         std::cerr
             << "kestrel: no camera, accelerometer or microphone here: running on simulated devices "
                "(kestrel-cli devices tells more)\n";
     else
-        Log::info(std::string("camera: ") + (realCamera ? "through Qt Multimedia" : "simulated"));
+        Log::info(std::string("camera: ") + (cameraFound ? "through Qt Multimedia" : "simulated"));
     CanberraSounds sounds;
     QtFeedback feedback;
     sounds.setVibrator([&feedback] { feedback.vibrate(); });
@@ -131,7 +138,8 @@ int main(int argc, char** argv) {
     gui::KestrelWindow window(app, &camera);
     // A camera that comes or goes mid-session: the screen follows.
     if (realCamera)
-        realCamera->setAvailabilityObserver([&app] {
+        realCamera->setAvailabilityObserver([&app, &fallback] {
+            if (fallback) fallback->update();
             if (&app.topController() == &app.root().cameraScreen()) app.camera().showCamera();
         });
     if (albumTime) {

@@ -48,13 +48,15 @@ std::optional<QCameraDevice> QtCameraPicker::deviceFor(Device device) const {
 }
 
 void QtCameraPicker::open() {
+    const bool hadCamera = camera_ != nullptr;
     session_.setCamera(nullptr);
     camera_.reset();
     lastFrame_ = QImage();
     const auto input = deviceFor(device_);
     if (!input) {
         problem_ = "No camera found";
-        Log::warning("camera: no camera found; the simulated camera is not used here");
+        // A camera that went away is news; none at start is what the device choice reports.
+        Log::write(hadCamera ? Log::Level::Warning : Log::Level::Debug, "camera: no camera found");
         if (pending_) finish(Image());
         return;
     }

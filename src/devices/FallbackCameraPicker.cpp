@@ -1,0 +1,26 @@
+#include "devices/FallbackCameraPicker.h"
+
+#include "core/platform/Log.h"
+
+namespace kestrel {
+
+FallbackCameraPicker::FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated)
+    : real_(&real), current_(&simulated) {
+    update();
+}
+
+bool FallbackCameraPicker::update() {
+    if (usesRealCamera() || !real_->isSourceAvailable()) return false;
+    CameraPicker& simulated = *current_;
+    // The device first: choosing it may open another camera, which takes the flash mode.
+    if (real_->isCameraDeviceAvailable(simulated.cameraDevice()))
+        real_->setCameraDevice(simulated.cameraDevice());
+    real_->setFlashMode(simulated.flashMode());
+    real_->setPreviewScale(simulated.previewScale());
+    real_->setPreviewTranslation(simulated.previewTranslation());
+    current_ = real_;
+    Log::info("camera: a camera was plugged in; the simulated camera is no longer used");
+    return true;
+}
+
+}  // namespace kestrel

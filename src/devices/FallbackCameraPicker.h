@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/camera/CameraPicker.h"
+
+namespace kestrel {
+
+// The simulated camera until a real one is plugged in, the real one from
+// then on. The switch carries the chosen device, the flash mode and the
+// preview's zoom and shift over, so the live view goes on as it was; after
+// it, a camera that is unplugged again is the real camera's own matter (the
+// screen says there is none) rather than a silent return to the simulation.
+class FallbackCameraPicker final : public CameraPicker {
+public:
+    FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated);
+
+    // Looks at the real camera again; true when this call switched to it.
+    bool update();
+    bool usesRealCamera() const { return current_ == real_; }
+
+    bool isSourceAvailable() const override { return current_->isSourceAvailable(); }
+    bool isCameraDeviceAvailable(Device device) const override {
+        return current_->isCameraDeviceAvailable(device);
+    }
+    bool isFlashAvailable(Device device) const override {
+        return current_->isFlashAvailable(device);
+    }
+    Device cameraDevice() const override { return current_->cameraDevice(); }
+    void setCameraDevice(Device device) override { current_->setCameraDevice(device); }
+    FlashMode flashMode() const override { return current_->flashMode(); }
+    void setFlashMode(FlashMode mode) override { current_->setFlashMode(mode); }
+
+    void takePicture(PictureHandler handler) override { current_->takePicture(std::move(handler)); }
+    Image previewFrame() const override { return current_->previewFrame(); }
+    void setPreviewScale(double scale) override { current_->setPreviewScale(scale); }
+    double previewScale() const override { return current_->previewScale(); }
+    void setPreviewTranslation(Point offset) override { current_->setPreviewTranslation(offset); }
+    Point previewTranslation() const override { return current_->previewTranslation(); }
+
+private:
+    CameraPicker* real_;
+    CameraPicker* current_;
+};
+
+}  // namespace kestrel
