@@ -43,6 +43,7 @@ TEST_PACKAGES=(
   pulseaudio
   pulseaudio-utils
   appstream
+  desktop-file-utils
   dpkg-dev
 )
 

@@ -25,12 +25,11 @@ done
 QT_QPA_PLATFORM=offscreen "$prefix/bin/kestrel" --simulate --startup-time --config-dir "$work/config" \
   --dcim "$work/DCIM" | grep -q 'first frame'
 
-if command -v appstreamcli >/dev/null; then
-  appstreamcli validate --no-net "$prefix/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml" >/dev/null
-fi
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$prefix/share/applications/org.kestrelcamera.Kestrel.desktop"
-fi
+# The metainfo and the desktop entry as the software centres and menus read
+# them: any complaint, even a hint, fails.
+appstreamcli validate --no-net "$prefix/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml" >/dev/null
+complaints="$(desktop-file-validate "$prefix/share/applications/org.kestrelcamera.Kestrel.desktop")"
+[ -z "$complaints" ] || { echo "$complaints" >&2; exit 1; }
 
 # The Debian package holds the same files and says what it depends on.
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
