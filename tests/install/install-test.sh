@@ -28,7 +28,8 @@ QT_QPA_PLATFORM=offscreen "$prefix/bin/kestrel" --simulate --startup-time --conf
 # The metainfo and the desktop entry as the software centres and menus read
 # them: any complaint, even a hint, fails.
 appstreamcli validate --no-net "$prefix/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml" >/dev/null
-complaints="$(desktop-file-validate "$prefix/share/applications/org.kestrelcamera.Kestrel.desktop")"
+complaints="$(desktop-file-validate "$prefix/share/applications/org.kestrelcamera.Kestrel.desktop" 2>&1 ||
+  echo "desktop-file-validate failed")"
 [ -z "$complaints" ] || { echo "$complaints" >&2; exit 1; }
 
 # The Debian package holds the same files and says what it depends on.
