@@ -53,6 +53,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     CLI::App app("Kestrel, a still camera with a smart shutter, driven headlessly", "kestrel-cli");
     app.fallthrough();
     app.require_subcommand(1);
+    app.set_version_flag("--version", "kestrel-cli " KESTREL_VERSION);
     std::string configDir;
     app.add_option("--config-dir", configDir, "Folder of the preference file")
         ->type_name("DIR")
@@ -72,6 +73,9 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
         return 0;
     } catch (const CLI::CallForAllHelp&) {
         out << app.help("", CLI::AppFormatMode::All);
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        out << e.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& e) {
         err << "kestrel-cli: " << oneLine(e.what()) << '\n';

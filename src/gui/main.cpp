@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     using namespace kestrel;
     const auto launched = std::chrono::steady_clock::now();
     CLI::App options("Kestrel, a still camera with a smart shutter");
+    options.set_version_flag("--version", "kestrel " KESTREL_VERSION);
     std::string configDir, dcim, store, accel, mic = "", scene = "still", screenshot;
     bool simulate = false;
     bool startupTime = false;

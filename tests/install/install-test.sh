@@ -20,6 +20,8 @@ done
 
 # The installed programs run, and find their bundle beside them.
 "$prefix/bin/kestrel-cli" --help | grep -q shoot
+"$prefix/bin/kestrel-cli" --version | grep -q '^kestrel-cli [0-9]'
+"$prefix/bin/kestrel" --version | grep -q '^kestrel [0-9]'
 "$prefix/bin/kestrel-cli" --config-dir "$work/config" shoot --mode 2 --virtual-time \
   --dcim "$work/DCIM" --max-time 30 --trace | grep -q beep   # the timer's beeps come from share/kestrel
 QT_QPA_PLATFORM=offscreen "$prefix/bin/kestrel" --simulate --startup-time --config-dir "$work/config" \
