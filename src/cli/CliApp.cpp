@@ -54,6 +54,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     app.fallthrough();
     app.require_subcommand(1);
     app.set_version_flag("--version", "kestrel-cli " KESTREL_VERSION);
+    app.set_help_all_flag("--help-all", "Print the help of every subcommand and exit");
     std::string configDir;
     app.add_option("--config-dir", configDir, "Folder of the preference file")
         ->type_name("DIR")

@@ -19,7 +19,7 @@ for file in bin/kestrel bin/kestrel-cli share/kestrel/beep.wav \
 done
 
 # The installed programs run, and find their bundle beside them.
-"$prefix/bin/kestrel-cli" --help | grep -q shoot
+"$prefix/bin/kestrel-cli" --help-all | grep -q -- '--virtual-time'
 "$prefix/bin/kestrel-cli" --version | grep -q '^kestrel-cli [0-9]'
 "$prefix/bin/kestrel" --version | grep -q '^kestrel [0-9]'
 "$prefix/bin/kestrel-cli" --config-dir "$work/config" shoot --mode 2 --virtual-time \
