@@ -45,6 +45,7 @@ TEST_PACKAGES=(
   appstream
   desktop-file-utils
   dpkg-dev
+  file        # CPack's Debian generator reads the programs' types with it
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).
