@@ -10,6 +10,7 @@
 #include "gui/IconPainter.h"
 
 #include <QPainterPath>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -377,12 +378,32 @@ ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
     return hitIn(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y}, Hit{});
 }
 
+// The point, given in the view's frame, in the view's own coordinates: the
+// view's rotation and scale about its centre undone, as it was drawn.
+static std::optional<Point> insideView(const View& view, Point inFrame) {
+    const Rect& f = view.frame();
+    QPointF local(inFrame.x - f.x, inFrame.y - f.y);
+    if (const View::Transform& t = view.transform(); !(t == View::Transform{})) {
+        QTransform drawn;
+        drawn.translate(f.width / 2, f.height / 2);
+        drawn.rotate(-t.rotation * 180 / std::numbers::pi);
+        drawn.scale(t.scaleX, t.scaleY);
+        drawn.translate(-f.width / 2, -f.height / 2);
+        bool invertible = false;
+        const QTransform undo = drawn.inverted(&invertible);
+        if (!invertible) return std::nullopt;  // scaled to nothing: nothing to touch
+        local = undo.map(local);
+    }
+    if (local.x() < 0 || local.y() < 0 || local.x() >= f.width || local.y() >= f.height)
+        return std::nullopt;
+    return Point{static_cast<float>(local.x()), static_cast<float>(local.y())};
+}
+
 ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
     if (view.hidden() || view.alpha() <= 0.01) return Hit{};
-    const Rect& f = view.frame();
-    if (point.x < f.x || point.y < f.y || point.x >= f.x + f.width || point.y >= f.y + f.height)
-        return Hit{};
-    const Point local{point.x - f.x, point.y - f.y};
+    const auto inside = insideView(view, point);
+    if (!inside) return Hit{};
+    const Point local = *inside;
     if (auto* table = dynamic_cast<TableView*>(&view)) {
         const TableState& state = tables_[table];
         for (const auto& row : state.rows) {
