@@ -20,10 +20,7 @@ ImageTileCell::ImageTileCell(Rect frame, std::string reuseIdentifier, RunLoop& l
 }
 
 void ImageTileCell::setTile(int k, std::shared_ptr<SelectImageView> tile) {
-    auto& slot = tiles_.at(static_cast<std::size_t>(k - 1));
-    if (slot) slot->removeFromSuperview();
-    slot = std::move(tile);
-    contentView().addSubview(slot);
+    replaceContent(tiles_.at(static_cast<std::size_t>(k - 1)), std::move(tile));
 }
 
 std::string ImageTileCell::getThumbnail(const std::string& photoPath) {

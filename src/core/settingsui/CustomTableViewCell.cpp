@@ -3,15 +3,11 @@
 namespace kestrel {
 
 void CustomTableViewCell::setLabel(std::shared_ptr<Label> label) {
-    if (label_) label_->removeFromSuperview();
-    label_ = std::move(label);
-    if (label_) contentView().addSubview(label_);
+    replaceContent(label_, std::move(label));
 }
 
 void CustomTableViewCell::setSubLabel(std::shared_ptr<Label> label) {
-    if (subLabel_) subLabel_->removeFromSuperview();
-    subLabel_ = std::move(label);
-    if (subLabel_) contentView().addSubview(subLabel_);
+    replaceContent(subLabel_, std::move(label));
 }
 
 void CustomTableViewCell::setText(const std::string& text) {

@@ -11,15 +11,11 @@ std::shared_ptr<ImageTableViewCell> ImageTableViewCell::initWithIdentifier(
 }
 
 void ImageTableViewCell::setImageView(std::shared_ptr<ImageView> view) {
-    if (imageView_) imageView_->removeFromSuperview();
-    imageView_ = std::move(view);
-    if (imageView_) contentView().addSubview(imageView_);
+    replaceContent(imageView_, std::move(view));
 }
 
 void ImageTableViewCell::setImageView2(std::shared_ptr<ImageView> view) {
-    if (imageView2_) imageView2_->removeFromSuperview();
-    imageView2_ = std::move(view);
-    if (imageView2_) contentView().addSubview(imageView2_);
+    replaceContent(imageView2_, std::move(view));
 }
 
 void ImageTableViewCell::setImage(Image image) {

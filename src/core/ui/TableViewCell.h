@@ -50,6 +50,15 @@ public:
         return false;
     }
 
+protected:
+    // Puts `view` into the content view in place of the one `slot` held.
+    template <class V>
+    void replaceContent(std::shared_ptr<V>& slot, std::shared_ptr<V> view) {
+        if (slot) slot->removeFromSuperview();
+        slot = std::move(view);
+        if (slot) contentView().addSubview(slot);
+    }
+
 private:
     std::string reuseIdentifier_;
     Style style_;
