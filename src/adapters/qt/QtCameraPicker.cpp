@@ -10,7 +10,10 @@ QtCameraPicker::QtCameraPicker(RunLoop& loop) : loop_(&loop), timeout_(loop) {
     session_.setImageCapture(&capture_);
     session_.setVideoSink(&sink_);
     QObject::connect(&sink_, &QVideoSink::videoFrameChanged, &sink_,
-                     [this](const QVideoFrame& frame) { lastFrame_ = frame.toImage(); });
+                     [this](const QVideoFrame& frame) {
+                         lastFrame_ = frame.toImage();
+                         preview_.reset();
+                     });
     QObject::connect(
         &capture_, &QImageCapture::imageCaptured, &capture_, [this](int, const QImage& image) {
             const int held = orientation_ ? orientation_() : 1;
@@ -52,6 +55,7 @@ void QtCameraPicker::open() {
     session_.setCamera(nullptr);
     camera_.reset();
     lastFrame_ = QImage();
+    preview_.reset();
     const auto input = deviceFor(device_);
     if (!input) {
         problem_ = "No camera found";
@@ -115,7 +119,11 @@ void QtCameraPicker::finish(const Image& picture) {
     if (auto handler = std::exchange(pending_, nullptr)) handler(picture);
 }
 
-Image QtCameraPicker::previewFrame() const { return toImage(lastFrame_); }
+Image QtCameraPicker::previewFrame() const {
+    // The live view and the motion mode both ask for every frame: convert it once.
+    if (!preview_) preview_ = toImage(lastFrame_);
+    return *preview_;
+}
 
 Image QtCameraPicker::toImage(const QImage& image, int orientation) {
     if (image.isNull()) return Image();

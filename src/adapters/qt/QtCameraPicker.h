@@ -69,6 +69,7 @@ private:
     QImageCapture capture_;
     QVideoSink sink_;
     QImage lastFrame_;
+    mutable std::optional<Image> preview_;  // lastFrame_ in Kestrel's layout, made when first asked
     Device device_ = Device::kRear;
     FlashMode flash_ = FlashMode::kOff;
     double previewScale_ = 1.0;
