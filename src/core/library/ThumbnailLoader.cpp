@@ -3,6 +3,8 @@
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/JpegCodec.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
 Image ThumbnailLoader::readThumbnail(const std::string& path) {
@@ -41,6 +43,18 @@ Image ThumbnailLoader::load(const std::string& path, Handler handler) {
     if (index_.count(path)) return cached(path);
     {
         std::lock_guard lock(mutex_);
+        // Asked again before it was read (a row scrolled away and back): one read,
+        // served as the newest, answering both.
+        const auto queued = std::find_if(requests_.begin(), requests_.end(),
+                                         [&path](const Request& r) { return r.path == path; });
+        if (queued != requests_.end()) {
+            handler = [earlier = std::move(queued->handler),
+                       later = std::move(handler)](const Image& thumbnail) {
+                if (earlier) earlier(thumbnail);
+                if (later) later(thumbnail);
+            };
+            requests_.erase(queued);
+        }
         requests_.push_back(Request{path, std::move(handler)});
     }
     wake_.notify_one();
