@@ -1,9 +1,7 @@
 #include "core/modes/CameraDlxHandler.h"
 #include "core/modes/CameraRapidHandler.h"
-#include "core/settings/ApplicationId.h"
-#include "core/settings/Camera1Data.h"
 #include "support/FakeHandlerHost.h"
-#include "support/MemoryStore.h"
+#include "support/HandlerFixture.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -48,14 +46,8 @@ bool near(Rgb a, Rgb b, int tolerance = 2) {
            std::abs(a.b - b.b) <= tolerance;
 }
 
-class CombiningModesTest : public ::testing::Test {
+class CombiningModesTest : public test::HandlerFixture<Host> {
 protected:
-    CombiningModesTest() : record(store) { ApplicationId::setId(ApplicationId::kThisBuild); }
-    ~CombiningModesTest() override { ApplicationId::setId(0); }
-    void attach(CameraHandler& handler) {
-        host.handler = &handler;
-        handler.setController(&host);
-    }
     // Pictures of one colour each, `first` shaped first and the rest `rest`.
     void prepare(int count, Size first, Size rest) {
         for (int i = 0; i < count; ++i) {
@@ -69,9 +61,6 @@ protected:
         for (int i = 0; i < 40 && !host.result; ++i)
             host.loop.runUntilIdle();
     }
-    test::MemoryStore store;
-    Camera1Data record;
-    Host host;
 };
 
 TEST_F(CombiningModesTest, SixteenLandscapePicturesMakeAFourByFourSheet) {

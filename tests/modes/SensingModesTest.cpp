@@ -2,12 +2,10 @@
 #include "core/modes/CameraTimerHandler.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/sensors/DevicePosition.h"
-#include "core/settings/ApplicationId.h"
-#include "core/settings/Camera1Data.h"
 #include "core/ui/ImageView.h"
-#include "support/MemoryStore.h"
 
 #include "support/FakeHandlerHost.h"
+#include "support/HandlerFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,17 +25,8 @@ public:
 
 using Host = test::ReadyingHost;
 
-class ModesTest : public ::testing::Test {
+class ModesTest : public test::HandlerFixture<Host> {
 protected:
-    ModesTest() : record(store) { ApplicationId::setId(ApplicationId::kThisBuild); }
-    ~ModesTest() override { ApplicationId::setId(0); }
-    void attach(CameraHandler& handler) {
-        host.handler = &handler;
-        handler.setController(&host);
-    }
-    test::MemoryStore store;
-    Camera1Data record;
-    Host host;
     HandAccelerometer accelerometer;
     NotificationCenter center;
     DevicePosition position{accelerometer, host.loop, center};

@@ -1,10 +1,8 @@
 #include "core/modes/CameraMotionHandler.h"
 #include "core/modes/CameraSoundHandler.h"
-#include "core/settings/ApplicationId.h"
-#include "core/settings/Camera1Data.h"
 #include "core/ui/ImageView.h"
 #include "support/FakeHandlerHost.h"
-#include "support/MemoryStore.h"
+#include "support/HandlerFixture.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -57,20 +55,9 @@ public:
 
 using Host = test::ReadyingHost;
 
-class SoundMotionModesTest : public ::testing::Test {
+class SoundMotionModesTest : public test::HandlerFixture<Host> {
 protected:
-    SoundMotionModesTest() : record(store) {
-        ApplicationId::setId(ApplicationId::kThisBuild);
-        host.audio = &audio;
-    }
-    ~SoundMotionModesTest() override { ApplicationId::setId(0); }
-    void attach(CameraHandler& handler) {
-        host.handler = &handler;
-        handler.setController(&host);
-    }
-    test::MemoryStore store;
-    Camera1Data record;
-    Host host;
+    SoundMotionModesTest() { host.audio = &audio; }
     QuietAudio audio;
 };
 
