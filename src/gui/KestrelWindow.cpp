@@ -33,23 +33,25 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     frameTimer_.start();
 }
 
-Point KestrelWindow::toScreen(QPointF position) const {
+QTransform KestrelWindow::screenToWindow() const {
     const double scale = std::min(width() / double{ScreenRenderer::kWidth},
                                   height() / double{ScreenRenderer::kHeight});
-    const double left = (width() - ScreenRenderer::kWidth * scale) / 2;
-    const double top = (height() - ScreenRenderer::kHeight * scale) / 2;
-    return Point{static_cast<float>((position.x() - left) / scale),
-                 static_cast<float>((position.y() - top) / scale)};
+    QTransform placed;
+    placed.translate((width() - ScreenRenderer::kWidth * scale) / 2,
+                     (height() - ScreenRenderer::kHeight * scale) / 2);
+    placed.scale(scale, scale);
+    return placed;
+}
+
+Point KestrelWindow::toScreen(QPointF position) const {
+    const QPointF point = screenToWindow().inverted().map(position);
+    return Point{static_cast<float>(point.x()), static_cast<float>(point.y())};
 }
 
 void KestrelWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
-    const double scale = std::min(width() / double{ScreenRenderer::kWidth},
-                                  height() / double{ScreenRenderer::kHeight});
-    p.translate((width() - ScreenRenderer::kWidth * scale) / 2,
-                (height() - ScreenRenderer::kHeight * scale) / 2);
-    p.scale(scale, scale);
+    p.setTransform(screenToWindow());
     p.setClipRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
     renderer_.paint(p, app_->topController());
     if (firstFrame_ && &app_->topController() == &app_->root().cameraScreen()) {

@@ -4,6 +4,7 @@
 #include "gui/ScreenRenderer.h"
 
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 
 #include <functional>
@@ -44,6 +45,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The 320 × 480 screen scaled to fit the window, keeping its shape, centred.
+    QTransform screenToWindow() const;
     Point toScreen(QPointF position) const;
     void press(Point point);
     void move(Point point);
