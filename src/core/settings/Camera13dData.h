@@ -9,7 +9,7 @@ namespace kestrel {
 class Camera13dData : public PrefRecord<Camera13dData> {
 public:
     bool color() const { return color_; }
-    void setColor(bool value) { color_ = value; }
+    void setColor(bool value) { assign(color_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

@@ -73,7 +73,22 @@ constexpr unsigned kStabilizingOnly = 0x1;      // 0
 
 }  // namespace
 
-Camera1Data::Camera1Data(PreferenceStore& store) : PrefObject(store) { init(); }
+Camera1Data::Camera1Data(PreferenceStore& store) : PrefObject(store) {
+    attachSubRecords();
+    init();
+}
+
+void Camera1Data::attachSubRecords() {
+    standard_.attach(this);
+    stablizer_.attach(this);
+    timer_.attach(this);
+    toss_.attach(this);
+    motion_.attach(this);
+    sound_.attach(this);
+    rapid_.attach(this);
+    video_.attach(this);
+    anaglyph_.attach(this);
+}
 
 Camera1Data* Camera1Data::data() { return dynamic_cast<Camera1Data*>(PrefObject::singleObject()); }
 

@@ -53,67 +53,69 @@ public:
     // product variant code. With no record, every stored value reads as 0/NO.
     static EffectiveSettings effective();
 
-    // Stored values: plain accessors, no checks, nothing saved.
+    // Stored values: plain accessors, no checks. A change is reported to the
+    // change observer (see PrefObject), which is how it gets saved.
     std::int32_t mode() const { return mode_; }
-    void setMode(std::int32_t value) { mode_ = value; }
+    void setMode(std::int32_t value) { assign(mode_, value); }
     std::int32_t modification() const { return modification_; }
-    void setModification(std::int32_t value) { modification_ = value; }
+    void setModification(std::int32_t value) { assign(modification_, value); }
     std::int32_t ratio() const { return ratio_; }
-    void setRatio(std::int32_t value) { ratio_ = value; }
+    void setRatio(std::int32_t value) { assign(ratio_, value); }
     std::int32_t flash() const { return flash_; }
-    void setFlash(std::int32_t value) { flash_ = value; }
+    void setFlash(std::int32_t value) { assign(flash_, value); }
     std::int32_t camera() const { return camera_; }
-    void setCamera(std::int32_t value) { camera_ = value; }
+    void setCamera(std::int32_t value) { assign(camera_, value); }
     bool fullScreenShutter() const { return fullScreenShutter_; }
-    void setFullScreenShutter(bool value) { fullScreenShutter_ = value; }
+    void setFullScreenShutter(bool value) { assign(fullScreenShutter_, value); }
     bool timerBeep() const { return timerBeep_; }
-    void setTimerBeep(bool value) { timerBeep_ = value; }
+    void setTimerBeep(bool value) { assign(timerBeep_, value); }
     bool vibrateAlert() const { return vibrateAlert_; }
-    void setVibrateAlert(bool value) { vibrateAlert_ = value; }
+    void setVibrateAlert(bool value) { assign(vibrateAlert_, value); }
     bool autoSave() const { return autoSave_; }
-    void setAutoSave(bool value) { autoSave_ = value; }
+    void setAutoSave(bool value) { assign(autoSave_, value); }
     bool timeStamp() const { return timeStamp_; }
-    void setTimeStamp(bool value) { timeStamp_ = value; }
+    void setTimeStamp(bool value) { assign(timeStamp_, value); }
     bool enhance() const { return enhance_; }
-    void setEnhance(bool value) { enhance_ = value; }
+    void setEnhance(bool value) { assign(enhance_, value); }
     bool fullSizePhoto() const { return fullSizePhoto_; }
-    void setFullSizePhoto(bool value) { fullSizePhoto_ = value; }
+    void setFullSizePhoto(bool value) { assign(fullSizePhoto_, value); }
     bool grid() const { return grid_; }
-    void setGrid(bool value) { grid_ = value; }
+    void setGrid(bool value) { assign(grid_, value); }
     bool digitalZoom() const { return digitalZoom_; }
-    void setDigitalZoom(bool value) { digitalZoom_ = value; }
+    void setDigitalZoom(bool value) { assign(digitalZoom_, value); }
     bool tilt() const { return tilt_; }
-    void setTilt(bool value) { tilt_ = value; }
+    void setTilt(bool value) { assign(tilt_, value); }
 
     // Sub-records. They are replaced by fresh ones on every load and
-    // initialize: read them through these accessors, never keep one.
+    // initialize: read them through these accessors, never keep one. Their
+    // setters report changes to this record like its own.
     Camera1StandardData& standard() { return standard_; }
     const Camera1StandardData& standard() const { return standard_; }
-    void setStandard(const Camera1StandardData& value) { standard_ = value; }
+    void setStandard(const Camera1StandardData& value) { replace(standard_, value); }
     Camera1StablizingData& stablizer() { return stablizer_; }
     const Camera1StablizingData& stablizer() const { return stablizer_; }
-    void setStablizer(const Camera1StablizingData& value) { stablizer_ = value; }
+    void setStablizer(const Camera1StablizingData& value) { replace(stablizer_, value); }
     Camera1TimerData& timer() { return timer_; }
     const Camera1TimerData& timer() const { return timer_; }
-    void setTimer(const Camera1TimerData& value) { timer_ = value; }
+    void setTimer(const Camera1TimerData& value) { replace(timer_, value); }
     Camera1TossData& toss() { return toss_; }
     const Camera1TossData& toss() const { return toss_; }
-    void setToss(const Camera1TossData& value) { toss_ = value; }
+    void setToss(const Camera1TossData& value) { replace(toss_, value); }
     Camera1MotionData& motion() { return motion_; }
     const Camera1MotionData& motion() const { return motion_; }
-    void setMotion(const Camera1MotionData& value) { motion_ = value; }
+    void setMotion(const Camera1MotionData& value) { replace(motion_, value); }
     Camera1SoundData& sound() { return sound_; }
     const Camera1SoundData& sound() const { return sound_; }
-    void setSound(const Camera1SoundData& value) { sound_ = value; }
+    void setSound(const Camera1SoundData& value) { replace(sound_, value); }
     Camera1RapidData& rapid() { return rapid_; }
     const Camera1RapidData& rapid() const { return rapid_; }
-    void setRapid(const Camera1RapidData& value) { rapid_ = value; }
+    void setRapid(const Camera1RapidData& value) { replace(rapid_, value); }
     Camera1VideoData& video() { return video_; }
     const Camera1VideoData& video() const { return video_; }
-    void setVideo(const Camera1VideoData& value) { video_ = value; }
+    void setVideo(const Camera1VideoData& value) { replace(video_, value); }
     Camera13dData& anaglyph() { return anaglyph_; }
     const Camera13dData& anaglyph() const { return anaglyph_; }
-    void setAnaglyph(const Camera13dData& value) { anaglyph_ = value; }
+    void setAnaglyph(const Camera13dData& value) { replace(anaglyph_, value); }
 
     // Clears what must never be on after a load: tilt.
     void autocorrect();
@@ -197,6 +199,14 @@ private:
         visit("tilt", self.tilt_);
     }
     void resetSubRecords();
+    void attachSubRecords();
+    // A whole sub-record replaced: reported when a value differs.
+    template <class Record>
+    void replace(Record& field, const Record& value) {
+        if (Record::sameValues(field, value)) return;
+        field = value;
+        didChange();
+    }
 
     std::int32_t mode_ = 0;
     std::int32_t modification_ = 0;

@@ -12,9 +12,9 @@ namespace kestrel {
 class Camera1MotionData : public PrefRecord<Camera1MotionData> {
 public:
     std::int32_t sensitivity() const { return sensitivity_; }
-    void setSensitivity(std::int32_t value) { sensitivity_ = value; }
+    void setSensitivity(std::int32_t value) { assign(sensitivity_, value); }
     std::int32_t timerDelay() const { return timerDelay_; }
-    void setTimerDelay(std::int32_t value) { timerDelay_ = value; }
+    void setTimerDelay(std::int32_t value) { assign(timerDelay_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

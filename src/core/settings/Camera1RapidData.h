@@ -11,7 +11,7 @@ namespace kestrel {
 class Camera1RapidData : public PrefRecord<Camera1RapidData> {
 public:
     std::int32_t rapidMode() const { return rapidMode_; }
-    void setRapidMode(std::int32_t value) { rapidMode_ = value; }
+    void setRapidMode(std::int32_t value) { assign(rapidMode_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

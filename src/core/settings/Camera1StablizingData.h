@@ -11,11 +11,11 @@ namespace kestrel {
 class Camera1StablizingData : public PrefRecord<Camera1StablizingData> {
 public:
     bool autoShutter() const { return autoShutter_; }
-    void setAutoShutter(bool value) { autoShutter_ = value; }
+    void setAutoShutter(bool value) { assign(autoShutter_, value); }
     std::int32_t shutterDelay() const { return shutterDelay_; }
-    void setShutterDelay(std::int32_t value) { shutterDelay_ = value; }
+    void setShutterDelay(std::int32_t value) { assign(shutterDelay_, value); }
     std::int32_t sensitivity() const { return sensitivity_; }
-    void setSensitivity(std::int32_t value) { sensitivity_ = value; }
+    void setSensitivity(std::int32_t value) { assign(sensitivity_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

@@ -11,9 +11,9 @@ namespace kestrel {
 class Camera1TimerData : public PrefRecord<Camera1TimerData> {
 public:
     std::int32_t timerDelay() const { return timerDelay_; }
-    void setTimerDelay(std::int32_t value) { timerDelay_ = value; }
+    void setTimerDelay(std::int32_t value) { assign(timerDelay_, value); }
     bool repeat() const { return repeat_; }
-    void setRepeat(bool value) { repeat_ = value; }
+    void setRepeat(bool value) { assign(repeat_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

@@ -11,7 +11,7 @@ namespace kestrel {
 class Camera1TossData : public PrefRecord<Camera1TossData> {
 public:
     std::int32_t sensitivity() const { return sensitivity_; }
-    void setSensitivity(std::int32_t value) { sensitivity_ = value; }
+    void setSensitivity(std::int32_t value) { assign(sensitivity_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

@@ -11,7 +11,7 @@ namespace kestrel {
 class Camera1VideoData : public PrefRecord<Camera1VideoData> {
 public:
     std::int32_t resolution() const { return resolution_; }
-    void setResolution(std::int32_t value) { resolution_ = value; }
+    void setResolution(std::int32_t value) { assign(resolution_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {

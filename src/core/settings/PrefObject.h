@@ -3,6 +3,7 @@
 #include "core/imaging/Image.h"
 #include "core/platform/PreferenceStore.h"
 
+#include <functional>
 #include <string_view>
 
 namespace kestrel {
@@ -13,7 +14,12 @@ namespace kestrel {
 // A subclass overrides the three hooks and calls init() as the last step of
 // its own constructor (a base constructor cannot reach the subclass's hooks).
 // The first object to finish init() becomes the process-wide single object
-// until it is destroyed. Main thread.
+// until it is destroyed.
+//
+// The setters of a subclass report every real change of a stored value
+// through didChange() (load() and initialize() do not), and the change
+// observer, when one is set, is told: the application delegate turns that
+// into a save. Main thread.
 class PrefObject {
 public:
     static constexpr const char* kPersistedKey = "persisted";
@@ -38,6 +44,12 @@ public:
     static Image loadImageFrom(const PreferenceStore& store, std::string_view key);
     static Image loadPngFrom(const PreferenceStore& store, std::string_view key);
 
+    // Told after a setter changed a stored value; empty: nobody is told.
+    void setChangeObserver(std::function<void()> observer) { changeObserver_ = std::move(observer); }
+    void didChange() {
+        if (changeObserver_) changeObserver_();
+    }
+
     bool persisted() const { return persisted_; }
     PreferenceStore& store() const { return *store_; }
 
@@ -48,9 +60,18 @@ protected:
     virtual void save(PreferenceStore& store) const { (void)store; }
     virtual void initialize() {}
 
+    // A setter's body: stores the value and reports it when it differs.
+    template <class T>
+    void assign(T& field, T value) {
+        if (field == value) return;
+        field = value;
+        didChange();
+    }
+
 private:
     PreferenceStore* store_;
     bool persisted_ = false;
+    std::function<void()> changeObserver_;
 };
 
 }  // namespace kestrel
