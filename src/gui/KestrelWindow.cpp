@@ -1,10 +1,6 @@
 #include "gui/KestrelWindow.h"
 
-#include "core/camera/CameraOverlayView.h"
-#include "core/library/CameraRollViewer.h"
 #include "core/ui/AlertView.h"
-#include "core/ui/SegmentedControl.h"
-#include "core/ui/Switch.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,11 +10,12 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <utility>
 
 namespace kestrel::gui {
 
 KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
-    : app_(&app), renderer_(&app.camera().container(), camera, [&app] {
+    : app_(&app), keys_(app), renderer_(&app.camera().container(), camera, [&app] {
           return RunLoop::toSeconds(app.loop().now());
       }) {
     setWindowTitle("Kestrel");
@@ -80,122 +77,79 @@ void KestrelWindow::navigationBarTap(Point point) {
     }
 }
 
-void KestrelWindow::press(Point point) {
+void KestrelWindow::press(Point point, int tapCount) {
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
     renderer_.prepare(app_->topController());
-    pressed_ = renderer_.hitTest(point);
-    overlayTouch_ = false;
-    viewerTouch_ = false;
-    for (View* v = pressed_.view; v; v = v->superview()) {
-        if (dynamic_cast<CameraOverlayView*>(v)) {
-            overlayTouch_ = true;
-            app_->camera().touchesBegan(pressed_.local);
-            return;
-        }
-    }
-    if (auto* viewer = renderer_.navigation() ? dynamic_cast<CameraRollViewer*>(
-                                                    &renderer_.navigation()->topViewController())
-                                              : nullptr;
-        viewer && pressed_.view && pressed_.view != &viewer->toolBar() &&
-        pressed_.view->superview() != &viewer->toolBar()) {
-        viewerTouch_ = true;
-        viewer->touchesBegan(point);
-    }
+    onNavigationBar_ =
+        point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;
+    pressed_ = onNavigationBar_ ? ScreenRenderer::Hit{} : renderer_.hitTest(point);
+    if (!pressed_.view) return;
+    touch_ = Touch{pressed_.view, pressed_.local, tapCount};
+    pressed_.view->touchesBegan(touch_);
+}
+
+Point KestrelWindow::touchLocation(Point point) const {
+    return Point{pressed_.local.x + point.x - pressPoint_.x,
+                 pressed_.local.y + point.y - pressPoint_.y};
 }
 
 void KestrelWindow::move(Point point) {
-    if (overlayTouch_) {
-        const Point shift{point.x - pressPoint_.x, point.y - pressPoint_.y};
-        app_->camera().touchesMoved(Point{pressed_.local.x + shift.x, pressed_.local.y + shift.y});
-        return;
+    if (!pressed_.view) return;
+    if (pressed_.table && !dragging_ && std::abs(point.y - pressPoint_.y) > 6) {
+        // A drag in a table scrolls it: the touch is no tap any more.
+        dragging_ = true;
+        pressed_.view->touchesCancelled(touch_);
     }
-    if (pressed_.table && std::abs(point.y - pressPoint_.y) > 6) dragging_ = true;
-    if (dragging_ && pressed_.table) renderer_.scrollTable(pressed_.table, lastPoint_.y - point.y);
+    if (dragging_) {
+        renderer_.scrollTable(pressed_.table, lastPoint_.y - point.y);
+    } else {
+        touch_.location = touchLocation(point);
+        pressed_.view->touchesMoved(touch_);
+    }
     lastPoint_ = point;
 }
 
-void KestrelWindow::release(Point point, int tapCount) {
-    if (point.y < ScreenRenderer::kNavigationBarHeight &&
-        pressPoint_.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation()) {
-        navigationBarTap(point);
+void KestrelWindow::release(Point point) {
+    if (onNavigationBar_) {
+        onNavigationBar_ = false;
+        if (point.y < ScreenRenderer::kNavigationBarHeight) navigationBarTap(point);
         return;
     }
-    if (overlayTouch_) {
-        const Point shift{point.x - pressPoint_.x, point.y - pressPoint_.y};
-        app_->camera().touchesEnded(Point{pressed_.local.x + shift.x, pressed_.local.y + shift.y},
-                                    tapCount);
-        overlayTouch_ = false;
-        return;
-    }
-    if (viewerTouch_) {
-        viewerTouch_ = false;
-        if (auto* viewer =
-                renderer_.navigation()
-                    ? dynamic_cast<CameraRollViewer*>(&renderer_.navigation()->topViewController())
-                    : nullptr) {
-            viewer->touchesEnded(point);
-            return;
-        }
-    }
-    if (dragging_) return;
-    activate(pressed_);
-}
-
-void KestrelWindow::activate(const ScreenRenderer::Hit& hit) {
-    for (View* v = hit.view; v; v = v->superview()) {
-        if (auto* button = dynamic_cast<Button*>(v)) {
-            button->press();
-            return;
-        }
-        if (auto* toggle = dynamic_cast<Switch*>(v)) {
-            toggle->toggle();
-            return;
-        }
-        if (auto* segments = dynamic_cast<SegmentedControl*>(v)) {
-            // The segment under the point: find the point in the control's coordinates.
-            float x = hit.local.x;
-            for (View* inner = hit.view; inner && inner != v; inner = inner->superview())
-                x += inner->frame().x;
-            const int n = segments->numberOfSegments();
-            if (n > 0)
-                segments->choose(std::clamp(
-                    static_cast<int>(x / (v->frame().width / static_cast<float>(n))), 0, n - 1));
-            return;
-        }
-        if (hit.table && v == hit.view && hit.row) break;
-    }
-    if (hit.table && hit.row) {
-        auto* cell = dynamic_cast<TableViewCell*>(hit.view);
-        TableViewCell* row = cell;
-        for (View* v = hit.view; v && !row; v = v->superview())
-            row = dynamic_cast<TableViewCell*>(v);
-        if (row && row->touchesEnded(hit.inRow, 1)) return;
-        hit.table->selectRow(*hit.row);
-    }
+    const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
+    if (!touched.view || dragging_) return;
+    touch_.location = touchLocation(point);
+    touched.view->touchesEnded(touch_);
 }
 
 void KestrelWindow::tap(Point point, int tapCount) {
-    press(point);
-    release(point, tapCount);
+    press(point, tapCount);
+    release(point);
+}
+
+void KestrelWindow::doubleClick(Point point) {
+    tap(point, 1);
+    tap(point, 2);
 }
 
 void KestrelWindow::drag(Point from, Point to) {
-    press(from);
+    press(from, 1);
     move(Point{(from.x + to.x) / 2, (from.y + to.y) / 2});
     move(to);
-    release(to, 1);
+    release(to);
 }
 
-void KestrelWindow::mousePressEvent(QMouseEvent* event) { press(toScreen(event->position())); }
+void KestrelWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 1);
+}
 void KestrelWindow::mouseMoveEvent(QMouseEvent* event) { move(toScreen(event->position())); }
 void KestrelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    release(toScreen(event->position()), 1);
+    if (event->button() == Qt::LeftButton) release(toScreen(event->position()));
 }
+// Qt sends press, release, double-click, release: the double-click is the
+// second tap's press, counted as such (its release follows as usual).
 void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    const Point point = toScreen(event->position());
-    press(point);
-    release(point, 2);
+    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 2);
 }
 
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
@@ -205,32 +159,39 @@ void KestrelWindow::wheelEvent(QWheelEvent* event) {
 }
 
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {
-    CameraToolbar& bar = *app_->cameraViews().toolBar;
+    using Key = KeyCommands::Key;
+    std::optional<Key> key;
     switch (event->key()) {
         case Qt::Key_Space:
+            key = Key::kSpace;
+            break;
         case Qt::Key_Return:
-            bar.shutterButton().press();
+        case Qt::Key_Enter:
+            key = Key::kReturn;
             break;
-        case Qt::Key_A:
-            bar.albumButton().press();
-            break;
-        case Qt::Key_S:
-            bar.settingsButton().press();
-            break;
-        case Qt::Key_M:
-            app_->nextMode();
+        case Qt::Key_Backspace:
+            key = Key::kBackspace;
             break;
         case Qt::Key_Escape:
-            if (NavigationController* navigation = renderer_.navigation()) {
-                if (navigation->depth() > 1)
-                    navigation->popViewController(true);
-                else if (const auto& right = navigation->topViewController().rightBarButton())
-                    right->press();
-            }
+            key = Key::kEscape;
+            break;
+        case Qt::Key_A:
+            key = Key::kA;
+            break;
+        case Qt::Key_S:
+            key = Key::kS;
+            break;
+        case Qt::Key_M:
+            key = Key::kM;
             break;
         default:
-            QWidget::keyPressEvent(event);
+            break;
     }
+    if (key && !event->isAutoRepeat()) {
+        keys_.press(*key);
+        return;
+    }
+    if (!key) QWidget::keyPressEvent(event);
 }
 
 void KestrelWindow::showAlerts(std::optional<int> answer) {
@@ -246,12 +207,21 @@ void KestrelWindow::showAlerts(std::optional<int> answer) {
     box.setText(
         QString::fromStdString(alert->message().empty() ? alert->title() : alert->message()));
     std::vector<QAbstractButton*> buttons;
+    QPushButton* safest = nullptr;  // Return and Escape pick it, never the destructive one
     for (int i = 0; i < static_cast<int>(alert->buttons().size()); ++i) {
         const auto role = i == alert->cancelButtonIndex()        ? QMessageBox::RejectRole
                           : i == alert->destructiveButtonIndex() ? QMessageBox::DestructiveRole
                                                                  : QMessageBox::AcceptRole;
-        buttons.push_back(box.addButton(
-            QString::fromStdString(alert->buttons()[static_cast<std::size_t>(i)]), role));
+        QPushButton* button = box.addButton(
+            QString::fromStdString(alert->buttons()[static_cast<std::size_t>(i)]), role);
+        buttons.push_back(button);
+        if (i == alert->cancelButtonIndex() ||
+            (!safest && i != alert->destructiveButtonIndex()))
+            safest = button;
+    }
+    if (safest) {
+        box.setDefaultButton(safest);
+        box.setEscapeButton(safest);
     }
     box.exec();
     int chosen = alert->cancelButtonIndex();

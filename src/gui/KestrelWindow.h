@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/KestrelApp.h"
+#include "core/app/KeyCommands.h"
 #include "gui/ScreenRenderer.h"
 
 #include <QTimer>
@@ -13,16 +14,20 @@
 namespace kestrel::gui {
 
 // Kestrel's window: the 320 × 480 point screen scaled to the window with
-// its shape kept (high-DPI aware), redrawn as the screens change, mouse and
-// touch turned into the core's taps, drags and swipes, alerts and action
-// sheets as Qt dialogs, and keys for the shutter (Space), the album (A),
-// the settings (S), back to the camera (Escape) and the next mode (M).
+// its shape kept (high-DPI aware), redrawn as the screens change, alerts and
+// action sheets as Qt dialogs. The mouse (and touch, which Qt gives as the
+// mouse) becomes the core's touches: the view under the finger gets them and
+// passes on what it does not handle, so the window knows no particular
+// screen; a double-click is one more tap with tap count 2. Keys go to the
+// core's key commands.
 class KestrelWindow : public QWidget {
 public:
     KestrelWindow(KestrelApp& app, CameraPicker* camera);
 
     // A tap at a point of the 320 × 480 screen, as the mouse gives one (tests).
     void tap(Point point, int tapCount = 1);
+    // A double-click as Qt delivers it: press, release, double-click, release.
+    void doubleClick(Point point);
     void drag(Point from, Point to);
     // The screen as it is drawn now, at `scale` pixels per point.
     QImage screenshot(double scale = 2.0);
@@ -48,20 +53,22 @@ private:
     // The 320 × 480 screen scaled to fit the window, keeping its shape, centred.
     QTransform screenToWindow() const;
     Point toScreen(QPointF position) const;
-    void press(Point point);
+    void press(Point point, int tapCount);
     void move(Point point);
-    void release(Point point, int tapCount);
-    void activate(const ScreenRenderer::Hit& hit);
+    void release(Point point);
+    // Where the touch is now in the touched view (moved by as much as the pointer).
+    Point touchLocation(Point point) const;
     void navigationBarTap(Point point);
 
     KestrelApp* app_;
+    KeyCommands keys_;
     ScreenRenderer renderer_;
     QTimer frameTimer_;
-    ScreenRenderer::Hit pressed_;
+    ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
+    Touch touch_;
     Point pressPoint_{};
     Point lastPoint_{};
-    bool overlayTouch_ = false;
-    bool viewerTouch_ = false;
+    bool onNavigationBar_ = false;
     bool dragging_ = false;
     bool showingAlert_ = false;
     std::function<void()> firstFrame_;

@@ -57,6 +57,7 @@ void ScreenRenderer::prepare(ViewController& top) {
     navigation_ = dynamic_cast<NavigationController*>(&top);
     ViewController* shown = navigation_ ? &navigation_->topViewController() : &top;
     content_ = &shown->view();
+    contentOwner_ = shown->sharedView();
     contentTop_ = navigation_ ? kNavigationBarHeight : 0;
 }
 
@@ -138,7 +139,7 @@ void ScreenRenderer::paintView(QPainter& p, View& view) {
     const View::Transform& t = shown.transform;
     if (!(t == View::Transform{})) {
         p.translate(frame.width / 2, frame.height / 2);
-        p.rotate(-t.rotation * 180 / std::numbers::pi);  // counter-clockwise on screen
+        p.rotate(t.rotation * 180 / std::numbers::pi);  // clockwise on screen, as the core turns
         p.scale(t.scaleX, t.scaleY);
         p.translate(-frame.width / 2, -frame.height / 2);
     }
@@ -324,7 +325,10 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
             for (auto& old : previous)
                 if (old.path == path && old.cell) cell = std::move(old.cell);
         if (!cell) cell = source->cellForRow(table, path);
-        if (cell) state.rows.push_back({path, cell, rect});
+        if (cell) {
+            cell->placeInTable(&table, path.section, path.row);
+            state.rows.push_back({path, cell, rect});
+        }
     }
     for (auto& old : previous)
         if (old.cell) table.enqueueReusableCell(std::move(old.cell));
@@ -375,7 +379,9 @@ void ScreenRenderer::scrollTable(TableView* table, float dy) {
 
 ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
     if (!content_ || point.y < contentTop_) return Hit{};
-    return hitIn(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y}, Hit{});
+    Hit hit = hitIn(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y}, Hit{});
+    if (hit.view == content_) hit.keep = contentOwner_;
+    return hit;
 }
 
 // The point, given in the view's frame, in the view's own coordinates: the
@@ -386,7 +392,7 @@ static std::optional<Point> insideView(const View& view, Point inFrame) {
     if (const View::Transform& t = view.transform(); !(t == View::Transform{})) {
         QTransform drawn;
         drawn.translate(f.width / 2, f.height / 2);
-        drawn.rotate(-t.rotation * 180 / std::numbers::pi);
+        drawn.rotate(t.rotation * 180 / std::numbers::pi);
         drawn.scale(t.scaleX, t.scaleY);
         drawn.translate(-f.width / 2, -f.height / 2);
         bool invertible = false;
@@ -400,7 +406,9 @@ static std::optional<Point> insideView(const View& view, Point inFrame) {
 }
 
 ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
-    if (view.hidden() || view.alpha() <= 0.01) return Hit{};
+    // Views that take no touches are passed over with all they hold: the touch
+    // goes to what lies below.
+    if (view.hidden() || view.alpha() <= 0.01 || !view.userInteractionEnabled()) return Hit{};
     const auto inside = insideView(view, point);
     if (!inside) return Hit{};
     const Point local = *inside;
@@ -409,14 +417,17 @@ ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
         for (const auto& row : state.rows) {
             const QPointF inTable(local.x, local.y + state.offset);
             if (!row.rect.contains(inTable)) continue;
-            Hit inRow{row.cell.get(), Point{}, table, row.path,
+            Hit inRow{row.cell.get(), row.cell, Point{}, table, row.path,
                       Point{static_cast<float>(inTable.x() - row.rect.x()),
                             static_cast<float>(inTable.y() - row.rect.y())}};
             inRow.local = inRow.inRow;
             // Controls inside the row take the touch.
             for (auto it = row.cell->subviews().rbegin(); it != row.cell->subviews().rend(); ++it) {
                 Hit inner = hitIn(**it, inRow.inRow, inRow);
-                if (inner.view) return inner;
+                if (inner.view) {
+                    if (!inner.keep) inner.keep = *it;
+                    return inner;
+                }
             }
             return inRow;
         }
@@ -428,9 +439,13 @@ ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
     }
     for (auto it = view.subviews().rbegin(); it != view.subviews().rend(); ++it) {
         Hit inner = hitIn(**it, local, hit);
-        if (inner.view) return inner;
+        if (inner.view) {
+            if (!inner.keep) inner.keep = *it;
+            return inner;
+        }
     }
     hit.view = &view;
+    hit.keep = nullptr;  // the caller, which holds this view, fills it in
     hit.local = local;
     return hit;
 }

@@ -30,7 +30,8 @@ public:
     static constexpr float kNavigationBarHeight = 44;
 
     struct Hit {
-        View* view = nullptr;        // the deepest view under the point
+        View* view = nullptr;        // the deepest view under the point that takes touches
+        std::shared_ptr<View> keep;  // holds that view while a touch is on it
         Point local;                 // the point in that view's own coordinates
         TableView* table = nullptr;  // the table it lies in, if any
         std::optional<IndexPath> row;
@@ -85,6 +86,7 @@ private:
     double now_ = 0;
     NavigationController* navigation_ = nullptr;
     View* content_ = nullptr;
+    std::shared_ptr<View> contentOwner_;
     float contentTop_ = 0;
     std::map<TableView*, TableState> tables_;
 };

@@ -292,8 +292,8 @@ namespace {
 
 TEST_F(CameraControllerTest, TouchesOnTheOverlayReachTheControllerAndButtonsShowOneImage) {
     controller.showCamera();
-    views.overlay->touchesBegan(Point{50, 100});
-    views.overlay->touchesEnded(Point{130, 100}, 0);  // +80: doubles
+    views.overlay->touchesBegan(Touch{views.overlay.get(), Point{50, 100}, 1});
+    views.overlay->touchesEnded(Touch{views.overlay.get(), Point{130, 100}, 0});  // +80: doubles
     EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
     for (auto state : {Button::kNormal, Button::kHighlighted, Button::kDisabled, Button::kSelected})
         EXPECT_EQ(controller.flashButton().image(state), "flash_off.png");
@@ -301,6 +301,72 @@ TEST_F(CameraControllerTest, TouchesOnTheOverlayReachTheControllerAndButtonsShow
     EXPECT_EQ(controller.handler(), nullptr);
     controller.shutter();  // no handler: nothing happens
     EXPECT_FALSE(controller.image());
+}
+
+TEST_F(CameraControllerTest, OnePressOnePictureWhateverArrivesWhileItIsOnItsWay) {
+    record.setAutoSave(true);
+    controller.showCamera();
+    controller.shutter();
+    EXPECT_TRUE(controller.isCapturing());
+    controller.shutter();      // a second click of a double-click, within the shutter lag
+    controller.photo(true);    // or a mode asking again
+    loop.advance(SimulatedCamera::kShutterLag);
+    EXPECT_EQ(camera.picturesTaken(), 1);
+    loop.runUntilIdle();
+    controller.save();  // asked twice: still one save
+    finishSave();
+    EXPECT_EQ(photosSaved(), 1u);
+    controller.shutter();  // live again: the next press takes the next picture
+    loop.advance(SimulatedCamera::kShutterLag);
+    EXPECT_EQ(camera.picturesTaken(), 2);
+}
+
+TEST_F(CameraControllerTest, APictureComingWhileTheCameraIsAwayWaitsForItsReturn) {
+    record.setAutoSave(true);
+    controller.showCamera();
+    controller.shutter();
+    controller.hideCamera();  // the album opens while the still is on its way
+    loop.advance(SimulatedCamera::kShutterLag);
+    loop.runUntilIdle();
+    ASSERT_TRUE(controller.image());  // processed by its mode and kept, not saved unseen
+    EXPECT_FALSE(controller.isSaving());
+    EXPECT_EQ(photosSaved(), 0u);
+
+    controller.showCamera();
+    EXPECT_FALSE(views.saveImageView->hidden());
+    loop.runUntilIdle();  // auto-save: saved now that it has been seen
+    EXPECT_TRUE(controller.isSaving());
+    finishSave();
+    EXPECT_EQ(photosSaved(), 1u);
+    EXPECT_FALSE(controller.image());
+}
+
+TEST_F(CameraControllerTest, LeavingStopsSensingAndASeries) {
+    // Motion mode: its count-down, then its watch, stopped by hiding as a press stops it.
+    record.setMode(Camera1Data::kMotion);
+    controller.showCamera();
+    controller.shutter();
+    ASSERT_EQ(controller.handler()->state(), CameraHandler::kDelay);
+    loop.advance(15.0);
+    ASSERT_EQ(controller.handler()->state(), CameraHandler::kSensing);
+    controller.cameraWillHide();
+    EXPECT_EQ(controller.handler()->state(), CameraHandler::kIdle);
+    EXPECT_TRUE(views.sensorView->hidden());
+    camera.setScene(SimulatedCamera::Scene::kMoving);
+    loop.advance(30.0);
+    EXPECT_EQ(camera.picturesTaken(), 0);
+
+    // Rapid fire: a series under way ends with the frame on its way; nothing more is taken.
+    record.setMode(Camera1Data::kRapidFire);
+    controller.showCamera();
+    controller.shutter();
+    loop.advance(SimulatedCamera::kShutterLag * 3.5);
+    const int taken = camera.picturesTaken();
+    ASSERT_GE(taken, 2);
+    controller.cameraWillHide();
+    loop.advance(10.0);
+    EXPECT_LE(camera.picturesTaken(), taken + 1);
+    EXPECT_FALSE(controller.image());  // an intermediate frame is no picture to review
 }
 
 TEST(ImageButtonTest, RecognisesItsImageViewsOnlyWhenWalked) {

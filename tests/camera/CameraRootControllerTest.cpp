@@ -103,5 +103,57 @@ TEST_F(RootTest, OtherActionsDoNothingOnAppearance) {
     EXPECT_TRUE(ViewController::transitions().empty());
 }
 
+// Whichever way the settings come (on top of the camera before 4.0, in its
+// place from 4.0), a count-down stops when they open and nothing is taken
+// behind them; a picture left in review is there again, usable, afterwards.
+class HiddenCameraTest : public RootTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HiddenCameraTest, SettingsStopTheCountDownAndKeepTheReviewedPicture) {
+    const FixedSystemInfo info(GetParam(), "x");
+    const SystemUtils system(info);
+    CameraRootController root(helper, settingsScreens, system, loop);
+    record.setMode(Camera1Data::kTimer);
+    record.setAutoSave(false);
+    root.viewWillAppear(false);
+    root.viewDidAppear(false);
+    ASSERT_NE(helper.handler(), nullptr);
+
+    views.toolBar->shutterButton().press();
+    EXPECT_EQ(helper.handler()->state(), CameraHandler::kDelay);
+    loop.advance(2.0);
+    views.toolBar->settingsButton().press();
+    EXPECT_EQ(helper.handler()->state(), CameraHandler::kIdle);
+    EXPECT_TRUE(views.timerLabel->hidden());
+    views.toolBar->shutterButton().press();  // a stray key behind the settings
+    loop.advance(30.0);
+    EXPECT_EQ(camera.picturesTaken(), 0);
+
+    root.doneSettings();
+    loop.advance(1.0);
+    EXPECT_FALSE(helper.isHidden());
+    EXPECT_EQ(helper.handler()->state(), CameraHandler::kIdle);  // live and idle, not re-armed
+
+    // Now a picture in review, then the settings and back: it is still there.
+    record.setMode(Camera1Data::kStandard);
+    helper.reset();
+    views.toolBar->shutterButton().press();
+    loop.advance(1.0);
+    ASSERT_TRUE(helper.image());
+    views.toolBar->settingsButton().press();
+    root.doneSettings();
+    loop.advance(1.0);
+    ASSERT_TRUE(helper.image());
+    EXPECT_FALSE(views.saveImageView->hidden());
+    EXPECT_TRUE(views.saveImageView->image());
+    EXPECT_LT(views.toolBar->frame().x, 0);  // the review page: Use and Retake
+    views.toolBar->retakeButton().press();
+    EXPECT_FALSE(helper.image());
+    views.toolBar->shutterButton().press();  // and the shutter works again
+    loop.advance(1.0);
+    EXPECT_EQ(camera.picturesTaken(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothVersionPaths, HiddenCameraTest, ::testing::Values("3.1.3", "4.2"));
+
 }  // namespace
 }  // namespace kestrel

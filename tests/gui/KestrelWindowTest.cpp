@@ -13,10 +13,14 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <tuple>
 
 namespace kestrel {
 namespace {
@@ -52,7 +56,13 @@ class KestrelWindowTest : public ::testing::Test {
 protected:
     KestrelWindowTest() {
         application();
-        accelerometer.emplace(std::move(*SimulatedAccelerometer::named(loop, "steady")));
+        open(std::move(*SimulatedAccelerometer::named(loop, "steady")));
+    }
+    // The application and its window, held as the accelerometer says.
+    void open(SimulatedAccelerometer held) {
+        window.reset();
+        app.reset();
+        accelerometer.emplace(std::move(held));
         KestrelApp::Options options;
         options.configDir = dir / "config";
         options.dcim = (dir / "DCIM").string();
@@ -157,6 +167,211 @@ TEST_F(KestrelWindowTest, ShootSeeInTheAlbumViewDeleteAndChangeTheMode) {
     EXPECT_NE(dynamic_cast<CameraTimerHandler*>(app->camera().handler()), nullptr);
     EXPECT_EQ(app->cameraViews().modeImage->imageName(), "Mode_Timer_on.png");
     save("camera-timer.png");
+}
+
+// The mouse as Qt delivers it to the window (320 × 480, so points are pixels).
+void mouse(QWidget& window, QEvent::Type type, Point at) {
+    const QPointF p(at.x, at.y);
+    QMouseEvent event(type, p, window.mapToGlobal(p), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+}
+void click(QWidget& window, Point at) {
+    mouse(window, QEvent::MouseButtonPress, at);
+    mouse(window, QEvent::MouseButtonRelease, at);
+}
+void doubleClick(QWidget& window, Point at) {
+    click(window, at);
+    mouse(window, QEvent::MouseButtonDblClick, at);
+    mouse(window, QEvent::MouseButtonRelease, at);
+}
+void key(QWidget& window, int which) {
+    QKeyEvent press(QEvent::KeyPress, which, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &press);
+}
+
+std::size_t photosIn(const std::filesystem::path& dcim) {
+    std::size_t n = 0;
+    if (!std::filesystem::exists(dcim)) return 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dcim))
+        n += e.path().extension() == ".JPG" && e.path().parent_path().filename() != ".MISC";
+    return n;
+}
+
+class WindowTrustTest : public KestrelWindowTest {
+protected:
+    CameraControllerHelper& controller() { return app->camera(); }
+    Camera1Data& record() { return app->settings().record(); }
+    void useMode(int mode) {
+        record().setMode(mode);
+        controller().reset();
+    }
+    // Saves under way finish, and the screen is live again.
+    void settle() {
+        loop.advance(0.5);
+        while (loop.waitForPosts(std::chrono::milliseconds(500)))
+            loop.runUntilIdle();
+        loop.advance(1.5);
+    }
+    Point shutter() { return centerOnScreen(app->cameraViews().toolBar->shutterButton()); }
+};
+
+TEST_F(WindowTrustTest, ADoubleClickOnTheShutterTakesOnePhoto) {
+    doubleClick(*window, shutter());
+    settle();
+    EXPECT_EQ(camera.picturesTaken(), 1);
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+    // A double-click on the live view with the full-screen shutter: the first
+    // click shoots, the second is a double tap (zoom back to 1×), not a second photo.
+    record().setFullScreenShutter(true);
+    doubleClick(*window, Point{160, 200});
+    settle();
+    EXPECT_EQ(camera.picturesTaken(), 2);
+    EXPECT_EQ(photosIn(dir / "DCIM"), 2u);
+}
+
+TEST_F(WindowTrustTest, TapsGoThroughTheGhostAndTheCountDownDigits) {
+    record().setFullScreenShutter(true);
+    useMode(Camera1Data::kDoubleExposure);
+    click(*window, Point{160, 200});  // the first exposure
+    settle();
+    ImageView& ghost = *app->cameraViews().saveImageView;
+    ASSERT_FALSE(ghost.hidden());
+    EXPECT_NEAR(ghost.alpha(), 0.33, 1e-6);
+    save("double-exposure-ghost.png");
+    click(*window, Point{160, 200});  // through the ghost: the second exposure
+    settle();
+    EXPECT_EQ(camera.picturesTaken(), 2);
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);  // one merged photo
+
+    useMode(Camera1Data::kTimer);
+    click(*window, shutter());
+    loop.advance(2.0);
+    Label& digits = *app->cameraViews().timerLabel;
+    ASSERT_FALSE(digits.hidden());
+    save("count-down.png");
+    click(*window, centerOnScreen(digits));  // a tap on the digits stops the timer
+    EXPECT_EQ(controller().handler()->state(), CameraHandler::kIdle);
+    EXPECT_TRUE(digits.hidden());
+    loop.advance(15.0);
+    EXPECT_EQ(camera.picturesTaken(), 2);
+}
+
+TEST_F(WindowTrustTest, ReturnKeepsAReviewedPictureBackspaceRetakesMShowsTheMode) {
+    record().setAutoSave(false);
+    key(*window, Qt::Key_Space);
+    loop.advance(0.5);
+    ASSERT_TRUE(controller().image());
+    key(*window, Qt::Key_Space);  // the shutter does nothing in review
+    key(*window, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+    EXPECT_FALSE(controller().image());
+
+    key(*window, Qt::Key_Space);
+    loop.advance(0.5);
+    ASSERT_TRUE(controller().image());
+    key(*window, Qt::Key_Backspace);
+    settle();
+    EXPECT_FALSE(controller().image());
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+    EXPECT_EQ(camera.picturesTaken(), 2);
+
+    key(*window, Qt::Key_M);  // the next mode, and its icon says which
+    ImageView& icon = *app->cameraViews().modeImage;
+    EXPECT_NE(record().mode(), Camera1Data::kStandard);
+    EXPECT_FALSE(icon.imageName().empty());
+    EXPECT_EQ(icon.alpha(), 1);
+    save("next-mode.png");
+    loop.advance(4.0);
+    EXPECT_EQ(icon.alpha(), 0);
+}
+
+TEST_F(WindowTrustTest, SettingsOrAlbumMidCountDownOrReviewStrandNothing) {
+    record().setAutoSave(false);
+    for (int leave : {Qt::Key_S, Qt::Key_A}) {
+        useMode(Camera1Data::kTimer);
+        key(*window, Qt::Key_Space);
+        loop.advance(1.0);
+        ASSERT_EQ(controller().handler()->state(), CameraHandler::kDelay);
+        key(*window, leave);
+        loop.advance(20.0);  // longer than the count-down: nothing is taken behind the screen
+        EXPECT_EQ(camera.picturesTaken(), 0);
+        key(*window, Qt::Key_Space);  // the camera's keys do nothing off the camera
+        window->tap(Point{300, 22});  // Done
+        loop.advance(1.0);
+        ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
+        EXPECT_EQ(controller().handler()->state(), CameraHandler::kIdle);
+        EXPECT_EQ(camera.picturesTaken(), 0);
+    }
+
+    // A reviewed picture survives the album and the settings, usable.
+    useMode(Camera1Data::kStandard);
+    key(*window, Qt::Key_Space);
+    loop.advance(0.5);
+    ASSERT_TRUE(controller().image());
+    for (int leave : {Qt::Key_A, Qt::Key_S}) {
+        key(*window, leave);
+        loop.advance(0.5);
+        window->tap(Point{300, 22});  // Done
+        loop.advance(1.0);
+        ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
+        ASSERT_TRUE(controller().image());
+        EXPECT_FALSE(app->cameraViews().saveImageView->hidden());
+    }
+    save("review-kept.png");
+    click(*window, centerOnScreen(app->cameraViews().toolBar->useButton()));
+    settle();
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+}
+
+// The colour of the screenshot at a point of the 320 × 480 screen.
+QColor colourAt(const QImage& shot, float x, float y) {
+    return shot.pixelColor(static_cast<int>(x * 2), static_cast<int>(y * 2));
+}
+
+TEST_F(WindowTrustTest, LandscapeShowsTheReviewAndCountersUprightForTheHolder) {
+    // Held on its left side (3) the holder's top is the screen's right edge; on its right side
+    // (4), the left edge. The scene is sky over green hills.
+    for (const auto& [motion, orientation, top, bottom] :
+         {std::tuple{"-1,0,0", 3, 300.0f, 20.0f}, std::tuple{"1,0,0", 4, 20.0f, 300.0f}}) {
+        const auto trace = dir / "held.csv";
+        std::ofstream(trace) << "0," << motion << "\n";
+        open(std::move(*SimulatedAccelerometer::fromTrace(loop, trace)));
+        record().setAutoSave(false);
+        loop.advance(1.0);
+        ASSERT_EQ(app->devicePosition().orientation(), orientation);
+        key(*window, Qt::Key_Space);
+        loop.advance(0.5);
+        ASSERT_TRUE(controller().image());
+        const QImage shot = window->screenshot();
+        const std::string name = orientation == 3 ? "left" : "right";
+        save("review-landscape-" + name + ".png");
+        const QColor sky = colourAt(shot, top, 213);
+        const QColor hills = colourAt(shot, bottom, 213);
+        EXPECT_GT(sky.blue(), sky.green() + 20) << name;
+        EXPECT_GT(hills.green(), hills.blue() + 20) << name;
+        key(*window, Qt::Key_Backspace);
+        settle();
+
+        // The rapid-fire counter and a sensing panel, for the eye.
+        record().setAutoSave(true);
+        useMode(Camera1Data::kRapidFire);
+        key(*window, Qt::Key_Space);
+        loop.advance(1.0);
+        save("rapid-counter-landscape-" + name + ".png");
+        settle();
+        loop.advance(30.0);
+        settle();
+        EXPECT_FALSE(controller().image()) << name;
+        useMode(Camera1Data::kSound);  // no microphone here: it listens, and never fires
+        key(*window, Qt::Key_Space);
+        loop.advance(0.3);
+        EXPECT_EQ(controller().handler()->state(), CameraHandler::kSensing) << name;
+        save("sensing-landscape-" + name + ".png");
+        key(*window, Qt::Key_Space);
+    }
 }
 
 TEST(IconPainterTest, EveryImageNameHasAnIcon) {

@@ -21,8 +21,8 @@ TEST(ScreenRendererTest, TouchesFindViewsAsTheyAreDrawnTurnedAndScaled) {
     EXPECT_EQ(renderer.hitTest({105, 110}).view, &screen.view());
     const auto top = renderer.hitTest({150, 65});
     ASSERT_EQ(top.view, bar.get());
-    // Turned counter-clockwise, the bar's right end is at the top.
-    EXPECT_NEAR(top.local.x, 95, 1e-3);
+    // Turned clockwise, as the core means a positive angle, the bar's left end is at the top.
+    EXPECT_NEAR(top.local.x, 5, 1e-3);
     EXPECT_NEAR(top.local.y, 10, 1e-3);
 
     bar->setTransform(View::Transform::scaled(0.5));

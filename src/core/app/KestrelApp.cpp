@@ -97,6 +97,8 @@ void KestrelApp::nextMode() {
         if (buttons[i].mode == record.mode()) next = (i + 1) % buttons.size();
     record.setMode(buttons[next].mode);
     cameraHelper_->reset();
+    // As after a change in the settings, the new mode's icon says which it is.
+    cameraHelper_->showModeIndicator();
 }
 
 void KestrelApp::openAlbum() {

@@ -39,6 +39,7 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       resources_(std::move(s.resources)),
       currentLocation_(std::move(s.currentLocation)),
       deviceOrientation_(std::move(s.deviceOrientation)),
+      modeIndicatorTimer_(s.loop),
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
@@ -93,6 +94,7 @@ std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) 
 }
 
 void CameraControllerHelper::showCamera() {
+    hidden_ = false;
     setup();
     setToolbarButtonsEnabled(true);
     views_->overlay->setBackgroundColor(std::nullopt);
@@ -106,14 +108,54 @@ void CameraControllerHelper::showCamera() {
     loop_->schedule(RunLoop::seconds(2.0), [this, alive] {
         if (alive.lock()) applyZoom();
     });
-    loop_->schedule(RunLoop::seconds(3.0), [this, alive] {
-        if (alive.lock()) hideModeIndicator();
-    });
+    modeIndicatorTimer_.start(RunLoop::seconds(3.0), [this] { hideModeIndicator(); });
+    cameraDidShow();
 }
 
 void CameraControllerHelper::hideCamera() {
-    handler_.reset();
+    cameraWillHide();
+    // A picture still on its way is finished by its mode when it comes.
+    if (!capturing_) handler_.reset();
     container_->removeFromSuperview();
+}
+
+void CameraControllerHelper::cameraWillHide() {
+    if (hidden_) return;
+    hidden_ = true;
+    startPoint_ = Point{};
+    if (!handler_) return;
+    // Nothing restarts behind the other screen; a running phase stops as a press stops it.
+    handler_->setAutoStart(false);
+    if (handler_->state() == CameraHandler::kDelay || handler_->state() == CameraHandler::kSensing)
+        handler_->shutter();
+    trace("camera hidden");
+}
+
+void CameraControllerHelper::cameraDidShow() {
+    hidden_ = false;
+    if (!image_) return;
+    // A picture that was reviewed (or came while the camera was away) is not dropped.
+    presentReview();
+    if (saving_) {
+        views_->saveLabel->setText("Saving to Camera Roll...");
+        views_->saveLabel->setHidden(false);
+        setToolbarButtonsEnabled(false);
+    } else if (Camera1Data::effective().autoSave()) {
+        std::weak_ptr<int> alive = alive_;
+        loop_->post([this, alive] {
+            if (alive.lock() && !hidden_) save();
+        });
+    } else {
+        views_->toolBar->scrollToReview(false);
+    }
+    trace("review shown again");
+}
+
+void CameraControllerHelper::showModeIndicator() {
+    const auto icon = handler_ ? handler_->getModeImage() : std::nullopt;
+    views_->modeImage->setImageName(icon.value_or(""));
+    views_->modeImage->setAlpha(1);
+    modeIndicatorTimer_.start(RunLoop::seconds(3.0), [this] { hideModeIndicator(); });
 }
 
 void CameraControllerHelper::setButton(Button& button, const std::string& image) {
@@ -233,12 +275,13 @@ void CameraControllerHelper::showNoCamera() {
 }
 
 void CameraControllerHelper::shutter() {
-    if (image_ || !handler_ || !picker_->isSourceAvailable()) return;
+    // One press, one picture: not while one is on its way, reviewed or saved.
+    if (image_ || capturing_ || hidden_ || !handler_ || !picker_->isSourceAvailable()) return;
     handler_->shutter();
 }
 
 void CameraControllerHelper::photo(bool finalPhoto) {
-    if (image_) return;
+    if (image_ || capturing_ || hidden_) return;
     finalPhoto_ = finalPhoto;
     capturing_ = true;
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
@@ -273,6 +316,7 @@ void CameraControllerHelper::pictureTaken(const Image& picture) {
         return;
     }
     showReview(picture);
+    if (hidden_) return;  // kept, and shown again when the camera is back
     if (settings.autoSave()) {
         std::weak_ptr<int> alive = alive_;
         loop_->post([this, alive] {
@@ -285,6 +329,10 @@ void CameraControllerHelper::pictureTaken(const Image& picture) {
 
 void CameraControllerHelper::showReview(const Image& picture) {
     image_ = handler_ ? handler_->processPhoto(picture, zoom_) : picture;
+    presentReview();
+}
+
+void CameraControllerHelper::presentReview() {
     ImageView& review = *views_->saveImageView;
     review.setBackgroundColor(Color{0, 0, 0, 1});
     review.setHidden(false);
@@ -308,7 +356,7 @@ void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
 }
 
 void CameraControllerHelper::save() {
-    if (!image_) return;
+    if (!image_ || saving_) return;
     views_->saveLabel->setText("Saving to Camera Roll...");
     views_->saveLabel->setHidden(false);
     setToolbarButtonsEnabled(false);
@@ -518,6 +566,30 @@ void CameraControllerHelper::touchesEnded(Point point, int tapCount) {
 }
 
 void CameraControllerHelper::touchesCancelled() { startPoint_ = Point{}; }
+
+Point CameraControllerHelper::inOverlay(const Touch& touch) const {
+    return touch.locationIn(*views_->overlay);
+}
+
+void CameraControllerHelper::touchesBegan(const Touch& touch) {
+    Responder::touchesBegan(touch);
+    touchesBegan(inOverlay(touch));
+}
+
+void CameraControllerHelper::touchesMoved(const Touch& touch) {
+    Responder::touchesMoved(touch);
+    touchesMoved(inOverlay(touch));
+}
+
+void CameraControllerHelper::touchesEnded(const Touch& touch) {
+    Responder::touchesEnded(touch);
+    touchesEnded(inOverlay(touch), touch.tapCount);
+}
+
+void CameraControllerHelper::touchesCancelled(const Touch& touch) {
+    Responder::touchesCancelled(touch);
+    touchesCancelled();
+}
 
 // --- Turning with the device ---
 

@@ -5,8 +5,10 @@
 #include "core/modes/CameraHandler.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/NotificationCenter.h"
+#include "core/platform/Timer.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/GpsImageSaver.h"
+#include "core/ui/Responder.h"
 
 #include <filesystem>
 #include <functional>
@@ -18,8 +20,15 @@ namespace kestrel {
 // The spine of the camera screen: owns the mode handler and carries every
 // picture from the shutter through capture, processing and review to the
 // saver and back to live view; switches camera and flash; zooms the live
-// view from drags; turns the small views with the device. Main thread.
-class CameraControllerHelper final : public CameraHandlerHost {
+// view from drags; turns the small views with the device. The overlay's
+// touches come to it as the overlay's next responder. Main thread.
+//
+// One press is one picture: a press while a capture is on its way, a
+// picture is reviewed or being saved does nothing. Hiding the camera
+// (settings, album) stops a count-down or sensing as a press would; a
+// picture that was reviewed, saving or still coming is kept and shown again
+// when the camera comes back.
+class CameraControllerHelper final : public CameraHandlerHost, public Responder {
 public:
     struct Services {
         CameraPicker& picker;
@@ -46,6 +55,16 @@ public:
     void showCamera();
     // Drops the handler and leaves the camera (the root controller dismisses it).
     void hideCamera();
+    // The camera screen goes out of sight (settings, album): a count-down,
+    // sensing or series in progress stops as a press would stop it, and no
+    // new picture is taken until the camera is back.
+    void cameraWillHide();
+    // The camera screen is back: a picture kept in review (or on its way to
+    // the store) is shown again with what can be done with it.
+    void cameraDidShow();
+    bool isHidden() const { return hidden_; }
+    // The mode's icon, shown now and faded out 3 s later.
+    void showModeIndicator();
     // One image for the states normal, highlighted, disabled and selected.
     static void setButton(Button& button, const std::string& image);
     void setup();
@@ -83,6 +102,12 @@ public:
     void touchesCancelled();
     float zoom() const { return zoom_; }
 
+    // Responder: touches on the overlay, located in the overlay.
+    void touchesBegan(const Touch& touch) override;
+    void touchesMoved(const Touch& touch) override;
+    void touchesEnded(const Touch& touch) override;
+    void touchesCancelled(const Touch& touch) override;
+
     // Turning the picture, the panels and the save label with the device.
     void rotate(bool animated);
 
@@ -98,6 +123,8 @@ public:
         traceObserver_ = std::move(observer);
     }
     bool isLive() const { return !image_ && !capturing_; }
+    // A picture was asked of the camera and has not come yet.
+    bool isCapturing() const { return capturing_; }
     // A picture is on its way to the store (its completion comes by post).
     bool isSaving() const { return saving_; }
     // What the toolbar's settings button does (the root controller's settings:).
@@ -126,6 +153,9 @@ private:
     void setToolbarButtonsEnabled(bool enabled);
     void fadeZoomView();
     void animateSave();
+    // The reviewed picture on black, the border and grid hidden.
+    void presentReview();
+    Point inOverlay(const Touch& touch) const;
 
     CameraPicker* picker_;
     CameraViewManager* views_;
@@ -137,6 +167,7 @@ private:
     std::function<std::optional<GeoPosition>()> currentLocation_;
     std::function<int()> deviceOrientation_;
     NotificationCenter::ObserverId orientationObserver_ = 0;
+    Timer modeIndicatorTimer_;
 
     std::shared_ptr<View> container_;
     std::shared_ptr<Button> cameraButton_;
@@ -147,6 +178,7 @@ private:
     bool finalPhoto_ = true;
     bool capturing_ = false;
     bool saving_ = false;
+    bool hidden_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;

@@ -67,17 +67,9 @@ Drawing CameraOverlayView::draw() const {
     return drawing;
 }
 
-void CameraOverlayView::touchesBegan(Point point) {
-    if (helper_) helper_->touchesBegan(point);
-}
-void CameraOverlayView::touchesMoved(Point point) {
-    if (helper_) helper_->touchesMoved(point);
-}
-void CameraOverlayView::touchesEnded(Point point, int tapCount) {
-    if (helper_) helper_->touchesEnded(point, tapCount);
-}
-void CameraOverlayView::touchesCancelled() {
-    if (helper_) helper_->touchesCancelled();
+Responder* CameraOverlayView::nextResponder() const {
+    if (helper_) return helper_;
+    return View::nextResponder();
 }
 
 }  // namespace kestrel

@@ -25,13 +25,10 @@ public:
 
     Drawing draw() const override;
 
-    // Touches on the picture go on to the camera controller (its next responder).
+    // Touches on the picture go on to the camera controller: its next responder.
     void setHelper(CameraControllerHelper* helper) { helper_ = helper; }
     CameraControllerHelper* helper() const { return helper_; }
-    void touchesBegan(Point point);
-    void touchesMoved(Point point);
-    void touchesEnded(Point point, int tapCount);
-    void touchesCancelled();
+    Responder* nextResponder() const override;
 
     // Whole part of x + 0.5; whole part of x, plus 0.5.
     static float round(double x);

@@ -26,6 +26,7 @@ void CameraRootController::viewDidAppear(bool) {
 }
 
 void CameraRootController::settings() {
+    cameraHelper_->cameraWillHide();
     if (!modern()) {
         cameraScreen_->presentModalViewController(settingsController_, true);
         return;
@@ -34,6 +35,7 @@ void CameraRootController::settings() {
 }
 
 void CameraRootController::hideCamera() {
+    cameraHelper_->cameraWillHide();
     mAction_ = kShowSettings;
     dismissModalViewController(false);  // the settings follow from viewDidAppear
 }
@@ -42,6 +44,7 @@ void CameraRootController::doneSettings() {
     if (!modern()) {
         cameraHelper_->reset();
         cameraScreen_->dismissModalViewController(true);
+        cameraHelper_->cameraDidShow();
         return;
     }
     hideSettingsTimer_.start(RunLoop::seconds(0.1), [this] { hideSettings(); });

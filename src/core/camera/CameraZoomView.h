@@ -18,6 +18,10 @@ public:
     Label& label() { return *label_; }
     IndicatorView& indicator() { return *indicator_; }
 
+protected:
+    // A read-out: touches go through it to the live view below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     std::shared_ptr<Label> label_;
     std::shared_ptr<IndicatorView> indicator_;

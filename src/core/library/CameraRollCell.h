@@ -16,6 +16,7 @@ public:
     std::shared_ptr<CameraRollCell> copyWithIdentifier(const std::string& identifier);
     void showImage() override;
     void selectImage() override;
+    using ImageTileCell::touchesEnded;
     bool touchesEnded(Point point, int tapCount) override;
 
     CameraRollPicker* picker() const { return picker_; }

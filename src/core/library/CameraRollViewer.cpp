@@ -125,6 +125,21 @@ void CameraRollViewer::next() {
     showCurrent(kRevealFromRight);
 }
 
+// Whether the touch began on the toolbar (its buttons take their own).
+static bool onToolbar(const Touch& touch, const View& toolbar) {
+    for (const View* v = touch.view; v; v = v->superview())
+        if (v == &toolbar) return true;
+    return false;
+}
+
+void CameraRollViewer::touchesBegan(const Touch& touch) {
+    if (!onToolbar(touch, *toolBar_)) touchesBegan(touch.locationIn(view()));
+}
+
+void CameraRollViewer::touchesEnded(const Touch& touch) {
+    if (!onToolbar(touch, *toolBar_)) touchesEnded(touch.locationIn(view()));
+}
+
 void CameraRollViewer::touchesEnded(Point point) {
     const auto dx = static_cast<int>(point.x - startPoint_.x);
     const auto dy = static_cast<int>(point.y - startPoint_.y);

@@ -51,6 +51,9 @@ public:
     void actionSheetClicked(int buttonIndex);
     void touchesBegan(Point point) { startPoint_ = point; }
     void touchesEnded(Point point);
+    // Touches on the photo (not on the toolbar) come here from the view: a swipe steps.
+    void touchesBegan(const Touch& touch) override;
+    void touchesEnded(const Touch& touch) override;
 
     int current() const { return current_; }
     int count() const;

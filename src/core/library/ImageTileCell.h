@@ -29,6 +29,7 @@ public:
     // The thumbnail of a photo path: ".THM" beside it if present, else in the folder's ".MISC".
     static std::string getThumbnail(const std::string& photoPath);
     void prepareForReuse() override;
+    using TableViewCell::touchesEnded;
     bool touchesEnded(Point point, int tapCount) override;
 
     virtual void showImage() {}

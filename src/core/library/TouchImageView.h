@@ -20,6 +20,10 @@ public:
     };
 
     using ImageView::ImageView;
+    using ImageView::touchesBegan;
+    using ImageView::touchesCancelled;
+    using ImageView::touchesEnded;
+    using ImageView::touchesMoved;
 
     void touchesBegan(const std::vector<Touch>& touches);
     void touchesMoved(const std::vector<Touch>& touches);
@@ -36,6 +40,10 @@ public:
 
     float scale() const { return scale_; }
     float rotation() const { return rotate_; }
+
+protected:
+    // Unlike a plain picture, it takes the touches it announces.
+    bool takesTouchesByDefault() const override { return true; }
 
 private:
     std::optional<int> firstTouch_;

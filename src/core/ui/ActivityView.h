@@ -27,6 +27,10 @@ public:
     }
     Drawing draw() const override;
 
+protected:
+    // Touches go through to what lies below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     std::shared_ptr<Label> label_;
     bool spinning_ = false;

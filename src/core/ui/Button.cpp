@@ -43,6 +43,11 @@ const std::string& Button::currentImage() const {
     return chosen.empty() ? image(kNormal) : chosen;
 }
 
+void Button::touchesEnded(const Touch& touch) {
+    const Point p = touch.locationIn(*this);
+    if (p.x >= 0 && p.y >= 0 && p.x < frame().width && p.y < frame().height) press();
+}
+
 bool Button::press() {
     if (!enabled_ || hidden() || !action_) return false;
     action_(*this);

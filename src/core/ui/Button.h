@@ -29,6 +29,8 @@ public:
     void setAction(Action action) { action_ = std::move(action); }
     // A press: sends the action; NO when disabled, hidden or without one.
     bool press();
+    // A touch that ends inside the button presses it, once per tap.
+    void touchesEnded(const Touch& touch) override;
 
 private:
     static std::size_t slot(State state);

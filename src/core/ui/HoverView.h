@@ -29,6 +29,10 @@ public:
     // The panel shape: `bounds` inset by one point, rounded, in grey at alpha.
     static DrawingPrimitive roundedPanel(Rect bounds, float grey, float alpha);
 
+protected:
+    // A panel shows; touches go through it to what lies below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     float grayLevel_;
     float transparency_;

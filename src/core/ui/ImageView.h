@@ -23,6 +23,10 @@ public:
     ContentMode contentMode() const { return contentMode_; }
     void setContentMode(ContentMode mode);
 
+protected:
+    // Touches go through to what lies below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     Image image_;
     std::string imageName_;

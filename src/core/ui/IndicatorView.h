@@ -15,6 +15,10 @@ public:
     void setLevel(float level);
     Drawing draw() const override;
 
+protected:
+    // Touches go through to what lies below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     float level_ = 0;
 };

@@ -23,6 +23,10 @@ public:
     Alignment alignment() const { return alignment_; }
     void setAlignment(Alignment alignment);
 
+protected:
+    // Touches go through to what lies below.
+    bool takesTouchesByDefault() const override { return false; }
+
 private:
     std::string text_;
     Font font_{17, false};

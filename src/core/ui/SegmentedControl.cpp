@@ -1,5 +1,7 @@
 #include "core/ui/SegmentedControl.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
 SegmentedControl::SegmentedControl(Rect frame, std::vector<std::string> titles)
@@ -28,6 +30,13 @@ void SegmentedControl::choose(int index) {
     if (index < 0 || index >= numberOfSegments()) return;
     setSelectedSegmentIndex(index);
     if (action_) action_(*this);
+}
+
+void SegmentedControl::touchesEnded(const Touch& touch) {
+    const int n = numberOfSegments();
+    if (n <= 0 || frame().width <= 0) return;
+    const float x = touch.locationIn(*this).x;
+    choose(std::clamp(static_cast<int>(x / (frame().width / static_cast<float>(n))), 0, n - 1));
 }
 
 }  // namespace kestrel

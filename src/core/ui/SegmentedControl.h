@@ -26,6 +26,8 @@ public:
     void setAction(Action action) { action_ = std::move(action); }
     // The user picks segment `index`.
     void choose(int index);
+    // A tap chooses the segment under it.
+    void touchesEnded(const Touch& touch) override;
 
 private:
     std::vector<std::string> titles_;

@@ -14,4 +14,6 @@ void Switch::toggle() {
     if (action_) action_(*this);
 }
 
+void Switch::touchesEnded(const Touch&) { toggle(); }
+
 }  // namespace kestrel

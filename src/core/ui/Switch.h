@@ -19,6 +19,8 @@ public:
     void setAction(Action action) { action_ = std::move(action); }
     // The user flips it.
     void toggle();
+    // A tap turns it over.
+    void touchesEnded(const Touch& touch) override;
 
 private:
     bool on_ = false;

@@ -1,5 +1,7 @@
 #include "core/ui/TableViewCell.h"
 
+#include "core/ui/TableView.h"
+
 namespace kestrel {
 
 TableViewCell::TableViewCell(Rect frame, std::string reuseIdentifier, Style style)
@@ -36,6 +38,11 @@ void TableViewCell::setAccessory(Accessory accessory) {
     accessory_ = accessory;
     noteChange("accessory");
     setNeedsDisplay();
+}
+
+void TableViewCell::touchesEnded(const Touch& touch) {
+    if (touchesEnded(touch.locationIn(*this), touch.tapCount)) return;
+    if (table_) table_->selectRow(IndexPath{section_, row_});
 }
 
 }  // namespace kestrel

@@ -49,6 +49,14 @@ public:
         (void)tapCount;
         return false;
     }
+    // A tap on the row: the cell's own handling, else the table selects the row.
+    void touchesEnded(const Touch& touch) override;
+    // Where the table shows this cell now (the renderer lays rows out).
+    void placeInTable(class TableView* table, int section, int row) {
+        table_ = table;
+        section_ = section;
+        row_ = row;
+    }
 
 protected:
     // Puts `view` into the content view in place of the one `slot` held.
@@ -69,6 +77,9 @@ private:
     Accessory accessory_ = Accessory::kNone;
     SelectionStyle selectionStyle_ = SelectionStyle::kBlue;
     bool autoresizesSubviews_ = true;
+    class TableView* table_ = nullptr;
+    int section_ = 0;
+    int row_ = 0;
 };
 
 }  // namespace kestrel

@@ -18,6 +18,7 @@ public:
 
     // A touch ended after `tapCount` taps.
     void touchesEnded(int tapCount);
+    void touchesEnded(const Touch& touch) override { touchesEnded(touch.tapCount); }
 
 private:
     NotificationCenter* center_;

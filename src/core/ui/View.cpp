@@ -3,6 +3,7 @@
 #include "core/ui/AnimationBlock.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrel {
 
@@ -11,6 +12,22 @@ View::View(Rect frame) : frame_(frame) {}
 View::~View() {
     for (auto& child : subviews_)
         child->superview_ = nullptr;
+}
+
+Point View::toSuperview(Point point) const {
+    const double cx = frame_.width / 2.0;
+    const double cy = frame_.height / 2.0;
+    const double x = (point.x - cx) * transform_.scaleX;
+    const double y = (point.y - cy) * transform_.scaleY;
+    const double c = std::cos(transform_.rotation);
+    const double s = std::sin(transform_.rotation);
+    return Point{static_cast<float>(frame_.x + cx + x * c - y * s),
+                 static_cast<float>(frame_.y + cy + x * s + y * c)};
+}
+
+Responder* View::nextResponder() const {
+    if (viewController_) return viewController_;
+    return superview_;
 }
 
 void View::noteChange(const char* property) { AnimationBlock::noteChange(this, property); }

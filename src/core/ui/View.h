@@ -2,6 +2,7 @@
 
 #include "core/imaging/Geometry.h"
 #include "core/ui/DrawingPrimitive.h"
+#include "core/ui/Responder.h"
 
 #include <memory>
 #include <optional>
@@ -14,10 +15,10 @@ namespace kestrel {
 // drawing order (last on top), and what the view itself draws. Model values
 // change at once; an open animation block (AnimationBlock) notes which
 // properties of which view changed, for the renderer to animate. Main thread.
-class View {
+class View : public Responder {
 public:
-    // A rotation (radians, counter-clockwise on screen as the platform's)
-    // then a scale about the view's centre.
+    // A rotation (radians, clockwise on screen as the platform's, whose y
+    // axis points down) then a scale about the view's centre.
     struct Transform {
         double rotation = 0;
         double scaleX = 1;
@@ -28,7 +29,7 @@ public:
     };
 
     explicit View(Rect frame = {});
-    virtual ~View();
+    ~View() override;
     View(const View&) = delete;
     View& operator=(const View&) = delete;
 
@@ -57,6 +58,21 @@ public:
     View* superview() const { return superview_; }
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
 
+    // A point of this view's own coordinates in its superview's: the turn
+    // and scale about the centre applied, then the frame's origin added.
+    Point toSuperview(Point point) const;
+
+    // Touches. A view that does not take touches is passed over by the hit
+    // test, with everything inside it, so a touch reaches what lies below
+    // (pictures, labels and panels are such views unless told otherwise).
+    bool userInteractionEnabled() const {
+        return userInteraction_.value_or(takesTouchesByDefault());
+    }
+    void setUserInteractionEnabled(bool enabled) { userInteraction_ = enabled; }
+    // The next responder: the controller whose screen this view is, else the superview.
+    Responder* nextResponder() const override;
+    void setViewController(Responder* controller) { viewController_ = controller; }
+
     // The view's kind as its description names it ("View", "ImageView", ...).
     virtual std::string typeName() const { return "View"; }
 
@@ -69,6 +85,7 @@ public:
 protected:
     // For subclasses' own properties: tells an open animation block.
     void noteChange(const char* property);
+    virtual bool takesTouchesByDefault() const { return true; }
 
 private:
     Rect frame_;
@@ -80,6 +97,8 @@ private:
     View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
     unsigned displayGeneration_ = 0;
+    std::optional<bool> userInteraction_;
+    Responder* viewController_ = nullptr;
 };
 
 }  // namespace kestrel

@@ -2,7 +2,18 @@
 
 namespace kestrel {
 
-ViewController::ViewController(std::shared_ptr<View> view) : view_(std::move(view)) {}
+ViewController::ViewController(std::shared_ptr<View> view) : view_(std::move(view)) {
+    if (view_) view_->setViewController(this);
+}
+
+ViewController::~ViewController() {
+    if (view_ && view_->nextResponder() == this) view_->setViewController(nullptr);
+}
+
+Responder* ViewController::nextResponder() const {
+    if (navigation_) return navigation_;
+    return parent_;
+}
 
 std::vector<ViewController::Transition>& ViewController::transitions() {
     static std::vector<Transition> log;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ui/Button.h"
+#include "core/ui/Responder.h"
 #include "core/ui/View.h"
 
 #include <functional>
@@ -13,12 +14,13 @@ namespace kestrel {
 // A screen: its view, and modal presentation of another controller on top
 // of it (animated or not). Appearance callbacks run as the platform runs
 // them: the presented controller appears when presented, the presenting one
-// appears again when its modal controller is dismissed. Main thread.
-class ViewController {
+// appears again when its modal controller is dismissed. Its view's touches
+// that no view handles come to it. Main thread.
+class ViewController : public Responder {
 public:
     explicit ViewController(std::shared_ptr<View> view = std::make_shared<View>(Rect{0, 0, 320,
                                                                                      480}));
-    virtual ~ViewController() = default;
+    ~ViewController() override;
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
@@ -30,6 +32,9 @@ public:
     void dismissModalViewController(bool animated);
     ViewController* modalViewController() const { return modal_.get(); }
     ViewController* parentViewController() const { return parent_; }
+
+    // The navigation controller holding it, else the one that presented it.
+    Responder* nextResponder() const override;
 
     // The controller whose view is on screen: the top of the modal chain.
     ViewController& topController();

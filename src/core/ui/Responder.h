@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/ui/Touch.h"
+
+namespace kestrel {
+
+// Something that can take touches. A touch goes first to the view it began
+// in; whatever does not handle it passes it on to its next responder (a
+// view's superview, or the controller whose screen it is), as the phone
+// toolkit does. Main thread.
+class Responder {
+public:
+    virtual ~Responder() = default;
+
+    virtual Responder* nextResponder() const { return nullptr; }
+
+    // By default each passes the touch on to the next responder.
+    virtual void touchesBegan(const Touch& touch);
+    virtual void touchesMoved(const Touch& touch);
+    virtual void touchesEnded(const Touch& touch);
+    virtual void touchesCancelled(const Touch& touch);
+};
+
+}  // namespace kestrel
