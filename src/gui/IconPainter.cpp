@@ -32,21 +32,35 @@ void bars(QPainter& p, const QColor& c) {
     p.drawRoundedRect(QRectF(56, 22, 14, 56), 3, 3);
 }
 
-void triangle(QPainter& p, const QColor& c, bool right) {
+// Play: one triangle pointing right, centred.
+void play(QPainter& p, const QColor& c) {
     QPainterPath path;
-    if (right) {
-        path.moveTo(32, 22);
-        path.lineTo(78, 50);
-        path.lineTo(32, 78);
-    } else {
-        path.moveTo(68, 22);
-        path.lineTo(22, 50);
-        path.lineTo(68, 78);
-    }
+    path.moveTo(34, 22);
+    path.lineTo(76, 50);
+    path.lineTo(34, 78);
     path.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(c);
     p.drawPath(path);
+}
+
+// Skip forward (a triangle against a bar, ▶|), or mirrored, skip back.
+void skip(QPainter& p, const QColor& c, bool forward) {
+    p.save();
+    if (!forward) {
+        p.translate(100, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath path;
+    path.moveTo(24, 24);
+    path.lineTo(62, 50);
+    path.lineTo(24, 76);
+    path.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(path);
+    p.drawRoundedRect(QRectF(66, 24, 10, 52), 2, 2);
+    p.restore();
 }
 
 void bolt(QPainter& p, const QColor& c) {
@@ -99,10 +113,18 @@ void cross(QPainter& p, const QColor& c) {
     p.drawLine(QPointF(72, 28), QPointF(28, 72));
 }
 
+// Take it again: a circular arrow, its head at the top.
 void retake(QPainter& p, const QColor& c) {
-    pen(p, c, 6);
-    p.drawArc(QRectF(22, 22, 56, 56), 60 * 16, 290 * 16);
-    triangle(p, c, true);
+    pen(p, c, 7);
+    p.drawArc(QRectF(20, 22, 60, 60), 100 * 16, 290 * 16);
+    QPainterPath head;
+    head.moveTo(36, 10);
+    head.lineTo(58, 22);
+    head.lineTo(38, 36);
+    head.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(head);
 }
 
 void clock(QPainter& p, const QColor& c) {
@@ -120,6 +142,29 @@ void level(QPainter& p, const QColor& c) {
     p.drawEllipse(QPointF(50, 50), 7, 7);
     p.drawLine(QPointF(38, 34), QPointF(38, 66));
     p.drawLine(QPointF(62, 34), QPointF(62, 66));
+}
+
+// The sensing panel's "hold still" picture: a phone between shake marks.
+void shaking(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.drawRoundedRect(QRectF(36, 16, 28, 68), 5, 5);
+    p.drawLine(QPointF(44, 74), QPointF(56, 74));
+    pen(p, c, 4);
+    p.drawArc(QRectF(14, 32, 16, 36), 110 * 16, 140 * 16);
+    p.drawArc(QRectF(4, 24, 20, 52), 110 * 16, 140 * 16);
+    p.drawArc(QRectF(70, 32, 16, 36), -70 * 16, 140 * 16);
+    p.drawArc(QRectF(76, 24, 20, 52), -70 * 16, 140 * 16);
+}
+
+// The sensing panel's "listening" picture: a microphone on its stand.
+void microphone(QPainter& p, const QColor& c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(38, 10, 24, 48), 12, 12);
+    pen(p, c, 5);
+    p.drawArc(QRectF(26, 30, 48, 40), 180 * 16, 180 * 16);
+    p.drawLine(QPointF(50, 70), QPointF(50, 86));
+    p.drawLine(QPointF(36, 88), QPointF(64, 88));
 }
 
 void toss(QPainter& p, const QColor& c) {
@@ -166,15 +211,21 @@ void doubleExposure(QPainter& p, const QColor& c) {
     p.drawEllipse(QPointF(60, 50), 24, 24);
 }
 
-void anaglyph(QPainter& p, bool lit) {
+// "3D" over its own red and cyan shadows; the letters take the face's
+// colour, lit or not, as every mode face does, and the shadows are muted
+// on the plain face so only the chosen mode looks lit.
+void anaglyph(QPainter& p, const QColor& c, bool lit) {
     QFont font = p.font();
-    font.setPixelSize(40);
+    font.setPixelSize(42);
     font.setBold(true);
     p.setFont(font);
-    p.setPen(QColor(230, 40, 40));
-    p.drawText(QRectF(6, 10, 90, 80), Qt::AlignCenter, "3D");
-    p.setPen(lit ? QColor(40, 220, 230) : QColor(40, 180, 200));
-    p.drawText(QRectF(12, 10, 90, 80), Qt::AlignCenter, "3D");
+    const QRectF box(0, 10, 100, 80);
+    p.setPen(lit ? QColor(230, 40, 40) : QColor(150, 110, 110));
+    p.drawText(box.translated(-4, 0), Qt::AlignCenter, "3D");
+    p.setPen(lit ? QColor(40, 200, 220) : QColor(110, 140, 150));
+    p.drawText(box.translated(4, 0), Qt::AlignCenter, "3D");
+    p.setPen(c);
+    p.drawText(box, Qt::AlignCenter, "3D");
 }
 
 void letterA(QPainter& p, const QColor& c) {
@@ -187,12 +238,23 @@ void letterA(QPainter& p, const QColor& c) {
     p.drawText(QRectF(0, 0, 100, 100), Qt::AlignCenter, "A");
 }
 
-void turn(QPainter& p, const QColor& c) {
+// Switch cameras: two turning arrows around what is in use now, the back
+// camera's lens (turn1) or the user's own face (turn2, the front camera).
+void turn(QPainter& p, const QColor& c, bool front) {
     pen(p, c, 5);
-    p.drawArc(QRectF(20, 20, 60, 60), 20 * 16, 140 * 16);
-    p.drawArc(QRectF(20, 20, 60, 60), 200 * 16, 140 * 16);
-    p.drawLine(QPointF(22, 40), QPointF(20, 26));
-    p.drawLine(QPointF(78, 60), QPointF(80, 74));
+    p.drawArc(QRectF(10, 10, 80, 80), 30 * 16, 120 * 16);
+    p.drawArc(QRectF(10, 10, 80, 80), 210 * 16, 120 * 16);
+    p.drawPolyline(QPolygonF({QPointF(74, 12), QPointF(85, 30), QPointF(66, 32)}));
+    p.drawPolyline(QPolygonF({QPointF(26, 88), QPointF(15, 70), QPointF(34, 68)}));
+    if (front) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(c);
+        p.drawEllipse(QPointF(50, 40), 12, 12);
+        p.drawChord(QRectF(28, 54, 44, 40), 0, 180 * 16);
+    } else {
+        p.drawRoundedRect(QRectF(28, 36, 44, 30), 5, 5);
+        p.drawEllipse(QPointF(50, 51), 9, 9);
+    }
 }
 
 void trash(QPainter& p, const QColor& c) {
@@ -250,41 +312,39 @@ void rootScreen(QPainter& p) {
 }  // namespace
 
 QStringList IconPainter::names() {
-    return {"camera.png",
-            "pause.png",
-            "album.png",
-            "settings.png",
-            "use.png",
-            "retake.png",
-            "cancel.png",
-            "flash_auto.png",
-            "flash_on.png",
-            "flash_off.png",
-            "turn1.png",
-            "turn2.png",
-            "Mode_Auto.png",
-            "Mode_Stable_on.png",
-            "Mode_Timer_on.png",
-            "Mode_Toss_on.png",
-            "Mode_Motion_on.png",
-            "Mode_Sound_on.png",
-            "Mode_Rapid_on.png",
-            "Mode_Double_on.png",
-            "Mode_3D.png",
-            "Status_Shaking.png",
-            "Status_Sound.png",
-            "select_none.png",
-            "select_single.png",
-            "select_multi.png",
-            "Toolbar_Play.png",
-            "Toolbar_Pause.png",
-            "Toolbar_Previous.png",
-            "Toolbar_Next.png",
-            "Toolbar_Trash.png",
-            "About_Mail.png",
-            "About_Star.png",
-            "About_Friend.png",
-            "Screen4.png"};
+    QStringList names{"camera.png",
+                      "pause.png",
+                      "album.png",
+                      "settings.png",
+                      "use.png",
+                      "retake.png",
+                      "cancel.png",
+                      "flash_auto.png",
+                      "flash_on.png",
+                      "flash_off.png",
+                      "turn1.png",
+                      "turn2.png",
+                      "Status_Shaking.png",
+                      "Status_Sound.png",
+                      "select_none.png",
+                      "select_single.png",
+                      "select_multi.png",
+                      "Toolbar_Play.png",
+                      "Toolbar_Pause.png",
+                      "Toolbar_Previous.png",
+                      "Toolbar_Next.png",
+                      "Toolbar_Trash.png",
+                      "About_Mail.png",
+                      "About_Star.png",
+                      "About_Friend.png",
+                      "Screen4.png"};
+    // Each mode's plain face (the settings' buttons, the camera's standard
+    // and 3D icons) and its lit one (the chosen button, the camera's icon).
+    for (const char* mode :
+         {"Auto", "Stable", "Timer", "Toss", "Motion", "Sound", "Rapid", "Double", "3D"}) {
+        names << QString("Mode_%1.png").arg(mode) << QString("Mode_%1_on.png").arg(mode);
+    }
+    return names;
 }
 
 bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box) {
@@ -307,11 +367,11 @@ bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box)
     else if (name == "pause" || name == "Toolbar_Pause")
         bars(p, c);
     else if (name == "Toolbar_Play")
-        triangle(p, c, true);
+        play(p, c);
     else if (name == "Toolbar_Next")
-        triangle(p, c, true);
+        skip(p, c, true);
     else if (name == "Toolbar_Previous")
-        triangle(p, c, false);
+        skip(p, c, false);
     else if (name == "Toolbar_Trash")
         trash(p, c);
     else if (name == "album")
@@ -339,7 +399,7 @@ bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box)
         p.setFont(f);
         p.drawText(QRectF(62, 58, 38, 40), Qt::AlignCenter, "A");
     } else if (name == "turn1" || name == "turn2")
-        turn(p, c);
+        turn(p, c, name == "turn2");
     else if (name == "Mode_Auto")
         letterA(p, c);
     else if (name == "Mode_Stable")
@@ -350,16 +410,18 @@ bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box)
         toss(p, c);
     else if (name == "Mode_Motion")
         motion(p, c);
-    else if (name == "Mode_Sound" || name == "Status_Sound")
+    else if (name == "Mode_Sound")
         sound(p, c);
+    else if (name == "Status_Sound")
+        microphone(p, c);
     else if (name == "Mode_Rapid")
         rapid(p, c);
     else if (name == "Mode_Double")
         doubleExposure(p, c);
     else if (name == "Mode_3D")
-        anaglyph(p, lit);
+        anaglyph(p, c, lit);
     else if (name == "Status_Shaking")
-        level(p, c);
+        shaking(p, c);
     else if (name == "select_single")
         selection(p, QColor(0, 122, 255));
     else if (name == "select_multi")
