@@ -44,13 +44,31 @@ void AnimationPlayer::take(std::vector<AnimationBlock::Record> records, double n
             std::find(moved.begin(), moved.end(), record.view) == moved.end())
             moved.push_back(record.view);
         for (const View* view : moved) {
-            const auto last = last_.find(view);
-            if (last == last_.end()) continue;  // never drawn: nothing to move from
-            Motion motion{last->second, start, record.duration, record.linear,
-                          view == record.view ? record.transition : std::string("none")};
-            motions_[view] = motion;
+            const auto from = startOf(*view, record, start);
+            if (!from) continue;  // never drawn and not the block's own: nothing to move from
+            motions_[view] = Motion{*from, start, record.duration, record.linear,
+                                    view == record.view ? record.transition : std::string("none")};
         }
     }
+}
+
+// Where a view changed in a block moves from. The block's own view starts
+// where it stood when the block began, which the block recorded: it may have
+// been put there just before, never drawn (a deleted photo laid over the
+// screen and sent to the trash at once). A view still on its way from an
+// earlier block goes on from where it is shown; other views start where they
+// were last drawn.
+std::optional<AnimationPlayer::State> AnimationPlayer::startOf(const View& view,
+                                                               const AnimationBlock::Record& record,
+                                                               double start) const {
+    const auto last = last_.find(&view);
+    const auto running = motions_.find(&view);
+    const bool moving = running != motions_.end() &&
+                        progress(start, running->second.start, running->second.duration) < 1;
+    if (&view == record.view && !(moving && last != last_.end()))
+        return State{record.fromFrame, record.fromAlpha, record.fromTransform};
+    if (last == last_.end()) return std::nullopt;
+    return last->second;
 }
 
 AnimationPlayer::State AnimationPlayer::present(const View& view, double now) {
@@ -86,6 +104,11 @@ AnimationPlayer::State AnimationPlayer::present(const View& view, double now) {
     }
     last_[&view] = state;
     return state;
+}
+
+AnimationPlayer::State AnimationPlayer::shown(const View& view) const {
+    const auto last = last_.find(&view);
+    return last != last_.end() ? last->second : State{view.frame(), view.alpha(), view.transform()};
 }
 
 void AnimationPlayer::drawPicture(QPainter& p, const View& view, const QImage& image,

@@ -11,16 +11,18 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace kestrel {
 
+// The screen under the navigation bar: the photo, and the toolbar at the bottom.
 CameraRollViewer::CameraRollViewer(RunLoop& loop)
-    : ViewController(std::make_shared<View>(Rect{0, 0, 320, 416})),
+    : ViewController(std::make_shared<View>(Rect{0, 0, 320, 436})),
       loop_(&loop),
       playTimer_(loop),
-      imageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 372})),
-      deleteImageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 372})),
-      toolBar_(std::make_shared<View>(Rect{0, 372, 320, 44})) {
+      imageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 392})),
+      deleteImageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 392})),
+      toolBar_(std::make_shared<View>(Rect{0, 392, 320, 44})) {
     view().setBackgroundColor(Color{0, 0, 0, 1});
     imageView_->setContentMode(ImageView::ContentMode::kAspectFit);
     deleteImageView_->setContentMode(ImageView::ContentMode::kAspectFit);
@@ -172,9 +174,27 @@ void CameraRollViewer::stopPlayback() {
 }
 
 void CameraRollViewer::trash() {
-    AlertView::show(std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "", "", "Cancel",
-                                                "Delete Photo"),
+    const int n = count();
+    if (current_ < 0 || current_ >= n) return;  // nothing shown, nothing to delete
+    const std::string file =
+        std::filesystem::path(cameraRoll_->files()[static_cast<std::size_t>(current_)]->file())
+            .filename()
+            .string();
+    char message[160];
+    std::snprintf(message, sizeof message,
+                  "Photo %d of %d (%s) will be deleted. This cannot be undone.", current_ + 1, n,
+                  file.c_str());
+    AlertView::show(std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "Delete this photo?",
+                                                message, "Cancel", "Delete Photo"),
                     [this](int index) { actionSheetClicked(index); });
+}
+
+Rect CameraRollViewer::trashTarget() const {
+    const Rect& bar = toolBar_->frame();
+    const Rect& button = trashButton_->frame();
+    const float side = kTrashSide;
+    return Rect{bar.x + button.x + (button.width - side) / 2,
+                bar.y + button.y + (button.height - side) / 2, side, side};
 }
 
 void CameraRollViewer::actionSheetClicked(int buttonIndex) {
@@ -191,11 +211,13 @@ void CameraRollViewer::reallyTrash() {
     FileUtils::deleteFile(photo);
     FileUtils::deleteFile(thumbnail);
     cameraRoll_->removeFile(static_cast<std::size_t>(c));
+    // The deleted photo lies over everything, the toolbar too, so that it is
+    // seen going into the trash button.
     deleteImageView_->setImage(imageView_->image());
     deleteImageView_->setFrame(imageView_->frame());
     deleteImageView_->setAlpha(1.0);
-    imageView_->addSubview(deleteImageView_);
-    imageView_->bringSubviewToFront(deleteImageView_.get());
+    view().addSubview(deleteImageView_);
+    view().bringSubviewToFront(deleteImageView_.get());
     showCurrent(kNoTransition);
     if (n == c + 1) updatePosterImage();
     if (count() == 0) {
@@ -205,12 +227,13 @@ void CameraRollViewer::reallyTrash() {
             navigation->popViewController(true);
         return;
     }
+    // The deleted photo shrinks into the trash button and fades, over the one now shown.
     ImageView* leaving = deleteImageView_.get();
     AnimationBlock::animate(
         leaving, true, kNoTransition,
-        [leaving] {
+        [leaving, target = trashTarget()] {
             leaving->setAlpha(0.1);
-            leaving->setFrame(Rect{270, 420, 40, 40});
+            leaving->setFrame(target);
         },
         [leaving] {
             leaving->removeFromSuperview();

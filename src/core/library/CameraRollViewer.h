@@ -21,6 +21,7 @@ class CameraRollViewer : public ViewController {
 public:
     static constexpr double kSlideSeconds = 5.0;
     static constexpr float kDisplaySide = 320;
+    static constexpr float kTrashSide = 40;
     // Transition kinds of the animation component.
     static constexpr int kNoTransition = 1, kFade = 3, kRevealFromRight = 12, kRevealFromLeft = 13;
 
@@ -48,6 +49,9 @@ public:
     void reallyTrash();
     void updatePosterImage();
     void updateButtons();
+    // Where a deleted photo goes as it leaves, in the screen's own
+    // coordinates: a square on the trash button.
+    Rect trashTarget() const;
     void actionSheetClicked(int buttonIndex);
     void touchesBegan(Point point) { startPoint_ = point; }
     void touchesEnded(Point point);

@@ -29,6 +29,13 @@ AlertView::AlertView(Kind kind, std::string title, std::string message,
     }
 }
 
+int AlertView::defaultButtonIndex() const {
+    if (cancelIndex_ >= 0) return cancelIndex_;
+    for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
+        if (!isDestructive(i)) return i;
+    return -1;
+}
+
 void AlertView::show(std::shared_ptr<AlertView> alert, Handler handler) {
     if (!alert) return;
     alert->handler_ = std::move(handler);

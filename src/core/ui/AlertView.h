@@ -12,6 +12,11 @@ namespace kestrel {
 // queue up here; the renderer presents the oldest and answers it with the
 // index of the chosen button (buttons in the order given: the destructive
 // one first, then the others, the cancel one last).
+//
+// The description says which button is which, so that no window makes the
+// destructive choice the easy one: the cancel button is what Escape (or
+// closing the dialog) answers, and the default button, what Return answers,
+// is never the destructive one.
 class AlertView {
 public:
     enum class Kind { kAlert, kActionSheet };
@@ -28,6 +33,10 @@ public:
     const std::vector<std::string>& buttons() const { return buttons_; }
     int cancelButtonIndex() const { return cancelIndex_; }
     int destructiveButtonIndex() const { return destructiveIndex_; }
+    // The button Return picks: the cancel button; without one, the first
+    // button that is not destructive; -1 when every button is destructive.
+    int defaultButtonIndex() const;
+    bool isDestructive(int buttonIndex) const { return buttonIndex == destructiveIndex_; }
 
     // Queues it for the renderer; the handler receives the answer.
     static void show(std::shared_ptr<AlertView> alert, Handler handler);

@@ -72,6 +72,9 @@ bool AnimationBlock::start(View* view, bool wants, int type, std::function<void(
     duration_ = seconds;
     didStop_ = std::move(didStop);
     pending_.clear();
+    fromFrame_ = view->frame();
+    fromAlpha_ = view->alpha();
+    fromTransform_ = view->transform();
     if (type == 20) view->setTransform(View::Transform::scaled(1.3));
     if (type == 21) view->setTransform(View::Transform::scaled(1.0));
     return true;
@@ -97,6 +100,9 @@ void AnimationBlock::end(View* view, bool animated, double seconds) {
         record.transition = viewTransition(type_);
     }
     record.changes = std::move(pending_);
+    record.fromFrame = fromFrame_;
+    record.fromAlpha = fromAlpha_;
+    record.fromTransform = fromTransform_;
     record.at = loop_ ? loop_->now() : RunLoop::Duration{};
     pending_.clear();
     records_.push_back(std::move(record));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/RunLoop.h"
+#include "core/ui/View.h"
 
 #include <functional>
 #include <optional>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace kestrel {
-
-class View;
 
 // Every animated change of a view goes through one shared block:
 //     bool started = AnimationBlock::animation()->start(view, wants, type);
@@ -43,6 +42,11 @@ public:
         std::string subtype;  // layer transitions: "fromRight", ...
         std::vector<Change> changes;
         RunLoop::Duration at{};  // when the block ended (the loop's time; 0 without a loop)
+        // How the block's view stood when the block began: where it moves
+        // from, even if it was put in place just before and never drawn there.
+        Rect fromFrame;
+        double fromAlpha = 1;
+        View::Transform fromTransform;
     };
 
     // Becomes the shared instance (while none exists, starts and ends do
@@ -98,6 +102,9 @@ private:
     int type_ = 0;
     View* view_ = nullptr;
     double duration_ = 0;
+    Rect fromFrame_;
+    double fromAlpha_ = 1;
+    View::Transform fromTransform_;
     std::function<void()> didStop_;
     std::vector<Change> pending_;
     std::vector<Record> records_;
