@@ -9,6 +9,7 @@
 #include "core/ui/TextField.h"
 #include "gui/IconPainter.h"
 
+#include <QFontMetricsF>
 #include <QPainterPath>
 #include <QTransform>
 
@@ -51,6 +52,32 @@ QImage ScreenRenderer::toQImage(const Image& image) {
         bitmap.data(), bitmap.width(), bitmap.height(),
         static_cast<qsizetype>(bitmap.bytesPerRow()), format,
         [](void* info) { delete static_cast<std::shared_ptr<const Bitmap>*>(info); }, keep);
+}
+
+QFont ScreenRenderer::qtFont(const Font& font) { return toQFont(font); }
+
+QFont ScreenRenderer::segmentTitleFont(const SegmentedControl& control) {
+    const int n = control.numberOfSegments();
+    QFont font = toQFont(Font{kSegmentTitleSize, true});
+    if (n <= 0) return font;
+    const double room = double{control.frame().width} / n - 2 * kSegmentPadding;
+    auto fits = [&](const QFont& f) {
+        const QFontMetricsF metrics(f);
+        for (int i = 0; i < n; ++i)
+            if (metrics.horizontalAdvance(QString::fromStdString(control.titleForSegment(i))) >
+                room)
+                return false;
+        return true;
+    };
+    // Narrower letters first, then smaller ones, down to the smallest that
+    // still reads well; one font for all the segments, so they look alike.
+    for (int size = static_cast<int>(kSegmentTitleSize); size >= kSmallestSegmentTitle; --size)
+        for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
+            font.setPixelSize(size);
+            font.setStretch(stretch);
+            if (fits(font)) return font;
+        }
+    return font;  // the smallest: a title still too long ends in "…"
 }
 
 void ScreenRenderer::prepare(ViewController& top) {
@@ -183,7 +210,10 @@ void ScreenRenderer::paintImage(QPainter& p, const View& view, const QRectF& box
 }
 
 void ScreenRenderer::paintContent(QPainter& p, View& view) {
-    const QRectF box(0, 0, view.frame().width, view.frame().height);
+    // The size the view has on screen now: a view growing or shrinking in an
+    // animation draws its content at that size, not at where it is going.
+    const Rect size = player_.shown(view).frame;
+    const QRectF box(0, 0, size.width, size.height);
     if (auto* table = dynamic_cast<TableView*>(&view)) {
         paintTable(p, *table);
         return;
@@ -192,13 +222,22 @@ void ScreenRenderer::paintContent(QPainter& p, View& view) {
         paintImage(p, view, box, image->image(), image->imageName(),
                    static_cast<int>(image->contentMode()));
     } else if (auto* label = dynamic_cast<Label*>(&view)) {
-        p.setFont(toQFont(label->font()));
+        const QFont font = toQFont(label->font());
+        p.setFont(font);
         p.setPen(toQColor(label->textColor()));
         const int align = label->alignment() == Label::Alignment::kCenter  ? Qt::AlignHCenter
                           : label->alignment() == Label::Alignment::kRight ? Qt::AlignRight
                                                                            : Qt::AlignLeft;
-        p.drawText(box, align | Qt::AlignVCenter | Qt::TextWordWrap,
-                   QString::fromStdString(label->text()));
+        const QString text = QString::fromStdString(label->text());
+        const QFontMetricsF metrics(font);
+        if (box.height() < 2 * metrics.lineSpacing()) {
+            // Room for one line: a text too long ends in "…" rather than
+            // wrapping onto a second line cut in half.
+            p.drawText(box, align | Qt::AlignVCenter,
+                       metrics.elidedText(text, Qt::ElideRight, box.width()));
+        } else {
+            p.drawText(box, align | Qt::AlignVCenter | Qt::TextWordWrap, text);
+        }
     } else if (auto* button = dynamic_cast<Button*>(&view)) {
         if (!button->enabled()) p.setOpacity(p.opacity() * 0.4);
         const std::string& face = button->currentImage();
@@ -223,7 +262,9 @@ void ScreenRenderer::paintContent(QPainter& p, View& view) {
         const int n = std::max(1, segments->numberOfSegments());
         const double w = box.width() / n;
         p.setRenderHint(QPainter::Antialiasing);
-        p.setFont(toQFont(Font{12, true}));
+        const QFont font = segmentTitleFont(*segments);
+        const QFontMetricsF metrics(font);
+        p.setFont(font);
         for (int i = 0; i < segments->numberOfSegments(); ++i) {
             const QRectF cell(i * w, 0, w, box.height());
             const bool chosen = i == segments->selectedSegmentIndex();
@@ -231,7 +272,10 @@ void ScreenRenderer::paintContent(QPainter& p, View& view) {
             p.setBrush(chosen ? kBlue : QColor(Qt::white));
             p.drawRect(cell.adjusted(0.5, 0.5, -0.5, -0.5));
             p.setPen(chosen ? QColor(Qt::white) : kBlue);
-            p.drawText(cell, Qt::AlignCenter, QString::fromStdString(segments->titleForSegment(i)));
+            const QRectF inside = cell.adjusted(kSegmentPadding, 0, -kSegmentPadding, 0);
+            p.drawText(inside, Qt::AlignCenter,
+                       metrics.elidedText(QString::fromStdString(segments->titleForSegment(i)),
+                                          Qt::ElideRight, inside.width()));
         }
     } else if (auto* field = dynamic_cast<TextField*>(&view)) {
         p.setPen(kSeparator);
@@ -349,17 +393,17 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
                                                     : QColor(Qt::white));
         for (const auto& child : row.cell->subviews())
             paintView(p, *child);
+        // The accessory mark, in the middle of the strip kept for it on the right.
         p.setPen(QPen(QColor(150, 150, 155), 2));
         const double mid = box.height() / 2;
+        const double mark = box.width() - kAccessoryWidth / 2;
         if (row.cell->accessory() == TableViewCell::Accessory::kDisclosureIndicator) {
-            p.drawPolyline(
-                QPolygonF({QPointF(box.width() - 18, mid - 5), QPointF(box.width() - 13, mid),
-                           QPointF(box.width() - 18, mid + 5)}));
+            p.drawPolyline(QPolygonF({QPointF(mark - 2.5, mid - 5), QPointF(mark + 2.5, mid),
+                                      QPointF(mark - 2.5, mid + 5)}));
         } else if (row.cell->accessory() == TableViewCell::Accessory::kCheckmark) {
             p.setPen(QPen(kBlue, 2.5));
-            p.drawPolyline(
-                QPolygonF({QPointF(box.width() - 26, mid), QPointF(box.width() - 20, mid + 6),
-                           QPointF(box.width() - 10, mid - 7)}));
+            p.drawPolyline(QPolygonF(
+                {QPointF(mark - 8, mid), QPointF(mark - 2, mid + 6), QPointF(mark + 8, mid - 7)}));
         }
         p.setPen(kSeparator);
         p.drawLine(QPointF(grouped ? 0 : 10, box.height() - 0.5),
@@ -417,7 +461,11 @@ ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
         for (const auto& row : state.rows) {
             const QPointF inTable(local.x, local.y + state.offset);
             if (!row.rect.contains(inTable)) continue;
-            Hit inRow{row.cell.get(), row.cell, Point{}, table, row.path,
+            Hit inRow{row.cell.get(),
+                      row.cell,
+                      Point{},
+                      table,
+                      row.path,
                       Point{static_cast<float>(inTable.x() - row.rect.x()),
                             static_cast<float>(inTable.y() - row.rect.y())}};
             inRow.local = inRow.inRow;

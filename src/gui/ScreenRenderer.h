@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/camera/CameraPicker.h"
+#include "core/ui/SegmentedControl.h"
 #include "core/ui/TableView.h"
 #include "core/ui/View.h"
 #include "core/ui/ViewController.h"
@@ -56,7 +57,20 @@ public:
 
     static QImage toQImage(const Image& image);
 
+    // The strip on the right of a table row where its accessory mark is drawn.
+    static constexpr float kAccessoryWidth = 30;
+    // The font a text of the core is drawn in.
+    static QFont qtFont(const Font& font);
+    // The font of a segmented control's titles: 12 points bold, made
+    // narrower and then smaller (to 10 points at the least) until the
+    // longest title fits its segment.
+    static QFont segmentTitleFont(const SegmentedControl& control);
+
 private:
+    static constexpr double kSegmentTitleSize = 12;
+    static constexpr int kSmallestSegmentTitle = 10;
+    static constexpr double kSegmentPadding = 3;
+
     struct RowPlacement {
         IndexPath path;
         std::shared_ptr<TableViewCell> cell;

@@ -84,8 +84,14 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     repeatCell_ = makeSwitch("Repeat", &C::repeat);
     modificationCell_ =
         makeSegments("Effect", {"Color", "Gray Scale", "Sepia", "Hard Light"}, &C::modification);
-    modificationCell_->setFrame(Rect{0, 0, 300, 72});
+    // The taller effect row opens the effect list too: its segments end
+    // short of the disclosure mark.
+    modificationCell_->setFrame(Rect{0, 0, kRowWidth, 72});
     modificationCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
+    const float besideMark = kRowWidth - kInset - kAccessorySpace;
+    modificationCell_->segments().setFrame(Rect{kInset, 34, besideMark - kInset, 30});
+    modificationCell_->label()->setFrame(Rect{kInset, 4, besideMark - kInset, 22});
+    modificationCell_->subLabel()->setFrame(Rect{kInset, 20, besideMark - kInset, 14});
     shutterDelayCell_ =
         makeSegments("Shutter Delay", {"0s", "1s", "3s", "5s", "10s", "15s"}, &C::shutterDelay);
     sensitivityCell_ = makeSegments("Sensitivity", {"Low", "Medium", "High"}, &C::sensitivity);
@@ -95,16 +101,17 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     videoResolutionCell_ =
         makeSegments("Video Resolution", {"320", "160", "128"}, &C::videoResolution);
     anaglyphColorCell_ = makeSegments("3D Colors", {"Channels", "Tinted"}, &C::anaglyphColor);
-    ratioCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, 300, 62});
-    ratioCell_->setLabel(std::make_shared<Label>(Rect{10, 8, 260, 24}));
-    ratioCell_->label()->setFont(Font{17, true});
-    ratioCell_->setSubLabel(std::make_shared<Label>(Rect{10, 34, 260, 18}));
+    // Rows with a disclosure mark keep their texts short of it.
+    ratioCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
+    ratioCell_->setLabel(std::make_shared<Label>(Rect{kInset, 9, besideMark - kInset, 24}));
+    ratioCell_->label()->setFont(kRowTitleFont);
+    ratioCell_->setSubLabel(std::make_shared<Label>(Rect{kInset, 33, besideMark - kInset, 18}));
     ratioCell_->subLabel()->setFont(Font{14, false});
     ratioCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
     if (aboutFactory_) {
-        aboutCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, 300, 44});
-        aboutCell_->setLabel(std::make_shared<Label>(Rect{10, 10, 260, 24}));
-        aboutCell_->label()->setFont(Font{17, true});
+        aboutCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
+        aboutCell_->setLabel(std::make_shared<Label>(Rect{kInset, 19, besideMark - kInset, 24}));
+        aboutCell_->label()->setFont(kRowTitleFont);
         aboutCell_->setText("About");
         aboutCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
     }
@@ -113,9 +120,11 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
 
 std::shared_ptr<SwitchTableViewCell> CameraSettingsController::makeSwitch(
     const std::string& label, void (CameraSettingsController::*action)()) {
-    auto cell = std::make_shared<SwitchTableViewCell>(Rect{0, 0, 300, 62});
-    cell->setLabel(std::make_shared<Label>(Rect{10, 18, 180, 26}));
-    cell->label()->setFont(Font{17, true});
+    auto cell = std::make_shared<SwitchTableViewCell>(Rect{0, 0, kRowWidth, 62});
+    // The label runs up to the switch, which keeps to the right.
+    const float beforeSwitch = cell->checkbox().frame().x - 4;
+    cell->setLabel(std::make_shared<Label>(Rect{kInset, 18, beforeSwitch - kInset, 26}));
+    cell->label()->setFont(kRowTitleFont);
     cell->setText(label);
     cell->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
     cell->checkbox().setAction([this, action](Switch&) { (this->*action)(); });
@@ -126,11 +135,11 @@ std::shared_ptr<SegmentedTableViewCell> CameraSettingsController::makeSegments(
     const std::string& label, std::vector<std::string> titles,
     void (CameraSettingsController::*action)()) {
     auto cell =
-        std::make_shared<SegmentedTableViewCell>(Rect{0, 0, 300, 62}, "", std::move(titles));
-    cell->setLabel(std::make_shared<Label>(Rect{10, 2, 280, 22}));
-    cell->label()->setFont(Font{15, true});
+        std::make_shared<SegmentedTableViewCell>(Rect{0, 0, kRowWidth, 62}, "", std::move(titles));
+    cell->setLabel(std::make_shared<Label>(Rect{kInset, 2, kRowWidth - 2 * kInset, 22}));
+    cell->label()->setFont(kRowTitleFont);
     cell->setText(label);
-    cell->setSubLabel(std::make_shared<Label>(Rect{10, 20, 280, 14}));
+    cell->setSubLabel(std::make_shared<Label>(Rect{kInset, 20, kRowWidth - 2 * kInset, 14}));
     cell->subLabel()->setFont(Font{12, false});
     cell->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
     cell->segments().setAction([this, action](SegmentedControl&) { (this->*action)(); });

@@ -22,6 +22,13 @@ class EffectController;
 class CameraSettingsController : public TableViewController {
 public:
     static constexpr const char* kFlipNotification = "Flip";
+    // The rows' layout: the grouped table's row width, the texts' left
+    // inset, the strip on the right where a row's accessory mark is drawn,
+    // and one bold title size for every row.
+    static constexpr float kRowWidth = 300;
+    static constexpr float kInset = 10;
+    static constexpr float kAccessorySpace = 30;
+    static constexpr Font kRowTitleFont{15, true};
     // Makes the About screen when its row is first chosen; none: no About row.
     using AboutFactory = std::function<std::shared_ptr<ViewController>()>;
 
