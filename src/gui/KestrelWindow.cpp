@@ -207,7 +207,6 @@ void KestrelWindow::showAlerts(std::optional<int> answer) {
     box.setText(
         QString::fromStdString(alert->message().empty() ? alert->title() : alert->message()));
     std::vector<QAbstractButton*> buttons;
-    QPushButton* safest = nullptr;  // Return and Escape pick it, never the destructive one
     for (int i = 0; i < static_cast<int>(alert->buttons().size()); ++i) {
         const auto role = i == alert->cancelButtonIndex()        ? QMessageBox::RejectRole
                           : i == alert->destructiveButtonIndex() ? QMessageBox::DestructiveRole
@@ -215,13 +214,11 @@ void KestrelWindow::showAlerts(std::optional<int> answer) {
         QPushButton* button = box.addButton(
             QString::fromStdString(alert->buttons()[static_cast<std::size_t>(i)]), role);
         buttons.push_back(button);
-        if (i == alert->cancelButtonIndex() ||
-            (!safest && i != alert->destructiveButtonIndex()))
-            safest = button;
-    }
-    if (safest) {
-        box.setDefaultButton(safest);
-        box.setEscapeButton(safest);
+        // Return and Escape pick the safe answer, never the destructive one.
+        if (i == alert->defaultButtonIndex()) {
+            box.setDefaultButton(button);
+            box.setEscapeButton(button);
+        }
     }
     box.exec();
     int chosen = alert->cancelButtonIndex();

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -324,6 +325,20 @@ TEST_F(WindowTrustTest, SettingsOrAlbumMidCountDownOrReviewStrandNothing) {
     click(*window, centerOnScreen(app->cameraViews().toolBar->useButton()));
     settle();
     EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+}
+
+TEST_F(WindowTrustTest, ReturnInADeleteConfirmationCancelsIt) {
+    int chosen = -2;
+    AlertView::show(std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "",
+                                                "Delete IMG_0001? This cannot be undone.",
+                                                "Cancel", "Delete Photo"),
+                    [&](int index) { chosen = index; });
+    // Return, pressed on the dialog as soon as it is up.
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) key(*dialog, Qt::Key_Return);
+    });
+    window->showAlerts();
+    EXPECT_EQ(chosen, 1);  // Cancel (the destructive button is 0)
 }
 
 // The colour of the screenshot at a point of the 320 × 480 screen.
