@@ -7,10 +7,12 @@
 #include <ctime>
 #include <cstring>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -30,10 +32,13 @@ std::mutex& injectorMutex() {
     return mutex;
 }
 
-AtomicFile::FaultInjector& injector() {
-    static AtomicFile::FaultInjector current;
+AtomicFile::ErrorInjector& injector() {
+    static AtomicFile::ErrorInjector current;
     return current;
 }
+
+// What a no-replace rename answers on a file system that cannot do it.
+bool unsupported(int code) { return code == EINVAL || code == ENOSYS || code == EOPNOTSUPP; }
 
 }  // namespace
 
@@ -46,7 +51,7 @@ std::optional<std::filesystem::path> AtomicFile::keepAside(const std::filesystem
     const std::string base = file.string() + ".corrupt-" + stamp;
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const std::string aside = attempt == 1 ? base : base + "-" + std::to_string(attempt);
-        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+        if (renameNoReplace(file, aside)) {
             syncDirectory(folderOf(file));
             return std::filesystem::path(aside);
         }
@@ -56,16 +61,72 @@ std::optional<std::filesystem::path> AtomicFile::keepAside(const std::filesystem
     return std::nullopt;
 }
 
+bool AtomicFile::renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!injectedFault(Step::kRenameNoReplace) &&
+        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (!unsupported(errno)) return false;
+    // No such rename here: a hard link never replaces an entry either, and
+    // the file is under its new name before the old one goes.
+    if (injectedFault(Step::kLink) || ::link(from.c_str(), to.c_str()) != 0) {
+        const int code = errno;
+        if (code != EEXIST) Log::warning("files: cannot link " + to.string() + ": " + std::strerror(code));
+        errno = code;
+        return false;
+    }
+    if (::unlink(from.c_str()) != 0)  // the leftover is removed later as abandoned
+        Log::warning("files: cannot remove " + from.string() + ": " + std::strerror(errno));
+    return true;
+}
+
 void AtomicFile::setFaultInjector(FaultInjector newInjector) {
+    if (!newInjector) return setErrorInjector(nullptr);
+    setErrorInjector([fails = std::move(newInjector)](Step step) { return fails(step) ? EIO : 0; });
+}
+
+void AtomicFile::setErrorInjector(ErrorInjector newInjector) {
     std::lock_guard lock(injectorMutex());
     injector() = std::move(newInjector);
 }
 
 bool AtomicFile::injectedFault(Step step) {
     std::lock_guard lock(injectorMutex());
-    if (!injector() || !injector()(step)) return false;
-    errno = EIO;
+    const int code = injector() ? injector()(step) : 0;
+    if (code == 0) return false;
+    errno = code;
     return true;
+}
+
+bool AtomicFile::isTemporaryName(std::string_view name) {
+    constexpr std::string_view marker = ".tmp-";
+    constexpr std::size_t unique = 6;  // mkostemp's XXXXXX
+    if (name.size() < 1 + 1 + marker.size() + unique || name.front() != '.') return false;
+    return name.substr(name.size() - unique - marker.size(), marker.size()) == marker;
+}
+
+bool AtomicFile::removeIfAbandoned(const std::filesystem::path& file, std::chrono::seconds age) {
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const auto changed = std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
+    if (std::chrono::system_clock::now() - changed <= age) return false;
+    if (::unlink(file.c_str()) != 0) {
+        Log::warning("files: cannot remove the abandoned " + file.string() + ": " + std::strerror(errno));
+        return false;
+    }
+    Log::info("files: removed " + file.string() + ", left by a write that never finished");
+    return true;
+}
+
+int AtomicFile::removeAbandoned(const std::filesystem::path& folder, std::chrono::seconds age) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    std::vector<std::string> temporaries;
+    while (const dirent* entry = ::readdir(dir))
+        if (isTemporaryName(entry->d_name)) temporaries.emplace_back(entry->d_name);
+    ::closedir(dir);
+    int removed = 0;
+    for (const std::string& name : temporaries) removed += removeIfAbandoned(folder / name, age);
+    return removed;
 }
 
 bool AtomicFile::writeAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -83,7 +144,11 @@ bool AtomicFile::writeAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 std::string AtomicFile::temporaryPrefix(const std::filesystem::path& target) {
-    return "." + target.filename().string() + ".tmp-";
+    const std::string name = target.filename().string();
+    std::string prefix;
+    prefix.reserve(name.size() + 6);
+    prefix.append(".").append(name).append(".tmp-");
+    return prefix;
 }
 
 bool AtomicFile::syncDirectory(const std::filesystem::path& folder, std::string* error) {
@@ -153,8 +218,7 @@ bool AtomicFile::create(const std::filesystem::path& target, std::span<const std
         return fail(error, "cannot write " + temporary, code);
     }
     // Renaming without replacement: an existing photo is never overwritten.
-    if (injectedFault(Step::kRename) ||
-        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (!renameNoReplace(temporary, target)) {
         code = errno;
         ::unlink(temporary.c_str());
         exists = code == EEXIST;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace kestrel {
@@ -28,9 +30,10 @@ public:
                       mode_t mode = 0644, std::string* error = nullptr);
 
     // Publishes a new file under `target` only if no entry has that name: the
-    // bytes are written and flushed beside it first, then linked in place
-    // without replacing anything. Answers NO with `exists` set when the name
-    // was taken (the existing file is untouched).
+    // bytes are written and flushed beside it first, then moved in place
+    // without replacing anything (a no-replace rename, or a hard link where
+    // the file system has no such rename). Answers NO with `exists` set when
+    // the name was taken (the existing file is untouched).
     static bool create(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                        mode_t mode, bool& exists, std::string* error = nullptr);
 
@@ -46,13 +49,39 @@ public:
     static std::optional<std::filesystem::path> keepAside(const std::filesystem::path& file,
                                                           std::string* error = nullptr);
 
+    // Gives `from` the name `to` unless an entry is already there (then NO
+    // with errno EEXIST, both untouched). Where the file system cannot rename
+    // without replacing (NFS, some FUSE file systems) the file is hard-linked
+    // under the new name, which never replaces either, and the old name is
+    // removed.
+    static bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+    // Temporaries of writes that never finished (a crash, a kill, a card
+    // pulled out) are found by their names: "." + target name + ".tmp-" and
+    // six characters.
+    static constexpr std::chrono::seconds kAbandonedAge{3600};
+    static bool isTemporaryName(std::string_view name);
+    // Removes `file`, a temporary, if it was last changed more than `age`
+    // ago; a younger one may be another process's write in progress.
+    // Answers whether it was removed.
+    static bool removeIfAbandoned(const std::filesystem::path& file, std::chrono::seconds age = kAbandonedAge);
+    // The same for every temporary in `folder`; answers how many went.
+    static int removeAbandoned(const std::filesystem::path& folder, std::chrono::seconds age = kAbandonedAge);
+
     // Fault injection for tests: called before each step that touches the
     // disk; answering YES makes that step fail as an I/O error would. Any
-    // thread; none by default.
-    enum class Step { kCreate, kWrite, kFlush, kRename, kFlushFolder };
+    // thread; none by default. kRename is write()'s rename over the target,
+    // kRenameNoReplace the rename of create() and keepAside(), kLink the
+    // hard link that stands in for it where the file system has none.
+    enum class Step { kCreate, kWrite, kFlush, kRename, kRenameNoReplace, kLink, kFlushFolder };
     using FaultInjector = std::function<bool(Step step)>;
     static void setFaultInjector(FaultInjector injector);
-    // Whether the injector fails this step (sets errno to EIO when it does).
+    // The same with the cause: the injector answers the errno the step
+    // fails with (EINVAL for a rename the file system does not support,
+    // ENOSPC, ...), or 0 to let it run.
+    using ErrorInjector = std::function<int(Step step)>;
+    static void setErrorInjector(ErrorInjector injector);
+    // Whether the injector fails this step (sets errno when it does).
     static bool injectedFault(Step step);
 
     // The prefix of the temporary names write() uses for `target`.
