@@ -108,6 +108,8 @@ TEST_F(CameraRollTest, FolderNamesAndNumbers) {
     EXPECT_EQ(CameraRollFolder::getFolderSequence("APPLE"), 0);
     EXPECT_EQ(CameraRollFileInfo::getFileSequence("IMG_1023.JPG"), 23);
     EXPECT_EQ(CameraRollFileInfo::getFileSequence("IMG_0999.JPG"), 999);
+    EXPECT_EQ(CameraRollFileInfo::getFileSequence("IMG_10001.JPG"), 1);  // folder 110 on
+    EXPECT_EQ(CameraRollFileInfo::getFileSequence("IMG_12345.PNG"), 345);
 
     writeRecord({{"LastFileGroupNumber-100", plist_new_string("999")},
                  {"LastFileGroupNumber-101", plist_new_uint(999)}});  // numbers read too

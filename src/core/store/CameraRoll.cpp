@@ -10,13 +10,12 @@
 #include "core/store/ImageSaver.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace kestrel {
 
 CameraRoll::CameraRoll(std::string albumPath, const SystemUtils& system)
-    : albumPath_(std::move(albumPath)), system_(&system) {}
+    : albumPath_(std::move(albumPath)), system_(&system), lister_(&DirectoryUtils::listFolder) {}
 
 CameraRoll::~CameraRoll() { reset(); }
 
@@ -33,21 +32,28 @@ void CameraRoll::reset() {
 void CameraRoll::parse(bool fullParse) {
     if (parsed_) return;
     parsed_ = true;
+    AtomicFile::removeAbandoned(albumPath_ + "/.MISC");  // the record's and the poster's
     if (!fileAccess()) return;
     parseFiles(InfoRecord::read(xmlFile()), fullParse);
     files_ = imageFiles();
 }
 
+// Folders are kept in the order of their numbers, whatever order the file
+// system lists them in: the last full folder met decides the next folder's
+// number, and the newest photos are looked for in the last folders.
+bool CameraRoll::folderBefore(const CameraRollFolder& a, const CameraRollFolder& b) {
+    if (a.folderSequence() != b.folderSequence()) return a.folderSequence() < b.folderSequence();
+    return a.folder() < b.folder();
+}
+
 void CameraRoll::parseFiles(const InfoRecord& record, bool fullParse) {
-    DIR* dir = ::opendir(albumPath_.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
+    for (const std::string& name : lister_(albumPath_)) {
         if (!FileUtilsText::endsWith(name, "APPLE")) continue;
         folders_.push_back(std::make_unique<CameraRollFolder>(albumPath_, name));
         folders_.back()->parse(record, fullParse);
     }
-    ::closedir(dir);
+    std::stable_sort(folders_.begin(), folders_.end(),
+                     [](const auto& a, const auto& b) { return folderBefore(*a, *b); });
 }
 
 int CameraRoll::countImages() const {
@@ -81,8 +87,20 @@ CameraRollFolder& CameraRoll::folderForNextSave() {
     const int number = lastFull ? lastFull->folderSequence() + 1 : 100;
     auto created = std::make_unique<CameraRollFolder>(albumPath_, std::to_string(number) + "APPLE");
     ::mkdir(created->path().c_str(), 0755);  // an existing folder is fine
-    folders_.push_back(std::move(created));
-    return *folders_.back();
+    // In its place by number, after a folder of the same name (which
+    // findFolder() then no longer answers).
+    const auto at = std::upper_bound(folders_.begin(), folders_.end(), created,
+                                     [](const auto& a, const auto& b) { return folderBefore(*a, *b); });
+    return **folders_.insert(at, std::move(created));
+}
+
+// A number is taken by a photo of that name, or by a picture of another
+// kind numbered the same (their thumbnails would share a name).
+bool CameraRoll::photoNumberTaken(const CameraRollFileInfo& target) {
+    const std::string& file = target.file();
+    if (FileUtils::fileExists(file)) return true;
+    return FileUtilsText::endsWith(file, ".JPG") &&
+           FileUtils::fileExists(file.substr(0, file.size() - 4) + ".PNG");
 }
 
 CameraRollFolder* CameraRoll::findFolder(const std::string& name) const {
@@ -97,10 +115,16 @@ std::optional<std::string> CameraRoll::saveImageData(std::span<const std::uint8_
                                                      std::span<const std::uint8_t> poster) {
     DirectoryUtils::ensureFolderExist(albumPath_);
     // Numbers already taken on disk are skipped (and recorded as used), so a
-    // record that lags behind the folder never costs a photo.
+    // record that lags behind the folder never costs a photo. A look finds
+    // them; the publish that never replaces is the guard against a name
+    // taken between the look and the write.
     for (int attempt = 0; attempt < 100 * CameraRollFolder::kLastNumber; ++attempt) {
         CameraRollFolder& folder = folderForNextSave();
         const CameraRollFileInfo target = folder.getSaveFile(versionNumber());
+        if (photoNumberTaken(target)) {
+            folder.noteSaved(target.fileSequence());
+            continue;
+        }
         bool taken = false;
         std::string error;
         if (!AtomicFile::create(target.file(), image, 0644, taken, &error)) {

@@ -6,6 +6,7 @@
 #include "core/store/InfoRecord.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -71,12 +72,20 @@ public:
 
     int versionNumber() const { return system_->versionNumber(); }
 
+    // How the album root is listed: the file system's listing unless
+    // another is given (tests give shuffled ones).
+    using FolderLister = std::function<std::vector<std::string>(const std::string& folder)>;
+    void setFolderLister(FolderLister lister) { lister_ = std::move(lister); }
+
 private:
+    static bool folderBefore(const CameraRollFolder& a, const CameraRollFolder& b);
+    static bool photoNumberTaken(const CameraRollFileInfo& target);
     void parseFiles(const InfoRecord& record, bool fullParse);
     bool writeRecord(const CameraRollFolder& folder);
 
     std::string albumPath_;
     const SystemUtils* system_;
+    FolderLister lister_;
     bool parsed_ = false;
     std::vector<std::unique_ptr<CameraRollFolder>> folders_;
     std::vector<std::shared_ptr<CameraRollFileInfo>> files_;

@@ -54,7 +54,12 @@ void CameraRollFileInfo::locate() {
 
 int CameraRollFileInfo::getFileSequence(const std::string& name) {
     if (name.size() <= 5) return 0;
-    return static_cast<int>(ExifValueParser::leadingInteger(name.substr(5, 3)));
+    // Folders from 110 on give names of five digits or more (IMG_10001.JPG):
+    // the photo number is their last three.
+    const std::size_t end = name.find_first_not_of("0123456789", 4);
+    const std::size_t digits = (end == std::string::npos ? name.size() : end) - 4;
+    const std::size_t from = digits > 4 ? 4 + digits - 3 : 5;
+    return static_cast<int>(ExifValueParser::leadingInteger(name.substr(from, 3)));
 }
 
 }  // namespace kestrel

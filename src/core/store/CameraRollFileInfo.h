@@ -44,7 +44,8 @@ public:
     static std::string title() { return " "; }
 
     // The photo number of a name: the integer value of the three characters
-    // from index 5 (IMG_1023.JPG gives 23).
+    // from index 5 (IMG_1023.JPG gives 23), or the last three digits of a
+    // longer number (IMG_10001.JPG gives 1).
     static int getFileSequence(const std::string& name);
 
 private:

@@ -1,6 +1,9 @@
 #include "core/store/CameraRollFolder.h"
 
 #include "core/exif/ExifValueParser.h"
+#include "core/platform/AtomicFile.h"
+#include "core/platform/Log.h"
+#include "core/store/DirectoryUtils.h"
 #include "core/store/FileUtilsText.h"
 
 #include <algorithm>
@@ -10,21 +13,6 @@
 #include <unordered_set>
 
 namespace kestrel {
-namespace {
-
-// Names in one folder, in the file system's listing order.
-template <class Visit>
-void listFolder(const std::string& path, Visit visit) {
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") visit(name);
-    }
-    ::closedir(dir);
-}
-
-}  // namespace
 
 CameraRollFolder::CameraRollFolder(std::string cameraRollFolder, std::string folder)
     : cameraRollFolder_(std::move(cameraRollFolder)), folder_(std::move(folder)),
@@ -46,7 +34,23 @@ bool CameraRollFolder::isPhotoName(const std::string& name) {
 void CameraRollFolder::parse(const InfoRecord& record, bool fullParse) {
     fullParse_ = fullParse;
     if (fullParse) readPhotos();
-    if (const auto last = record.lastFileGroupNumber(folderSequence_)) lastRecord_ = *last;
+    const auto last = record.lastFileGroupNumber(folderSequence_);
+    if (!last) return;
+    lastRecord_ = *last;
+    if (*last >= 0 && *last <= kLastNumber) return;
+    // No photo number (another program's bug, a hand edit): the folder's own
+    // photos say where it stands.
+    lastRecord_ = highestPhotoNumber();
+    Log::warning("store: the record gives " + folder_ + " the photo number " + std::to_string(*last) +
+                 "; going on from its highest photo, " + std::to_string(lastRecord_));
+}
+
+int CameraRollFolder::highestPhotoNumber() const {
+    if (fullParse_) return std::max(lastJpg_, lastPng_);
+    int highest = 0;
+    for (const std::string& name : DirectoryUtils::listFolder(path()))
+        if (isPhotoName(name)) highest = std::max(highest, CameraRollFileInfo::getFileSequence(name));
+    return highest;
 }
 
 // One listing of the folder: its photos, each photo's date (looked up
@@ -59,13 +63,19 @@ void CameraRollFolder::readPhotos() {
     const int fd = ::dirfd(dir);
     std::unordered_set<std::string> thumbnails;
     std::vector<std::string> names;
+    std::vector<std::string> temporaries;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (isPhotoName(name))
             names.push_back(name);
         else if (FileUtilsText::endsWith(name, ".THM"))
             thumbnails.insert(name.substr(0, name.size() - 4));
+        else if (AtomicFile::isTemporaryName(name))
+            temporaries.push_back(name);
     }
+    // What saves that never finished left behind, here and beside the thumbnails.
+    for (const std::string& name : temporaries) AtomicFile::removeIfAbandoned(base + "/" + name);
+    AtomicFile::removeAbandoned(base + "/.MISC");
     for (const std::string& name : names) {
         const int number = CameraRollFileInfo::getFileSequence(name);
         auto info = std::make_shared<CameraRollFileInfo>(base + "/" + name, number);
@@ -94,9 +104,8 @@ void CameraRollFolder::update(InfoRecord& record) const {
 
 int CameraRollFolder::countImages() const {
     if (fullParse_) return static_cast<int>(imageFiles_.size());
-    int count = 0;
-    listFolder(path(), [&](const std::string& name) { count += isPhotoName(name); });
-    return count;
+    const auto names = DirectoryUtils::listFolder(path());
+    return static_cast<int>(std::count_if(names.begin(), names.end(), isPhotoName));
 }
 
 void CameraRollFolder::collectImages(std::vector<std::shared_ptr<CameraRollFileInfo>>& list) const {

@@ -13,7 +13,10 @@
 namespace kestrel {
 
 // One photo folder ("100APPLE") of a DCIM tree: its number, the last photo
-// number the shared record gives it, and after a full reading its photos.
+// number the shared record gives it (or, where the record holds no photo
+// number, the highest photo number in the folder), and after a full reading
+// its photos. A full reading also removes what saves that never finished
+// left in the folder.
 class CameraRollFolder {
 public:
     static constexpr int kLastNumber = 999;
@@ -58,6 +61,7 @@ private:
     std::vector<std::shared_ptr<CameraRollFileInfo>> imageFiles_;
 
     void readPhotos();
+    int highestPhotoNumber() const;
 
     friend class CameraRoll;
     void noteSaved(int number) {

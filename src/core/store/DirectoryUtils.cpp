@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -103,6 +104,18 @@ bool DirectoryUtils::removeFolder(const std::string& path) {
     std::error_code ec;
     fs::remove_all(path, ec);
     return true;
+}
+
+std::vector<std::string> DirectoryUtils::listFolder(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 bool FileUtils::fileExists(const std::string& path) {

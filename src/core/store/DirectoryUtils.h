@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -28,6 +29,10 @@ public:
     // Creates the folder and any missing ancestors; YES when it exists after.
     static bool ensureFolderExist(const std::string& path);
     static bool removeFolder(const std::string& path);
+    // The names in a folder ("." and ".." left out), in the file system's
+    // own order, which is no order at all on most (hash order on ext4);
+    // empty when it cannot be listed.
+    static std::vector<std::string> listFolder(const std::string& path);
 
     // An XDG user folder ("PICTURES", "DOCUMENTS") from $XDG_<NAME>_DIR or
     // user-dirs.dirs, as xdg-user-dir finds it; none when neither says.
