@@ -99,12 +99,12 @@ std::optional<std::vector<NmeaLocationManager::Fix>> NmeaLocationManager::readLo
 }
 
 NmeaLocationManager::NmeaLocationManager(RunLoop& loop, std::vector<Fix> fixes)
-    : loop_(&loop), fixes_(std::move(fixes)), timer_(loop) {}
+    : fixes_(std::move(fixes)), timer_(loop), answer_(loop) {}
 
 void NmeaLocationManager::startUpdatingLocation() {
     if (started_ || fixes_.empty()) {
-        if (fixes_.empty() && delegate_)
-            loop_->post([this] {
+        if (fixes_.empty())  // on a timer, which goes with the service
+            answer_.start(RunLoop::Duration{0}, [this] {
                 if (delegate_) delegate_->didFailWithError();
             });
         return;
@@ -113,11 +113,22 @@ void NmeaLocationManager::startUpdatingLocation() {
     timer_.start(RunLoop::Duration{0}, [this] { report(0); });
 }
 
-void NmeaLocationManager::report(std::size_t index) {
-    const Fix& fix = fixes_[index];
+void NmeaLocationManager::requestUpdate() {
+    // Before the replay's first fix there is nothing to answer; it is on its way.
+    if (!reported_) return;
+    answer_.start(RunLoop::Duration{0}, [this] { tell(fixes_[*reported_]); });
+}
+
+void NmeaLocationManager::tell(const Fix& fix) {
     if (delegate_)
         delegate_->didUpdateToLocation(
             GeoPosition{fix.latitude, fix.longitude, std::chrono::system_clock::now()});
+}
+
+void NmeaLocationManager::report(std::size_t index) {
+    const Fix& fix = fixes_[index];
+    reported_ = index;
+    tell(fix);
     if (index + 1 >= fixes_.size()) return;
     double gap = fixes_[index + 1].secondsOfDay - fix.secondsOfDay;
     if (gap < 0) gap += 24 * 3600;  // past midnight

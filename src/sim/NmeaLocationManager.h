@@ -16,7 +16,8 @@ namespace kestrel {
 // skipped), reported on the run loop with the spacing the log's times give,
 // starting when updates are started. Each report is stamped with the time
 // it is made, as a receiver's live fix would be. After the last fix the
-// service stays quiet.
+// service stays quiet, and like a receiver that has stopped moving answers
+// the last fix again when asked.
 class NmeaLocationManager final : public LocationManager {
 public:
     struct Fix {
@@ -36,15 +37,20 @@ public:
     bool locationServicesEnabled() const override { return !fixes_.empty(); }
     void setDelegate(Delegate* delegate) override { delegate_ = delegate; }
     void startUpdatingLocation() override;
+    // The log sets the pace.
+    void setUpdateInterval(double) override {}
+    void requestUpdate() override;
 
 private:
     void report(std::size_t index);
+    void tell(const Fix& fix);
 
-    RunLoop* loop_;
     std::vector<Fix> fixes_;
     Delegate* delegate_ = nullptr;
     Timer timer_;
+    Timer answer_;
     bool started_ = false;
+    std::optional<std::size_t> reported_;  // the latest fix reported
 };
 
 }  // namespace kestrel

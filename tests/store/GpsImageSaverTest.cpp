@@ -111,13 +111,13 @@ TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
     EXPECT_EQ(store.integerForKey(DeviceLocation::kRejectionKey), 0);
     EXPECT_EQ(updates, 1);
 
-    // A fix goes stale after two minutes; the fixed service reports again every minute.
+    // A fix goes stale after two minutes; half a minute without one, the service is asked again.
     const auto fixTime = location.currentLocation()->timestamp;
     location.setClock([&] { return fixTime + std::chrono::seconds(119); });
     EXPECT_TRUE(location.currentLocation());
     location.setClock([&] { return fixTime + std::chrono::seconds(121); });
     EXPECT_FALSE(location.currentLocation());
-    loop.advance(FixedLocationManager::kRefreshSeconds);
+    loop.advance(DeviceLocation::kRefreshSeconds);
     EXPECT_EQ(updates, 2);
 }
 

@@ -132,6 +132,7 @@ void KestrelApp::flip(const void*) {
 
 void KestrelApp::keepScreenOn(bool on) {
     if (idleTimer_) idleTimer_->setIdleTimerDisabled(on);
+    location_->setActive(on);  // the position is kept fresh while the camera is shown
 }
 
 }  // namespace kestrel

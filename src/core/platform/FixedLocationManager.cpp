@@ -1,22 +1,28 @@
 #include "core/platform/FixedLocationManager.h"
 
+#include "core/platform/Log.h"
+
 namespace kestrel {
 
+FixedLocationManager::~FixedLocationManager() { *alive_ = false; }
+
 void FixedLocationManager::startUpdatingLocation() {
-    if (!position_) return;
-    auto report = [this] {
-        if (!delegate_ || !position_) return;
+    if (position_) postReport();
+}
+
+void FixedLocationManager::requestUpdate() {
+    if (position_) return postReport();
+    Log::info("location: no position is known to report");
+    if (delegate_) delegate_->didFailWithError();
+}
+
+void FixedLocationManager::postReport() {
+    loop_->post([this, alive = alive_] {
+        if (!*alive || !delegate_ || !position_) return;
         GeoPosition fix = *position_;
         fix.timestamp = std::chrono::system_clock::now();
         delegate_->didUpdateToLocation(fix);
-    };
-    loop_->post(report);
-    // Reported again every minute, as a receiver keeps reporting, so the fix never grows stale.
-    if (!refresh_) refresh_ = loop_->scheduleRepeating(RunLoop::seconds(kRefreshSeconds), report);
-}
-
-FixedLocationManager::~FixedLocationManager() {
-    if (refresh_) loop_->cancel(refresh_);
+    });
 }
 
 }  // namespace kestrel

@@ -14,7 +14,9 @@ DeviceLocation::DeviceLocation(PreferenceStore& store, std::unique_ptr<LocationM
     : store_(&store),
       manager_(std::move(manager)),
       notifications_(&notifications),
-      startTimer_(loop) {
+      loop_(&loop),
+      startTimer_(loop),
+      refreshTimer_(loop) {
     const std::int32_t starts = store_->integerForKey(kRejectionKey);
     useLocation_ = starts <= 2;
     store_->setInteger(starts + 1, kRejectionKey);
@@ -41,7 +43,35 @@ std::optional<GeoPosition> DeviceLocation::currentLocation() const {
 }
 
 void DeviceLocation::startUpdate() {
-    if (manager_->locationServicesEnabled() && useLocation_) manager_->startUpdatingLocation();
+    if (updating_ || !manager_->locationServicesEnabled() || !useLocation_) return;
+    updating_ = true;
+    manager_->setUpdateInterval(updateInterval());
+    manager_->startUpdatingLocation();
+    if (active_) awaitNextFix();
+}
+
+void DeviceLocation::setActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    if (!updating_) return;
+    manager_->setUpdateInterval(updateInterval());
+    if (!active_) {
+        refreshTimer_.stop();
+        return;
+    }
+    // Back to the camera: a fix from before may be about to go stale.
+    const bool recent = lastFixAt_ && loop_->now() - *lastFixAt_ < RunLoop::seconds(kRefreshSeconds);
+    if (!recent) manager_->requestUpdate();
+    awaitNextFix();
+}
+
+// Asks the service where the device is when no fix came for kRefreshSeconds,
+// and again each time as long as none comes.
+void DeviceLocation::awaitNextFix() {
+    refreshTimer_.start(RunLoop::seconds(kRefreshSeconds), [this] {
+        awaitNextFix();
+        manager_->requestUpdate();
+    });
 }
 
 void DeviceLocation::didUpdateToLocation(const GeoPosition& position) {
@@ -49,6 +79,8 @@ void DeviceLocation::didUpdateToLocation(const GeoPosition& position) {
         std::lock_guard lock(mutex_);
         current_ = position;
     }
+    lastFixAt_ = loop_->now();
+    if (updating_ && active_) awaitNextFix();
     if (store_->integerForKey(kRejectionKey) != 0) {
         store_->setInteger(0, kRejectionKey);
         store_->synchronize();
