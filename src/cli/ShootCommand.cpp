@@ -3,6 +3,7 @@
 #include "adapters/linux/IioAccelerometer.h"
 #include "adapters/linux/PulseMicrophone.h"
 #include "cli/CliError.h"
+#include "cli/QuitSignals.h"
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
 #include "core/camera/CameraControllerHelper.h"
@@ -13,6 +14,7 @@
 #include "core/store/DcimPhotoAlbum.h"
 #include "core/store/DeviceLocation.h"
 #include "core/store/DirectoryUtils.h"
+#include "core/store/SaverQueue.h"
 #include "core/ui/AnimationBlock.h"
 #include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedAccelerometer.h"
@@ -22,6 +24,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 
 namespace kestrel::cli {
 namespace {
@@ -137,6 +141,8 @@ void ShootCommand::run() const {
         if (!fixes) throw CliError::usage("--location-nmea: " + error);
     }
     const SimulatedCamera::Scene scene = cameraScene(scene_);
+    // SIGINT and SIGTERM stop the shooting, not the photo on its way.
+    const QuitSignals quitSignals;
     std::unique_ptr<ManualRunLoop> manual;
     std::unique_ptr<RealTimeRunLoop> realTime;
     RunLoop* loop = nullptr;
@@ -180,10 +186,15 @@ void ShootCommand::run() const {
     SimulatedCamera camera(*loop, [&devicePosition] { return devicePosition.orientation(); });
     camera.setScene(scene);
     SilentSounds sounds;
-    DcimPhotoAlbum album(root, *loop);
+    // The saver workers go after everything their completions reach (they
+    // are declared before it) and are drained when they go.
+    SaverQueue ownStoreWorker("own store", *loop);
+    SaverQueue cameraRollWorker("camera roll", *loop);
+    DcimPhotoAlbum album(root, *loop, cameraRollWorker);
     GpsImageSaver saver(
         album, root, *loop,
-        std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}));
+        std::shared_ptr<const LocationSource>(&location, [](const LocationSource*) {}),
+        ownStoreWorker);
     CameraViewManager views;
     CameraControllerHelper controller(CameraControllerHelper::Services{
         camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
@@ -222,18 +233,28 @@ void ShootCommand::run() const {
             !controller.handler()->autoStart() && views.toolBar->shutterButton().enabled())
             views.toolBar->shutterButton().press();
     };
-    const auto limit = RunLoop::seconds(maxTime_);
-    auto finished = [&] { return saved >= count_ || failed; };
-    if (virtualTime_) {
-        while (!finished()) {
-            if (manual->now() >= limit) break;
-            pressIfReady();
+    // Runs the loop until `done` or `limit` (of virtual or wall-clock time).
+    auto runUntil = [&](const std::function<bool()>& done, RunLoop::Duration limit,
+                        const std::function<void()>& eachTurn) {
+        if (!virtualTime_) {
+            realTime->runUntil(
+                [&] {
+                    eachTurn();
+                    return done();
+                },
+                limit);
+            return;
+        }
+        const auto until = manual->now() + limit;
+        while (!done()) {
+            if (manual->now() >= until) break;
+            eachTurn();
             if (manual->waitForPosts(std::chrono::milliseconds(0))) {
                 manual->runUntilIdle();
                 continue;
             }
             if (controller.isSaving()) {
-                // A save is under way on its own thread: virtual time stands
+                // A save is under way on its worker: virtual time stands
                 // still until its completion comes by post.
                 if (!manual->waitForPosts(std::chrono::minutes(2)))
                     throw CliError::failure("a save did not finish");
@@ -242,13 +263,25 @@ void ShootCommand::run() const {
             }
             if (!manual->advanceToNextTimer()) manual->runUntilIdle();
         }
-    } else {
-        realTime->runUntil(
-            [&] {
-                pressIfReady();
-                return finished();
-            },
-            limit);
+    };
+    runUntil([&] { return saved >= count_ || failed || QuitSignals::received() != 0; },
+             RunLoop::seconds(maxTime_), pressIfReady);
+
+    if (const int signal = QuitSignals::received()) {
+        // The photo taken or being saved when the signal came reaches the disk
+        // (bounded); no new one is started.
+        const int savedBefore = saved;
+        auto landed = [&] {
+            return saved > savedBefore || failed || (controller.isLive() && !controller.isSaving());
+        };
+        if (!landed()) {
+            *context_.err << "kestrel-cli: waiting for 1 photo to be saved\u2026" << std::endl;
+            runUntil(landed, std::chrono::duration_cast<RunLoop::Duration>(SaverQueue::kDrainBound), [] {});
+            if (!landed()) *context_.err << "kestrel-cli: the photo on its way was not saved in time" << std::endl;
+        }
+        throw CliError(128 + signal, std::string("stopped by ") + strsignal(signal) + ": " +
+                                         std::to_string(saved) + " of " + std::to_string(count_) +
+                                         (count_ == 1 ? " picture" : " pictures") + " saved");
     }
     if (failed) throw CliError::failure("a picture could not be saved");
     if (saved < count_) {

@@ -20,12 +20,60 @@
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM (logout, shutdown, kill), SIGINT and SIGHUP end Kestrel as closing
+// its window does. The handler only writes the signal's number into a pipe;
+// the run loop reads it and quits the normal way.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void onQuitSignal(int signal) {
+    const int saved = errno;
+    const unsigned char number = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &number, 1);
+    errno = saved;
+}
+
+bool catchQuitSignals() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        if (sigaction(signal, &action, nullptr) != 0) return false;
+    return true;
+}
+
+// The keys of --press, as the window knows them.
+std::optional<int> keyNamed(const std::string& name) {
+    if (name == "space") return Qt::Key_Space;
+    if (name == "return" || name == "enter") return Qt::Key_Return;
+    if (name == "escape" || name == "esc") return Qt::Key_Escape;
+    if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z') return Qt::Key_A + (name[0] - 'a');
+    return std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace kestrel;
@@ -56,7 +104,23 @@ int main(int argc, char** argv) {
     std::string nmea;
     options.add_option("--location-nmea", nmea,
                        "Replay the fixes of a GPS receiver's NMEA log as the position");
+    std::string press;
+    options.add_option("--press", press,
+                       "Keys to press once the live view shows, e.g. \"m space\" (space: shutter, "
+                       "m: next mode, s: settings, a: album, escape: back); prints \"pressed\" after");
     CLI11_PARSE(options, argc, argv);
+    std::vector<int> keys;
+    {
+        std::istringstream names(press);
+        for (std::string name; names >> name;) {
+            const auto key = keyNamed(name);
+            if (!key) {
+                std::cerr << "kestrel: --press: no key named \"" << name << "\"\n";
+                return 2;
+            }
+            keys.push_back(*key);
+        }
+    }
     std::optional<std::vector<NmeaLocationManager::Fix>> fixes;
     if (!nmea.empty()) {
         std::string error;
@@ -69,6 +133,9 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kestrel");
+    // Closing the window starts the quit; the application ends when the
+    // photos on their way are saved (KestrelApp::terminate).
+    QApplication::setQuitOnLastWindowClosed(false);
     QtRunLoop loop;
 
     // Each device is real when present (and not --simulate), simulated otherwise.
@@ -136,7 +203,25 @@ int main(int argc, char** argv) {
                    std::move(settings));
     position = &app.devicePosition();
 
+    app.setQuitHandler([] { QCoreApplication::quit(); });
     gui::KestrelWindow window(app, &camera);
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (catchQuitSignals()) {
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&app, &window] {
+            unsigned char number = 0;
+            while (read(signalPipe[0], &number, 1) == 1) {
+                Log::info(std::string("quitting on ") + strsignal(number));
+                // The same path as closing the window; once it is closed, again means now.
+                if (window.isVisible())
+                    window.close();
+                else
+                    app.terminate();
+            }
+        });
+    } else {
+        Log::warning(std::string("quit signals cannot be caught: ") + std::strerror(errno));
+    }
     // A camera that comes or goes mid-session: the screen follows.
     if (realCamera)
         realCamera->setAvailabilityObserver([&app, &fallback] {
@@ -153,6 +238,21 @@ int main(int argc, char** argv) {
             std::printf("album of %zu photos drawn %.1f ms after the album button\n",
                         app.cameraRoll()->files().size(), ms.count());
             QTimer::singleShot(0, [&] { application.quit(); });
+        });
+    }
+    if (!keys.empty()) {
+        window.setFirstFrameObserver([&window, keys, press] {
+            // Not from inside the paint that told us: on the next turn.
+            QTimer::singleShot(0, &window, [&window, keys, press] {
+                for (const int key : keys) {
+                    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+                    QApplication::sendEvent(&window, &down);
+                    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+                    QApplication::sendEvent(&window, &up);
+                }
+                std::printf("pressed %s\n", press.c_str());
+                std::fflush(stdout);
+            });
         });
     }
     if (startupTime) {
@@ -174,5 +274,5 @@ int main(int argc, char** argv) {
     }
     const int status = QApplication::exec();
     app.resignActive();
-    return status;
+    return status;  // the app goes first: its saver workers are joined before the loop goes
 }

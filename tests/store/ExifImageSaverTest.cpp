@@ -30,7 +30,8 @@ TEST(ExifImageSaverTest, SavesInTheBackgroundAndCompletesOnTheMainLoop) {
     auto location = std::make_shared<FixedLocationSource>(GeoPosition{-33.8568, 151.2153, {}});
     const Image picture = test::TestImages::noise(160, 120, 4);
     std::vector<std::optional<std::string>> completions;
-    ExifImageSaver::saveInThread(picture, store, loop, location,
+    SaverQueue worker("own store", loop);
+    ExifImageSaver::saveInThread(picture, store, worker, location,
                                  [&](const std::optional<std::string>& path) { completions.push_back(path); });
     EXPECT_TRUE(completions.empty());  // not before the main loop runs it
     ASSERT_TRUE(loop.waitForPosts(std::chrono::seconds(60)));
@@ -61,7 +62,8 @@ TEST(ExifImageSaverTest, AFailedSaveStillCompletesAndSaysSo) {
     store->parse(false);
     int calls = 0;
     std::optional<std::string> result = std::string("unset");
-    ExifImageSaver::saveInThread(test::TestImages::noise(40, 30, 1), store, loop, nullptr,
+    SaverQueue worker("own store", loop);
+    ExifImageSaver::saveInThread(test::TestImages::noise(40, 30, 1), store, worker, nullptr,
                                  [&](const std::optional<std::string>& path) {
                                      ++calls;
                                      result = path;

@@ -81,6 +81,59 @@ TEST(GpsImageSaverTest, AStoreOfOurOwnGoesThroughTheBackgroundSaver) {
     EXPECT_FALSE(std::filesystem::exists(dir / "unused"));
 }
 
+TEST(GpsImageSaverTest, SavesQueuedBackToBackOnTheWorkersLandInOrder) {
+    test::TempDir dir;
+    const std::string root = (dir / "DCIM").string();
+    ManualRunLoop loop;
+    SaverQueue ownStore("own store", loop);
+    SaverQueue cameraRoll("camera roll", loop);
+    DcimPhotoAlbum album(root, loop, cameraRoll);
+    GpsImageSaver saver(album, root, loop, nullptr, ownStore);
+    auto store = std::make_shared<CameraRoll>((dir / "own").string());
+
+    // Three photos into the own store before the main loop turns once: each
+    // job finds the numbers the one before it took.
+    std::vector<std::string> saved;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        saver.saveImage(test::TestImages::noise(32, 24, seed), std::nullopt, store,
+                        [&](const std::optional<std::string>& path) { saved.push_back(path.value_or("")); });
+    EXPECT_EQ(saver.savesStarted(), 3u);
+    ASSERT_TRUE(ownStore.drain(std::chrono::seconds(60)));
+    EXPECT_TRUE(saved.empty());  // the completions wait for the main loop
+    loop.runUntilIdle();
+    const std::string folder = (dir / "own" / "100APPLE").string();
+    EXPECT_EQ(saved, (std::vector<std::string>{folder + "/IMG_0001.JPG", folder + "/IMG_0002.JPG",
+                                               folder + "/IMG_0003.JPG"}));
+
+    // The same on the camera roll's worker, through the album.
+    std::vector<bool> written;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        album.writeImageToSavedPhotosAlbum(test::TestImages::noise(32, 24, seed),
+                                           [&](bool ok) { written.push_back(ok); });
+    ASSERT_TRUE(cameraRoll.drain(std::chrono::seconds(60)));
+    loop.runUntilIdle();
+    EXPECT_EQ(written, (std::vector<bool>{true, true, true}));
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"})
+        EXPECT_TRUE(std::filesystem::exists(dir / "DCIM" / "100APPLE" / name)) << name;
+}
+
+TEST(GpsImageSaverTest, ASaverGoneBeforeTheAlbumCompletesIsNotCalledBack) {
+    test::TempDir dir;
+    const std::string root = (dir / "DCIM").string();
+    ManualRunLoop loop;
+    DcimPhotoAlbum album(root, loop);  // its own worker, outliving the saver
+    bool told = false;
+    {
+        GpsImageSaver saver(album, root, loop, nullptr);
+        saver.saveImage(test::TestImages::noise(32, 24, 5), GeoPosition{1, 2, {}}, nullptr,
+                        [&](const std::optional<std::string>&) { told = true; });
+        ASSERT_TRUE(album.worker().drain(std::chrono::seconds(60)));
+    }
+    loop.runUntilIdle();  // the album's completion finds the saver gone
+    EXPECT_FALSE(told);
+    EXPECT_TRUE(std::filesystem::exists(dir / "DCIM" / "100APPLE" / "IMG_0001.JPG"));
+}
+
 TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {
     test::MemoryStore store;
     ManualRunLoop loop;

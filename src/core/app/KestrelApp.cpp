@@ -2,9 +2,13 @@
 
 #include "core/about/AboutController.h"
 #include "core/library/CameraRollViewer.h"
+#include "core/platform/Log.h"
 #include "core/platform/SystemUtils.h"
 #include "core/store/AppleCameraRoll.h"
 #include "core/store/DirectoryUtils.h"
+
+#include <algorithm>
+#include <chrono>
 
 namespace kestrel {
 namespace {
@@ -26,10 +30,15 @@ KestrelApp::KestrelApp(Ports ports, Options options)
                                                  ports.loop, center_)),
       animation_(&ports.loop),
       rollRoot_(DirectoryUtils::getCameraRollFolder(options.dcim)),
-      photoAlbum_(rollRoot_, ports.loop),
+      ownStoreWorker_("own store", ports.loop),
+      cameraRollWorker_("camera roll", ports.loop),
+      photoAlbum_(rollRoot_, ports.loop, cameraRollWorker_),
       saver_(photoAlbum_, rollRoot_, ports.loop,
-             std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {})) {
+             std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {}),
+             ownStoreWorker_),
+      quitTimer_(ports.loop) {
     delegate_.setData(&settings_.record());
+    delegate_.saveOnChange(ports.loop);
     delegate_.setDevicePosition(&position_);
     delegate_.setIdleTimer(ports.idleTimer);
     DirectoryUtils::ensureFolderExist(rollRoot_);
@@ -78,6 +87,74 @@ KestrelApp::KestrelApp(Ports ports, Options options)
 KestrelApp::~KestrelApp() {
     center_.removeObserver(flipObserver_);
     delegate_.applicationWillTerminate();
+    // The workers end before anything their jobs or completions touch goes; a
+    // quit that already waited its bound does not wait a second time.
+    auto bound = std::chrono::duration_cast<std::chrono::milliseconds>(kQuitBound);
+    if (quitting_)
+        bound = std::max(std::chrono::milliseconds(0),
+                         std::chrono::duration_cast<std::chrono::milliseconds>(quitDeadline_ - loop_->now()));
+    ownStoreWorker_.shutdown(bound);
+    cameraRollWorker_.shutdown(bound);
+}
+
+void KestrelApp::terminate() {
+    delegate_.applicationWillTerminate();  // the settings first: nothing else is as quick
+    if (quitting_) {
+        if (!quitDone_) {
+            Log::warning("quitting now, without waiting for the photos being saved");
+            finishQuit();
+        }
+        return;
+    }
+    quitting_ = true;
+    savesAtQuit_ = saver_.savesStarted();
+    quitDeadline_ = loop_->now() + kQuitBound;
+    if (const std::size_t photos = photosOnTheirWay())
+        Log::info("waiting for " + std::to_string(photos) + (photos == 1 ? " photo" : " photos") +
+                  " to be saved\u2026");
+    checkQuit();
+}
+
+std::size_t KestrelApp::photosOnTheirWay() const {
+    std::size_t photos = ownStoreWorker_.pending() + cameraRollWorker_.pending();
+    if (quitting_ && !photoSettled()) ++photos;
+    else if (!quitting_ && !cameraHelper_->isLive() && !cameraHelper_->isSaving() &&
+             Camera1Data::effective().autoSave())
+        ++photos;
+    if (photos == 0 && cameraHelper_->isSaving()) photos = 1;  // its completion is still to run
+    return photos;
+}
+
+bool KestrelApp::photoSettled() const {
+    // A picture under review without auto-save waits for Use: quitting drops it.
+    if (!Camera1Data::effective().autoSave()) return true;
+    if (saver_.savesStarted() > savesAtQuit_) return true;  // handed to the saver
+    return cameraHelper_->isLive() || cameraHelper_->isSaving();
+}
+
+bool KestrelApp::savesDrained() const {
+    return ownStoreWorker_.idle() && cameraRollWorker_.idle() && !cameraHelper_->isSaving();
+}
+
+void KestrelApp::checkQuit() {
+    if (photoSettled() && savesDrained()) {
+        finishQuit();
+        return;
+    }
+    if (loop_->now() >= quitDeadline_) {
+        Log::error("quitting with " + std::to_string(photosOnTheirWay()) +
+                   " photo(s) still on their way: they took longer than " +
+                   std::to_string(static_cast<int>(RunLoop::toSeconds(kQuitBound))) + " s");
+        finishQuit();
+        return;
+    }
+    quitTimer_.start(kQuitPoll, [this] { checkQuit(); });
+}
+
+void KestrelApp::finishQuit() {
+    quitTimer_.stop();
+    quitDone_ = true;
+    if (quitHandler_) quitHandler_();
 }
 
 void KestrelApp::start() {

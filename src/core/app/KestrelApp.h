@@ -16,14 +16,18 @@
 #include "core/platform/NotificationCenter.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/SystemSounds.h"
+#include "core/platform/Timer.h"
 #include "core/platform/UrlOpener.h"
 #include "core/sensors/DevicePosition.h"
 #include "core/settingsui/SettingsController.h"
 #include "core/store/DcimPhotoAlbum.h"
 #include "core/store/DeviceLocation.h"
+#include "core/store/SaverQueue.h"
 #include "core/ui/AnimationBlock.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +39,10 @@ namespace kestrel {
 // The camera shows first; the toolbar's album button opens the album over
 // it and the settings button the settings; "Flip" from the album, the
 // viewer, the settings or About takes the user back to the camera.
+//
+// Every change of a setting is written on the next turn of the run loop.
+// The photo saves run on two saver workers owned here (one for a store of
+// Kestrel's own, one for the device camera roll); quitting lets them finish.
 class KestrelApp {
 public:
     struct Ports {
@@ -71,12 +79,28 @@ public:
     void openAlbum();
     void closeAlbum();
     bool albumShown() const { return albumShown_; }
-    // The application leaves the foreground or ends: the settings are saved.
+    // The application leaves the foreground: the settings are saved.
     void resignActive() { delegate_.applicationWillResignActive(); }
-    void terminate() { delegate_.applicationWillTerminate(); }
+    // The application ends (its window closed, or a quit signal): the
+    // settings are saved at once; then a photo on its way is let through: a
+    // capture in flight, or a reviewed photo whose automatic save has not
+    // started yet, is let settle on the run loop until its save is queued,
+    // and the saver workers are drained, their completions run. Then the quit
+    // handler is called. All of it is bounded by kQuitBound, and a second
+    // terminate() while waiting quits at once.
+    void terminate();
+    // What ends the run loop once terminate() is done (the window's shell).
+    void setQuitHandler(std::function<void()> handler) { quitHandler_ = std::move(handler); }
+    bool quitting() const { return quitting_; }
+    // Photos queued or being saved, plus one in flight not yet handed over.
+    std::size_t photosOnTheirWay() const;
+    static constexpr RunLoop::Duration kQuitBound = RunLoop::seconds(10);
+    static constexpr RunLoop::Duration kQuitPoll = RunLoop::seconds(0.05);
 
     AppSettings& settings() { return settings_; }
     RunLoop& loop() { return *loop_; }
+    SaverQueue& ownStoreWorker() { return ownStoreWorker_; }
+    SaverQueue& cameraRollWorker() { return cameraRollWorker_; }
     CameraControllerHelper& camera() { return *cameraHelper_; }
     CameraViewManager& cameraViews() { return views_; }
     CameraRootController& root() { return *root_; }
@@ -92,6 +116,11 @@ public:
 private:
     void flip(const void* sender);
     void keepScreenOn(bool on);
+    // Quitting: whether the photo in flight at the quit has reached the saver.
+    bool photoSettled() const;
+    bool savesDrained() const;
+    void checkQuit();
+    void finishQuit();
 
     RunLoop* loop_;
     AppSettings settings_;
@@ -101,6 +130,9 @@ private:
     std::unique_ptr<DeviceLocation> location_;
     AnimationBlock animation_;
     std::string rollRoot_;
+    // Before everything that saves through them; shut down first of all.
+    SaverQueue ownStoreWorker_;
+    SaverQueue cameraRollWorker_;
     DcimPhotoAlbum photoAlbum_;
     GpsImageSaver saver_;
     CameraViewManager views_;
@@ -114,6 +146,13 @@ private:
     NotificationCenter::ObserverId flipObserver_ = 0;
     bool albumShown_ = false;
     IdleTimer* idleTimer_ = nullptr;
+
+    std::function<void()> quitHandler_;
+    Timer quitTimer_;
+    RunLoop::Duration quitDeadline_{};
+    std::size_t savesAtQuit_ = 0;
+    bool quitting_ = false;
+    bool quitDone_ = false;
 };
 
 }  // namespace kestrel

@@ -1,36 +1,45 @@
 #include "core/store/DcimPhotoAlbum.h"
 
 #include "core/exif/ExifWriter.h"
+#include "core/platform/Log.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/ExifImageSaver.h"
 
-#include <thread>
+#include <exception>
 
 namespace kestrel {
 
+DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop&, SaverQueue& worker)
+    : root_(std::move(root)), worker_(&worker) {}
+
 DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop& mainLoop)
-    : root_(std::move(root)), mainLoop_(&mainLoop), saving_(std::make_shared<std::mutex>()) {}
+    : root_(std::move(root)),
+      ownWorker_(std::make_unique<SaverQueue>("camera roll", mainLoop)),
+      worker_(ownWorker_.get()) {}
 
 void DcimPhotoAlbum::writeImageToSavedPhotosAlbum(const Image& image, Completion completion) {
     auto encoded = ExifImageSaver::encode(image);
-    RunLoop* loop = mainLoop_;
+    SaverQueue* worker = worker_;
     if (!encoded) {
-        loop->post([completion] { completion(false); });
+        worker->complete([completion] { completion(false); });
         return;
     }
-    std::thread([encoded = std::move(*encoded), root = root_, loop, saving = saving_, completion] {
+    // The tree is read afresh for each save: the saves before this one on the
+    // worker have changed it.
+    worker->enqueue([encoded = std::move(*encoded), root = root_, worker, completion] {
         bool saved = false;
-        {
-            std::lock_guard lock(*saving);
+        try {
             CameraRoll album(root);
             album.parse(false);
             if (const auto path = album.saveImageData(encoded.image, encoded.thumbnail, encoded.poster)) {
                 saved = true;
                 ExifWriter::writePhoto(*path, static_cast<const LocationSource*>(nullptr));
             }
+        } catch (const std::exception& e) {
+            Log::error(std::string("saving: the photo could not be saved into ") + root + ": " + e.what());
         }
-        loop->post([completion, saved] { completion(saved); });
-    }).detach();
+        worker->complete([completion, saved] { completion(saved); });
+    });
 }
 
 }  // namespace kestrel

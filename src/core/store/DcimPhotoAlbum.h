@@ -2,9 +2,9 @@
 
 #include "core/platform/RunLoop.h"
 #include "core/store/PhotoAlbum.h"
+#include "core/store/SaverQueue.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace kestrel {
@@ -12,18 +12,23 @@ namespace kestrel {
 // The saved-photos album of a Linux device: the DCIM tree at the camera-roll
 // folder, written as the platform camera writes it (JPEG 0.95, the next
 // folder and file name, the thumbnail in .MISC, the poster, the record, the
-// date and device tags) on a worker thread, one save at a time; the
-// completion is posted to the main run loop, which must outlive the save.
+// date and device tags) on the camera roll's saver worker, one save at a
+// time and in order; the completion comes back to the main run loop.
 class DcimPhotoAlbum final : public PhotoAlbum {
 public:
+    // Saves on `worker`, which the application owns and drains when it quits.
+    DcimPhotoAlbum(std::string root, RunLoop& mainLoop, SaverQueue& worker);
+    // Saves on a worker of the album's own, drained when the album goes.
     DcimPhotoAlbum(std::string root, RunLoop& mainLoop);
+
     void writeImageToSavedPhotosAlbum(const Image& image, Completion completion) override;
     const std::string& root() const { return root_; }
+    SaverQueue& worker() const { return *worker_; }
 
 private:
     std::string root_;
-    RunLoop* mainLoop_;
-    std::shared_ptr<std::mutex> saving_;  // one save into the tree at a time
+    std::unique_ptr<SaverQueue> ownWorker_;
+    SaverQueue* worker_;
 };
 
 }  // namespace kestrel

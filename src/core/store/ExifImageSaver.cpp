@@ -5,7 +5,7 @@
 #include "core/imaging/JpegCodec.h"
 #include "core/platform/Log.h"
 
-#include <thread>
+#include <exception>
 
 namespace kestrel {
 
@@ -30,24 +30,29 @@ std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, Camera
     return path;
 }
 
-void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, RunLoop& mainLoop,
+void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
                                   std::shared_ptr<const LocationSource> location, Completion completion) {
     auto encoded = encode(image);
     if (!encoded) {
-        mainLoop.post([completion] {
+        worker.complete([completion] {
             if (completion) completion(std::nullopt);
         });
         return;
     }
     // The main thread does not touch the store until the completion.
-    std::thread([encoded = std::move(*encoded), cameraRoll, &mainLoop, location, completion] {
-        auto path = saving(encoded, *cameraRoll, location.get());
-        mainLoop.post([cameraRoll, path, completion] {
+    worker.enqueue([encoded = std::move(*encoded), cameraRoll, &worker, location, completion] {
+        std::optional<std::string> path;
+        try {
+            path = saving(encoded, *cameraRoll, location.get());
+        } catch (const std::exception& e) {
+            Log::error(std::string("saving: the photo could not be saved: ") + e.what());
+        }
+        worker.complete([cameraRoll, path, completion] {
             cameraRoll->reset();
             cameraRoll->parse(true);
             if (completion) completion(path);
         });
-    }).detach();
+    });
 }
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include "core/platform/LocationSource.h"
 #include "core/platform/RunLoop.h"
 #include "core/store/CameraRoll.h"
+#include "core/store/SaverQueue.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,15 +17,16 @@ namespace kestrel {
 
 // Saves a photo into a store of Kestrel's own: the photo (JPEG 0.95), a
 // 75 × 75 thumbnail and a 55 × 55 poster (JPEG 0.9) are encoded on the
-// calling (main) thread; one background thread writes them through the
-// store and stamps the EXIF tags; the completion comes back to the main run
-// loop, after the store was read fully again.
+// calling (main) thread; the store's saver worker writes them through the
+// store and stamps the EXIF tags, after the saves queued before; the
+// completion comes back to the main run loop, after the store was read fully
+// again.
 class ExifImageSaver {
 public:
     // The photo's path, or none when it could not be saved.
     using Completion = std::function<void(const std::optional<std::string>& path)>;
 
-    static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, RunLoop& mainLoop,
+    static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
                              std::shared_ptr<const LocationSource> location, Completion completion);
 
     // The pieces, for callers that save synchronously (and tests).

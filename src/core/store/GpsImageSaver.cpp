@@ -6,15 +6,22 @@
 
 namespace kestrel {
 
+GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop&,
+                             std::shared_ptr<const LocationSource> location, SaverQueue& ownStoreWorker)
+    : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)),
+      location_(std::move(location)), ownStoreWorker_(&ownStoreWorker) {}
+
 GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
                              std::shared_ptr<const LocationSource> location)
-    : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)), mainLoop_(&mainLoop),
-      location_(std::move(location)) {}
+    : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)),
+      location_(std::move(location)), ownWorker_(std::make_unique<SaverQueue>("own store", mainLoop)),
+      ownStoreWorker_(ownWorker_.get()) {}
 
 void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPosition>& position,
                               std::shared_ptr<CameraRoll> store, Completion completion) {
+    ++savesStarted_;
     if (store && !store->isAppleCameraRoll()) {
-        ExifImageSaver::saveInThread(image, std::move(store), *mainLoop_, location_, std::move(completion));
+        ExifImageSaver::saveInThread(image, std::move(store), *ownStoreWorker_, location_, std::move(completion));
         return;
     }
     if (!cameraRoll_) {
@@ -22,7 +29,10 @@ void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPositio
         cameraRoll_->parse(false);
     }
     target_ = std::move(completion);
-    album_->writeImageToSavedPhotosAlbum(image, [this, position](bool) { didFinishSaving(position); });
+    std::weak_ptr<int> alive = alive_;
+    album_->writeImageToSavedPhotosAlbum(image, [this, alive, position](bool) {
+        if (alive.lock()) didFinishSaving(position);
+    });
 }
 
 void GpsImageSaver::didFinishSaving(const std::optional<GeoPosition>& position) {

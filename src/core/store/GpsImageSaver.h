@@ -6,7 +6,9 @@
 #include "core/platform/RunLoop.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/PhotoAlbum.h"
+#include "core/store/SaverQueue.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,28 +19,42 @@ namespace kestrel {
 // Where every reviewed photo goes. With no store of Kestrel's own: into the
 // device's album through the platform, after which the new file is found by
 // comparing readings of the device camera roll and, with a position, gets
-// the GPS tags. With a store of Kestrel's own: the background saver.
-// Main thread; the completion is called once per save, on the main thread,
-// with the photo's path or none (a later save replaces an earlier target).
+// the GPS tags. With a store of Kestrel's own: the background saver, on the
+// own store's saver worker. Main thread; the completion is called once per
+// save, on the main thread, with the photo's path or none (a later save
+// replaces an earlier target); none is called once the saver is gone.
 class GpsImageSaver {
 public:
     using Completion = std::function<void(const std::optional<std::string>& path)>;
 
+    // Saves into a store of Kestrel's own on `ownStoreWorker`, which the
+    // application owns and drains when it quits.
+    GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
+                  std::shared_ptr<const LocationSource> location, SaverQueue& ownStoreWorker);
+    // With a worker of the saver's own, drained when the saver goes.
     GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
                   std::shared_ptr<const LocationSource> location);
+    GpsImageSaver(const GpsImageSaver&) = delete;
+    GpsImageSaver& operator=(const GpsImageSaver&) = delete;
 
     void saveImage(const Image& image, const std::optional<GeoPosition>& position,
                    std::shared_ptr<CameraRoll> store, Completion completion);
+
+    // Saves started so far, either way (quitting waits for the one it expects).
+    std::size_t savesStarted() const { return savesStarted_; }
 
 private:
     void didFinishSaving(const std::optional<GeoPosition>& position);
 
     PhotoAlbum* album_;
     std::string deviceRollRoot_;
-    RunLoop* mainLoop_;
     std::shared_ptr<const LocationSource> location_;
     std::shared_ptr<CameraRoll> cameraRoll_;  // the reading before the current save
     Completion target_;
+    std::unique_ptr<SaverQueue> ownWorker_;
+    SaverQueue* ownStoreWorker_;
+    std::size_t savesStarted_ = 0;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for the album's completion
 };
 
 }  // namespace kestrel

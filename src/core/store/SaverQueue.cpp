@@ -1,0 +1,134 @@
+#include "core/store/SaverQueue.h"
+
+#include "core/platform/Log.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include <pthread.h>
+
+namespace kestrel {
+namespace {
+
+std::chrono::milliseconds delayFromEnvironment() {
+    const char* text = std::getenv(SaverQueue::kDelayVariable);
+    if (!text || !*text) return std::chrono::milliseconds(0);
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds >= 0) || seconds > 600) {
+        Log::warning(std::string(SaverQueue::kDelayVariable) + " is not a number of seconds (0 to 600): \"" +
+                     text + "\"; ignored");
+        return std::chrono::milliseconds(0);
+    }
+    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+}
+
+}  // namespace
+
+SaverQueue::SaverQueue(std::string name, RunLoop& mainLoop)
+    : name_(std::move(name)), loop_(&mainLoop), delay_(delayFromEnvironment()) {}
+
+SaverQueue::~SaverQueue() { shutdown(); }
+
+bool SaverQueue::enqueue(Job job) {
+    if (shutDown_) {
+        Log::error("saving (" + name_ + "): a save came after the saver stopped; it is dropped");
+        return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    if (!thread_.joinable()) {
+        thread_ = std::thread(&SaverQueue::run, this);
+        // Shows in a debugger or top which thread saves what (at most 15 bytes).
+        pthread_setname_np(thread_.native_handle(), ("save " + name_).substr(0, 15).c_str());
+    }
+    changed_.notify_all();
+    return true;
+}
+
+void SaverQueue::complete(RunLoop::Callback completion) {
+    if (!waiting_) return;  // shut down: the main thread is the only caller left
+    waiting_->fetch_add(1);
+    std::weak_ptr<std::atomic<std::size_t>> waiting = waiting_;
+    loop_->post([waiting, completion = std::move(completion)] {
+        const auto count = waiting.lock();
+        if (!count) return;  // the queue went first: its objects may be gone
+        count->fetch_sub(1);
+        if (completion) completion();
+    });
+}
+
+std::size_t SaverQueue::pending() const {
+    std::lock_guard lock(mutex_);
+    return jobs_.size() + (running_ ? 1 : 0);
+}
+
+std::size_t SaverQueue::completionsWaiting() const { return waiting_ ? waiting_->load() : 0; }
+
+bool SaverQueue::drain(std::chrono::milliseconds bound) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, bound, [this] { return jobs_.empty() && !running_; });
+}
+
+void SaverQueue::shutdown(std::chrono::milliseconds bound) {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (thread_.joinable()) {
+        if (!drain(bound)) {
+            std::lock_guard lock(mutex_);
+            if (!jobs_.empty())
+                Log::error("saving (" + name_ + "): " + std::to_string(jobs_.size()) +
+                           " photo(s) not saved: Kestrel quit before their turn");
+            jobs_.clear();
+        }
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();  // the running job, if any, finishes first
+    }
+    if (const std::size_t left = completionsWaiting())
+        Log::debug("saving (" + name_ + "): " + std::to_string(left) +
+                   " completion(s) dropped: the saver stopped before the run loop ran them");
+    waiting_.reset();
+}
+
+void SaverQueue::hold(std::chrono::milliseconds delay) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%g", static_cast<double>(delay.count()) / 1000);
+    Log::info("saving (" + name_ + "): holding this save " + seconds + " s (" + kDelayVariable + ")");
+    std::this_thread::sleep_for(delay);
+}
+
+void SaverQueue::run() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (jobs_.empty()) return;  // stopping, and nothing left
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+            running_ = true;
+        }
+        if (delay_.count() > 0) hold(delay_);
+        try {
+            job();
+        } catch (const std::exception& e) {
+            Log::error("saving (" + name_ + "): a save failed: " + e.what());
+        } catch (...) {
+            Log::error("saving (" + name_ + "): a save failed");
+        }
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+        }
+        changed_.notify_all();
+    }
+}
+
+}  // namespace kestrel
