@@ -14,9 +14,22 @@ cmake --install "$build" --prefix "$prefix" --strip >/dev/null
 for file in bin/kestrel bin/kestrel-cli share/kestrel/beep.wav \
             share/applications/org.kestrelcamera.Kestrel.desktop \
             share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
-            share/icons/hicolor/scalable/apps/org.kestrelcamera.Kestrel.svg; do
+            share/icons/hicolor/scalable/apps/org.kestrelcamera.Kestrel.svg \
+            share/doc/kestrel/copyright; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
+
+# The licence, as Debian's tools and the software centres read it: a
+# machine-readable copyright file and the metainfo's project licence.
+check_copyright() {
+  head -1 "$1" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' &&
+    grep -q '^License: GPL-3.0-or-later$' "$1" ||
+    { echo "$1 does not say GPL-3.0-or-later in the machine-readable format" >&2; exit 1; }
+}
+check_copyright "$prefix/share/doc/kestrel/copyright"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$prefix/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml" ||
+  { echo "the metainfo does not give the project licence GPL-3.0-or-later" >&2; exit 1; }
 
 # The installed programs run, and find their bundle beside them.
 "$prefix/bin/kestrel-cli" --help-all | grep -q -- '--virtual-time'
@@ -39,7 +52,8 @@ complaints="$(desktop-file-validate "$prefix/share/applications/org.kestrelcamer
 deb="$(ls "$work"/package/kestrel_*.deb)"
 contents="$(dpkg-deb --contents "$deb")"
 for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/share/kestrel/beep.wav \
-            ./usr/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml; do
+            ./usr/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
+            ./usr/share/doc/kestrel/copyright; do
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done
 depends="$(dpkg-deb --field "$deb" Depends)"
@@ -48,6 +62,7 @@ for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 g
 done
 # What the package installs runs: its files unpacked, the programs started from them.
 dpkg-deb -x "$deb" "$work/unpacked"
+check_copyright "$work/unpacked/usr/share/doc/kestrel/copyright"
 "$work/unpacked/usr/bin/kestrel-cli" --config-dir "$work/config2" shoot --mode 2 --virtual-time \
   --dcim "$work/DCIM2" --max-time 30 --trace | grep -q beep
 QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/kestrel" --simulate --startup-time --config-dir "$work/config2" \
