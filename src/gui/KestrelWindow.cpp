@@ -204,8 +204,14 @@ void KestrelWindow::showAlerts(std::optional<int> answer) {
     showingAlert_ = true;
     QMessageBox box(this);
     box.setWindowTitle(QString::fromStdString(alert->title().empty() ? "Kestrel" : alert->title()));
-    box.setText(
-        QString::fromStdString(alert->message().empty() ? alert->title() : alert->message()));
+    // The title says what is asked, the message what follows from it.
+    if (!alert->title().empty() && !alert->message().empty()) {
+        box.setText(QString::fromStdString(alert->title()));
+        box.setInformativeText(QString::fromStdString(alert->message()));
+    } else {
+        box.setText(
+            QString::fromStdString(alert->message().empty() ? alert->title() : alert->message()));
+    }
     std::vector<QAbstractButton*> buttons;
     for (int i = 0; i < static_cast<int>(alert->buttons().size()); ++i) {
         const auto role = i == alert->cancelButtonIndex()        ? QMessageBox::RejectRole

@@ -329,13 +329,18 @@ TEST_F(WindowTrustTest, SettingsOrAlbumMidCountDownOrReviewStrandNothing) {
 
 TEST_F(WindowTrustTest, ReturnInADeleteConfirmationCancelsIt) {
     int chosen = -2;
-    AlertView::show(std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "",
-                                                "Delete IMG_0001? This cannot be undone.",
-                                                "Cancel", "Delete Photo"),
-                    [&](int index) { chosen = index; });
+    AlertView::show(
+        std::make_shared<AlertView>(AlertView::Kind::kActionSheet, "Delete this photo?",
+                                    "Photo 1 of 1 (IMG_0001.JPG) will be deleted. This cannot be undone.",
+                                    "Cancel", "Delete Photo"),
+        [&](int index) { chosen = index; });
     // Return, pressed on the dialog as soon as it is up.
-    QTimer::singleShot(0, [] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) key(*dialog, Qt::Key_Return);
+    const auto shot = (screenshotFolder(dir) / "delete-confirmation.png").string();
+    QTimer::singleShot(0, [shot] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(QString::fromStdString(shot));
+            key(*dialog, Qt::Key_Return);
+        }
     });
     window->showAlerts();
     EXPECT_EQ(chosen, 1);  // Cancel (the destructive button is 0)
