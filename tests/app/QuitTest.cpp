@@ -6,6 +6,7 @@
 #include "core/settings/ApplicationId.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/AppOptions.h"
 #include "support/JpegBytes.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -26,11 +27,7 @@ protected:
     void open(bool autoSave) {
         app.reset();
         quits = 0;
-        KestrelApp::Options options;
-        options.configDir = dir / "config";
-        options.dcim = (dir / "DCIM").string();
-        options.resources = KESTREL_RESOURCES_DIR;
-        options.identity.version = "test";
+        KestrelApp::Options options = test::appOptions(dir.path());
         app = std::make_unique<KestrelApp>(
             KestrelApp::Ports{loop, camera, accelerometer, sounds,
                               std::make_unique<FixedLocationManager>(loop, std::nullopt)},

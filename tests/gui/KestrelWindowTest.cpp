@@ -8,6 +8,7 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -64,11 +65,7 @@ protected:
         window.reset();
         app.reset();
         accelerometer.emplace(std::move(held));
-        KestrelApp::Options options;
-        options.configDir = dir / "config";
-        options.dcim = (dir / "DCIM").string();
-        options.resources = KESTREL_RESOURCES_DIR;
-        options.identity.version = "test";
+        KestrelApp::Options options = test::appOptions(dir.path());
         app = std::make_unique<KestrelApp>(
             KestrelApp::Ports{loop, camera, *accelerometer, sounds,
                               std::make_unique<FixedLocationManager>(loop, std::nullopt), nullptr,

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/app/KestrelApp.h"
+
+#include <filesystem>
+
+namespace kestrel::test {
+
+// The application's options for a test: settings and camera roll inside the
+// test's own folder, the resources of this build.
+inline KestrelApp::Options appOptions(const std::filesystem::path& dir) {
+    KestrelApp::Options options;
+    options.configDir = dir / "config";
+    options.dcim = (dir / "DCIM").string();
+    options.resources = KESTREL_RESOURCES_DIR;
+    options.identity.version = "test";
+    return options;
+}
+
+}  // namespace kestrel::test
