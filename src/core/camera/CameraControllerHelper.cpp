@@ -98,9 +98,8 @@ void CameraControllerHelper::showCamera() {
     setup();
     setToolbarButtonsEnabled(true);
     views_->overlay->setBackgroundColor(std::nullopt);
-    const auto icon = handler_ ? handler_->getModeImage() : std::nullopt;
-    views_->modeImage->setImageName(icon.value_or(""));
-    views_->modeImage->setAlpha(1);
+    // The icon of the handler in charge before the reset below.
+    showModeIcon(handler_ ? handler_->getModeImage() : std::nullopt);
     views_->overlay->setNeedsDisplay();
     reset();
     if (handler_) handler_->ready();
@@ -108,7 +107,6 @@ void CameraControllerHelper::showCamera() {
     loop_->schedule(RunLoop::seconds(2.0), [this, alive] {
         if (alive.lock()) applyZoom();
     });
-    modeIndicatorTimer_.start(RunLoop::seconds(3.0), [this] { hideModeIndicator(); });
     cameraDidShow();
 }
 
@@ -137,9 +135,7 @@ void CameraControllerHelper::cameraDidShow() {
     // A picture that was reviewed (or came while the camera was away) is not dropped.
     presentReview();
     if (saving_) {
-        views_->saveLabel->setText("Saving to Camera Roll...");
-        views_->saveLabel->setHidden(false);
-        setToolbarButtonsEnabled(false);
+        showSaving();
     } else if (Camera1Data::effective().autoSave()) {
         std::weak_ptr<int> alive = alive_;
         loop_->post([this, alive] {
@@ -152,10 +148,19 @@ void CameraControllerHelper::cameraDidShow() {
 }
 
 void CameraControllerHelper::showModeIndicator() {
-    const auto icon = handler_ ? handler_->getModeImage() : std::nullopt;
+    showModeIcon(handler_ ? handler_->getModeImage() : std::nullopt);
+}
+
+void CameraControllerHelper::showModeIcon(const std::optional<std::string>& icon) {
     views_->modeImage->setImageName(icon.value_or(""));
     views_->modeImage->setAlpha(1);
     modeIndicatorTimer_.start(RunLoop::seconds(3.0), [this] { hideModeIndicator(); });
+}
+
+void CameraControllerHelper::showSaving() {
+    views_->saveLabel->setText("Saving to Camera Roll...");
+    views_->saveLabel->setHidden(false);
+    setToolbarButtonsEnabled(false);
 }
 
 void CameraControllerHelper::setButton(Button& button, const std::string& image) {
@@ -357,9 +362,7 @@ void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
 
 void CameraControllerHelper::save() {
     if (!image_ || saving_) return;
-    views_->saveLabel->setText("Saving to Camera Roll...");
-    views_->saveLabel->setHidden(false);
-    setToolbarButtonsEnabled(false);
+    showSaving();
     const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
     std::weak_ptr<int> alive = alive_;
     saving_ = true;

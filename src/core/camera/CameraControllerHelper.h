@@ -155,6 +155,10 @@ private:
     void animateSave();
     // The reviewed picture on black, the border and grid hidden.
     void presentReview();
+    // "Saving to Camera Roll..." with the toolbar's buttons held.
+    void showSaving();
+    // The mode icon shown, faded out 3 s later.
+    void showModeIcon(const std::optional<std::string>& icon);
     Point inOverlay(const Touch& touch) const;
 
     CameraPicker* picker_;

@@ -26,8 +26,8 @@ void CameraRootController::viewDidAppear(bool) {
 }
 
 void CameraRootController::settings() {
-    cameraHelper_->cameraWillHide();
     if (!modern()) {
+        cameraHelper_->cameraWillHide();
         cameraScreen_->presentModalViewController(settingsController_, true);
         return;
     }
