@@ -349,6 +349,23 @@ TEST_F(WindowTrustTest, ReturnInADeleteConfirmationCancelsIt) {
     EXPECT_EQ(chosen, 1);  // Cancel (the destructive button is 0)
 }
 
+TEST_F(WindowTrustTest, KeysPressedMidTransitionDoNothingBehindTheScreen) {
+    key(*window, Qt::Key_S);
+    key(*window, Qt::Key_Space);  // while the settings slide in
+    key(*window, Qt::Key_A);
+    loop.advance(0.05);
+    window->tap(Point{300, 22});  // Done: the camera comes back 0.1 s later
+    key(*window, Qt::Key_Space);  // pressed before it is back
+    key(*window, Qt::Key_S);
+    loop.advance(1.0);
+    ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
+    EXPECT_FALSE(app->albumShown());
+    EXPECT_EQ(camera.picturesTaken(), 0);
+    key(*window, Qt::Key_Space);  // and on the camera the shutter works
+    loop.advance(0.5);
+    EXPECT_EQ(camera.picturesTaken(), 1);
+}
+
 // The colour of the screenshot at a point of the 320 × 480 screen.
 QColor colourAt(const QImage& shot, float x, float y) {
     return shot.pixelColor(static_cast<int>(x * 2), static_cast<int>(y * 2));
