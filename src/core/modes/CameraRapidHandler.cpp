@@ -6,6 +6,10 @@
 
 namespace kestrel {
 
+CameraRapidHandler::~CameraRapidHandler() {
+    if (!images_.empty() && controller()) controller()->saveLabel().setHidden(true);
+}
+
 int CameraRapidHandler::seriesLength() const {
     const Camera1Data* settings = Camera1Data::data();
     const int stored = settings ? settings->rapid().rapidMode() : 0;

@@ -14,6 +14,12 @@ public:
     static constexpr int kMaxSeries = 25;
     static constexpr int kDefaultSeries = 16;
 
+    CameraRapidHandler() = default;
+    // A series left unfinished (the mode changed) takes its counter with it.
+    ~CameraRapidHandler() override;
+    CameraRapidHandler(const CameraRapidHandler&) = delete;
+    CameraRapidHandler& operator=(const CameraRapidHandler&) = delete;
+
     // The stored series length, bounded: 16 and 25 as they are, nothing
     // longer than the 25 cells a sheet holds, and 16 for none or less.
     int seriesLength() const;
