@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/camera/CameraPicker.h"
+#include "core/platform/CameraPicker.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/TableView.h"
 #include "core/ui/View.h"

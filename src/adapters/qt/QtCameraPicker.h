@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/camera/CameraPicker.h"
+#include "core/platform/CameraPicker.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/Timer.h"
 

@@ -4,7 +4,7 @@
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
 #include "core/camera/CameraControllerHelper.h"
-#include "core/camera/CameraPicker.h"
+#include "core/platform/CameraPicker.h"
 #include "core/camera/CameraRootController.h"
 #include "core/camera/CameraViewManager.h"
 #include "core/library/CameraRollPicker.h"
