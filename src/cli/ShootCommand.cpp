@@ -96,7 +96,8 @@ std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::strin
 SimulatedCamera::Scene cameraScene(const std::string& scene) {
     if (scene == "still") return SimulatedCamera::Scene::kStill;
     if (scene == "moving") return SimulatedCamera::Scene::kMoving;
-    throw CliError::usage("--scene takes still or moving, not \"" + scene + "\"");
+    if (scene == "light") return SimulatedCamera::Scene::kLightSwitch;
+    throw CliError::usage("--scene takes still, moving or light, not \"" + scene + "\"");
 }
 
 bool canShoot(int mode) {
@@ -122,8 +123,11 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
                       "iio (the real accelerometer), a named motion or a t,x,y,z trace file");
     shoot->add_option(
         "--mic", mic_,
-        "pulse (the real microphone), a named sound (silence, quiet, clap, loud) or a sound file");
-    shoot->add_option("--scene", scene_, "What the camera sees: still or moving");
+        "pulse (the real microphone), a named sound (silence, quiet, clap, clap-inverted, loud) "
+        "or a sound file");
+    shoot->add_option("--scene", scene_,
+                      "What the camera sees: still, moving (a figure crosses) or light (a lamp "
+                      "goes on and off)");
     shoot->add_flag("--trace", trace_, "Print each event of the camera screen with its time");
     shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")
         ->check(CLI::PositiveNumber);

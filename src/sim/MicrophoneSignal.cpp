@@ -46,12 +46,27 @@ MicrophoneSignal::MicrophoneSignal(Kind kind, double rate, std::vector<std::int1
       rate_(rate),
       recording_(std::make_shared<const std::vector<std::int16_t>>(std::move(samples))) {}
 
-std::vector<std::string> MicrophoneSignal::names() { return {"silence", "quiet", "clap", "loud"}; }
+std::vector<std::string> MicrophoneSignal::names() {
+    return {"silence", "quiet", "clap", "clap-inverted", "loud"};
+}
+
+MicrophoneSignal MicrophoneSignal::withOffset(int offset) const {
+    MicrophoneSignal signal = *this;
+    signal.offset_ += offset;
+    return signal;
+}
+
+MicrophoneSignal MicrophoneSignal::inverted() const {
+    MicrophoneSignal signal = *this;
+    signal.inverted_ = !signal.inverted_;
+    return signal;
+}
 
 std::optional<MicrophoneSignal> MicrophoneSignal::named(const std::string& name) {
     if (name == "silence") return MicrophoneSignal(Kind::kSilence, kNamedRate);
     if (name == "quiet") return MicrophoneSignal(Kind::kQuiet, kNamedRate);
     if (name == "clap") return MicrophoneSignal(Kind::kClap, kNamedRate);
+    if (name == "clap-inverted") return MicrophoneSignal(Kind::kClap, kNamedRate).inverted();
     if (name == "loud") return MicrophoneSignal(Kind::kLoud, kNamedRate);
     return std::nullopt;
 }
@@ -121,8 +136,15 @@ std::int16_t MicrophoneSignal::sample(std::int64_t index) const {
 }
 
 void MicrophoneSignal::fill(std::int64_t first, std::span<std::int16_t> out) const {
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = sample(first + static_cast<std::int64_t>(i));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const std::int16_t heard = sample(first + static_cast<std::int64_t>(i));
+        if (offset_ == 0 && !inverted_) {
+            out[i] = heard;
+            continue;
+        }
+        const double value = inverted_ ? -static_cast<double>(heard) : heard;
+        out[i] = clip(value + offset_);
+    }
 }
 
 }  // namespace kestrel

@@ -22,14 +22,20 @@ public:
     static constexpr double kClapPeriod = 4.0;
 
     // "silence"; "quiet" (room noise); "clap" (room noise, a hand clap at
-    // 1.5 s and every 4 s after); "loud" (a sustained loud buzz over the room
-    // noise). None for another name.
+    // 1.5 s and every 4 s after); "clap-inverted" (the same, heard by a
+    // microphone of the opposite polarity); "loud" (a sustained loud buzz over
+    // the room noise). None for another name.
     static std::optional<MicrophoneSignal> named(const std::string& name);
     // Any file libsndfile reads, channels mixed down to one; none (with the
     // reason) when it cannot be read or is empty.
     static std::optional<MicrophoneSignal> fromFile(const std::filesystem::path& file,
                                                     std::string* error = nullptr);
     static std::vector<std::string> names();
+
+    // The same sound through a converter that adds `offset` units to every
+    // sample (a DC offset), or that turns it upside down.
+    MicrophoneSignal withOffset(int offset) const;
+    MicrophoneSignal inverted() const;
 
     double sampleRate() const { return rate_; }
     // Samples [first, first + out.size()) of the endless signal.
@@ -42,6 +48,8 @@ private:
 
     Kind kind_;
     double rate_;
+    int offset_ = 0;
+    bool inverted_ = false;
     std::shared_ptr<const std::vector<std::int16_t>> recording_;
 };
 

@@ -154,6 +154,12 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
                 cairo_fill(cr);
             }
         }
+        // The lamp off: everything in the room as dim as it gets.
+        if (scene_ == Scene::kLightSwitch &&
+            (sinceFirst < 0 || std::fmod(sinceFirst, kCrossingPeriod) >= kLampOnTime)) {
+            cairo_set_source_rgba(cr, 0, 0, 0, 1 - kDimLight);
+            cairo_paint(cr);
+        }
         cairo_destroy(cr);
         cairo_surface_flush(surface.get());
     }

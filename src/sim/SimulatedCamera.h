@@ -15,9 +15,13 @@ namespace kestrel {
 // run loop a shutter lag after the request.
 class SimulatedCamera final : public CameraPicker {
 public:
-    // A still scene, or one that a dark figure crosses from left to right in
-    // 1.5 s, starting 2 s in and again every 5 s.
-    enum class Scene { kStill, kMoving };
+    // A still scene; one that a dark figure crosses from left to right in
+    // 1.5 s, starting 2 s in and again every 5 s; or the still scene in a dim
+    // room whose lamp goes on 2 s in, for 2.5 s of every 5 s (the whole
+    // picture 2.5 times as bright at once).
+    enum class Scene { kStill, kMoving, kLightSwitch };
+    static constexpr double kLampOnTime = 2.5;
+    static constexpr double kDimLight = 0.4;
     static constexpr double kFirstCrossing = 2.0;
     static constexpr double kCrossingPeriod = 5.0;
     static constexpr double kCrossingTime = 1.5;

@@ -48,7 +48,11 @@ TEST_F(SettingsCommandTest, ShowOnFirstStartGivesDefaultsAndWritesNothing) {
     const Result r = cli({"settings", "show", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Json json = r.json();
-    EXPECT_EQ(json["stored"].size(), 28u);  // 27 keys and "persisted"
+    EXPECT_EQ(json["stored"].size(), 32u);  // 31 keys and "persisted"
+    EXPECT_EQ(json["stored"]["timer interval"], 0);
+    EXPECT_EQ(json["stored"]["timer count"], 0);
+    EXPECT_EQ(json["stored"]["stabilizer max wait"], 0);
+    EXPECT_EQ(json["stored"]["motion ignore light"], false);
     EXPECT_EQ(json["stored"]["camera mode"], 0);
     EXPECT_EQ(json["stored"]["full size photo"], true);
     EXPECT_EQ(json["stored"]["video resolution"], 320);

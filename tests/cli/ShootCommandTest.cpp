@@ -152,17 +152,55 @@ TEST(ShootCommandTest, TheSoundModeFiresOnAClapOrAFileAndStaysQuietInARoom) {
     run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
                         "quiet", "--dcim", dcim, "--max-time", "10"});
     EXPECT_EQ(run.status, 3) << run.err;
-    // A recording with a small positive offset: its mean of 40 passes the middle threshold of 32.
-    writeWav(dir / "hum.wav", std::vector<std::int16_t>(8000, 40), 8000);
-    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
-                        (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ASSERT_EQ(
-        test::runCli({"--config-dir", config, "settings", "set", "sound sensitivity", "2"}).status,
-        0);
-    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5", "--mic",
-                        (dir / "hum.wav").string(), "--dcim", dcim, "--max-time", "10"});
-    EXPECT_EQ(run.status, 3) << run.err;  // 40 is below the first choice's 64
+    // A recording of a converter's offset alone (+40, then -150 units over
+    // room noise) is silence at every sensitivity; a clap heard upside down
+    // fires at every one.
+    std::vector<std::int16_t> hum(8000);
+    for (std::size_t i = 0; i < hum.size(); ++i)
+        hum[i] = static_cast<std::int16_t>(i % 4 < 2 ? 40 + 20 : 40 - 20);
+    writeWav(dir / "hum.wav", hum, 8000);
+    for (auto& v : hum)
+        v = static_cast<std::int16_t>(v - 190);
+    writeWav(dir / "sag.wav", hum, 8000);
+    for (const char* level : {"2", "0", "3"}) {
+        ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "sound sensitivity",
+                                level})
+                      .status,
+                  0);
+        for (const char* file : {"hum.wav", "sag.wav"}) {
+            run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5",
+                                "--mic", (dir / file).string(), "--dcim", dcim, "--max-time", "10"});
+            EXPECT_EQ(run.status, 3) << file << " at " << level << ": " << run.err;
+        }
+        run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "5",
+                            "--mic", "clap-inverted", "--dcim", dcim, "--max-time", "3"});
+        EXPECT_EQ(run.status, 0) << "clap-inverted at " << level << ": " << run.err;
+    }
+}
+
+TEST(ShootCommandTest, TheTimerIntervalShootsStartToStartAndTheNewKeysAreSettings) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string, std::string>>{{"timer delay", "1"},
+                                                          {"timer interval", "5"},
+                                                          {"timer count", "3"}})
+        ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0)
+            << key;
+    const auto run =
+        test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "2", "--count",
+                      "3", "--store", (dir / "store").string(), "--trace"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<double> requested;
+    for (const auto& line : linesOf(run.out))
+        if (has(line, "picture requested")) requested.push_back(std::stod(line));
+    ASSERT_EQ(requested.size(), 3u);
+    EXPECT_NEAR(requested[0], 1.2, 1e-3);
+    EXPECT_NEAR(requested[1], 6.2, 1e-3);
+    EXPECT_NEAR(requested[2], 11.2, 1e-3);
+    EXPECT_NE(test::runCli({"--config-dir", config, "settings", "set", "timer interval", "soon"})
+                  .status,
+              0);
 }
 
 TEST(ShootCommandTest, EveryCombiningAndWatchingModeTakesItsPicture) {

@@ -126,5 +126,114 @@ TEST_F(ModesTest, TossFiresOnMovementAboveItsThreshold) {
     EXPECT_FALSE(toss.autoStart());  // each picture needs a press
 }
 
+TEST_F(ModesTest, TimerIntervalRequestsPicturesStartToStartWithoutDrift) {
+    record.timer().setTimerDelay(5);
+    record.timer().setInterval(10);
+    record.timer().setCount(4);
+    CameraTimerHandler timer;
+    attach(timer);
+    timer.shutter();
+    host.loop.advance(5.2 - 1e-6);
+    EXPECT_TRUE(host.requests.empty());
+    host.loop.advance(1e-6);
+    ASSERT_EQ(host.requests.size(), 1u);
+    // Between the pictures: waiting, no count-down, a press would stop it.
+    host.loop.advance(1.0);
+    EXPECT_EQ(timer.state(), CameraHandler::kDelay);
+    EXPECT_TRUE(timer.waitingForNext());
+    EXPECT_TRUE(host.label.hidden());
+    EXPECT_EQ(host.shutter.currentImage(), "pause.png");
+    host.loop.advance(100.0);
+    // Press + delay, then every interval from the first; four and no more.
+    const std::vector<RunLoop::Duration> expected{RunLoop::seconds(5.2), RunLoop::seconds(15.2),
+                                                  RunLoop::seconds(25.2), RunLoop::seconds(35.2)};
+    EXPECT_EQ(host.requests, expected);
+    EXPECT_EQ(timer.state(), CameraHandler::kIdle);
+    EXPECT_FALSE(timer.autoStart());
+    EXPECT_FALSE(timer.waitingForNext());
+
+    // Until pressed: a thousand pictures, the last exactly 999 intervals after the first.
+    record.timer().setCount(0);
+    record.timer().setInterval(5);
+    host.requests.clear();
+    timer.shutter();
+    while (host.requests.size() < 1000)
+        host.loop.advance(50.0);
+    EXPECT_EQ(host.requests[999] - host.requests[0], RunLoop::seconds(999 * 5.0));
+    EXPECT_EQ(timer.taken(), static_cast<int>(host.requests.size()));
+    // A press while waiting ends the series.
+    EXPECT_TRUE(timer.shutter());
+    const std::size_t taken = host.requests.size();
+    host.loop.advance(60.0);
+    EXPECT_EQ(host.requests.size(), taken);
+    EXPECT_EQ(timer.state(), CameraHandler::kIdle);
+    EXPECT_EQ(host.shutter.currentImage(), "camera.png");
+}
+
+TEST_F(ModesTest, TimerRepeatStopsAfterItsCountAndAnIntervalSeriesIgnoresReady) {
+    record.timer().setTimerDelay(1);
+    record.timer().setRepeat(true);
+    record.timer().setCount(3);
+    CameraTimerHandler timer;
+    attach(timer);
+    timer.shutter();
+    host.loop.advance(20.0);
+    EXPECT_EQ(host.requests.size(), 3u);  // count-down before each, three per press
+    EXPECT_EQ(host.requests[2], RunLoop::seconds(3 * 1.2));
+    EXPECT_FALSE(timer.autoStart());
+    timer.shutter();  // a new press, a new series of three
+    host.loop.advance(20.0);
+    EXPECT_EQ(host.requests.size(), 6u);
+
+    // The controller readies the handler whenever a save ends, late or early:
+    // the interval series keeps its own times.
+    record.timer().setInterval(5);
+    record.timer().setCount(0);
+    host.requests.clear();
+    timer.shutter();
+    host.loop.advance(1.2);
+    for (int i = 0; i < 7; ++i) {
+        host.loop.advance(0.7);
+        timer.ready();
+    }
+    host.loop.advance(10.0);
+    ASSERT_GE(host.requests.size(), 3u);
+    EXPECT_EQ(host.requests[1] - host.requests[0], RunLoop::seconds(5.0));
+    EXPECT_EQ(host.requests[2] - host.requests[0], RunLoop::seconds(10.0));
+}
+
+TEST_F(ModesTest, StabilizerGivesUpWaitingAfterItsMaximumWait) {
+    record.stablizer().setMaxWait(10);
+    CameraStabilizerHandler stabilizer;
+    attach(stabilizer);
+    host.loop.advance(0.2);  // samples start
+    stabilizer.shutter();
+    const RunLoop::Duration first = host.loop.now();
+    // A device that never holds still: 0.3 g swings, ten samples a second.
+    auto shake = [&](double seconds) {
+        for (int i = 0; i < static_cast<int>(seconds * 10 + 0.5); ++i) {
+            accelerometer.feed(i % 2 ? 0.3f : -0.3f, -1, 0);
+            host.loop.advance(0.1);
+        }
+    };
+    shake(9.9);
+    EXPECT_TRUE(host.requests.empty());
+    shake(0.2);
+    ASSERT_EQ(host.requests.size(), 1u);
+    EXPECT_GE(host.requests[0] - first, RunLoop::seconds(10.0));
+    EXPECT_LE(host.requests[0] - first, RunLoop::seconds(10.05));
+    // Each press waits its own maximum; 0 waits for ever.
+    stabilizer.shutter();
+    const RunLoop::Duration pressed = host.loop.now();
+    shake(12.0);
+    ASSERT_EQ(host.requests.size(), 2u);
+    EXPECT_GE(host.requests[1] - pressed, RunLoop::seconds(10.0));
+    record.stablizer().setMaxWait(0);
+    stabilizer.shutter();
+    shake(60.0);
+    EXPECT_EQ(host.requests.size(), 2u);
+    EXPECT_EQ(stabilizer.state(), CameraHandler::kSensing);
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -1,11 +1,16 @@
 #include "core/modes/CameraMotionHandler.h"
 #include "core/modes/CameraSoundHandler.h"
 #include "core/ui/ImageView.h"
+#include "sim/SimulatedCamera.h"
+#include "sim/SimulatedMicrophone.h"
 #include "support/FakeHandlerHost.h"
 #include "support/HandlerFixture.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
 
 namespace kestrel {
 namespace {
@@ -61,23 +66,24 @@ protected:
     QuietAudio audio;
 };
 
-TEST_F(SoundMotionModesTest, SoundFiresWhenTheLevelReachesItsThreshold) {
+TEST_F(SoundMotionModesTest, SoundFiresWhenTheLevelReachesItsThresholdAndReadsEachLevelOnce) {
     CameraSoundHandler sound;
     attach(sound);
-    EXPECT_FLOAT_EQ(sound.sensitivity(), 32);
+    const float medium = AudioDetection::fromDbfs(-38);
+    EXPECT_FLOAT_EQ(sound.sensitivity(), medium);
     sound.shutter();
     ASSERT_NE(sound.detector(), nullptr);
     EXPECT_TRUE(sound.detector()->running());
     EXPECT_EQ(host.status->imageName(), "Status_Sound.png");
     EXPECT_FALSE(host.panel.hidden());
-    sound.detector()->setLevel(31.9f);
-    host.loop.advance(0.5);
-    EXPECT_TRUE(host.requests.empty());
-    EXPECT_NEAR(host.indicator.level(), 31.9f / 32, 1e-6);
-    sound.detector()->setLevel(-40);
+    sound.detector()->setLevel(medium * 0.99f);
     host.loop.advance(0.05);
-    EXPECT_EQ(host.indicator.level(), 0);  // a negative mean shows empty
-    sound.detector()->setLevel(32);
+    EXPECT_TRUE(host.requests.empty());
+    EXPECT_NEAR(host.indicator.level(), 0.99f, 1e-6);
+    // The poll took that level: the next one reads what came since, nothing.
+    host.loop.advance(0.05);
+    EXPECT_EQ(host.indicator.level(), 0);
+    sound.detector()->setLevel(medium);
     host.loop.advance(0.05);
     ASSERT_EQ(host.requests.size(), 1u);
     // Firing stopped the microphone and cleared the level.
@@ -87,15 +93,70 @@ TEST_F(SoundMotionModesTest, SoundFiresWhenTheLevelReachesItsThreshold) {
     EXPECT_FALSE(sound.autoStart());
     EXPECT_EQ(host.status->imageName(), "");
 
-    record.sound().setSensitivity(2);  // 64
+    // The first choice of the screen is the least sensitive, the last the most.
+    record.sound().setSensitivity(2);
+    const float low = sound.sensitivity();
+    record.sound().setSensitivity(3);
+    const float high = sound.sensitivity();
+    EXPECT_NEAR(AudioDetection::toDbfs(low), -30, 1e-4);
+    EXPECT_NEAR(AudioDetection::toDbfs(high), -46, 1e-4);
+    record.sound().setSensitivity(2);
     sound.shutter();
-    sound.detector()->setLevel(48);
+    sound.detector()->setLevel(low * 0.75f);
     host.loop.advance(0.05);
     EXPECT_FLOAT_EQ(host.indicator.level(), 0.75f);
-    record.sound().setSensitivity(3);  // 24
-    sound.detector()->setLevel(24);
+    record.sound().setSensitivity(3);
+    sound.detector()->setLevel(high);
     host.loop.advance(0.05);
     EXPECT_EQ(host.requests.size(), 2u);
+}
+
+// The sound mode at its real poll rate over the simulated microphone's
+// 1024-frame cycles.
+class SoundAtRealRatesTest : public test::HandlerFixture<Host> {
+protected:
+    // When the first picture was requested, or none within `seconds`.
+    std::optional<double> firstPicture(const MicrophoneSignal& signal, int level, double seconds) {
+        SimulatedMicrophone microphone(host.loop, signal);
+        host.audio = &microphone;
+        record.sound().setSensitivity(level);
+        host.requests.clear();
+        std::optional<double> when;
+        // The named sounds follow the loop's clock: start where the first clap is 1.5 s away.
+        const double now = RunLoop::toSeconds(host.loop.now());
+        host.loop.advance(std::ceil(now / MicrophoneSignal::kClapPeriod) *
+                              MicrophoneSignal::kClapPeriod -
+                          now);
+        {
+            CameraSoundHandler sound;
+            attach(sound);
+            const RunLoop::Duration start = host.loop.now();
+            sound.shutter();
+            host.loop.advance(seconds);
+            if (!host.requests.empty()) when = RunLoop::toSeconds(host.requests[0] - start);
+            host.handler = nullptr;
+        }
+        host.audio = nullptr;
+        return when;
+    }
+};
+
+TEST_F(SoundAtRealRatesTest, EveryClapFiresAtEverySensitivityAndNoOffsetEverDoes) {
+    const MicrophoneSignal clap = *MicrophoneSignal::named("clap");
+    for (const int level : {2, 0, 3}) {
+        for (const MicrophoneSignal& signal : {clap, clap.inverted(), clap.withOffset(1000),
+                                               clap.inverted().withOffset(-1000)}) {
+            const auto when = firstPicture(signal, level, 2.0);
+            ASSERT_TRUE(when.has_value()) << "level " << level;
+            // The clap starts 1.5 s in; the poll after its cycle fires.
+            EXPECT_GE(*when, MicrophoneSignal::kFirstClap) << "level " << level;
+            EXPECT_LE(*when, MicrophoneSignal::kFirstClap + 0.1) << "level " << level;
+        }
+    }
+    // Room noise on an offset of ±1000 units, a minute at the most sensitive choice.
+    const MicrophoneSignal room = *MicrophoneSignal::named("quiet");
+    for (const int offset : {1000, -1000})
+        EXPECT_FALSE(firstPicture(room.withOffset(offset), 3, 60.0).has_value()) << offset;
 }
 
 TEST_F(SoundMotionModesTest, APressWhileListeningStopsTheMicrophoneAndTheNextStartsAFreshUnit) {
@@ -190,6 +251,35 @@ TEST_F(SoundMotionModesTest, APressDuringThePauseEndsTheSeries) {
     host.screen = TestImages::uniform(320, 427, Rgb{0, 0, 0});
     host.loop.advance(2.0);
     EXPECT_EQ(host.requests.size(), 1u);
+}
+
+TEST_F(SoundMotionModesTest, WithIgnoreLightALampIsNoMotionButAFigureCrossingIs) {
+    // The watch on the simulated camera's live view, four polls a second.
+    SimulatedCamera camera(host.loop);
+    auto watch = [&](SimulatedCamera::Scene scene, bool ignoreLight, double seconds) {
+        record.motion().setIgnoreLight(ignoreLight);
+        camera.setScene(scene);
+        host.requests.clear();
+        CameraMotionHandler motion;
+        attach(motion);
+        host.screen = camera.render(320, 427);
+        motion.shutter();
+        host.loop.advance(10.2);  // the count-down
+        EXPECT_EQ(motion.state(), CameraHandler::kSensing);
+        for (double t = 0; t < seconds && host.requests.empty(); t += 0.05) {
+            host.screen = camera.render(320, 427);
+            host.loop.advance(0.05);
+        }
+        motion.shutter();  // ends the watch or the pause
+        host.loop.runUntilIdle();
+        host.handler = nullptr;
+        return host.requests.size();
+    };
+    // The lamp goes on or off every 2.5 s: three changes within 8 s.
+    EXPECT_EQ(watch(SimulatedCamera::Scene::kLightSwitch, false, 8.0), 1u);
+    EXPECT_EQ(watch(SimulatedCamera::Scene::kLightSwitch, true, 8.0), 0u);
+    // Someone walking through the picture is still seen.
+    EXPECT_EQ(watch(SimulatedCamera::Scene::kMoving, true, 6.0), 1u);
 }
 
 }  // namespace

@@ -85,22 +85,39 @@ AudioBufferList listOf(std::vector<Sample>& samples, AudioBuffer& buffer) {
     return AudioBufferList{1, &buffer};
 }
 
-TEST(AudioDetectionTest, LevelIsTheMeanSignedSampleOfTheCycleInSixteenBitUnits) {
+TEST(AudioDetectionTest, LevelIsTheLoudestCycleRmsAboutItsOwnMeanSinceTheLastTake) {
     ScriptedSystem system;
     AudioDetection detection(system);
     ASSERT_TRUE(detection.startUnit());  // 16-bit hardware format
     AudioBuffer buffer;
-    std::vector<std::int16_t> hundred(256, 100);
-    detection.detect(listOf(hundred, buffer));
-    EXPECT_FLOAT_EQ(detection.level(), 100);
-    std::vector<std::int16_t> alternating(256);
-    for (std::size_t i = 0; i < alternating.size(); ++i)
-        alternating[i] = i % 2 ? -1000 : 1000;
-    detection.detect(listOf(alternating, buffer));
-    EXPECT_FLOAT_EQ(detection.level(), 0);
-    std::vector<std::int16_t> negative(64, -300);
-    detection.detect(listOf(negative, buffer));
-    EXPECT_FLOAT_EQ(detection.level(), -300);  // signed: a negative mean stays negative
+    // A converter's offset alone is silence, whichever its sign.
+    for (const std::int16_t offset : {std::int16_t{100}, std::int16_t{-1000}, std::int16_t{1000}}) {
+        std::vector<std::int16_t> constant(256, offset);
+        detection.detect(listOf(constant, buffer));
+        EXPECT_FLOAT_EQ(detection.takeLevel(), 0) << offset;
+    }
+    // A swing of ±1000 is 1000 RMS, on any offset and in either polarity.
+    for (const int offset : {0, 900, -900}) {
+        for (const int sign : {1, -1}) {
+            std::vector<std::int16_t> swing(256);
+            for (std::size_t i = 0; i < swing.size(); ++i)
+                swing[i] = static_cast<std::int16_t>(offset + sign * (i % 2 ? -1000 : 1000));
+            detection.detect(listOf(swing, buffer));
+            EXPECT_FLOAT_EQ(detection.takeLevel(), 1000) << offset << " " << sign;
+        }
+    }
+    // The loudest cycle is kept until taken, and taken once.
+    std::vector<std::int16_t> loud(128), quiet(128);
+    for (std::size_t i = 0; i < loud.size(); ++i) {
+        loud[i] = static_cast<std::int16_t>(i % 2 ? -3000 : 3000);
+        quiet[i] = static_cast<std::int16_t>(i % 2 ? -50 : 50);
+    }
+    detection.detect(listOf(quiet, buffer));
+    detection.detect(listOf(loud, buffer));
+    detection.detect(listOf(quiet, buffer));
+    EXPECT_FLOAT_EQ(detection.level(), 3000);
+    EXPECT_FLOAT_EQ(detection.takeLevel(), 3000);
+    EXPECT_FLOAT_EQ(detection.takeLevel(), 0);
     // A list without samples leaves the level as it was.
     detection.setLevel(7);
     AudioBufferList empty{0, nullptr};
@@ -108,9 +125,11 @@ TEST(AudioDetectionTest, LevelIsTheMeanSignedSampleOfTheCycleInSixteenBitUnits) 
     std::vector<std::int16_t> none;
     detection.detect(listOf(none, buffer));
     EXPECT_FLOAT_EQ(detection.level(), 7);
+    EXPECT_NEAR(AudioDetection::toDbfs(AudioDetection::fromDbfs(-38)), -38, 1e-4);
+    EXPECT_NEAR(AudioDetection::fromDbfs(-20), 3276.8, 0.1);
 }
 
-TEST(AudioDetectionTest, ThirtyTwoBitSamplesAreScaledAndOtherDepthsIgnored) {
+TEST(AudioDetectionTest, ThirtyTwoBitSamplesAreScaledToSixteenBitUnitsAndOtherDepthsIgnored) {
     for (const std::uint32_t bits : {32u, 8u, 24u}) {
         ScriptedSystem system;
         system.hardwareBits = bits;
@@ -118,10 +137,13 @@ TEST(AudioDetectionTest, ThirtyTwoBitSamplesAreScaledAndOtherDepthsIgnored) {
         ASSERT_TRUE(detection.startUnit());
         EXPECT_EQ(detection.bitsPerSample(), bits);
         detection.setLevel(5);
-        std::vector<std::int32_t> samples(256, 25600);
+        // ±1000 in 16-bit units, as a 32-bit converter delivers it, on an offset.
+        std::vector<std::int32_t> samples(256);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = (i % 2 ? -1000 : 1000) * 65536 + 77 * 65536;
         AudioBuffer buffer;
         detection.detect(listOf(samples, buffer));
-        EXPECT_FLOAT_EQ(detection.level(), bits == 32 ? 100.0f : 5.0f) << bits << " bits";
+        EXPECT_FLOAT_EQ(detection.level(), bits == 32 ? 1000.0f : 5.0f) << bits << " bits";
     }
 }
 
@@ -196,7 +218,8 @@ TEST(AudioDetectionTest, ACycleMeasuresAndSilencesOnlyWhileRunning) {
     AudioDetection detection(system);
     ASSERT_TRUE(detection.startUnit());
     ScriptedUnit& unit = *system.last;
-    unit.input.assign(256, 640);
+    for (std::size_t i = 0; i < unit.input.size(); ++i)
+        unit.input[i] = static_cast<std::int16_t>(i % 2 ? 0 : 1280);  // 640 about its mean
     std::vector<std::int16_t> output(256, 1);
     AudioBuffer buffer;
     AudioBufferList list = listOf(output, buffer);
@@ -221,14 +244,15 @@ TEST(AudioDetectionTest, TheSimulatedMicrophoneHearsTheClapOnItsAudioThread) {
     EXPECT_EQ(detection.route(), "Simulated Microphone");
     float before = 0;
     float peak = 0;
+    // Read as the sound mode reads it: the loudest cycle since the last poll.
     while (loop.now() < RunLoop::seconds(2.0)) {
-        loop.advance(0.01);
-        if (loop.now() < RunLoop::seconds(MicrophoneSignal::kFirstClap))
-            before = std::max(before, detection.level());
-        peak = std::max(peak, detection.level());
+        loop.advance(0.05);
+        const float level = detection.takeLevel();
+        if (loop.now() < RunLoop::seconds(MicrophoneSignal::kFirstClap)) before = std::max(before, level);
+        peak = std::max(peak, level);
     }
-    EXPECT_LT(before, 24);  // the room alone never reaches the lowest threshold
-    EXPECT_GT(peak, 64);    // the clap reaches the highest
+    EXPECT_LT(AudioDetection::toDbfs(before), -55);  // the room
+    EXPECT_GT(AudioDetection::toDbfs(peak), -22);    // the clap's loudest cycle
     EXPECT_NEAR(static_cast<double>(microphone.counters().cycles.load()), 2.0 * 44100 / 1024, 2);
     EXPECT_EQ(microphone.counters().audibleCycles.load(), 0);
     EXPECT_TRUE(detection.stopUnit());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrel {
 namespace {
 
@@ -120,6 +122,37 @@ TEST(MotionDetectorTest, TurnedSnapshotsAreComparedUpright) {
     movement = 0;
     EXPECT_FALSE(detector.motion(stored, movement));
     EXPECT_EQ(movement, 0);
+}
+
+TEST(MotionDetectorTest, IgnoringLightABrightnessChangeIsNoMotionAndBecomesTheReference) {
+    // A textured scene, lit (grey above black scaled by `light`), with a
+    // pale figure over `figure` of its width at the left.
+    auto scene = [](double light, double figure) {
+        return TestImages::make(160, 120, [=](int x, int y) {
+            const bool inFigure = x < figure * 160 && y > 20 && y < 100;
+            const int base = inFigure ? 240 : 60 + (x * 7 + y * 3) % 120;
+            const int v = std::clamp(static_cast<int>(16 + (base - 16) * light), 0, 255);
+            return Rgb{v, v, v};
+        });
+    };
+    for (const bool ignore : {false, true}) {
+        MotionDetector detector;
+        detector.setIgnoreLight(ignore);
+        float movement = 0.02f;
+        EXPECT_FALSE(detector.motion(scene(0.4, 0), movement));  // primes
+        movement = 0.02f;
+        // The lamp goes on: everything 2.5 times as bright.
+        EXPECT_EQ(detector.motion(scene(1.0, 0), movement), !ignore) << ignore;
+        movement = 0.02f;
+        EXPECT_FALSE(detector.motion(scene(1.0, 0), movement));  // the new light is the reference
+        // Someone steps in, a fifth of the width.
+        movement = 0.02f;
+        EXPECT_TRUE(detector.motion(scene(1.0, 0.2), movement)) << ignore;
+        EXPECT_GT(movement, 0.1f);
+        // And the lamp goes off again with the figure still there.
+        movement = 0.02f;
+        EXPECT_EQ(detector.motion(scene(0.4, 0.2), movement), !ignore) << ignore;
+    }
 }
 
 }  // namespace

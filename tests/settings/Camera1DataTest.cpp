@@ -30,8 +30,10 @@ TEST(Camera1DataTest, FirstStartTakesTheDefaultsAndWritesNothing) {
         {"vibrate alert", false}, {"auto save", false}, {"time stamp", false}, {"enhance", false},
         {"grid", false}, {"digital zoom", false}, {"tilt", false},
         {"stabilizer auto shutter", false}, {"stabilizer shutter delay", 10},
-        {"stabilizer sensitivity", 0}, {"timer delay", 10}, {"timer repeat", false},
+        {"stabilizer sensitivity", 0}, {"stabilizer max wait", 0}, {"timer delay", 10},
+        {"timer repeat", false}, {"timer interval", 0}, {"timer count", 0},
         {"toss sensitivity", 0}, {"motion sensitivity", 0}, {"motion delay", 5},
+        {"motion ignore light", false},
         {"sound sensitivity", 0}, {"rapid mode", 16}, {"video resolution", 320},
         {"3d color", false},
     };
@@ -63,11 +65,15 @@ TEST(Camera1DataTest, SaveWritesEveryKeyInStoreOrderAndLoadReadsThemBack) {
         record.stablizer().setAutoShutter(true);
         record.stablizer().setShutterDelay(3);
         record.stablizer().setSensitivity(2);
+        record.stablizer().setMaxWait(30);
         record.timer().setTimerDelay(60);
         record.timer().setRepeat(true);
+        record.timer().setInterval(300);
+        record.timer().setCount(25);
         record.toss().setSensitivity(3);
         record.motion().setSensitivity(2);
         record.motion().setTimerDelay(-7);  // the record accepts any integer
+        record.motion().setIgnoreLight(true);
         record.sound().setSensitivity(3);
         record.rapid().setRapidMode(25);
         record.video().setResolution(128);

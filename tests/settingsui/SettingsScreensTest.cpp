@@ -55,7 +55,8 @@ TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
     screen->modeButton(Camera1Data::kTimer)->press();
     EXPECT_EQ(rows(*screen, 0),
               (std::vector<TableViewCell*>{screen->getModeCell(), &screen->timerCell(),
-                                           &screen->repeatCell()}));
+                                           &screen->repeatCell(), &screen->timerIntervalCell(),
+                                           &screen->timerCountCell()}));
     screen->modeButton(Camera1Data::kRapidFire)->press();
     EXPECT_EQ(record.mode(), Camera1Data::kRapidFire);
     EXPECT_EQ(rows(*screen, 0),
@@ -74,7 +75,7 @@ TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
     for (TableViewCell* cell : rows(*screen, 1))
         EXPECT_NE(cell, nullptr);
     screen->chooseMode(Camera1Data::kStabilizing);
-    EXPECT_EQ(rows(*screen, 0).size(), 4u);
+    EXPECT_EQ(rows(*screen, 0).size(), 5u);
     EXPECT_EQ(rows(*screen, 1).front() == &screen->ratioCell(), Camera1Data::canChangeRatio(0));
 }
 
@@ -82,11 +83,15 @@ TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
     auto screen = open(Camera1Data::kStandard);
     const std::vector<std::pair<int, std::vector<TableViewCell*>>> modes{
         {-1, {}},
-        {0, {&screen->sensitivityCell(), &screen->autoShutterCell(), &screen->shutterDelayCell()}},
+        {0,
+         {&screen->sensitivityCell(), &screen->autoShutterCell(), &screen->shutterDelayCell(),
+          &screen->maxWaitCell()}},
         {1, {}},
-        {2, {&screen->timerCell(), &screen->repeatCell()}},
+        {2,
+         {&screen->timerCell(), &screen->repeatCell(), &screen->timerIntervalCell(),
+          &screen->timerCountCell()}},
         {3, {&screen->sensitivityCell()}},
-        {4, {&screen->sensitivityCell()}},
+        {4, {&screen->sensitivityCell(), &screen->ignoreLightCell()}},
         {5, {&screen->sensitivityCell()}},
         {6, {&screen->rapidModeCell()}},
         {7, {}},
@@ -168,6 +173,44 @@ TEST_F(SettingsScreensTest, ControlsAndRecordCorrespond) {
     record.setModification(7);  // outside the four segments: left as shown
     screen->updateGeneralData();
     EXPECT_EQ(screen->modificationCell().segments().selectedSegmentIndex(), 3);
+}
+
+TEST_F(SettingsScreensTest, SeriesWaitAndLightRowsShowAndStoreTheirValues) {
+    record.timer().setInterval(300);
+    record.timer().setCount(25);
+    auto screen = open(Camera1Data::kTimer);
+    EXPECT_EQ(screen->timerIntervalCell().segments().selectedSegmentIndex(), 5);
+    EXPECT_EQ(screen->timerCountCell().segments().selectedSegmentIndex(), 3);
+    const std::vector<std::pair<int, int>> intervals{{0, 0},  {1, 5},   {2, 10}, {3, 30},
+                                                     {4, 60}, {5, 300}, {6, 900}};
+    for (const auto& [segment, seconds] : intervals) {
+        screen->timerIntervalCell().segments().choose(segment);
+        EXPECT_EQ(record.timer().interval(), seconds);
+    }
+    for (const auto& [segment, count] :
+         std::vector<std::pair<int, int>>{{0, 0}, {1, 5}, {2, 10}, {3, 25}, {4, 100}}) {
+        screen->timerCountCell().segments().choose(segment);
+        EXPECT_EQ(record.timer().count(), count);
+    }
+    screen->timerCountCell().segments().setSelectedSegmentIndex(SegmentedControl::kNoSegment);
+    screen->timerCount();
+    EXPECT_EQ(record.timer().count(), 0);  // outside the table: until pressed
+
+    screen->chooseMode(Camera1Data::kStabilizing);
+    EXPECT_EQ(screen->maxWaitCell().segments().selectedSegmentIndex(), 0);  // for ever
+    screen->maxWaitCell().segments().choose(3);
+    EXPECT_EQ(record.stablizer().maxWait(), 30);
+    screen->timerIntervalCell().segments().choose(1);  // not in timer mode: nothing written
+    EXPECT_EQ(record.timer().interval(), 900);
+
+    screen->chooseMode(Camera1Data::kMotion);
+    EXPECT_FALSE(screen->ignoreLightCell().checkbox().isOn());
+    screen->ignoreLightCell().checkbox().toggle();
+    EXPECT_TRUE(record.motion().ignoreLight());
+    record.motion().setIgnoreLight(false);
+    screen->viewWillAppear(false);
+    screen->chooseMode(Camera1Data::kMotion);
+    EXPECT_FALSE(screen->ignoreLightCell().checkbox().isOn());
 }
 
 TEST_F(SettingsScreensTest, PhotoSizeTextsFollowTheRatioAndTheModel) {

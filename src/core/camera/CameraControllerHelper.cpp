@@ -286,7 +286,19 @@ void CameraControllerHelper::shutter() {
 }
 
 void CameraControllerHelper::photo(bool finalPhoto) {
-    if (image_ || capturing_ || hidden_) return;
+    if (capturing_ || hidden_) return;
+    if (image_) {
+        // A picture in review holds the camera. One already handed to the
+        // store does not hold a final picture back: that one's save waits
+        // its turn (a series on a fixed interval neither skips nor slips).
+        if (!finalPhoto || !saving_) return;
+        if (queuedSaves_.size() >= kMaxQueuedSaves) {
+            Log::warning("camera: " + std::to_string(queuedSaves_.size()) +
+                         " pictures already wait to be saved; this one is skipped");
+            trace("picture skipped: saves behind");
+            return;
+        }
+    }
     finalPhoto_ = finalPhoto;
     capturing_ = true;
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
@@ -318,6 +330,12 @@ void CameraControllerHelper::pictureTaken(const Image& picture) {
             handler_->firstPhoto(picture, zoom_);
             handler_->ready();
         }
+        return;
+    }
+    if (image_ && saving_) {
+        // Taken while the one before is still saving: saved after it.
+        queuedSaves_.push_back(handler_ ? handler_->processPhoto(picture, zoom_) : picture);
+        trace("save queued");
         return;
     }
     showReview(picture);
@@ -372,6 +390,15 @@ void CameraControllerHelper::save() {
                           saving_ = false;
                           trace(path ? "saved " + *path : std::string("save failed"));
                           if (saveObserver_) saveObserver_(path);
+                          if (!queuedSaves_.empty()) {
+                              // The next picture's save starts now; the
+                              // live view comes back after the last one.
+                              image_ = std::move(queuedSaves_.front());
+                              queuedSaves_.pop_front();
+                              presentReview();
+                              save();
+                              return;
+                          }
                           afterSave();
                       });
 }

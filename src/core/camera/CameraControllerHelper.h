@@ -11,6 +11,7 @@
 #include "core/ui/Responder.h"
 
 #include <filesystem>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -127,6 +128,10 @@ public:
     bool isCapturing() const { return capturing_; }
     // A picture is on its way to the store (its completion comes by post).
     bool isSaving() const { return saving_; }
+    // Pictures waiting for the save under way to finish before theirs starts.
+    std::size_t queuedSaves() const { return queuedSaves_.size(); }
+    // At most this many pictures wait behind a save; a further one is skipped (and logged).
+    static constexpr std::size_t kMaxQueuedSaves = 8;
     // What the toolbar's settings button does (the root controller's settings:).
     void setSettingsAction(std::function<void()> action);
     View& container() { return *container_; }
@@ -182,6 +187,9 @@ private:
     bool finalPhoto_ = true;
     bool capturing_ = false;
     bool saving_ = false;
+    // Final pictures taken while an earlier one was still being saved (an
+    // interval series faster than the store), saved in turn after it.
+    std::deque<Image> queuedSaves_;
     bool hidden_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;

@@ -68,6 +68,10 @@ public:
     bool hasBeep() const { return beepSound_ != nullptr; }
 
 protected:
+    // For a mode's own waiting phase between pictures (a series' interval):
+    // shown as a count-down's state, so that a press or leaving the camera
+    // stops it as it stops a count-down.
+    void setState(State state) { state_ = state; }
     // The sensing panel's status picture; the empty name removes it.
     void setStatusImage(const std::string& name);
     void trace(const std::string& event) const {

@@ -16,6 +16,8 @@ bool CameraMotionHandler::senseReady(float& level) {
     level = 0;
     if (!motionDetector_) motionDetector_ = std::make_unique<MotionDetector>();
     if (!controller()) return false;
+    const Camera1Data* settings = Camera1Data::data();
+    motionDetector_->setIgnoreLight(settings && settings->motion().ignoreLight());
     float movement = sensitivity();
     const bool moved =
         motionDetector_->motion(controller()->cameraScreenshot(kWatchedRect), movement);

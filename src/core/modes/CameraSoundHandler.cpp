@@ -13,12 +13,18 @@ CameraSoundHandler::~CameraSoundHandler() {
 float CameraSoundHandler::sensitivity() const {
     const Camera1Data* settings = Camera1Data::data();
     const int level = settings ? settings->sound().sensitivity() : 0;
-    return level == 2 ? 64.0f : level == 3 ? 24.0f : 32.0f;
+    return AudioDetection::fromDbfs(thresholdDbfs(level));
+}
+
+float CameraSoundHandler::thresholdDbfs(int storedLevel) {
+    return storedLevel == 2 ? kLowDbfs : storedLevel == 3 ? kHighDbfs : kMediumDbfs;
 }
 
 bool CameraSoundHandler::senseReady(float& level) {
     const float threshold = sensitivity();
-    const float value = detector_ ? detector_->level() : 0.0f;
+    // The loudest cycle since the last poll, read once: a clap between two
+    // polls is seen, and seen by one poll only.
+    const float value = detector_ ? detector_->takeLevel() : 0.0f;
     level = value / threshold;
     return threshold <= value;
 }

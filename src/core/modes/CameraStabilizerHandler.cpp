@@ -3,6 +3,8 @@
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
 
+#include <string>
+
 namespace kestrel {
 namespace {
 
@@ -24,7 +26,17 @@ bool CameraStabilizerHandler::senseReady(float& level) {
     float mean = 10.0f;
     const bool steady = position && position->stable(sensitivity(), mean);
     level = 2 * mean;
-    return steady;
+    if (steady) return true;
+    // Never a still moment within the maximum wait: the picture anyway.
+    const auto* s = stabilizerSettings();
+    const int maxWait = s ? s->maxWait() : 0;
+    if (maxWait > 0 && controller() &&
+        controller()->runLoop().now() - sensingSince_ >=
+            RunLoop::seconds(static_cast<double>(maxWait))) {
+        trace("not steady within " + std::to_string(maxWait) + " s: picture anyway");
+        return true;
+    }
+    return false;
 }
 
 int CameraStabilizerHandler::getTimerDelay() const {
@@ -57,6 +69,7 @@ void CameraStabilizerHandler::endDelay() {
 }
 
 void CameraStabilizerHandler::startSensing() {
+    if (state() != kSensing && controller()) sensingSince_ = controller()->runLoop().now();
     CameraSensingHandler::startSensing();
     setStatusImage("Status_Shaking.png");
 }

@@ -6,7 +6,8 @@ namespace kestrel {
 
 // Mode 0: shoots when the device has been steady for the last 30 samples.
 // With auto shutter it starts by itself (after the shutter delay the first
-// time) and re-arms after every picture.
+// time) and re-arms after every picture. With a maximum wait it takes the
+// picture anyway once it has sensed that long without a steady moment.
 class CameraStabilizerHandler : public CameraSensingHandler {
 public:
     // Steadiness threshold in g for the stored level: 2 → 0.085, 3 → 0.058, else 0.07.
@@ -19,6 +20,9 @@ public:
     void startSensing() override;
     void stopSensing() override;
     std::optional<std::string> getModeImage() const override { return "Mode_Stable_on.png"; }
+
+private:
+    RunLoop::Duration sensingSince_{};
 };
 
 // Mode 3: shoots as soon as the device moves more than a threshold within

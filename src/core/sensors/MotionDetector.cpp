@@ -3,6 +3,8 @@
 #include "core/imaging/ImageResizer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace kestrel {
 
@@ -52,13 +54,17 @@ bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigne
         return false;
     }
     std::size_t changed = 0;
-    std::uint8_t* stored = previousData_.data();
-    for (unsigned y = 0; y < height; ++y) {
-        const std::uint8_t* p = pixels + y * bytesPerRow;
-        for (unsigned x = 0; x < width; ++x, p += 4, ++stored) {
-            const std::uint8_t value = luma(p);
-            if (compareCb(value, *stored)) ++changed;
-            *stored = value;
+    if (ignoreLight_) {
+        changed = changedIgnoringLight(pixels, width, height, bytesPerRow);
+    } else {
+        std::uint8_t* stored = previousData_.data();
+        for (unsigned y = 0; y < height; ++y) {
+            const std::uint8_t* p = pixels + y * bytesPerRow;
+            for (unsigned x = 0; x < width; ++x, p += 4, ++stored) {
+                const std::uint8_t value = luma(p);
+                if (compareCb(value, *stored)) ++changed;
+                *stored = value;
+            }
         }
     }
     const float threshold = movement;
@@ -66,9 +72,51 @@ bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigne
     return threshold < movement;
 }
 
+std::size_t MotionDetector::changedIgnoringLight(const std::uint8_t* pixels, unsigned width,
+                                                 unsigned height, std::size_t bytesPerRow) {
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    current_.resize(count);
+    std::uint64_t sum = 0;
+    std::uint64_t previousSum = 0;
+    std::uint8_t* out = current_.data();
+    for (unsigned y = 0; y < height; ++y) {
+        const std::uint8_t* p = pixels + y * bytesPerRow;
+        for (unsigned x = 0; x < width; ++x, p += 4) {
+            *out = luma(p);
+            sum += *out++;
+        }
+    }
+    for (const std::uint8_t value : previousData_)
+        previousSum += value;
+    // The whole frame brighter or darker (a lamp, the sun, the exposure):
+    // bring this snapshot to the reference's brightness before comparing.
+    // Light scales what lies above the luma's black level (16).
+    const double n = static_cast<double>(count);
+    const double above = static_cast<double>(sum) / n - kBlackLevel;
+    const double previousAbove = static_cast<double>(previousSum) / n - kBlackLevel;
+    const double gain = above > 1 && previousAbove > 1 ? previousAbove / above : 1.0;
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const long scaled = std::lround((current_[i] - kBlackLevel) * gain + kBlackLevel);
+        const auto value = static_cast<std::uint8_t>(std::clamp(scaled, 0L, 255L));
+        if (compareCb(value, previousData_[i])) ++changed;
+    }
+    // The new brightness is the reference from now on.
+    previousData_.swap(current_);
+    // What changes nearly every pixel even so is the light, not something
+    // in front of the lens.
+    if (static_cast<double>(changed) >= kWholeFrame * static_cast<double>(count)) {
+        lightChanges_++;
+        return 0;
+    }
+    return changed;
+}
+
 void MotionDetector::reset() {
     previousData_.clear();
     previousData_.shrink_to_fit();
+    current_.clear();
+    current_.shrink_to_fit();
     previousWidth_ = 0;
     previousHeight_ = 0;
 }

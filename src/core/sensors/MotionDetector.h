@@ -10,10 +10,22 @@ namespace kestrel {
 
 // Decides whether something moved in front of the camera by comparing the
 // luma of each snapshot with the previous one: a pixel counts as changed when
-// its luma moved by more than 24 levels. Main thread.
+// its luma moved by more than 24 levels. With "ignore light", a change of the
+// whole frame's brightness (a lamp switched on, a cloud, the camera's
+// exposure) is not motion: each snapshot is scaled to the reference's mean
+// luma before the comparison, and a change of nearly every pixel counts as
+// none; the new brightness becomes the reference. Main thread.
 class MotionDetector {
 public:
     static constexpr int kChangeStep = 24;
+    // With ignore light: this share of changed pixels or more is a change of light.
+    static constexpr double kWholeFrame = 0.9;
+    static constexpr double kBlackLevel = 16;  // of the video-range luma
+
+    void setIgnoreLight(bool ignore) { ignoreLight_ = ignore; }
+    bool ignoreLight() const { return ignoreLight_; }
+    // Comparisons that saw the light change rather than something move.
+    long lightChanges() const { return lightChanges_; }
 
     // In: through `movement`, the threshold (a fraction of the picture). Out:
     // whether the changed fraction exceeds it; the fraction through
@@ -34,7 +46,13 @@ public:
     bool hasReference() const { return !previousData_.empty(); }
 
 private:
+    std::size_t changedIgnoringLight(const std::uint8_t* pixels, unsigned width, unsigned height,
+                                     std::size_t bytesPerRow);
+
     std::vector<std::uint8_t> previousData_;
+    std::vector<std::uint8_t> current_;  // the snapshot's luma, kept to avoid reallocating
+    bool ignoreLight_ = false;
+    long lightChanges_ = 0;
     unsigned previousWidth_ = 0;
     unsigned previousHeight_ = 0;
 };

@@ -6,7 +6,10 @@
 
 namespace kestrel {
 
-// Parameters of the Timer mode (2): delay in seconds, repeat.
+// Parameters of the Timer mode (2): delay in seconds, repeat, the interval
+// in seconds between the starts of pictures in a series (0: the count-down
+// starts again after each picture) and the pictures per press (0: until
+// pressed).
 // A fresh record holds the defaults; the record accepts any value.
 class Camera1TimerData : public PrefRecord<Camera1TimerData> {
 public:
@@ -14,16 +17,24 @@ public:
     void setTimerDelay(std::int32_t value) { assign(timerDelay_, value); }
     bool repeat() const { return repeat_; }
     void setRepeat(bool value) { assign(repeat_, value); }
+    std::int32_t interval() const { return interval_; }
+    void setInterval(std::int32_t value) { assign(interval_, value); }
+    std::int32_t count() const { return count_; }
+    void setCount(std::int32_t value) { assign(count_, value); }
 
     template <class Self, class Visit>
     static void visitFields(Self& self, Visit&& visit) {
         visit("timer delay", self.timerDelay_);
         visit("timer repeat", self.repeat_);
+        visit("timer interval", self.interval_);
+        visit("timer count", self.count_);
     }
 
 private:
     std::int32_t timerDelay_ = 10;
     bool repeat_ = false;
+    std::int32_t interval_ = 0;
+    std::int32_t count_ = 0;
 };
 
 }  // namespace kestrel

@@ -15,6 +15,9 @@ namespace {
 constexpr std::array<int, 3> kSensitivity{2, 0, 3};
 constexpr std::array<int, 6> kShutterDelay{0, 1, 3, 5, 10, 15};
 constexpr std::array<int, 6> kTimerDelay{1, 5, 10, 15, 30, 60};
+constexpr std::array<int, 7> kTimerInterval{0, 5, 10, 30, 60, 300, 900};
+constexpr std::array<int, 5> kTimerCount{0, 5, 10, 25, 100};
+constexpr std::array<int, 4> kMaxWait{0, 5, 10, 30};
 constexpr std::array<int, 2> kRapidMode{16, 25};
 constexpr std::array<int, 3> kVideoResolution{320, 160, 128};
 
@@ -96,6 +99,13 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
         makeSegments("Shutter Delay", {"0s", "1s", "3s", "5s", "10s", "15s"}, &C::shutterDelay);
     sensitivityCell_ = makeSegments("Sensitivity", {"Low", "Medium", "High"}, &C::sensitivity);
     timerCell_ = makeSegments("Timer Delay", {"1s", "5s", "10s", "15s", "30s", "60s"}, &C::timer);
+    timerIntervalCell_ = makeSegments("Interval", {"Off", "5s", "10s", "30s", "1m", "5m", "15m"},
+                                      &C::timerInterval);
+    timerIntervalCell_->subLabel()->setText("From the start of one photo to the next");
+    timerCountCell_ = makeSegments("Photos", {"\u221e", "5", "10", "25", "100"}, &C::timerCount);
+    maxWaitCell_ = makeSegments("Maximum Wait", {"\u221e", "5s", "10s", "30s"}, &C::maxWait);
+    maxWaitCell_->subLabel()->setText("Then the photo is taken anyway");
+    ignoreLightCell_ = makeSwitch("Ignore Light Changes", &C::ignoreLight);
     photoSizeCell_ = makeSegments("Photo Size", {"", ""}, &C::photoSize);
     rapidModeCell_ = makeSegments("Photos per Sheet", {"16", "25"}, &C::rapidMode);
     videoResolutionCell_ =
@@ -202,14 +212,14 @@ void CameraSettingsController::populateCellLists() {
     };
     switch (mode) {
         case Camera1Data::kStabilizing:
-            add({sensitivityCell_, autoShutterCell_, shutterDelayCell_});
+            add({sensitivityCell_, autoShutterCell_, shutterDelayCell_, maxWaitCell_});
             updateStablizer();
             break;
         case Camera1Data::kStandard:
             updateStandard();
             break;
         case Camera1Data::kTimer:
-            add({timerCell_, repeatCell_});
+            add({timerCell_, repeatCell_, timerIntervalCell_, timerCountCell_});
             updateTimer();
             break;
         case Camera1Data::kMoving:
@@ -217,7 +227,7 @@ void CameraSettingsController::populateCellLists() {
             updateToss();
             break;
         case Camera1Data::kMotion:
-            add({sensitivityCell_});
+            add({sensitivityCell_, ignoreLightCell_});
             updateMotion();
             break;
         case Camera1Data::kSound:
@@ -308,6 +318,7 @@ void CameraSettingsController::updateStablizer() {
     showValue(sensitivityCell_->segments(), kSensitivity, r->stablizer().sensitivity());
     autoShutterCell_->checkbox().setOn(r->stablizer().autoShutter());
     showValue(shutterDelayCell_->segments(), kShutterDelay, r->stablizer().shutterDelay());
+    showValue(maxWaitCell_->segments(), kMaxWait, r->stablizer().maxWait());
 }
 
 void CameraSettingsController::updateTimer() {
@@ -315,6 +326,8 @@ void CameraSettingsController::updateTimer() {
     if (!r) return;
     showValue(timerCell_->segments(), kTimerDelay, r->timer().timerDelay());
     repeatCell_->checkbox().setOn(r->timer().repeat());
+    showValue(timerIntervalCell_->segments(), kTimerInterval, r->timer().interval());
+    showValue(timerCountCell_->segments(), kTimerCount, r->timer().count());
 }
 
 void CameraSettingsController::updateToss() {
@@ -323,8 +336,10 @@ void CameraSettingsController::updateToss() {
 }
 
 void CameraSettingsController::updateMotion() {
-    if (const Camera1Data* r = record())
-        showValue(sensitivityCell_->segments(), kSensitivity, r->motion().sensitivity());
+    const Camera1Data* r = record();
+    if (!r) return;
+    showValue(sensitivityCell_->segments(), kSensitivity, r->motion().sensitivity());
+    ignoreLightCell_->checkbox().setOn(r->motion().ignoreLight());
 }
 
 void CameraSettingsController::updateSound() {
@@ -427,6 +442,30 @@ void CameraSettingsController::timer() {
 void CameraSettingsController::repeat() {
     if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
         r->timer().setRepeat(repeatCell_->checkbox().isOn());
+}
+
+// An index outside a row's table keeps the stored value's default (off, until pressed, for ever).
+void CameraSettingsController::timerInterval() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
+        r->timer().setInterval(
+            valueAt(kTimerInterval, timerIntervalCell_->segments().selectedSegmentIndex(), 0));
+}
+
+void CameraSettingsController::timerCount() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
+        r->timer().setCount(
+            valueAt(kTimerCount, timerCountCell_->segments().selectedSegmentIndex(), 0));
+}
+
+void CameraSettingsController::maxWait() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kStabilizing)
+        r->stablizer().setMaxWait(
+            valueAt(kMaxWait, maxWaitCell_->segments().selectedSegmentIndex(), 0));
+}
+
+void CameraSettingsController::ignoreLight() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kMotion)
+        r->motion().setIgnoreLight(ignoreLightCell_->checkbox().isOn());
 }
 
 void CameraSettingsController::rapidMode() {

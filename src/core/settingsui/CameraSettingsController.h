@@ -81,6 +81,10 @@ public:
     void sensitivity();
     void timer();
     void repeat();
+    void timerInterval();
+    void timerCount();
+    void maxWait();
+    void ignoreLight();
     void rapidMode();
     void videoResolution();
     void anaglyphColor();
@@ -104,6 +108,10 @@ public:
     SwitchTableViewCell& enhanceCell() { return *enhanceCell_; }
     SwitchTableViewCell& autoShutterCell() { return *autoShutterCell_; }
     SwitchTableViewCell& repeatCell() { return *repeatCell_; }
+    SwitchTableViewCell& ignoreLightCell() { return *ignoreLightCell_; }
+    SegmentedTableViewCell& timerIntervalCell() { return *timerIntervalCell_; }
+    SegmentedTableViewCell& timerCountCell() { return *timerCountCell_; }
+    SegmentedTableViewCell& maxWaitCell() { return *maxWaitCell_; }
     SegmentedTableViewCell& modificationCell() { return *modificationCell_; }
     SegmentedTableViewCell& shutterDelayCell() { return *shutterDelayCell_; }
     SegmentedTableViewCell& sensitivityCell() { return *sensitivityCell_; }
@@ -144,6 +152,9 @@ private:
     std::shared_ptr<SegmentedTableViewCell> modificationCell_, shutterDelayCell_, sensitivityCell_,
         timerCell_, photoSizeCell_, rapidModeCell_, videoResolutionCell_, anaglyphColorCell_;
     std::shared_ptr<CustomTableViewCell> ratioCell_;
+    // The series, waiting and light rows of the timer, stabilizer and motion modes.
+    std::shared_ptr<SegmentedTableViewCell> timerIntervalCell_, timerCountCell_, maxWaitCell_;
+    std::shared_ptr<SwitchTableViewCell> ignoreLightCell_;
     std::shared_ptr<CustomTableViewCell> aboutCell_;
     std::shared_ptr<ViewController> aboutController_;
     std::shared_ptr<RatioController> ratioController_;
