@@ -1,11 +1,13 @@
 #include "core/exif/ExifReader.h"
 #include "core/exif/ExifWriter.h"
 #include "core/exif/LibExifFileWrapper.h"
+#include "support/ExifTags.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -148,6 +150,38 @@ TEST_F(ExifWriterTest, AFileThatCannotBeStampedIsUntouchedAndReported) {
     EXPECT_FALSE(w.write(GeoPosition{1, 2, Clock::now()}));
     EXPECT_EQ(JpegBytes::read(file()), cut);
     EXPECT_FALSE(ExifReader(file()).read());
+}
+
+TEST_F(ExifWriterTest, StampingInMemoryGivesTheFileTheTwoStepRoadGives) {
+    const test::Bytes photo = JpegBytes::read(file());
+    const FixedLocationSource source(GeoPosition{-33.8568, 151.2153, utc(2026, 12, 31, 9, 5, 7)});
+    const GeoPosition given{48.8584, -2.2945, utc(2026, 12, 31, 9, 5, 7)};
+
+    // The location source's position, seconds form: byte for byte the file.
+    ExifWriter w = writer();
+    const auto inMemory = w.stamped(photo, &source);
+    ASSERT_TRUE(inMemory);
+    ASSERT_TRUE(w.write(&source));
+    EXPECT_EQ(*inMemory, JpegBytes::read(file()));
+    EXPECT_EQ(test::withoutExif(*inMemory), photo);
+
+    // A given position, minutes form, against date and device tags first and
+    // the position's tags in a second rewrite: the same tags, same values.
+    JpegBytes::write(file(), photo);
+    ASSERT_TRUE(w.write(static_cast<const LocationSource*>(nullptr)));
+    ASSERT_TRUE(w.write(given));
+    const auto oneStep = w.stamped(photo, given);
+    ASSERT_TRUE(oneStep);
+    const auto tags = test::exifTagsOf(*oneStep);
+    EXPECT_EQ(tags, test::exifTagsOf(JpegBytes::read(file())));
+    EXPECT_NE(std::find(tags.begin(), tags.end(), "GPS/GPSLongitudeRef=W"), tags.end());
+    EXPECT_EQ(test::withoutExif(*oneStep), photo);
+
+    // What is no JPEG gives nothing to write.
+    test::Bytes cut = photo;
+    cut.resize(cut.size() - 10);
+    EXPECT_FALSE(w.stamped(cut, given));
+    EXPECT_FALSE(w.stamped(JpegBytes::text("no picture"), &source));
 }
 
 TEST(ExifReaderTest, GpsValuesFromRenderedTexts) {

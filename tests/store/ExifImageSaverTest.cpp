@@ -1,10 +1,13 @@
 #include "core/exif/ExifReader.h"
+#include "core/exif/ExifWriter.h"
 #include "core/exif/LibExifFileWrapper.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/platform/FixedSystemInfo.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/store/ExifImageSaver.h"
+#include "core/platform/AtomicFile.h"
 #include "support/CliRunner.h"
+#include "support/ExifTags.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
@@ -13,6 +16,8 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <map>
+#include <mutex>
 
 namespace kestrel {
 namespace {
@@ -52,6 +57,58 @@ TEST(ExifImageSaverTest, SavesInTheBackgroundAndCompletesOnTheMainLoop) {
     ASSERT_TRUE(position);
     EXPECT_NEAR(position->latitude, -33.8568, 1e-4);
     EXPECT_NE(LibExifFileWrapper(photo).findEntry("DateTimeOriginal", "EXIF"), nullptr);
+}
+
+// Counts the disk steps of AtomicFile while alive.
+class StepCounter {
+public:
+    StepCounter() {
+        AtomicFile::setFaultInjector([this](AtomicFile::Step step) {
+            std::lock_guard lock(mutex_);
+            ++counts_[step];
+            return false;
+        });
+    }
+    ~StepCounter() { AtomicFile::setFaultInjector(nullptr); }
+    StepCounter(const StepCounter&) = delete;
+    StepCounter& operator=(const StepCounter&) = delete;
+    int operator[](AtomicFile::Step step) {
+        std::lock_guard lock(mutex_);
+        return counts_[step];
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<AtomicFile::Step, int> counts_;
+};
+
+TEST(ExifImageSaverTest, ThePhotoIsWrittenOnceAndCarriesTheTagsOfTheTwoStepRoad) {
+    test::TempDir dir;
+    const FixedLocationSource location(GeoPosition{-33.8568, 151.2153, std::chrono::system_clock::now()});
+    const auto encoded = ExifImageSaver::encode(test::TestImages::noise(160, 120, 4));
+    ASSERT_TRUE(encoded);
+    CameraRoll store((dir / "DCIM").string(), kSystem);
+    store.parse(false);
+    std::optional<std::string> saved;
+    {
+        StepCounter steps;
+        saved = ExifImageSaver::saving(*encoded, store, &location);
+        // The photo is published once and never replaced; the thumbnail, the
+        // poster and the record are the three files written over.
+        EXPECT_EQ(steps[AtomicFile::Step::kRenameNoReplace], 1);
+        EXPECT_EQ(steps[AtomicFile::Step::kRename], 3);
+        EXPECT_EQ(steps[AtomicFile::Step::kCreate], 4);
+    }
+    ASSERT_TRUE(saved);
+
+    // The old road: the encoded photo written, then stamped in place.
+    const auto twoStep = dir / "two-step.jpg";
+    test::JpegBytes::write(twoStep, encoded->image);
+    ASSERT_TRUE(ExifWriter::writePhoto(twoStep, &location));
+    const auto photo = test::JpegBytes::read(*saved);
+    EXPECT_EQ(test::exifTagsOf(photo, true), test::exifTagsOf(test::JpegBytes::read(twoStep), true));
+    EXPECT_EQ(test::withoutExif(photo), encoded->image);
+    EXPECT_TRUE(ExifReader(*saved).read());
 }
 
 TEST(ExifImageSaverTest, AFailedSaveStillCompletesAndSaysSo) {

@@ -1,4 +1,8 @@
 #include "core/exif/ExifReader.h"
+#include "core/exif/ExifWriter.h"
+#include "core/store/ExifImageSaver.h"
+#include "support/ExifTags.h"
+#include "support/JpegBytes.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/store/DcimPhotoAlbum.h"
@@ -31,11 +35,11 @@ TEST(GpsImageSaverTest, TheDeviceRollWayFindsTheNewPhotoAndTagsIt) {
 
     std::vector<std::optional<std::string>> told;
     bool done = false;
-    saver.saveImage(picture, GeoPosition{48.8584, 2.2945, std::chrono::system_clock::now()},
-                    nullptr, [&](const std::optional<std::string>& path) {
-                        told.push_back(path);
-                        done = true;
-                    });
+    const GeoPosition where{48.8584, 2.2945, std::chrono::system_clock::now()};
+    saver.saveImage(picture, where, nullptr, [&](const std::optional<std::string>& path) {
+        told.push_back(path);
+        done = true;
+    });
     runUntil(loop, done);
     ASSERT_EQ(told.size(), 1u);
     ASSERT_TRUE(told[0]);
@@ -43,6 +47,17 @@ TEST(GpsImageSaverTest, TheDeviceRollWayFindsTheNewPhotoAndTagsIt) {
     const auto position = ExifReader(*told[0]).read();
     ASSERT_TRUE(position);
     EXPECT_NEAR(position->latitude, 48.8583, 1e-3);
+    // Tag for tag what the album's date and device tags and a second stamp
+    // with the position used to give, in a photo written once.
+    const auto twoStep = dir / "two-step.jpg";
+    const auto encoded = ExifImageSaver::encode(picture);
+    ASSERT_TRUE(encoded);
+    test::JpegBytes::write(twoStep, encoded->image);
+    ASSERT_TRUE(ExifWriter::writePhoto(twoStep, static_cast<const LocationSource*>(nullptr)));
+    ASSERT_TRUE(ExifWriter::writePhoto(twoStep, where));
+    const auto photo = test::JpegBytes::read(*told[0]);
+    EXPECT_EQ(test::exifTagsOf(photo, true), test::exifTagsOf(test::JpegBytes::read(twoStep), true));
+    EXPECT_EQ(test::withoutExif(photo), encoded->image);
 
     // Without a position the file stays as the album wrote it: no GPS tags.
     done = false;

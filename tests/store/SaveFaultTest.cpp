@@ -92,6 +92,8 @@ TEST_F(SaveFaultTest, EveryStepOfASaveFailingInTurn) {
         if (saved) {
             EXPECT_FALSE(before.count(*saved));
             EXPECT_TRUE(JpegCodec::decode(JpegBytes::read(*saved)));
+        } else {
+            EXPECT_EQ(photosOf(tree), before);  // a failed save publishes nothing
         }
         // The next save, with nothing failing, overwrites nothing either.
         const auto afterFault = photosOf(tree);

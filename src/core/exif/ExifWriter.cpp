@@ -37,6 +37,16 @@ bool ExifWriter::write(const LocationSource* source) {
 
 bool ExifWriter::write(const GeoPosition& position) { return stamp(position, Form::kMinutes); }
 
+std::optional<std::vector<std::uint8_t>> ExifWriter::stamped(std::span<const std::uint8_t> jpeg,
+                                                             const LocationSource* source) {
+    return stampBytes(jpeg, source ? source->currentLocation() : std::nullopt, Form::kSeconds);
+}
+
+std::optional<std::vector<std::uint8_t>> ExifWriter::stamped(std::span<const std::uint8_t> jpeg,
+                                                             const GeoPosition& position) {
+    return stampBytes(jpeg, position, Form::kMinutes);
+}
+
 std::string ExifWriter::gpsText(float coordinate) {
     const double x = std::fabs(static_cast<double>(coordinate));
     const long d = truncated(x);
@@ -70,13 +80,9 @@ std::string ExifWriter::timeStampText(Clock::time_point when) {
     return format("%ld 1 %ld 1 %ld 1", utc.tm_hour, utc.tm_min, utc.tm_sec);
 }
 
-bool ExifWriter::stamp(const std::optional<GeoPosition>& position, Form form) {
+void ExifWriter::createTags(LibExifFileWrapper& wrapper, const std::optional<GeoPosition>& position,
+                            Form form) {
     const std::string date = dateText(now_.value_or(Clock::now()));
-    LibExifFileWrapper wrapper(file_);
-    if (!wrapper.isJpeg()) {
-        Log::error("EXIF: cannot stamp " + file_.string() + ": " + wrapper.lastError());
-        return false;
-    }
     bool complete = true;
     auto create = [&](const std::string& value, const char* tag, const char* ifd) {
         if (!wrapper.createEntry(value, tag, ifd)) complete = false;
@@ -97,7 +103,28 @@ bool ExifWriter::stamp(const std::optional<GeoPosition>& position, Form form) {
         create(timeStampText(position->timestamp), "GPSTimeStamp", "GPS");
     }
     if (!complete) Log::warning("EXIF: some tags of " + file_.string() + " could not be made");
+}
+
+bool ExifWriter::stamp(const std::optional<GeoPosition>& position, Form form) {
+    LibExifFileWrapper wrapper(file_);
+    if (!wrapper.isJpeg()) {
+        Log::error("EXIF: cannot stamp " + file_.string() + ": " + wrapper.lastError());
+        return false;
+    }
+    createTags(wrapper, position, form);
     return wrapper.saveImageFile();
+}
+
+std::optional<std::vector<std::uint8_t>> ExifWriter::stampBytes(std::span<const std::uint8_t> jpeg,
+                                                                const std::optional<GeoPosition>& position,
+                                                                Form form) {
+    LibExifFileWrapper wrapper(jpeg, file_);
+    if (!wrapper.isJpeg()) {
+        Log::error("EXIF: cannot stamp " + file_.string() + ": " + wrapper.lastError());
+        return std::nullopt;
+    }
+    createTags(wrapper, position, form);
+    return wrapper.saveImageBytes();
 }
 
 }  // namespace kestrel

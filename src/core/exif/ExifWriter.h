@@ -5,11 +5,16 @@
 #include "core/platform/LocationSource.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace kestrel {
+
+class LibExifFileWrapper;
 
 // Stamps a saved JPEG file with Kestrel's EXIF tag set, in this order:
 // Make, Model, DateTime (IFD "0"), DateTimeOriginal, DateTimeDigitized
@@ -37,6 +42,15 @@ public:
     bool write(const LocationSource* source);
     bool write(const GeoPosition& position);
 
+    // The same tags built into a photo still in memory, before its first
+    // write: the very bytes write() would leave in a file holding `jpeg`
+    // (file() only names the photo in messages). None, with the cause
+    // logged, when `jpeg` is no JPEG Kestrel can account for.
+    std::optional<std::vector<std::uint8_t>> stamped(std::span<const std::uint8_t> jpeg,
+                                                     const LocationSource* source);
+    std::optional<std::vector<std::uint8_t>> stamped(std::span<const std::uint8_t> jpeg,
+                                                     const GeoPosition& position);
+
     void setIdentity(DeviceIdentity identity) { identity_ = std::move(identity); }
     // The moment of writing (tests pin it; by default the clock's now).
     void setNow(Clock::time_point now) { now_ = now; }
@@ -52,6 +66,10 @@ public:
 private:
     enum class Form { kMinutes, kSeconds };
     bool stamp(const std::optional<GeoPosition>& position, Form form);
+    std::optional<std::vector<std::uint8_t>> stampBytes(std::span<const std::uint8_t> jpeg,
+                                                        const std::optional<GeoPosition>& position,
+                                                        Form form);
+    void createTags(LibExifFileWrapper& wrapper, const std::optional<GeoPosition>& position, Form form);
 
     std::filesystem::path file_;
     DeviceIdentity identity_;

@@ -66,6 +66,7 @@ std::optional<std::size_t> findEndOfImage(std::span<const std::uint8_t> b, std::
 // The bytes of a file: read into memory, or mapped with the file kept open.
 struct JpegSectionFile::Storage {
     std::vector<std::uint8_t> owned;
+    std::span<const std::uint8_t> borrowed;
     void* map = nullptr;
     std::size_t mapSize = 0;
     int fd = -1;
@@ -79,6 +80,7 @@ struct JpegSectionFile::Storage {
     }
     std::span<const std::uint8_t> bytes() const {
         if (map) return {static_cast<const std::uint8_t*>(map), mapSize};
+        if (!borrowed.empty()) return borrowed;
         return owned;
     }
 };
@@ -92,6 +94,13 @@ std::optional<JpegSectionFile> JpegSectionFile::parse(std::vector<std::uint8_t> 
                                                       std::string* error) {
     auto storage = std::make_shared<Storage>();
     storage->owned = std::move(bytes);
+    return parseStorage(std::move(storage), error);
+}
+
+std::optional<JpegSectionFile> JpegSectionFile::view(std::span<const std::uint8_t> bytes,
+                                                     std::string* error) {
+    auto storage = std::make_shared<Storage>();
+    storage->borrowed = bytes;
     return parseStorage(std::move(storage), error);
 }
 

@@ -39,6 +39,10 @@ public:
 
     static std::optional<JpegSectionFile> parse(std::vector<std::uint8_t> bytes,
                                                 std::string* error = nullptr);
+    // Over bytes the caller keeps alive and unchanged for the object's life
+    // (a photo encoded in memory): nothing is copied until serialize().
+    static std::optional<JpegSectionFile> view(std::span<const std::uint8_t> bytes,
+                                               std::string* error = nullptr);
     // Maps the file rather than copying it: the image data is written back
     // from the file itself.
     static std::optional<JpegSectionFile> load(const std::filesystem::path& file,

@@ -34,16 +34,34 @@ LibExifFileWrapper::~LibExifFileWrapper() {
     if (exifData_) exif_data_unref(exifData_);
 }
 
+LibExifFileWrapper::LibExifFileWrapper(std::span<const std::uint8_t> jpeg, std::filesystem::path name)
+    : filePath_(std::move(name)) {
+    for (int i = 0; i < EXIF_IFD_COUNT; ++i)
+        ifds_[static_cast<std::size_t>(i)].ifdName = exif_ifd_get_name(static_cast<ExifIfd>(i));
+    std::string why;
+    sections_ = JpegSectionFile::view(jpeg, &why);
+    if (!sections_) {
+        error_ = filePath_.string() + ": " + why;
+        return;
+    }
+    readExif();
+}
+
 bool LibExifFileWrapper::loadImageFile() {
     sections_ = JpegSectionFile::load(filePath_, &error_);
     if (!sections_) return false;
+    readExif();
+    return exifData_ && sections_->exifBlock().has_value();
+}
+
+void LibExifFileWrapper::readExif() {
     const auto block = sections_->exifBlock();
     exifData_ = newExifData(block.has_value());
     if (!exifData_) {
         error_ = "not enough memory for the EXIF data";
-        return false;
+        return;
     }
-    if (!block) return false;
+    if (!block) return;
     exif_data_load_data(exifData_, block->data(), static_cast<unsigned int>(block->size()));
     for (int i = 0; i < EXIF_IFD_COUNT; ++i) {
         ExifContent* content = exifData_->ifd[i];
@@ -51,7 +69,6 @@ bool LibExifFileWrapper::loadImageFile() {
             ifds_[static_cast<std::size_t>(i)].ifdEntries.push_back(
                 std::make_unique<LibExifEntryWrapper>(content->entries[k], exifData_));
     }
-    return true;
 }
 
 int LibExifFileWrapper::getIfdIdxForName(const std::string& ifdName) {
@@ -104,7 +121,8 @@ void LibExifFileWrapper::addGpsVersionIfNeeded() {
     exif_entry_unref(version);
 }
 
-bool LibExifFileWrapper::saveImageFile() {
+// Serialises the EXIF data into the section file's block.
+bool LibExifFileWrapper::placeExifBlock() {
     if (!sections_ || !exifData_) {
         Log::error("EXIF: not writing " + filePath_.string() + ": " +
                    (error_.empty() ? std::string("no EXIF data") : error_));
@@ -122,11 +140,22 @@ bool LibExifFileWrapper::saveImageFile() {
     }
     const bool set = sections_->setExifBlock({block, size}, &error_);
     std::free(block);
-    if (!set || !sections_->save(filePath_, &error_)) {
+    if (!set) Log::error("EXIF: not writing " + filePath_.string() + ": " + error_);
+    return set;
+}
+
+bool LibExifFileWrapper::saveImageFile() {
+    if (!placeExifBlock()) return false;
+    if (!sections_->save(filePath_, &error_)) {
         Log::error("EXIF: not writing " + filePath_.string() + ": " + error_);
         return false;
     }
     return true;
+}
+
+std::optional<std::vector<std::uint8_t>> LibExifFileWrapper::saveImageBytes() {
+    if (!placeExifBlock()) return std::nullopt;
+    return sections_->serialize();
 }
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ public:
     };
 
     explicit LibExifFileWrapper(std::filesystem::path file);
+    // The same over a JPEG held in memory (a photo before its first write),
+    // which the caller keeps alive and unchanged meanwhile; `name` stands
+    // for it in messages.
+    LibExifFileWrapper(std::span<const std::uint8_t> jpeg, std::filesystem::path name);
     ~LibExifFileWrapper();
     LibExifFileWrapper(const LibExifFileWrapper&) = delete;
     LibExifFileWrapper& operator=(const LibExifFileWrapper&) = delete;
@@ -40,6 +45,9 @@ public:
     // Writes the EXIF data back into the file (atomically); answers whether
     // the file now holds it.
     bool saveImageFile();
+    // The whole JPEG with the EXIF data in its block, as saveImageFile()
+    // would write it; none when the data cannot be serialised or placed.
+    std::optional<std::vector<std::uint8_t>> saveImageBytes();
 
     LibExifEntryWrapper* findEntry(const std::string& tagName, const std::string& ifdName) const;
     // None when the tag name or IFD name is unknown or the value does not fit.
@@ -54,7 +62,9 @@ public:
     ExifData* exifData() const { return exifData_; }
 
 private:
+    void readExif();
     void addGpsVersionIfNeeded();
+    bool placeExifBlock();
 
     std::filesystem::path filePath_;
     std::array<IfdModel, EXIF_IFD_COUNT> ifds_;

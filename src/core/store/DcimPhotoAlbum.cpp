@@ -18,6 +18,15 @@ DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop& mainLoop)
       worker_(ownWorker_.get()) {}
 
 void DcimPhotoAlbum::writeImageToSavedPhotosAlbum(const Image& image, Completion completion) {
+    save(image, std::nullopt, std::move(completion));
+}
+
+bool DcimPhotoAlbum::writeTaggedImage(const Image& image, const GeoPosition& position, Completion completion) {
+    save(image, position, std::move(completion));
+    return true;
+}
+
+void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> position, Completion completion) {
     auto encoded = ExifImageSaver::encode(image);
     SaverQueue* worker = worker_;
     if (!encoded) {
@@ -26,15 +35,21 @@ void DcimPhotoAlbum::writeImageToSavedPhotosAlbum(const Image& image, Completion
     }
     // The tree is read afresh for each save: the saves before this one on the
     // worker have changed it.
-    worker->enqueue([encoded = std::move(*encoded), root = root_, worker, completion] {
+    worker->enqueue([encoded = std::move(*encoded), root = root_, position, worker, completion] {
         bool saved = false;
         try {
+            // Date and device tags, and the position's, in the photo before
+            // its one write.
+            ExifWriter writer(root + " (new photo)");
+            const auto stamped = position ? writer.stamped(encoded.image, *position)
+                                          : writer.stamped(encoded.image, static_cast<const LocationSource*>(nullptr));
+            if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");
             CameraRoll album(root);
             album.parse(false);
-            if (const auto path = album.saveImageData(encoded.image, encoded.thumbnail, encoded.poster)) {
-                saved = true;
-                ExifWriter::writePhoto(*path, static_cast<const LocationSource*>(nullptr));
-            }
+            saved = album
+                        .saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
+                                       encoded.thumbnail, encoded.poster)
+                        .has_value();
         } catch (const std::exception& e) {
             Log::error(std::string("saving: the photo could not be saved into ") + root + ": " + e.what());
         }

@@ -24,10 +24,13 @@ std::optional<ExifImageSaver::Encoded> ExifImageSaver::encode(const Image& image
 
 std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, CameraRoll& cameraRoll,
                                                   const LocationSource* location) {
-    auto path = cameraRoll.saveImageData(encoded.image, encoded.thumbnail, encoded.poster);
-    if (path && !ExifWriter::writePhoto(*path, location))
-        Log::warning("saving: " + *path + " is saved without its EXIF tags");
-    return path;
+    // The EXIF block goes into the photo in memory, so the photo is written
+    // once; the date is the moment of saving, the position the source's now.
+    ExifWriter writer(cameraRoll.albumPath() + " (new photo)");
+    const auto stamped = writer.stamped(encoded.image, location);
+    if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");
+    return cameraRoll.saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
+                                    encoded.thumbnail, encoded.poster);
 }
 
 void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,

@@ -17,10 +17,10 @@ namespace kestrel {
 
 // Saves a photo into a store of Kestrel's own: the photo (JPEG 0.95), a
 // 75 × 75 thumbnail and a 55 × 55 poster (JPEG 0.9) are encoded on the
-// calling (main) thread; the store's saver worker writes them through the
-// store and stamps the EXIF tags, after the saves queued before; the
-// completion comes back to the main run loop, after the store was read fully
-// again.
+// calling (main) thread; the store's saver worker builds the EXIF tags into
+// the photo in memory and writes the three through the store, the photo
+// once, after the saves queued before; the completion comes back to the main
+// run loop, after the store was read fully again.
 class ExifImageSaver {
 public:
     // The photo's path, or none when it could not be saved.
@@ -36,7 +36,8 @@ public:
         std::vector<std::uint8_t> poster;
     };
     static std::optional<Encoded> encode(const Image& image);
-    // The background body: write through the store, then stamp. Any thread.
+    // The background body: stamp in memory, then write through the store.
+    // Any thread.
     static std::optional<std::string> saving(const Encoded& encoded, CameraRoll& cameraRoll,
                                              const LocationSource* location);
 };

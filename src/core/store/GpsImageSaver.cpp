@@ -30,17 +30,24 @@ void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPositio
     }
     target_ = std::move(completion);
     std::weak_ptr<int> alive = alive_;
-    album_->writeImageToSavedPhotosAlbum(image, [this, alive, position](bool) {
-        if (alive.lock()) didFinishSaving(position);
-    });
+    // An album that writes the photo itself tags it with the position before
+    // the first write; the platform's is stamped afterwards.
+    auto tagged = std::make_shared<bool>(false);
+    auto done = [this, alive, position, tagged](bool) {
+        if (alive.lock()) didFinishSaving(*tagged ? std::nullopt : position);
+    };
+    if (position)
+        *tagged = album_->writeTaggedImage(image, *position, done);
+    else
+        album_->writeImageToSavedPhotosAlbum(image, done);
 }
 
-void GpsImageSaver::didFinishSaving(const std::optional<GeoPosition>& position) {
+void GpsImageSaver::didFinishSaving(const std::optional<GeoPosition>& untaggedPosition) {
     // Whether the album said it saved is not trusted: the tree says.
     auto newer = std::make_shared<AppleCameraRoll>(cameraRoll_->albumPath());
     newer->parse(false);
     const auto path = cameraRoll_->findNewPhoto(*newer);
-    if (path && position) ExifWriter::writePhoto(*path, *position);
+    if (path && untaggedPosition) ExifWriter::writePhoto(*path, *untaggedPosition);
     cameraRoll_ = newer;
     Completion target = std::move(target_);
     target_ = nullptr;

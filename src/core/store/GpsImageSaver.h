@@ -44,7 +44,9 @@ public:
     std::size_t savesStarted() const { return savesStarted_; }
 
 private:
-    void didFinishSaving(const std::optional<GeoPosition>& position);
+    // `untaggedPosition`: the position to stamp into the new file, if the
+    // album did not tag the photo itself.
+    void didFinishSaving(const std::optional<GeoPosition>& untaggedPosition);
 
     PhotoAlbum* album_;
     std::string deviceRollRoot_;
