@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 namespace kestrel {
 
@@ -32,7 +31,6 @@ private:
 
     std::array<std::uint8_t, 256> map_{};
     std::array<std::int64_t, 256> histogram_{};
-    std::unique_ptr<std::uint8_t[]> lumas_;  // each pixel's luma, between the two passes
     int low_ = 0;
     int high_ = 0;
 };
