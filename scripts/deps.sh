@@ -19,6 +19,7 @@ RUN_PACKAGES=(
   libplist-dev
   libcairo2-dev
   libturbojpeg0-dev
+  libjpeg-dev
   libexif-dev
   fonts-dejavu-core
   libcli11-dev

@@ -131,7 +131,8 @@ void ImageCommands::compose() const {
     requireFormat(o_.out);
     PhotoSettings settings;
     settings.fullSizePhoto = !o_.reduce;
-    settings.ratio = o_.ratio;
+    settings.aspectRatio = static_cast<float>(Camera1Data::getAspectRatio(o_.ratio));
+    settings.ratioChosen = o_.ratio != 0;
     settings.modification = o_.effect;
     if (!o_.stamp.empty()) settings.timeStamp = o_.stamp;
     settings.tilt = o_.tilt;
@@ -153,18 +154,20 @@ void ImageCommands::compose() const {
         return;
     }
 
-    Image picture;
-    if (o_.reduce && ImageFile::formatOf(o_.in) == ImageFile::Format::kJpeg) {
-        // Reducing needs no more than 640 pixels a side: the decoder scales.
+    if (ImageFile::formatOf(o_.in) == ImageFile::Format::kJpeg) {
+        // Only what the result needs is decoded: the kept blocks, or a DCT
+        // scale when reducing.
         std::string error;
         const auto bytes = ImageFile::readBytes(o_.in, &error);
         if (!bytes) throw CliError::failure(error);
-        const auto decoded = JpegCodec::decodeAtLeast(*bytes, 640, 640, &error);
-        if (!decoded) throw CliError::failure(o_.in + ": " + error);
-        picture = *decoded;
-    } else {
-        picture = readPicture(o_.in);
+        const auto processed = PhotoProcessor::processJpeg(
+            *bytes, o_.zoom, settings,
+            o_.orientation >= 0 ? std::optional<int>(o_.orientation) : std::nullopt, &error);
+        if (!processed) throw CliError::failure(o_.in + ": " + error);
+        writePicture(context_, o_.out, *processed, o_.quality);
+        return;
     }
+    Image picture = readPicture(o_.in);
     if (o_.orientation >= 0) picture = picture.withOrientation(o_.orientation);
     writePicture(context_, o_.out,
                  PhotoProcessor::processPhoto(std::move(picture), o_.zoom, settings), o_.quality);

@@ -326,10 +326,7 @@ Image ImageDraw::draw(const Bitmap& bitmap, int orientation, Rect drawRect, Size
     return canvas.end();
 }
 
-Image ImageDraw::draw(const Bitmap& bitmap, int orientation, float ratio, float zoom,
-                      const std::optional<std::string>& text, const std::optional<Font>& font,
-                      int colorMode, float lineWidth) {
-    const Size picture = getImageSize(bitmap, orientation);
+ImageDraw::Composition ImageDraw::composition(Size picture, float ratio, float zoom) {
     const float pw = picture.width;
     const float ph = picture.height;
     const float a = pw / ph;
@@ -351,7 +348,26 @@ Image ImageDraw::draw(const Bitmap& bitmap, int orientation, float ratio, float 
     // Each sum in double precision, rounded to single precision.
     const float x = f(static_cast<double>(f(static_cast<double>(ox) + pw * 0.5)) - dw * 0.5);
     const float y = f(static_cast<double>(f(static_cast<double>(oy) + ph * 0.5)) - dh * 0.5);
-    return draw(bitmap, orientation, Rect{x, y, dw, dh}, output, text, font, colorMode, lineWidth);
+    return Composition{output, Rect{x, y, dw, dh}};
+}
+
+Rect ImageDraw::landing(Rect to, int orientation, Size size) {
+    const int turn = orientation >= 0 && orientation <= 7 ? orientation & 3 : 0;
+    const float flippedX = size.width - to.x - to.width;
+    const float flippedY = size.height - to.y - to.height;
+    switch (turn) {
+    case 1: return Rect{flippedX, flippedY, to.width, to.height};  // half a turn about the centre
+    case 2: return Rect{flippedX, to.y, to.width, to.height};
+    case 3: return Rect{to.x, flippedY, to.width, to.height};
+    default: return to;
+    }
+}
+
+Image ImageDraw::draw(const Bitmap& bitmap, int orientation, float ratio, float zoom,
+                      const std::optional<std::string>& text, const std::optional<Font>& font,
+                      int colorMode, float lineWidth) {
+    const Composition c = composition(getImageSize(bitmap, orientation), ratio, zoom);
+    return draw(bitmap, orientation, c.drawRect, c.output, text, font, colorMode, lineWidth);
 }
 
 Image ImageDraw::tilt(const Bitmap& bitmap, int orientation, float ratio,

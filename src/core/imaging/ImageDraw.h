@@ -72,6 +72,17 @@ public:
     static Image draw(const Bitmap& bitmap, int orientation, Rect drawRect, Size imageSize,
                       const std::optional<std::string>& text, const std::optional<Font>& font,
                       int colorMode, float lineWidth);
+    // The photo composition's geometry for an upright picture: the output
+    // size (the ratio crop) and where the whole picture is drawn (the zoom).
+    struct Composition {
+        Size output;
+        Rect drawRect;
+    };
+    static Composition composition(Size picture, float ratio, float zoom);
+    // Where a picture drawn through the orientation transform into `to` on
+    // a canvas of `size` lands (and, the same turn undone, which `to`
+    // lands on a given rectangle).
+    static Rect landing(Rect to, int orientation, Size size);
     static Image smartResize(const Image& image, Size size);
     static Image simpleResize(const Image& image, Size size);
     static Image drawPosterImage(const Image& image, Size size);

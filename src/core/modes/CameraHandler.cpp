@@ -210,7 +210,8 @@ Image CameraHandler::processPhoto(const Image& image, float zoom) {
     const EffectiveSettings effective = Camera1Data::effective();
     PhotoSettings settings;
     settings.fullSizePhoto = effective.fullSizePhoto();
-    settings.ratio = effective.ratio();
+    settings.aspectRatio = static_cast<float>(Camera1Data::getAspectRatio(effective.ratio()));
+    settings.ratioChosen = effective.ratio() != 0;
     settings.modification = modification();
     settings.timeStamp = timeStamp();
     settings.tilt = effective.tilt();
