@@ -120,6 +120,21 @@ TEST_F(AnimationBlockTest, TheDidStopCallbackRunsWhenTheAnimationHasPlayed) {
     EXPECT_EQ(stopped, 1);
 }
 
+TEST_F(AnimationBlockTest, UntakenRecordsStayBoundedAndKeepTheNewest) {
+    // Thousands of blocks with no renderer taking them (a long kestrel-cli run).
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_TRUE(block.start(&view, true, 1));
+        view.setAlpha(i % 2 ? 0.5 : 1.0);
+        block.end(&view, true);
+        loop.advance(1.0);
+        ASSERT_LE(block.records().size(), AnimationBlock::kMaxRecords);
+    }
+    EXPECT_GE(block.records().size(), AnimationBlock::kMaxRecords / 2);
+    EXPECT_EQ(block.records().back().at, loop.now() - RunLoop::seconds(1.0));
+    EXPECT_FALSE(block.takeRecords().empty());
+    EXPECT_TRUE(block.records().empty());
+}
+
 TEST(AnimationBlockSharedTest, WithoutAnInstanceChangesApplyAtOnce) {
     EXPECT_EQ(AnimationBlock::animation(), nullptr);
     {

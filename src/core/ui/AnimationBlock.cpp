@@ -105,12 +105,18 @@ void AnimationBlock::end(View* view, bool animated, double seconds) {
     record.fromTransform = fromTransform_;
     record.at = loop_ ? loop_->now() : RunLoop::Duration{};
     pending_.clear();
+    const double duration = record.duration;
     records_.push_back(std::move(record));
+    // Nobody plays them (kestrel-cli, a hidden window): the oldest half goes,
+    // so that a run of thousands of pictures keeps a bounded list.
+    if (records_.size() > kMaxRecords)
+        records_.erase(records_.begin(),
+                       records_.begin() + static_cast<std::ptrdiff_t>(kMaxRecords / 2));
     view_ = nullptr;
     started_ = false;
     if (auto callback = std::exchange(didStop_, nullptr)) {
         if (loop_)
-            loop_->schedule(RunLoop::seconds(records_.back().duration), std::move(callback));
+            loop_->schedule(RunLoop::seconds(duration), std::move(callback));
         else
             callback();
     }

@@ -89,6 +89,8 @@ public:
     int type() const { return type_; }
     const View* view() const { return view_; }
 
+    // The blocks ended and not yet taken by a renderer, at most the newest kMaxRecords.
+    static constexpr std::size_t kMaxRecords = 512;
     const std::vector<Record>& records() const { return records_; }
     std::vector<Record> takeRecords() { return std::exchange(records_, {}); }
 
