@@ -47,6 +47,12 @@ TEST_PACKAGES=(
   desktop-file-utils
   dpkg-dev
   file        # CPack's Debian generator reads the programs' types with it
+  dbus-daemon       # a private session bus for the tests of the window's D-Bus actions
+  libglib2.0-bin    # gdbus, as a desktop calls those actions
+  xvfb              # an X display for the screen-reader test (Qt speaks AT-SPI on X11)
+  xauth
+  at-spi2-core      # the accessibility bus
+  python3-pyatspi   # the screen-reader side of that test
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).

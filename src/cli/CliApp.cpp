@@ -8,6 +8,7 @@
 #include "cli/DevicesCommand.h"
 #include "cli/ShootCommand.h"
 #include "cli/StoreCommands.h"
+#include "cli/TriggerCommand.h"
 #include "core/platform/Log.h"
 
 #include <CLI/CLI.hpp>
@@ -65,6 +66,7 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     StoreCommands store(app, context);
     ShootCommand shoot(app, context);
     DevicesCommand devices(app, context);
+    TriggerCommand trigger(app, context);
 
     try {
         app.parse(argc, argv);

@@ -1,7 +1,9 @@
 #include "gui/KestrelWindow.h"
 
 #include "core/ui/AlertView.h"
+#include "gui/WindowAccessible.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -17,7 +19,16 @@ namespace kestrel::gui {
 KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     : app_(&app), keys_(app), renderer_(&app.camera().container(), camera, [&app] {
           return RunLoop::toSeconds(app.loop().now());
-      }) {
+      }),
+      accessible_(
+          *this,
+          [this] {
+              renderer_.prepare(app_->topController());
+              return renderer_.accessibleElements();
+          },
+          [this](Point point) { tap(point); }) {
+    accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
+    WindowAccessible::installFactory();
     setWindowTitle("Kestrel");
     setMinimumSize(240, 360);
     resize(400, 600);
@@ -25,6 +36,10 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     frameTimer_.setInterval(33);
     QObject::connect(&frameTimer_, &QTimer::timeout, this, [this] {
         update();
+        if (QAccessible::isActive()) {
+            accessible_.refresh();
+            accessible_.purge();
+        }
         if (!showingAlert_ && AlertView::pending()) showAlerts();
     });
     frameTimer_.start();
@@ -51,6 +66,13 @@ void KestrelWindow::paintEvent(QPaintEvent*) {
     p.setTransform(screenToWindow());
     p.setClipRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
     renderer_.paint(p, app_->topController());
+    if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
+    if (const auto* focused = accessible_.focused()) {
+        p.setPen(QPen(QColor(255, 204, 0), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(focused->rect.adjusted(1, 1, -1, -1), 4, 4);
+    }
+    if (keys_.keyListShown()) paintKeyList(p);
     if (firstFrame_ && &app_->topController() == &app_->root().cameraScreen()) {
         auto observer = std::move(firstFrame_);
         firstFrame_ = nullptr;
@@ -64,7 +86,50 @@ QImage KestrelWindow::screenshot(double scale) {
     QPainter p(&image);
     p.scale(scale, scale);
     renderer_.paint(p, app_->topController());
+    if (keys_.keyListShown()) paintKeyList(p);
     return image;
+}
+
+void KestrelWindow::paintKeyList(QPainter& p) {
+    // A dark panel over the whole screen: the keys on the left, what they do beside them.
+    constexpr qreal kMargin = 12;
+    constexpr qreal kKeysWidth = 104;
+    constexpr qreal kGap = 8;
+    const qreal actionWidth = ScreenRenderer::kWidth - 2 * kMargin - kKeysWidth - kGap;
+    p.save();
+    p.fillRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight),
+               QColor(0, 0, 0, 215));
+    QFont title = p.font();
+    title.setPixelSize(17);
+    title.setBold(true);
+    QFont keys = title;
+    keys.setPixelSize(11);
+    QFont action = keys;
+    action.setBold(false);
+    p.setPen(Qt::white);
+    p.setFont(title);
+    qreal y = 18;
+    p.drawText(QRectF(kMargin, y, ScreenRenderer::kWidth - 2 * kMargin, 24),
+               Qt::AlignLeft | Qt::AlignVCenter, "Keys");
+    y += 34;
+    for (const auto& line : KeyCommands::kKeyList) {
+        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        p.setFont(keys);
+        const QRectF keysBox = p.boundingRect(QRectF(kMargin, y, kKeysWidth, 200), flags,
+                                              QString::fromUtf8(line.keys));
+        p.drawText(keysBox, flags, QString::fromUtf8(line.keys));
+        p.setFont(action);
+        const QRectF actionBox =
+            p.boundingRect(QRectF(kMargin + kKeysWidth + kGap, y, actionWidth, 200), flags,
+                           QString::fromUtf8(line.action));
+        p.drawText(actionBox, flags, QString::fromUtf8(line.action));
+        y += std::max(keysBox.height(), actionBox.height()) + 9;
+    }
+    p.setFont(action);
+    p.setPen(QColor(200, 200, 200));
+    p.drawText(QRectF(kMargin, ScreenRenderer::kHeight - 34, ScreenRenderer::kWidth - 2 * kMargin, 20),
+               Qt::AlignCenter, "F1, ? or Escape closes this list");
+    p.restore();
 }
 
 void KestrelWindow::navigationBarTap(Point point) {
@@ -78,6 +143,13 @@ void KestrelWindow::navigationBarTap(Point point) {
 }
 
 void KestrelWindow::press(Point point, int tapCount) {
+    if (keys_.keyListShown()) {
+        // A touch on the key list closes it and goes no further.
+        keys_.hideKeyList();
+        pressed_ = ScreenRenderer::Hit{};
+        onNavigationBar_ = false;
+        return;
+    }
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
     renderer_.prepare(app_->topController());
@@ -160,6 +232,30 @@ void KestrelWindow::wheelEvent(QWheelEvent* event) {
 
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {
     using Key = KeyCommands::Key;
+    // Tab focus: Tab and Shift+Tab move it, Space and Return press what has it, Escape drops it.
+    switch (event->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            if (!keys_.keyListShown()) accessible_.moveFocus(event->key() == Qt::Key_Tab);
+            return;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            if (const auto* focused = accessible_.focused(); focused && !keys_.keyListShown()) {
+                const std::string key = focused->key;
+                if (event->key() == Qt::Key_Escape) {
+                    accessible_.clearFocus();
+                } else if (!event->isAutoRepeat()) {
+                    accessible_.refresh();
+                    if (!accessible_.press(key)) accessible_.clearFocus();
+                }
+                return;
+            }
+            break;
+        default:
+            break;
+    }
     std::optional<Key> key;
     switch (event->key()) {
         case Qt::Key_Space:
@@ -183,6 +279,20 @@ void KestrelWindow::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_M:
             key = Key::kM;
+            break;
+        // Phones and Bluetooth remote shutters send the volume keys.
+        case Qt::Key_VolumeUp:
+            key = Key::kVolumeUp;
+            break;
+        case Qt::Key_VolumeDown:
+            key = Key::kVolumeDown;
+            break;
+        case Qt::Key_Camera:
+            key = Key::kCamera;
+            break;
+        case Qt::Key_F1:
+        case Qt::Key_Question:
+            key = Key::kHelp;
             break;
         default:
             break;

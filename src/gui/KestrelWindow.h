@@ -2,6 +2,7 @@
 
 #include "core/app/KestrelApp.h"
 #include "core/app/KeyCommands.h"
+#include "gui/AccessibleScreen.h"
 #include "gui/ScreenRenderer.h"
 
 #include <QTimer>
@@ -36,6 +37,10 @@ public:
     void setFirstFrameObserver(std::function<void()> observer) {
         firstFrame_ = std::move(observer);
     }
+    // The painted screen for assistive technology and Tab focus.
+    AccessibleScreen& accessibleScreen() { return accessible_; }
+    // Whether the list of keys is shown over the screen.
+    bool keyListShown() const { return keys_.keyListShown(); }
     // Answers the oldest waiting alert with a Qt dialog (or `answer` when given).
     void showAlerts(std::optional<int> answer = std::nullopt);
 
@@ -48,6 +53,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Tab and Shift+Tab move the focus among the painted controls, not among widgets.
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     // The 320 × 480 screen scaled to fit the window, keeping its shape, centred.
@@ -59,10 +66,13 @@ private:
     // Where the touch is now in the touched view (moved by as much as the pointer).
     Point touchLocation(Point point) const;
     void navigationBarTap(Point point);
+    // The list of keys over the screen (F1 or ?), in screen points.
+    void paintKeyList(QPainter& p);
 
     KestrelApp* app_;
     KeyCommands keys_;
     ScreenRenderer renderer_;
+    AccessibleScreen accessible_;
     QTimer frameTimer_;
     ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
     Touch touch_;

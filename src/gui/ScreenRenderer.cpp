@@ -3,6 +3,8 @@
 #include "core/imaging/ImageResizer.h"
 #include "core/ui/Button.h"
 #include "core/ui/ImageView.h"
+#include "core/ui/IndicatorView.h"
+#include "core/ui/TableViewCell.h"
 #include "core/ui/Label.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/Switch.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace kestrel::gui {
@@ -496,6 +499,151 @@ ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
     hit.keep = nullptr;  // the caller, which holds this view, fills it in
     hit.local = local;
     return hit;
+}
+
+std::string ScreenRenderer::buttonName(const Button& button) {
+    if (!button.name().empty()) return button.name();
+    static const std::map<std::string, std::string> kNames{
+        {"camera.png", "Take Picture"},
+        {"pause.png", "Stop"},
+        {"album.png", "Album"},
+        {"settings.png", "Settings"},
+        {"use.png", "Use"},
+        {"retake.png", "Retake"},
+        {"cancel.png", "Cancel"},
+        {"flash_auto.png", "Flash: Automatic"},
+        {"flash_on.png", "Flash: On"},
+        {"flash_off.png", "Flash: Off"},
+        {"turn1.png", "Switch Camera: Back"},
+        {"turn2.png", "Switch Camera: Front"},
+        {"Toolbar_Previous.png", "Previous Photo"},
+        {"Toolbar_Next.png", "Next Photo"},
+        {"Toolbar_Play.png", "Play Slideshow"},
+        {"Toolbar_Pause.png", "Pause Slideshow"},
+        {"Toolbar_Trash.png", "Delete Photo"},
+    };
+    const auto named = kNames.find(button.image(Button::kNormal));
+    return named != kNames.end() ? named->second : "Button";
+}
+
+// The first text shown inside a view, for a row without a title of its own.
+static std::string firstText(const View& view) {
+    for (const auto& child : view.subviews()) {
+        if (child->hidden()) continue;
+        if (const auto* label = dynamic_cast<const Label*>(child.get()); label && !label->text().empty())
+            return label->text();
+        if (std::string text = firstText(*child); !text.empty()) return text;
+    }
+    return {};
+}
+
+void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
+                             std::vector<Element>& out, const std::string& keyPrefix) {
+    if (view.hidden() || view.alpha() <= 0.01) return;
+    const Rect& f = view.frame();
+    QTransform toParent;
+    if (const View::Transform& t = view.transform(); !(t == View::Transform{})) {
+        toParent.translate(f.width / 2, f.height / 2);
+        toParent.rotate(t.rotation * 180 / std::numbers::pi);
+        toParent.scale(t.scaleX, t.scaleY);
+        toParent.translate(-f.width / 2, -f.height / 2);
+    }
+    const QTransform toScreen = toParent * QTransform::fromTranslate(f.x, f.y) * parentToScreen;
+    const QRectF rect = toScreen.mapRect(QRectF(0, 0, f.width, f.height));
+    const std::string key = keyPrefix + "/" + std::to_string(reinterpret_cast<std::uintptr_t>(&view));
+    // Off the screen (the toolbar's other page): not there for the user either.
+    if (!rect.intersects(QRectF(0, 0, kWidth, kHeight))) return;
+
+    using Kind = Element::Kind;
+    if (auto* button = dynamic_cast<Button*>(&view)) {
+        out.push_back({Kind::kButton, key, buttonName(*button), {}, rect, button->enabled(),
+                       button->selected()});
+        return;
+    }
+    if (auto* toggle = dynamic_cast<Switch*>(&view)) {
+        // Named by the row it sits in.
+        std::string name = "Switch";
+        for (View* up = view.superview(); up; up = up->superview())
+            if (auto* cell = dynamic_cast<TableViewCell*>(up)) {
+                std::string title = cell->hasTextLabel() ? cell->textLabel().text() : std::string();
+                if (title.empty()) title = firstText(*cell);
+                if (!title.empty()) name = title;
+                break;
+            }
+        out.push_back({Kind::kSwitch, key, name, toggle->isOn() ? "on" : "off", rect, true,
+                       toggle->isOn()});
+        return;
+    }
+    if (auto* segments = dynamic_cast<SegmentedControl*>(&view)) {
+        const int n = segments->numberOfSegments();
+        for (int i = 0; i < n; ++i) {
+            const QRectF part = toScreen.mapRect(
+                QRectF(double{f.width} * i / n, 0, double{f.width} / n, f.height));
+            out.push_back({Kind::kSegment, key + "#" + std::to_string(i),
+                           segments->titleForSegment(i), {}, part, true,
+                           segments->selectedSegmentIndex() == i});
+        }
+        return;
+    }
+    if (auto* level = dynamic_cast<IndicatorView*>(&view)) {
+        out.push_back({Kind::kLevel, key, "Level",
+                       std::to_string(static_cast<int>(std::lround(level->level() * 100))) + "%",
+                       rect, true, false});
+        return;
+    }
+    if (auto* label = dynamic_cast<Label*>(&view)) {
+        if (!label->text().empty())
+            out.push_back({Kind::kLabel, key, label->text(), {}, rect, true, false});
+        return;
+    }
+    if (auto* table = dynamic_cast<TableView*>(&view)) {
+        const TableState& state = tables_[table];
+        const QTransform tableToScreen = QTransform::fromTranslate(0, -state.offset) * toScreen;
+        for (const auto& row : state.rows) {
+            const QRectF rowRect = tableToScreen.mapRect(row.rect);
+            if (!rowRect.intersects(rect)) continue;
+            const std::string rowKey = key + "@" + std::to_string(row.path.section) + "." +
+                                       std::to_string(row.path.row);
+            TableViewCell& cell = *row.cell;
+            std::string name = cell.hasTextLabel() ? cell.textLabel().text() : std::string();
+            const std::string detail =
+                cell.hasDetailTextLabel() ? cell.detailTextLabel().text() : std::string();
+            if (name.empty()) name = firstText(cell);
+            if (name.empty()) name = detail.empty() ? "Row" : detail;
+            out.push_back({Kind::kRow, rowKey, name, name == detail ? std::string() : detail,
+                           rowRect, true, false});
+            // The controls inside the row, each on its own.
+            const QTransform rowToScreen =
+                QTransform::fromTranslate(row.rect.x(), row.rect.y()) * tableToScreen;
+            for (const auto& child : cell.subviews()) collect(*child, rowToScreen, out, rowKey);
+        }
+        return;
+    }
+    for (const auto& child : view.subviews()) collect(*child, toScreen, out, key);
+}
+
+std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
+    std::vector<Element> out;
+    if (!content_) return out;
+    if (navigation_) {
+        using Kind = Element::Kind;
+        ViewController& top = navigation_->topViewController();
+        if (navigation_->depth() > 1) {
+            const auto& stack = navigation_->viewControllers();
+            const std::string back = stack[stack.size() - 2]->title();
+            out.push_back({Kind::kBack, "nav/back", "Back to " + (back.empty() ? std::string("the previous screen") : back),
+                           {}, QRectF(0, 0, 90, kNavigationBarHeight), true, false});
+        }
+        if (!top.title().empty())
+            out.push_back({Kind::kLabel, "nav/title", top.title(), {},
+                           QRectF(80, 0, 160, kNavigationBarHeight), true, false});
+        if (const auto& right = top.rightBarButton(); right && !right->hidden())
+            out.push_back({Kind::kBarButton, "nav/right", buttonName(*right), {},
+                           QRectF(240, 0, 80, kNavigationBarHeight), right->enabled(), false});
+    }
+    collect(*content_, QTransform::fromTranslate(0, contentTop_ - content_->frame().y), out,
+            "screen");
+    return out;
 }
 
 }  // namespace kestrel::gui

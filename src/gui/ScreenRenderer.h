@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/CameraPicker.h"
+#include "core/ui/Button.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/TableView.h"
 #include "core/ui/View.h"
@@ -9,11 +10,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTransform>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace kestrel::gui {
@@ -51,6 +54,25 @@ public:
     void prepare(ViewController& top);
     // The view under a screen point on the screen last painted.
     Hit hitTest(Point point);
+    // What assistive technology and keyboard focus see of the screen last
+    // prepared: every shown button, switch, segment of a segmented control,
+    // table row, level bar and text, in drawing order, with where it lies on
+    // the screen. Pressing one is a tap at the centre of `rect`.
+    struct Element {
+        enum class Kind { kButton, kSwitch, kSegment, kRow, kLabel, kLevel, kBack, kBarButton };
+        Kind kind = Kind::kLabel;
+        std::string key;   // the same element keeps its key while it is shown
+        std::string name;  // what a screen reader says
+        std::string value;
+        QRectF rect;  // on the 320 × 480 screen
+        bool enabled = true;
+        bool checked = false;
+        bool actionable() const { return kind != Kind::kLabel && kind != Kind::kLevel; }
+    };
+    std::vector<Element> accessibleElements();
+    // The spoken name of a button that shows only a picture.
+    static std::string buttonName(const Button& button);
+
     // The navigation controller on screen, if the top screen is one.
     NavigationController* navigation() const { return navigation_; }
     void scrollTable(TableView* table, float dy);
@@ -92,6 +114,8 @@ private:
     void paintImage(QPainter& p, const View& view, const QRectF& box, const Image& image,
                     const std::string& name, int contentMode);
     Hit hitIn(View& view, Point point, Hit hit);
+    void collect(View& view, const QTransform& toScreen, std::vector<Element>& out,
+                 const std::string& keyPrefix);
 
     const View* cameraView_;
     CameraPicker* camera_;

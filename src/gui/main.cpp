@@ -7,12 +7,14 @@
 #include "adapters/qt/QtRunLoop.h"
 #include "adapters/qt/QtScreenSaverInhibitor.h"
 #include "adapters/qt/QtUrlOpener.h"
+#include "core/app/AppActions.h"
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/DeviceChoice.h"
 #include "devices/FallbackCameraPicker.h"
+#include "gui/ApplicationService.h"
 #include "gui/KestrelWindow.h"
 #include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedCamera.h"
@@ -24,6 +26,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -70,7 +73,26 @@ std::optional<int> keyNamed(const std::string& name) {
     if (name == "return" || name == "enter") return Qt::Key_Return;
     if (name == "escape" || name == "esc") return Qt::Key_Escape;
     if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z') return Qt::Key_A + (name[0] - 'a');
+    if (name == "backspace") return Qt::Key_Backspace;
+    if (name == "volumeup") return Qt::Key_VolumeUp;
+    if (name == "volumedown") return Qt::Key_VolumeDown;
+    if (name == "camera") return Qt::Key_Camera;
+    if (name == "f1" || name == "?") return Qt::Key_F1;
     return std::nullopt;
+}
+
+// The keys of the window, for --help.
+std::string keyHelp() {
+    std::string text = "Keys in the window:\n";
+    for (const auto& line : kestrel::KeyCommands::kKeyList) {
+        std::string keys = line.keys;
+        keys.resize(std::max<std::size_t>(keys.size(), 36), ' ');
+        text += "  " + keys + " " + line.action + "\n";
+    }
+    return text +
+           "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
+           "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli trigger\n"
+           "calls them. Starting kestrel again brings the running window forward.\n";
 }
 
 }  // namespace
@@ -107,7 +129,9 @@ int main(int argc, char** argv) {
     std::string press;
     options.add_option("--press", press,
                        "Keys to press once the live view shows, e.g. \"m space\" (space: shutter, "
-                       "m: next mode, s: settings, a: album, escape: back); prints \"pressed\" after");
+                       "m: next mode, s: settings, a: album, escape: back, volumeup, camera, f1); "
+                       "prints \"pressed\" after");
+    options.footer(keyHelp());
     CLI11_PARSE(options, argc, argv);
     std::vector<int> keys;
     {
@@ -137,6 +161,17 @@ int main(int argc, char** argv) {
     // photos on their way are saved (KestrelApp::terminate).
     QApplication::setQuitOnLastWindowClosed(false);
     QtRunLoop loop;
+
+    // One Kestrel per session: a second start brings the first one's window forward.
+    gui::ApplicationService service;
+    if (service.claim(QDBusConnection::sessionBus()) == gui::ApplicationService::Claim::kRunning) {
+        if (!gui::ApplicationService::activateRunning(QDBusConnection::sessionBus())) {
+            std::cerr << "kestrel: another Kestrel holds the session bus name but does not answer\n";
+            return 1;
+        }
+        std::cout << "kestrel: already running: its window is brought forward\n";
+        return 0;
+    }
 
     // Each device is real when present (and not --simulate), simulated otherwise.
     DeviceChoice::Options choice;
@@ -205,6 +240,13 @@ int main(int argc, char** argv) {
 
     app.setQuitHandler([] { QCoreApplication::quit(); });
     gui::KestrelWindow window(app, &camera);
+    AppActions actions(app);
+    service.setActions(&actions);
+    service.setActivate([&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (catchQuitSignals()) {
         signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);

@@ -16,10 +16,13 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <tuple>
@@ -430,6 +433,108 @@ TEST(IconPainterTest, EveryImageNameHasAnIcon) {
     QImage canvas2(8, 8, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&canvas2);
     EXPECT_FALSE(gui::IconPainter::paint(p, "no_such_icon.png", QRectF(0, 0, 8, 8)));
+}
+
+TEST_F(WindowTrustTest, VolumeAndCameraKeysPressTheShutterAndF1ListsTheKeys) {
+    for (int which : {Qt::Key_VolumeUp, Qt::Key_VolumeDown, Qt::Key_Camera}) {
+        key(*window, which);
+        settle();
+    }
+    EXPECT_EQ(camera.picturesTaken(), 3);
+    EXPECT_EQ(photosIn(dir / "DCIM"), 3u);
+
+    key(*window, Qt::Key_F1);
+    ASSERT_TRUE(window->keyListShown());
+    save("key-list.png");
+    click(*window, shutter());  // a tap on the list closes it and takes nothing
+    EXPECT_FALSE(window->keyListShown());
+    settle();
+    EXPECT_EQ(camera.picturesTaken(), 3);
+    key(*window, Qt::Key_Question);
+    EXPECT_TRUE(window->keyListShown());
+    key(*window, Qt::Key_Escape);  // closes the list, and only the list
+    EXPECT_FALSE(window->keyListShown());
+    EXPECT_EQ(&app->topController(), &app->root().cameraScreen());
+}
+
+// The window's children as a screen reader lists them: role and name.
+std::vector<std::pair<QAccessible::Role, std::string>> accessibleChildren(QWidget& window) {
+    std::vector<std::pair<QAccessible::Role, std::string>> out;
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&window);
+    if (!root) return out;
+    for (int i = 0; i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i))
+            out.emplace_back(child->role(), child->text(QAccessible::Name).toStdString());
+    return out;
+}
+
+QAccessibleInterface* accessibleNamed(QWidget& window, const std::string& name) {
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&window);
+    for (int i = 0; root && i < root->childCount(); ++i)
+        if (QAccessibleInterface* child = root->child(i);
+            child && child->text(QAccessible::Name).toStdString() == name)
+            return child;
+    return nullptr;
+}
+
+bool has(const std::vector<std::pair<QAccessible::Role, std::string>>& children, QAccessible::Role role,
+         const std::string& name) {
+    return std::find(children.begin(), children.end(), std::pair{role, name}) != children.end();
+}
+
+TEST_F(WindowTrustTest, ScreenReadersSeeNamedControlsAndPressTheShutterAsATap) {
+    const auto cameraScreen = accessibleChildren(*window);
+    for (const char* name : {"Take Picture", "Album", "Settings", "Flash: Off", "Switch Camera: Back"})
+        EXPECT_TRUE(has(cameraScreen, QAccessible::Button, name)) << name;
+    EXPECT_FALSE(has(cameraScreen, QAccessible::Button, "Use"));  // on the page out of sight
+
+    // The shutter's press action is a tap: one photo.
+    QAccessibleInterface* shutterButton = accessibleNamed(*window, "Take Picture");
+    ASSERT_TRUE(shutterButton && shutterButton->actionInterface());
+    EXPECT_EQ(shutterButton->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+    shutterButton->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    settle();
+    EXPECT_EQ(camera.picturesTaken(), 1);
+    EXPECT_EQ(photosIn(dir / "DCIM"), 1u);
+
+    // The settings: switches named by their rows, the rows, the mode segments, Done.
+    key(*window, Qt::Key_S);
+    loop.advance(1.0);
+    window->screenshot();  // the table lays its rows out as it is drawn
+    const auto settingsScreen = accessibleChildren(*window);
+    EXPECT_TRUE(has(settingsScreen, QAccessible::Button, "Done"));
+    EXPECT_TRUE(has(settingsScreen, QAccessible::CheckBox, "Full-Screen Shutter"));
+    EXPECT_TRUE(has(settingsScreen, QAccessible::Button, "Mode: Timer"));
+    EXPECT_TRUE(has(settingsScreen, QAccessible::RadioButton, "Sepia"));
+    EXPECT_TRUE(has(settingsScreen, QAccessible::ListItem, "Photo Size"));
+    EXPECT_TRUE(std::any_of(settingsScreen.begin(), settingsScreen.end(), [](const auto& c) {
+        return c.first == QAccessible::ListItem && !c.second.empty();
+    }));
+    QAccessibleInterface* fullScreen = accessibleNamed(*window, "Full-Screen Shutter");
+    ASSERT_TRUE(fullScreen);
+    EXPECT_FALSE(fullScreen->state().checked);
+    fullScreen->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(record().fullScreenShutter());
+    accessibleNamed(*window, "Done")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    loop.advance(1.0);
+    ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
+
+    // Tab moves the focus round the controls; Space presses the focused one.
+    std::string focused;
+    for (int i = 0; i < 12 && focused != "Album"; ++i) {
+        key(*window, Qt::Key_Tab);
+        const auto* element = window->accessibleScreen().focused();
+        ASSERT_TRUE(element);
+        focused = element->name;
+    }
+    ASSERT_EQ(focused, "Album");
+    key(*window, Qt::Key_Space);
+    loop.advance(1.0);
+    EXPECT_TRUE(app->albumShown());
+    EXPECT_EQ(camera.picturesTaken(), 1);  // Space pressed the album, not the shutter
+    window->screenshot();
+    EXPECT_TRUE(has(accessibleChildren(*window), QAccessible::Button, "Done"));
 }
 
 }  // namespace

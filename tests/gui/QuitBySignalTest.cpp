@@ -138,8 +138,10 @@ protected:
     fs::path config() const { return dir / "config"; }
     fs::path dcim() const { return dir / "DCIM"; }
     std::vector<std::string> windowEnvironment(const std::string& saveDelay) const {
-        std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen",
-                                             "XDG_RUNTIME_DIR=" + (dir / "run").string()};
+        // No session bus: each window runs on its own, whatever Kestrel the desktop runs.
+        std::vector<std::string> environment{
+            "QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + (dir / "run").string(),
+            "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir / "run" / "no-bus").string()};
         if (!saveDelay.empty())
             environment.push_back(std::string(SaverQueue::kDelayVariable) + "=" + saveDelay);
         return environment;

@@ -15,9 +15,14 @@ for file in bin/kestrel bin/kestrel-cli share/kestrel/beep.wav \
             share/applications/org.kestrelcamera.Kestrel.desktop \
             share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
             share/icons/hicolor/scalable/apps/org.kestrelcamera.Kestrel.svg \
+            share/dbus-1/services/org.kestrelcamera.Kestrel.service \
             share/doc/kestrel/copyright; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
+
+# The session bus starts the installed program by its name, as the desktop entry's DBusActivatable asks.
+grep -qx "Exec=$prefix/bin/kestrel" "$prefix/share/dbus-1/services/org.kestrelcamera.Kestrel.service" ||
+  { echo "the D-Bus service does not start $prefix/bin/kestrel" >&2; exit 1; }
 
 # The licence, as Debian's tools and the software centres read it: a
 # machine-readable copyright file and the metainfo's project licence.
@@ -53,6 +58,7 @@ deb="$(ls "$work"/package/kestrel_*.deb)"
 contents="$(dpkg-deb --contents "$deb")"
 for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/share/kestrel/beep.wav \
             ./usr/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
+            ./usr/share/dbus-1/services/org.kestrelcamera.Kestrel.service \
             ./usr/share/doc/kestrel/copyright; do
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done

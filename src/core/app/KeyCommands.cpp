@@ -26,10 +26,21 @@ bool KeyCommands::back() {
 
 bool KeyCommands::press(Key key) {
     CameraToolbar& bar = *app_->cameraViews().toolBar;
+    if (key == Key::kHelp) {
+        keyListShown_ = !keyListShown_;
+        return true;
+    }
+    if (key == Key::kEscape && keyListShown_) {
+        keyListShown_ = false;
+        return true;
+    }
     // The camera's keys work only on the camera screen, as its buttons do.
     if (key != Key::kEscape && key != Key::kM && !cameraShown()) return false;
     switch (key) {
         case Key::kSpace:
+        case Key::kVolumeUp:
+        case Key::kVolumeDown:
+        case Key::kCamera:
             return bar.shutterButton().press();
         case Key::kReturn:
             return reviewing() ? bar.useButton().press() : bar.shutterButton().press();
@@ -44,6 +55,8 @@ bool KeyCommands::press(Key key) {
             return true;
         case Key::kEscape:
             return back();
+        case Key::kHelp:
+            break;
     }
     return false;
 }

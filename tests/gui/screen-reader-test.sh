@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# A screen reader finds and presses the shutter: Kestrel on a virtual X
+# display and a private session bus (with its accessibility bus), read and
+# driven over AT-SPI by tests/gui/screen_reader.py.
+#
+#   screen-reader-test.sh KESTREL_PROGRAM
+set -euo pipefail
+program="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The display: Xvfb picks a free number and writes it to the pipe.
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 640x960x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 -u "$displayfd" number || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$number"
+
+# Everything else on a session bus of its own.
+DCIM="$work/DCIM" CONFIG="$work/config" PROGRAM="$program" HERE="$here" \
+dbus-run-session -- bash -c '
+  set -euo pipefail
+  QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
+    "$PROGRAM" --simulate --config-dir "$CONFIG" --dcim "$DCIM" >"$CONFIG.log" 2>&1 &
+  kestrel=$!
+  status=0
+  /usr/bin/python3 "$HERE/screen_reader.py" "$DCIM" || status=$?
+  kill "$kestrel" 2>/dev/null || true
+  wait "$kestrel" 2>/dev/null || true
+  [ "$status" -eq 0 ] || cat "$CONFIG.log" >&2
+  exit "$status"
+'

@@ -1,0 +1,77 @@
+#!/usr/bin/python3
+"""A screen reader's view of the running Kestrel window, over AT-SPI.
+
+Finds the camera screen's five buttons by name, presses the shutter through
+its accessible action, then presses Use the same way; the photo must land in
+the camera roll. Usage: screen_reader.py DCIM_FOLDER
+"""
+import pathlib
+import sys
+import time
+
+import pyatspi
+
+DEADLINE = 20  # seconds, for Kestrel to appear and for each step
+
+
+def wait_for(what, probe):
+    end = time.monotonic() + DEADLINE
+    while time.monotonic() < end:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.1)
+    sys.exit(f"screen reader: {what} not found within {DEADLINE} s")
+
+
+def kestrel():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is not None and app.name == "Kestrel":
+            return app
+    return None
+
+
+def buttons(app):
+    found = {}
+    def walk(node, depth=0):
+        if node is None or depth > 8:
+            return
+        if node.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+            found[node.name] = node
+        for child in node:
+            walk(child, depth + 1)
+    walk(app)
+    return found
+
+
+def press(button):
+    action = button.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if "press" not in [n.lower() for n in names]:
+        sys.exit(f"screen reader: {button.name} offers no press action ({names})")
+    action.doAction([n.lower() for n in names].index("press"))
+
+
+def main():
+    dcim = pathlib.Path(sys.argv[1])
+    app = wait_for("the Kestrel application", kestrel)
+    wanted = ["Take Picture", "Album", "Settings", "Flash", "Switch Camera"]
+    def camera_buttons():
+        named = buttons(app)
+        have = {w: next((n for n in named if n == w or n.startswith(w + ":")), None) for w in wanted}
+        return (named, have) if all(have.values()) else None
+    named, have = wait_for("the camera screen's five buttons", camera_buttons)
+    print("buttons: " + ", ".join(have[w] for w in wanted))
+    press(named["Take Picture"])
+    use = wait_for("the Use button of the review", lambda: buttons(app).get("Use"))
+    press(use)
+    photos = wait_for("the photo in the camera roll",
+                      lambda: [p for p in dcim.rglob("*.JPG") if p.parent.name != ".MISC"])
+    print(f"photos: {len(photos)}")
+    if len(photos) != 1:
+        sys.exit(f"screen reader: {len(photos)} photos for one press")
+
+
+if __name__ == "__main__":
+    main()
