@@ -1,4 +1,5 @@
 #include "core/imaging/ImageFile.h"
+#include "core/imaging/JpegBandEncoder.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/imaging/PngCodec.h"
 #include "support/TempDir.h"
@@ -146,6 +147,33 @@ TEST(ImageFileTest, FormatsByExtensionAndAtomicWrites) {
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 3);  // no temporary files left
+}
+
+TEST(JpegBandEncoderTest, BandsJoinIntoOneStandardJpegOfTheSamePixels) {
+    // Rows that are no multiple of the 16-row blocks, and more than 8
+    // restart markers per band, so that their numbers wrap.
+    const Image picture = TestImages::noise(173, 530, 12);
+    const auto whole = JpegBandEncoder::encode(picture.bitmap(), 90, 1);
+    ASSERT_TRUE(whole);
+    const auto onePiece = JpegCodec::decode(*whole);
+    ASSERT_TRUE(onePiece);
+    for (int bands : {2, 3, 5}) {
+        SCOPED_TRACE(std::to_string(bands) + " bands");
+        const auto banded = JpegBandEncoder::encode(picture.bitmap(), 90, bands);
+        ASSERT_TRUE(banded);
+        std::string error;
+        const auto decoded = JpegCodec::decode(*banded, 1, &error);  // strict: a misnumbered restart fails
+        ASSERT_TRUE(decoded) << error;
+        EXPECT_EQ(decoded->height(), 530);
+        EXPECT_EQ(TestImages::maxDifference(*decoded, *onePiece), 0);
+    }
+    // JpegCodec takes this road for large pictures; the bytes still decode.
+    const Image tall = TestImages::noise(64, JpegBandEncoder::kMinRows + 7, 3);
+    const auto encoded = JpegCodec::encode(tall, 0.9);
+    ASSERT_TRUE(encoded);
+    const auto back = JpegCodec::decode(*encoded);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->height(), JpegBandEncoder::kMinRows + 7);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "core/imaging/JpegCodec.h"
 
 #include "core/imaging/ImageResizer.h"
+#include "core/imaging/JpegBandEncoder.h"
+#include "core/imaging/ParallelRows.h"
 
 #include <libexif/exif-data.h>
 #include <turbojpeg.h>
@@ -152,6 +154,9 @@ std::optional<std::vector<std::uint8_t>> JpegCodec::encode(const Image& image, d
     TjHandle tj(tjInitCompress());
     if (!tj.get()) return fail(error, "cannot start the JPEG encoder"), std::nullopt;
     const int q = std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100.0)), 1, 100);
+    // A large picture is encoded in bands on all cores.
+    if (bitmap.height() >= JpegBandEncoder::kMinRows && ParallelRows::bandCount() > 1)
+        return JpegBandEncoder::encode(bitmap, q, ParallelRows::bandCount(), error);
     unsigned char* out = nullptr;
     unsigned long size = 0;
     if (tjCompress2(tj.get(), bitmap.data(), bitmap.width(), static_cast<int>(bitmap.bytesPerRow()),

@@ -39,7 +39,8 @@ public:
 
     // Quality 0–1 as the platform takes it (0.95 is libjpeg quality 95), with
     // 4:2:0 chroma subsampling and no metadata. A picture whose orientation is
-    // not 0 is written upright.
+    // not 0 is written upright. A large one is encoded on all cores, in bands
+    // joined by restart markers (JpegBandEncoder): the same pixels.
     static std::optional<std::vector<std::uint8_t>> encode(const Image& image, double quality,
                                                            std::string* error = nullptr);
 
