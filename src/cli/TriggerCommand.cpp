@@ -1,6 +1,7 @@
 #include "cli/TriggerCommand.h"
 
 #include "cli/CliError.h"
+#include "core/platform/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -40,6 +41,18 @@ private:
     QDBusConnection connection_{QString()};
 };
 
+// Qt's own messages go to Kestrel's log from the first trigger on, also those
+// of Qt's bus thread as the process ends: the command's error stays one line.
+void qtMessagesToLog() {
+    static const bool installed = [] {
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            Log::debug("Qt: " + text.toStdString());
+        });
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace
 
 TriggerCommand::TriggerCommand(CLI::App& parent, CliContext& context) : context_(context) {
@@ -58,6 +71,7 @@ void TriggerCommand::run() const {
     static int argc = 1;
     static char name[] = "kestrel-cli";
     static char* argv[] = {name, nullptr};
+    qtMessagesToLog();
     std::unique_ptr<QCoreApplication> application;
     if (!QCoreApplication::instance()) application = std::make_unique<QCoreApplication>(argc, argv);
 

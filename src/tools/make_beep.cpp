@@ -1,9 +1,11 @@
 // Writes Kestrel's count-down beep: a 16-bit mono WAV of a short 880 Hz tone
-// with soft edges, so that it clicks neither on nor off.
+// with soft edges, so that it clicks neither on nor off. Given a frequency
+// and a length, a tone of those (the sound cues).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <numbers>
 #include <vector>
@@ -23,19 +25,25 @@ void put32(std::ofstream& out, std::uint32_t v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_beep OUT.wav\n");
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: make_beep OUT.wav [HZ SECONDS]\n");
         return 2;
     }
     constexpr std::uint32_t kRate = 22050;
-    constexpr double kSeconds = 0.12, kFade = 0.005, kFrequency = 880, kAmplitude = 0.45;
-    const auto count = static_cast<std::size_t>(kRate * kSeconds);
+    constexpr double kFade = 0.005, kAmplitude = 0.45;
+    const double frequency = argc == 4 ? std::atof(argv[2]) : 880;
+    const double seconds = argc == 4 ? std::atof(argv[3]) : 0.12;
+    if (!(frequency > 20 && frequency < 10000 && seconds > 2 * kFade && seconds < 5)) {
+        std::fprintf(stderr, "make_beep: a tone of 20-10000 Hz and up to 5 s\n");
+        return 2;
+    }
+    const auto count = static_cast<std::size_t>(kRate * seconds);
     std::vector<std::int16_t> samples(count);
     for (std::size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / kRate;
-        const double edge = std::min({1.0, t / kFade, (kSeconds - t) / kFade});
+        const double edge = std::min({1.0, t / kFade, (seconds - t) / kFade});
         samples[i] = static_cast<std::int16_t>(std::lround(32767 * kAmplitude * edge *
-                                                           std::sin(2 * std::numbers::pi * kFrequency * t)));
+                                                           std::sin(2 * std::numbers::pi * frequency * t)));
     }
     std::ofstream out(argv[1], std::ios::binary);
     const auto bytes = static_cast<std::uint32_t>(count * 2);

@@ -40,6 +40,7 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       currentLocation_(std::move(s.currentLocation)),
       deviceOrientation_(std::move(s.deviceOrientation)),
       modeIndicatorTimer_(s.loop),
+      cues_(s.sounds, resources_),
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
@@ -325,6 +326,7 @@ void CameraControllerHelper::pictureTaken(const Image& picture) {
     }
     const EffectiveSettings settings = Camera1Data::effective();
     if (settings.vibrateAlert()) sounds_->vibrate();
+    cues_.play(SoundCues::kShot);
     if (!finalPhoto_) {
         if (handler_) {
             handler_->firstPhoto(picture, zoom_);
@@ -389,6 +391,7 @@ void CameraControllerHelper::save() {
                           if (!alive.lock()) return;
                           saving_ = false;
                           trace(path ? "saved " + *path : std::string("save failed"));
+                          if (path) cues_.play(SoundCues::kSaved);
                           if (saveObserver_) saveObserver_(path);
                           if (!queuedSaves_.empty()) {
                               // The next picture's save starts now; the

@@ -2,6 +2,7 @@
 
 #include "core/platform/CameraPicker.h"
 #include "core/camera/CameraViewManager.h"
+#include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/NotificationCenter.h"
@@ -149,6 +150,7 @@ public:
     Label& saveLabel() override { return *views_->saveLabel; }
     Image cameraScreenshot(Rect rect) override;
     AudioSystem* audioSystem() override { return audio_; }
+    void sensingStarted() override { cues_.play(SoundCues::kArmed); }
     void trace(const std::string& event) override {
         if (traceObserver_) traceObserver_(event);
     }
@@ -177,6 +179,7 @@ private:
     std::function<int()> deviceOrientation_;
     NotificationCenter::ObserverId orientationObserver_ = 0;
     Timer modeIndicatorTimer_;
+    SoundCues cues_;
 
     std::shared_ptr<View> container_;
     std::shared_ptr<Button> cameraButton_;

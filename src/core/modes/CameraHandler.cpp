@@ -123,6 +123,7 @@ void CameraHandler::startSensing() {
     state_ = kSensing;
     levelShown_ = -1;
     trace("sensing started");
+    controller_->sensingStarted();
     controller_->sensorView().setHidden(!showSensingIndicator());
     controller_->shutterButton().setImage("pause.png");
 }

@@ -40,6 +40,8 @@ public:
     virtual Image cameraScreenshot(Rect rect) = 0;
     // The microphone's audio system; none when there is no audio input.
     virtual AudioSystem* audioSystem() = 0;
+    // A sensing watch has started: the picture is now up to the sensor.
+    virtual void sensingStarted() {}
     // One line of the screen's event trace ("count-down 3", "beep", ...).
     virtual void trace(const std::string& event) { (void)event; }
 };

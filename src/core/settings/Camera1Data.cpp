@@ -118,6 +118,7 @@ void Camera1Data::initialize() {
     fullScreenShutter_ = true;
     timerBeep_ = true;
     vibrateAlert_ = false;
+    soundCues_ = false;
     autoSave_ = false;
     timeStamp_ = false;
     enhance_ = false;

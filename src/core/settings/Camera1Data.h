@@ -71,6 +71,9 @@ public:
     void setTimerBeep(bool value) { assign(timerBeep_, value); }
     bool vibrateAlert() const { return vibrateAlert_; }
     void setVibrateAlert(bool value) { assign(vibrateAlert_, value); }
+    // Short sounds for "armed", "shot" and "saved", for a user who is not looking.
+    bool soundCues() const { return soundCues_; }
+    void setSoundCues(bool value) { assign(soundCues_, value); }
     bool autoSave() const { return autoSave_; }
     void setAutoSave(bool value) { assign(autoSave_, value); }
     bool timeStamp() const { return timeStamp_; }
@@ -191,6 +194,7 @@ private:
         visit("fullscreen shutter", self.fullScreenShutter_);
         visit("timer beep", self.timerBeep_);
         visit("vibrate alert", self.vibrateAlert_);
+        visit("sound cues", self.soundCues_);
         visit("auto save", self.autoSave_);
         visit("time stamp", self.timeStamp_);
         visit("enhance", self.enhance_);
@@ -216,6 +220,7 @@ private:
     bool fullScreenShutter_ = false;
     bool timerBeep_ = false;
     bool vibrateAlert_ = false;
+    bool soundCues_ = false;
     bool autoSave_ = false;
     bool timeStamp_ = false;
     bool enhance_ = false;

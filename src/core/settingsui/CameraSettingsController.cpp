@@ -80,6 +80,7 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     gridCell_ = makeSwitch("Grid", &C::grid);
     timerBeepCell_ = makeSwitch("Timer Beep", &C::timerBeep);
     vibrateAlertCell_ = makeSwitch("Vibrate", &C::vibrateAlert);
+    soundCuesCell_ = makeSwitch("Sound Cues", &C::soundCues);
     autoSaveCell_ = makeSwitch("Auto Save", &C::autoSave);
     timeStampCell_ = makeSwitch("Time Stamp", &C::timeStamp);
     enhanceCell_ = makeSwitch("Enhance", &C::enhance);
@@ -202,6 +203,7 @@ void CameraSettingsController::populateCellLists() {
         {&Camera1Data::canChangeAutoSave, autoSaveCell_},
         {&Camera1Data::canChangeTimeStamp, timeStampCell_},
         {&Camera1Data::canChangeVibrateAlert, vibrateAlertCell_},
+        {[](int) { return true; }, soundCuesCell_},  // every mode can be heard
         {&Camera1Data::canChangeTimerBeep, timerBeepCell_},
     };
     for (const auto& [allowed, cell] : general)
@@ -275,6 +277,7 @@ void CameraSettingsController::updateGeneralData() {
     gridCell_->checkbox().setOn(r->grid());
     timerBeepCell_->checkbox().setOn(r->timerBeep());
     vibrateAlertCell_->checkbox().setOn(r->vibrateAlert());
+    soundCuesCell_->checkbox().setOn(r->soundCues());
     autoSaveCell_->checkbox().setOn(r->autoSave());
     timeStampCell_->checkbox().setOn(r->timeStamp());
     enhanceCell_->checkbox().setOn(r->enhance());
@@ -379,6 +382,9 @@ void CameraSettingsController::timerBeep() {
 }
 void CameraSettingsController::vibrateAlert() {
     if (Camera1Data* r = record()) r->setVibrateAlert(vibrateAlertCell_->checkbox().isOn());
+}
+void CameraSettingsController::soundCues() {
+    if (Camera1Data* r = record()) r->setSoundCues(soundCuesCell_->checkbox().isOn());
 }
 void CameraSettingsController::autoSave() {
     if (Camera1Data* r = record()) r->setAutoSave(autoSaveCell_->checkbox().isOn());

@@ -71,6 +71,7 @@ public:
     void grid();
     void timerBeep();
     void vibrateAlert();
+    void soundCues();
     void autoSave();
     void timeStamp();
     void enhance();
@@ -103,6 +104,7 @@ public:
     SwitchTableViewCell& gridCell() { return *gridCell_; }
     SwitchTableViewCell& timerBeepCell() { return *timerBeepCell_; }
     SwitchTableViewCell& vibrateAlertCell() { return *vibrateAlertCell_; }
+    SwitchTableViewCell& soundCuesCell() { return *soundCuesCell_; }
     SwitchTableViewCell& autoSaveCell() { return *autoSaveCell_; }
     SwitchTableViewCell& timeStampCell() { return *timeStampCell_; }
     SwitchTableViewCell& enhanceCell() { return *enhanceCell_; }
@@ -147,7 +149,7 @@ private:
     const SystemUtils* system_;
     AboutFactory aboutFactory_;
     std::shared_ptr<SwitchTableViewCell> fullScreenShutterCell_, digitalZoomCell_, gridCell_,
-        timerBeepCell_, vibrateAlertCell_, autoSaveCell_, timeStampCell_, enhanceCell_,
+        timerBeepCell_, vibrateAlertCell_, soundCuesCell_, autoSaveCell_, timeStampCell_, enhanceCell_,
         autoShutterCell_, repeatCell_;
     std::shared_ptr<SegmentedTableViewCell> modificationCell_, shutterDelayCell_, sensitivityCell_,
         timerCell_, photoSizeCell_, rapidModeCell_, videoResolutionCell_, anaglyphColorCell_;
