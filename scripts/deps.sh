@@ -28,9 +28,13 @@ RUN_PACKAGES=(
   libpulse-dev
   libcanberra-dev
   qt6-base-dev
-  qt6-multimedia-dev
+  libgstreamer1.0-dev
+  libgstreamer-plugins-base1.0-dev
+  libgstreamer-plugins-bad1.0-dev   # GstPhotography: a camera's flash
   gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good
+  gstreamer1.0-pipewire
+  gstreamer1.0-libcamera
   qt6-positioning-dev
   libgl-dev
 )
@@ -47,6 +51,10 @@ TEST_PACKAGES=(
   desktop-file-utils
   dpkg-dev
   file        # CPack's Debian generator reads the programs' types with it
+  pipewire    # a private PipeWire daemon with PipeWire's test camera
+  pipewire-bin
+  libspa-0.2-modules
+  dbus-daemon # a private session bus for the fake camera portal
   dbus-daemon       # a private session bus for the tests of the window's D-Bus actions
   libglib2.0-bin    # gdbus, as a desktop calls those actions
   xvfb              # an X display for the screen-reader test (Qt speaks AT-SPI on X11)
@@ -64,6 +72,9 @@ BENCH_PACKAGES=(
   sox
   espeak-ng
   libjpeg-turbo-progs
+  gstreamer1.0-tools   # gst-launch-1.0, the live view's peer
+  gstreamer1.0-x       # ximagesink
+  xvfb
 )
 
 packages_for() {

@@ -16,6 +16,7 @@
 #include "core/store/DirectoryUtils.h"
 #include "core/store/SaverQueue.h"
 #include "core/ui/AnimationBlock.h"
+#include "devices/CameraChoice.h"
 #include "sim/NmeaLocationManager.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
@@ -109,7 +110,7 @@ bool canShoot(int mode) {
 
 ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(context) {
     CLI::App* shoot =
-        parent.add_subcommand("shoot", "Take pictures with the simulated camera, no window");
+        parent.add_subcommand("shoot", "Take pictures, no window (the simulated camera unless --camera)");
     shoot->add_option("--count", count_, "Pictures to save")->check(CLI::Range(1, 100000));
     shoot->add_option("--mode", mode_, "Mode number for this run");
     shoot->add_option("--dcim", dcim_,
@@ -128,6 +129,9 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     shoot->add_option("--scene", scene_,
                       "What the camera sees: still, moving (a figure crosses) or light (a lamp "
                       "goes on and off)");
+    shoot->add_option("--camera", camera_,
+                      "sim (the default), auto, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
+                      "or gst:DESCRIPTION (a GStreamer source)");
     shoot->add_flag("--trace", trace_, "Print each event of the camera screen with its time");
     shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")
         ->check(CLI::PositiveNumber);
@@ -145,6 +149,13 @@ void ShootCommand::run() const {
         if (!fixes) throw CliError::usage("--location-nmea: " + error);
     }
     const SimulatedCamera::Scene scene = cameraScene(scene_);
+    std::string cameraError;
+    const auto cameraSpec = CameraSpec::parse(camera_, &cameraError);
+    if (!cameraSpec) throw CliError::usage("--camera: " + cameraError);
+    // A real camera's frames come in real time: virtual time would run out
+    // the still's time-out while it is on its way.
+    if (virtualTime_ && cameraSpec->kind != CameraSpec::Kind::kSim)
+        throw CliError::usage("--virtual-time works only with --camera sim");
     // SIGINT and SIGTERM stop the shooting, not the photo on its way.
     const QuitSignals quitSignals;
     std::unique_ptr<ManualRunLoop> manual;
@@ -183,12 +194,19 @@ void ShootCommand::run() const {
                             *loop, center);
     AnimationBlock animation(loop);
 
+    // The camera first: one that cannot start leaves nothing written.
+    CameraChoice cameraChoice(
+        *loop, CameraChoice::Options{*cameraSpec, false,
+                                     [&devicePosition] { return devicePosition.orientation(); },
+                                     scene, ""});
+    if (!cameraChoice.failure().empty())
+        throw CliError::failure("camera " + cameraChoice.failure());
+    CameraPicker& camera = cameraChoice.camera();
+
     const std::string root =
         DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
     if (store_.empty() && !DirectoryUtils::ensureFolderExist(root))
         throw CliError::failure("cannot create " + root);
-    SimulatedCamera camera(*loop, [&devicePosition] { return devicePosition.orientation(); });
-    camera.setScene(scene);
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.

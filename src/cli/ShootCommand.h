@@ -30,6 +30,7 @@ private:
     std::string accel_ = "steady";
     std::string mic_ = "quiet";
     std::string scene_ = "still";
+    std::string camera_ = "sim";
     bool trace_ = false;
     double maxTime_ = 600;
     bool virtualTime_ = false;

@@ -5,30 +5,11 @@
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedMicrophone.h"
 
-#include <filesystem>
-
 namespace kestrel {
-namespace {
-
-// The Video4Linux capture nodes, as the camera adapter will find them.
-std::string videoDevices() {
-    std::string found;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev", ec))
-        if (entry.path().filename().string().starts_with("video"))
-            found += (found.empty() ? "" : ", ") + entry.path().string();
-    return found.empty() ? "none (no /dev/video* node)" : found;
-}
-
-}  // namespace
 
 DeviceChoice::DeviceChoice(RunLoop& loop, Options options) {
     chooseAccelerometer(loop, options);
     chooseMicrophone(loop, options);
-    reports_.push_back(
-        {"camera", videoDevices(),
-         "the window: the camera through Qt Multimedia where it opens one, else simulated; "
-         "kestrel-cli: simulated"});
     reports_.push_back(
         {"location",
          "the window asks the desktop's location service (GeoClue through Qt Positioning)",

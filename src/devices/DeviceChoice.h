@@ -12,7 +12,8 @@ namespace kestrel {
 
 // Which device serves each port: the real one when it is present (and not
 // --simulate), a simulated one otherwise. Each device is chosen on its own,
-// and the choice says what was found and what is used.
+// and the choice says what was found and what is used. The camera is
+// CameraChoice's.
 class DeviceChoice {
 public:
     struct Options {

@@ -1,7 +1,6 @@
 // kestrel: the camera in a window, on the real sensors where they are found
 // and on simulated devices otherwise.
 #include "adapters/linux/CanberraSounds.h"
-#include "adapters/qt/QtCameraPicker.h"
 #include "adapters/qt/QtFeedback.h"
 #include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
@@ -13,11 +12,10 @@
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/DeviceChoice.h"
-#include "devices/FallbackCameraPicker.h"
+#include "devices/CameraChoice.h"
 #include "gui/ApplicationService.h"
 #include "gui/KestrelWindow.h"
 #include "sim/NmeaLocationManager.h"
-#include "sim/SimulatedCamera.h"
 
 #include <CLI/CLI.hpp>
 
@@ -116,6 +114,10 @@ int main(int argc, char** argv) {
     options.add_option("--accel", accel, "A simulated motion instead of the accelerometer");
     options.add_option("--mic", mic, "A simulated sound instead of the microphone");
     options.add_option("--scene", scene, "What the simulated camera sees: still or moving");
+    std::string cameraText = "auto";
+    options.add_option("--camera", cameraText,
+                       "The camera: auto, sim, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
+                       "or gst:DESCRIPTION (a GStreamer source)");
     options.add_option("--screenshot", screenshot,
                        "Save the screen as PNG after --after seconds, then quit");
     options.add_option("--after", after, "Seconds before the screenshot");
@@ -133,6 +135,12 @@ int main(int argc, char** argv) {
                        "prints \"pressed\" after");
     options.footer(keyHelp());
     CLI11_PARSE(options, argc, argv);
+    std::string cameraError;
+    const auto cameraSpec = CameraSpec::parse(cameraText, &cameraError);
+    if (!cameraSpec) {
+        std::cerr << "kestrel: --camera: " << cameraError << "\n";
+        return 2;
+    }
     std::vector<int> keys;
     {
         std::istringstream names(press);
@@ -186,23 +194,16 @@ int main(int argc, char** argv) {
     std::unique_ptr<AudioSystem> microphone = devices.takeMicrophone();
     DevicePosition* position = nullptr;
     auto heldAs = [&position] { return position ? position->orientation() : 1; };
-    SimulatedCamera simulatedCamera(loop, heldAs);
-    simulatedCamera.setScene(scene == "moving" ? SimulatedCamera::Scene::kMoving
-                                               : SimulatedCamera::Scene::kStill);
-    // Unless simulating, the real camera is watched even when there is none yet: one
-    // plugged in later takes over from the simulated camera.
-    std::unique_ptr<QtCameraPicker> realCamera;
-    if (!simulate) {
-        realCamera = std::make_unique<QtCameraPicker>(loop);
-        realCamera->setOrientationSource(heldAs);
-    }
-    const bool cameraFound = realCamera && realCamera->isSourceAvailable();
-    std::unique_ptr<FallbackCameraPicker> fallback;
-    if (realCamera && !cameraFound)
-        fallback = std::make_unique<FallbackCameraPicker>(*realCamera, simulatedCamera);
-    CameraPicker& camera = cameraFound ? static_cast<CameraPicker&>(*realCamera)
-                           : fallback  ? static_cast<CameraPicker&>(*fallback)
-                                       : simulatedCamera;
+    // The camera --camera names; with auto, the simulated one until a camera is plugged in.
+    CameraChoice cameraChoice(
+        loop, CameraChoice::Options{*cameraSpec, simulate, heldAs,
+                                    scene == "moving" ? SimulatedCamera::Scene::kMoving
+                                                      : SimulatedCamera::Scene::kStill,
+                                    ""});
+    CameraPicker& camera = cameraChoice.camera();
+    const bool cameraFound = cameraChoice.usesRealCamera();
+    if (!cameraChoice.failure().empty())
+        std::cerr << "kestrel: the camera does not start: " << cameraChoice.failure() << "\n";
     // One line when this machine has none of the hardware.
     const bool realAccelerometer = devices.reports()[0].used.rfind("simulated", 0) != 0;
     const bool realMicrophone = devices.reports()[1].used.rfind("simulated", 0) != 0;
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
             << "kestrel: no camera, accelerometer or microphone here: running on simulated devices "
                "(kestrel-cli devices tells more)\n";
     else
-        Log::info(std::string("camera: ") + (cameraFound ? "through Qt Multimedia" : "simulated"));
+        Log::info("camera: " + cameraChoice.report());
     CanberraSounds sounds;
     QtFeedback feedback;
     sounds.setVibrator([&feedback] { feedback.vibrate(); });
@@ -265,11 +266,9 @@ int main(int argc, char** argv) {
         Log::warning(std::string("quit signals cannot be caught: ") + std::strerror(errno));
     }
     // A camera that comes or goes mid-session: the screen follows.
-    if (realCamera)
-        realCamera->setAvailabilityObserver([&app, &fallback] {
-            if (fallback) fallback->update();
-            if (&app.topController() == &app.root().cameraScreen()) app.camera().showCamera();
-        });
+    cameraChoice.setChangeObserver([&app] {
+        if (&app.topController() == &app.root().cameraScreen()) app.camera().showCamera();
+    });
     if (albumTime) {
         window.setFirstFrameObserver([&] {
             const auto pressed = std::chrono::steady_clock::now();

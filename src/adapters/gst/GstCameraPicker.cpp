@@ -1,0 +1,459 @@
+#include "adapters/gst/GstCameraPicker.h"
+
+#include "adapters/gst/GstInit.h"
+#include "core/platform/Log.h"
+
+#define GST_USE_UNSTABLE_API  // GstPhotography has no stable API
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/interfaces/photography.h>
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <utility>
+
+namespace kestrel {
+namespace {
+
+// The layouts a camera offers that the two branches turn into the working
+// one. The working layout itself comes first, so a source that can give it
+// is not converted at all.
+constexpr const char* kRawFormats =
+    "video/x-raw,format=(string){BGRx,BGRA,xRGB,ARGB,RGBx,RGBA,xBGR,ABGR,RGB,BGR,I420,YV12,NV12,"
+    "NV21,YUY2,UYVY,YVYU,NV16,NV61,Y42B,Y444,GRAY8}";
+
+std::string errorText(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    std::string text = error ? error->message : "unknown error";
+    g_clear_error(&error);
+    g_free(debug);
+    return text;
+}
+
+// The working layout of a BGRx sample, copied row by row (the sample's rows
+// may be padded).
+Image toImage(GstSample* sample) {
+    GstVideoInfo info;
+    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return Image();
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
+        return Image();
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    const auto* pixels = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const auto stride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
+    Bitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(bitmap.row(y), pixels + static_cast<std::size_t>(y) * stride,
+                    static_cast<std::size_t>(width) * 4);
+    gst_video_frame_unmap(&frame);
+    return Image(std::move(bitmap));
+}
+
+double largestRate(const GValue* rate) {
+    if (!rate) return -1;  // says nothing: counts as usable
+    if (GST_VALUE_HOLDS_FRACTION(rate))
+        return static_cast<double>(gst_value_get_fraction_numerator(rate)) /
+               std::max(1, gst_value_get_fraction_denominator(rate));
+    if (GST_VALUE_HOLDS_FRACTION_RANGE(rate)) return largestRate(gst_value_get_fraction_range_max(rate));
+    if (GST_VALUE_HOLDS_LIST(rate)) {
+        double best = 0;
+        for (guint i = 0; i < gst_value_list_get_size(rate); ++i)
+            best = std::max(best, largestRate(gst_value_list_get_value(rate, i)));
+        return best;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// What the streaming threads share with the loop's thread.
+struct GstCameraPicker::Shared {
+    ~Shared() {
+        if (valve) gst_object_unref(valve);
+        if (format) gst_object_unref(format);
+    }
+
+    // Any thread: the first failure wakes start() and stops the camera on the loop.
+    void fail(const std::string& cause) {
+        {
+            std::lock_guard lock(mutex);
+            if (failure) return;
+            failure = cause;
+        }
+        changed.notify_all();
+        loop->post([self = self.lock(), cause] {
+            if (self && self->owner) self->owner->stopped(cause);
+        });
+    }
+
+    std::weak_ptr<Shared> self;
+    RunLoop* loop = nullptr;
+    GstCameraPicker* owner = nullptr;  // loop thread only: none once the pipeline is closed
+    GstElement* valve = nullptr;       // the still branch's gate
+    GstElement* format = nullptr;      // the source's negotiated format
+    std::atomic<unsigned> stillWanted{0};  // the still request being served, 0 for none
+    std::atomic<long> previews{0};  // preview frames converted
+    std::atomic<long> stills{0};    // stills converted
+    std::atomic<int> width{0}, height{0};
+
+    std::mutex mutex;  // guards latest, firstFrame and failure
+    std::condition_variable changed;
+    Image latest;
+    bool firstFrame = false;
+    std::optional<std::string> failure;
+};
+
+GstCameraPicker::GstCameraPicker(RunLoop& loop, std::vector<CameraSource> sources)
+    : loop_(&loop), sources_(std::move(sources)), timeout_(loop) {
+    initGstreamer();
+}
+
+GstCameraPicker::~GstCameraPicker() { close(); }
+
+const CameraSource* GstCameraPicker::sourceFor(Device device) const {
+    for (const CameraSource& source : sources_) {
+        const bool front = source.facing == CameraSource::Facing::kFront;
+        if (front == (device == Device::kFront)) return &source;
+    }
+    return nullptr;
+}
+
+const CameraSource* GstCameraPicker::source() const {
+    return running_ ? sourceFor(device_) : nullptr;
+}
+
+bool GstCameraPicker::isCameraDeviceAvailable(Device device) const {
+    return sourceFor(device) != nullptr;
+}
+
+bool GstCameraPicker::isFlashAvailable(Device device) const {
+    return running_ && device == device_ && photography_ &&
+           (gst_photography_get_capabilities(GST_PHOTOGRAPHY(photography_)) &
+            GST_PHOTOGRAPHY_CAPS_FLASH) != 0;
+}
+
+bool GstCameraPicker::setSources(std::vector<CameraSource> sources) {
+    close();
+    sources_ = std::move(sources);
+    if (!sourceFor(device_)) device_ = Device::kRear;
+    return start();
+}
+
+bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
+    if (!open()) return false;
+    std::shared_ptr<Shared> shared = shared_;
+    std::unique_lock lock(shared->mutex);
+    const bool settled = shared->changed.wait_for(
+        lock, timeout, [&] { return shared->firstFrame || shared->failure.has_value(); });
+    const std::string name = sourceFor(device_)->name;
+    // A source that ended right after its first frames has started: its end
+    // comes by the loop like any later one.
+    std::optional<std::string> failure = shared->firstFrame ? std::nullopt : shared->failure;
+    lock.unlock();
+    if (!settled)
+        failure = "no picture from " + name + " within " +
+                  std::to_string(timeout.count()) + " ms";
+    if (failure) {
+        Log::warning("camera: " + name + ": " + *failure);
+        close();
+        problem_ = *failure;
+        return false;
+    }
+    running_ = true;
+    problem_.reset();
+    applyFlash();
+    Log::debug("camera: " + name + " (" + sourceFor(device_)->how + ")");
+    return true;
+}
+
+bool GstCameraPicker::open() {
+    close();
+    const CameraSource* source = sourceFor(device_);
+    if (!source) {
+        problem_ = "No camera found";
+        return false;
+    }
+    // The live view's branch scales before converting (fewer pixels to
+    // convert); the still branch is closed until a still is asked for.
+    const std::string description =
+        source->description + " ! capsfilter name=kestrel_format caps=\"" + kRawFormats +
+        "\" ! tee name=kestrel_tee "
+        "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
+        "video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,width=[1," +
+        std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
+        "] ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
+        "kestrel_tee. ! queue leaky=downstream max-size-buffers=1 ! valve name=kestrel_valve "
+        "drop=true ! videoconvert n-threads=0 ! video/x-raw,format=BGRx ! "
+        "appsink name=kestrel_still sync=false async=false max-buffers=1 drop=false";
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
+    if (!pipeline || error) {
+        problem_ = error ? error->message : "the pipeline cannot be built";
+        Log::warning("camera: " + source->name + ": " + *problem_);
+        g_clear_error(&error);
+        if (pipeline) gst_object_unref(pipeline);
+        return false;
+    }
+    pipeline_ = pipeline;
+    shared_ = std::make_shared<Shared>();
+    shared_->self = shared_;
+    shared_->loop = loop_;
+    shared_->owner = this;
+    shared_->valve = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_valve");
+    shared_->format = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
+
+    GstAppSinkCallbacks preview{};
+    preview.new_sample = [](GstAppSink* sink, gpointer data) {
+        Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
+        GstSample* sample = gst_app_sink_pull_sample(sink);
+        if (!sample) return GST_FLOW_OK;
+        Image frame = toImage(sample);
+        gst_sample_unref(sample);
+        if (!shared.firstFrame) {
+            if (GstPad* pad = gst_element_get_static_pad(shared.format, "src")) {
+                if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+                    const GstStructure* s = gst_caps_get_structure(caps, 0);
+                    int w = 0, h = 0;
+                    gst_structure_get_int(s, "width", &w);
+                    gst_structure_get_int(s, "height", &h);
+                    shared.width = w;
+                    shared.height = h;
+                    gst_caps_unref(caps);
+                }
+                gst_object_unref(pad);
+            }
+        }
+        ++shared.previews;
+        {
+            std::lock_guard lock(shared.mutex);
+            shared.latest = std::move(frame);
+            shared.firstFrame = true;
+        }
+        shared.changed.notify_all();
+        return GST_FLOW_OK;
+    };
+    GstAppSinkCallbacks still{};
+    still.new_sample = [](GstAppSink* sink, gpointer data) {
+        const std::shared_ptr<Shared> shared = *static_cast<std::shared_ptr<Shared>*>(data);
+        GstSample* sample = gst_app_sink_pull_sample(sink);
+        if (!sample) return GST_FLOW_OK;
+        const unsigned request = shared->stillWanted.exchange(0);
+        if (request == 0) {  // a frame that slipped through as the gate closed
+            gst_sample_unref(sample);
+            return GST_FLOW_OK;
+        }
+        g_object_set(shared->valve, "drop", TRUE, nullptr);
+        Image picture = toImage(sample);
+        gst_sample_unref(sample);
+        ++shared->stills;
+        shared->loop->post([shared, request, picture] {
+            if (shared->owner) shared->owner->finish(request, picture);
+        });
+        return GST_FLOW_OK;
+    };
+    auto sharedCopy = [this] { return new std::shared_ptr<Shared>(shared_); };
+    auto release = [](gpointer data) { delete static_cast<std::shared_ptr<Shared>*>(data); };
+    for (auto [name, callbacks] : {std::pair{"kestrel_preview", &preview}, {"kestrel_still", &still}}) {
+        GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), name);
+        gst_app_sink_set_callbacks(GST_APP_SINK(sink), callbacks, sharedCopy(), release);
+        gst_object_unref(sink);
+    }
+    // The end of the stream, seen where it leaves the source: the closed
+    // still branch never lets it reach its sink, so the pipeline would not say.
+    GstPad* sourcePad = gst_element_get_static_pad(shared_->format, "src");
+    gst_pad_add_probe(
+        sourcePad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
+                (*static_cast<std::shared_ptr<Shared>*>(data))->fail("the source ended (end of stream)");
+            return GST_PAD_PROBE_OK;
+        },
+        sharedCopy(), release);
+    gst_object_unref(sourcePad);
+    // Failures reach the loop; nothing else is kept.
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus*, GstMessage* message, gpointer data) {
+            Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
+            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) shared.fail(errorText(message));
+            gst_message_unref(message);
+            return GST_BUS_DROP;
+        },
+        sharedCopy(), release);
+    gst_object_unref(bus);
+
+    if (gst_element_set_state(pipeline, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE)
+        chooseFormat(pipeline);
+    if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        std::unique_lock lock(shared_->mutex);
+        const std::string failure = shared_->failure.value_or("the pipeline does not start");
+        lock.unlock();
+        Log::warning("camera: " + source->name + ": " + failure);
+        close();
+        problem_ = failure;
+        return false;
+    }
+    photography_ = gst_bin_get_by_interface(GST_BIN(pipeline), GST_TYPE_PHOTOGRAPHY);
+    return true;
+}
+
+void GstCameraPicker::chooseFormat(GstElement* pipeline) {
+    // The largest size the source offers at a usable frame rate (or the
+    // largest of all when none is usable); a source that offers any size
+    // (a test source, a PipeWire stream before it connects) is left to choose.
+    GstElement* filter = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_source_format");
+    const bool beforeDecoder = filter != nullptr;
+    if (!filter) filter = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
+    GstPad* pad = gst_element_get_static_pad(filter, "sink");
+    GstCaps* offered = gst_pad_peer_query_caps(pad, nullptr);
+    gst_object_unref(pad);
+    const GstStructure* best = nullptr;
+    long bestArea = 0;
+    bool bestUsable = false;
+    for (guint i = 0; offered && i < gst_caps_get_size(offered); ++i) {
+        const GstStructure* s = gst_caps_get_structure(offered, i);
+        const bool raw = gst_structure_has_name(s, "video/x-raw");
+        if (!raw && !(beforeDecoder && gst_structure_has_name(s, "image/jpeg"))) continue;
+        int w = 0, h = 0;
+        if (!gst_structure_get_int(s, "width", &w) || !gst_structure_get_int(s, "height", &h))
+            continue;
+        const double rate = largestRate(gst_structure_get_value(s, "framerate"));
+        const bool usable = rate < 0 || rate >= kUsableFrameRate;
+        const long area = long{w} * h;
+        if ((usable && !bestUsable) || (usable == bestUsable && area > bestArea)) {
+            best = s;
+            bestArea = area;
+            bestUsable = usable;
+        }
+    }
+    if (best) {
+        GstStructure* chosen = gst_structure_copy(best);
+        int w = 0, h = 0;
+        gst_structure_get_int(best, "width", &w);
+        gst_structure_get_int(best, "height", &h);
+        const double rate = largestRate(gst_structure_get_value(best, "framerate"));
+        GstCaps* caps = gst_caps_new_empty();
+        gst_caps_append_structure(caps, chosen);
+        if (!beforeDecoder) {
+            GstCaps* formats = gst_caps_from_string(kRawFormats);
+            GstCaps* both = gst_caps_intersect(caps, formats);
+            gst_caps_unref(formats);
+            gst_caps_unref(caps);
+            caps = both;
+        }
+        if (!gst_caps_is_empty(caps)) {
+            g_object_set(filter, "caps", caps, nullptr);
+            Log::debug("camera: the source at " + std::to_string(w) + "x" + std::to_string(h) +
+                       (rate > 0 ? " up to " + std::to_string(static_cast<int>(rate)) + " fps" : ""));
+        }
+        gst_caps_unref(caps);
+    }
+    if (offered) gst_caps_unref(offered);
+    gst_object_unref(filter);
+}
+
+void GstCameraPicker::close() {
+    timeout_.stop();
+    if (shared_) shared_->owner = nullptr;
+    if (photography_) gst_object_unref(std::exchange(photography_, nullptr));
+    if (GstElement* pipeline = std::exchange(pipeline_, nullptr)) {
+        gst_element_set_state(pipeline, GST_STATE_NULL);  // joins the streaming threads
+        gst_object_unref(pipeline);
+    }
+    shared_.reset();
+    running_ = false;
+    problem_ = "No camera found";
+}
+
+void GstCameraPicker::stopped(const std::string& cause) {
+    const CameraSource* source = sourceFor(device_);
+    Log::warning("camera: " + (source ? source->name : std::string("the camera")) + ": " + cause);
+    close();
+    problem_ = cause;
+    if (pending_) finish(stillRequest_, Image());
+    if (availability_) availability_();
+}
+
+void GstCameraPicker::setCameraDevice(Device device) {
+    if (device == device_ || !sourceFor(device)) return;
+    device_ = device;
+    const bool wasRunning = running_;
+    close();
+    start();
+    if (wasRunning != running_ && availability_) availability_();
+}
+
+void GstCameraPicker::setFlashMode(FlashMode mode) {
+    flash_ = mode;
+    applyFlash();
+}
+
+void GstCameraPicker::applyFlash() {
+    if (!isFlashAvailable(device_)) return;
+    const GstPhotographyFlashMode flash = flash_ == FlashMode::kOn     ? GST_PHOTOGRAPHY_FLASH_MODE_ON
+                                          : flash_ == FlashMode::kAuto ? GST_PHOTOGRAPHY_FLASH_MODE_AUTO
+                                                                       : GST_PHOTOGRAPHY_FLASH_MODE_OFF;
+    if (!gst_photography_set_flash_mode(GST_PHOTOGRAPHY(photography_), flash))
+        Log::warning("camera: the flash mode was refused");
+}
+
+void GstCameraPicker::takePicture(PictureHandler handler) {
+    pending_ = std::move(handler);
+    const unsigned request = ++stillRequest_ == 0 ? ++stillRequest_ : stillRequest_;
+    if (!running_) {
+        Log::warning("camera: no picture can be taken now: " + problem_.value_or("no camera"));
+        loop_->post([this, request, alive = std::weak_ptr<int>(alive_)] {
+            if (alive.lock()) finish(request, Image());
+        });
+        return;
+    }
+    heldAs_ = orientation_ ? orientation_() : 1;
+    shared_->stillWanted = request;
+    g_object_set(shared_->valve, "drop", FALSE, nullptr);
+    timeout_.start(RunLoop::seconds(kStillTimeout), [this, request] {
+        Log::warning("camera: the still did not come within " +
+                     std::to_string(static_cast<int>(kStillTimeout)) + " s");
+        if (shared_) {
+            shared_->stillWanted = 0;
+            g_object_set(shared_->valve, "drop", TRUE, nullptr);
+        }
+        finish(request, Image());
+    });
+}
+
+void GstCameraPicker::finish(unsigned request, const Image& picture) {
+    if (request != stillRequest_ || !pending_) return;  // answered already (timed out)
+    timeout_.stop();
+    const Image still =
+        picture ? picture.withOrientation(orientationFor(heldAs_, picture.width(), picture.height()))
+                : picture;
+    if (still && stillObserver_) stillObserver_(still);
+    if (auto handler = std::exchange(pending_, nullptr)) handler(still);
+}
+
+Image GstCameraPicker::previewFrame() const {
+    if (!shared_ || !running_) return Image();
+    std::lock_guard lock(shared_->mutex);
+    return shared_->latest;
+}
+
+long GstCameraPicker::previewFramesConverted() const { return shared_ ? shared_->previews.load() : 0; }
+
+long GstCameraPicker::stillsConverted() const { return shared_ ? shared_->stills.load() : 0; }
+
+std::pair<int, int> GstCameraPicker::sourceSize() const {
+    return shared_ ? std::pair{shared_->width.load(), shared_->height.load()} : std::pair{0, 0};
+}
+
+int GstCameraPicker::orientationFor(int held, int width, int height) {
+    if (width <= height) return Image::kUp;
+    return held == 3 ? Image::kUp : held == 4 ? Image::kDown : held == 2 ? Image::kLeft : Image::kRight;
+}
+
+}  // namespace kestrel

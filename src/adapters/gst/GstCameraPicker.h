@@ -1,0 +1,126 @@
+#pragma once
+
+#include "adapters/gst/CameraSource.h"
+#include "core/platform/CameraPicker.h"
+#include "core/platform/RunLoop.h"
+#include "core/platform/Timer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+typedef struct _GstElement GstElement;
+
+namespace kestrel {
+
+// The camera through a GStreamer pipeline: the source (a real camera or any
+// source description) negotiated at its largest size at a usable frame rate,
+// then split in two. One branch scales every frame down to the live view's
+// size in the working layout (the live view and the motion snapshots); the
+// other is closed until a still is asked for, then lets exactly one frame
+// through at the source's full size, converted once.
+//
+// Threads: the streaming threads only store the latest preview frame (under
+// a lock) and post stills, failures and end of stream to the run loop; every
+// other call belongs to the loop's thread.
+class GstCameraPicker final : public CameraPicker {
+public:
+    static constexpr double kStillTimeout = 5.0;
+    // The live view's frames fit in this box (the screen needs no more).
+    static constexpr int kPreviewBox = 640;
+    // A frame rate at which the live view still looks live.
+    static constexpr double kUsableFrameRate = 10.0;
+
+    // The first source facing back (or nowhere in particular) is the back
+    // camera, the first facing front the front one.
+    GstCameraPicker(RunLoop& loop, std::vector<CameraSource> sources);
+    ~GstCameraPicker() override;
+    GstCameraPicker(const GstCameraPicker&) = delete;
+    GstCameraPicker& operator=(const GstCameraPicker&) = delete;
+
+    // Starts the chosen device's pipeline and waits (blocking) until its
+    // first frame arrives or it fails; answers whether frames flow, with the
+    // cause in `problem` otherwise.
+    bool start(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+    // Replaces the sources (a camera found later) and starts again.
+    bool setSources(std::vector<CameraSource> sources);
+
+    bool isSourceAvailable() const override { return running_; }
+    bool isCameraDeviceAvailable(Device device) const override;
+    bool isFlashAvailable(Device device) const override;
+    Device cameraDevice() const override { return device_; }
+    void setCameraDevice(Device device) override;
+    FlashMode flashMode() const override { return flash_; }
+    void setFlashMode(FlashMode mode) override;
+
+    void takePicture(PictureHandler handler) override;
+    Image previewFrame() const override;
+    void setPreviewScale(double scale) override { previewScale_ = scale; }
+    double previewScale() const override { return previewScale_; }
+    void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
+    Point previewTranslation() const override { return previewTranslation_; }
+
+    // Why there is no camera ("No camera found", the pipeline's error), or none.
+    const std::optional<std::string>& problem() const { return problem_; }
+    // The source in use, or none.
+    const CameraSource* source() const;
+    // How the stored picture must be turned, for the device orientation when taken.
+    void setOrientationSource(std::function<int()> orientation) {
+        orientation_ = std::move(orientation);
+    }
+    // Told on the loop when the camera stops (error, end of stream) or starts again.
+    void setAvailabilityObserver(std::function<void()> observer) {
+        availability_ = std::move(observer);
+    }
+    // Told (on the loop's thread) when a still arrives, before its handler.
+    void setStillObserver(std::function<void(const Image&)> observer) {
+        stillObserver_ = std::move(observer);
+    }
+
+    // Frames converted into the working layout since the pipeline started.
+    long previewFramesConverted() const;
+    long stillsConverted() const;
+    // The size the source was negotiated at (0 × 0 before the first frame).
+    std::pair<int, int> sourceSize() const;
+
+    // The image orientation of a still taken with the device held as
+    // `deviceOrientation` (1–4): the sensor lies along the long side.
+    static int orientationFor(int deviceOrientation, int width, int height);
+
+private:
+    struct Shared;
+    const CameraSource* sourceFor(Device device) const;
+    bool open();
+    void close();
+    void chooseFormat(GstElement* pipeline);
+    void stopped(const std::string& cause);
+    void finish(unsigned request, const Image& picture);
+    void applyFlash();
+
+    RunLoop* loop_;
+    std::vector<CameraSource> sources_;
+    std::shared_ptr<Shared> shared_;  // what the streaming threads see
+    GstElement* pipeline_ = nullptr;
+    GstElement* photography_ = nullptr;  // the element that offers a flash, or none
+    bool running_ = false;
+    Device device_ = Device::kRear;
+    FlashMode flash_ = FlashMode::kOff;
+    double previewScale_ = 1.0;
+    Point previewTranslation_{};
+    std::optional<std::string> problem_ = std::string("No camera found");
+    std::function<int()> orientation_;
+    std::function<void()> availability_;
+    std::function<void(const Image&)> stillObserver_;
+    PictureHandler pending_;
+    unsigned stillRequest_ = 0;  // the latest still asked for
+    int heldAs_ = 1;             // how the device was held when it was asked for
+    Timer timeout_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for posts to this object
+};
+
+}  // namespace kestrel

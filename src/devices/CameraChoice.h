@@ -1,0 +1,58 @@
+#pragma once
+
+#include "adapters/gst/CameraFinder.h"
+#include "adapters/gst/CameraSpec.h"
+#include "adapters/gst/GstCameraPicker.h"
+#include "core/platform/RunLoop.h"
+#include "devices/FallbackCameraPicker.h"
+#include "sim/SimulatedCamera.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kestrel {
+
+// The camera the programs use, from --camera: a GStreamer source (chosen by
+// `auto` or named), or the simulated camera. With `auto` and no camera, the
+// simulated one serves until a camera is plugged in, which then takes over.
+// A named source that cannot start is kept, showing "No camera found", and
+// `failure` says why.
+class CameraChoice {
+public:
+    struct Options {
+        CameraSpec spec;
+        bool simulate = false;  // --simulate: the simulated camera whatever the spec
+        std::function<int()> heldAs;
+        SimulatedCamera::Scene scene = SimulatedCamera::Scene::kStill;
+        std::string portalBus;  // empty: the session bus
+    };
+
+    CameraChoice(RunLoop& loop, Options options);
+
+    CameraPicker& camera() { return *camera_; }
+    // The real camera, if a GStreamer source was chosen (or is being watched for).
+    GstCameraPicker* real() { return real_.get(); }
+    bool usesRealCamera() const;
+    // What is used and why, in one line.
+    const std::string& report() const { return report_; }
+    // Why the chosen source does not run ("" when it runs or is simulated).
+    const std::string& failure() const { return failure_; }
+    // Told on the loop when the camera comes, goes or switches to a real one.
+    void setChangeObserver(std::function<void()> observer) { changed_ = std::move(observer); }
+
+private:
+    void lookAgain();
+
+    RunLoop* loop_;
+    SimulatedCamera simulated_;
+    std::unique_ptr<CameraFinder> finder_;
+    std::unique_ptr<GstCameraPicker> real_;
+    std::unique_ptr<FallbackCameraPicker> fallback_;
+    CameraPicker* camera_ = nullptr;
+    std::string report_;
+    std::string failure_;
+    std::function<void()> changed_;
+};
+
+}  // namespace kestrel

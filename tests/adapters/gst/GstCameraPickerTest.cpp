@@ -1,0 +1,164 @@
+#include "adapters/gst/GstCameraPicker.h"
+
+#include "core/platform/ManualRunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace kestrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+CameraSource testSource(const std::string& description,
+                        CameraSource::Facing facing = CameraSource::Facing::kUnknown) {
+    return CameraSource{description, "gst", description, facing, -1};
+}
+
+// Runs the loop's posts until `done` or two seconds of waiting.
+template <typename Done>
+bool runUntil(ManualRunLoop& loop, Done done) {
+    for (int i = 0; i < 200 && !done(); ++i)
+        if (loop.waitForPosts(10ms)) loop.runUntilIdle();
+    return done();
+}
+
+// BGR of the still's pixel at (x, y).
+std::array<int, 3> bgr(const Image& image, int x, int y) {
+    const std::uint8_t* p = image.bitmap().row(y) + 4 * x;
+    return {p[0], p[1], p[2]};
+}
+
+TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheSourcesFullSizeAndPixels) {
+    ManualRunLoop loop;
+    // Seven colour bars from white to blue, larger than the live view needs.
+    GstCameraPicker camera(
+        loop, {testSource("videotestsrc pattern=smpte ! video/x-raw,width=1400,height=1000")});
+    int held = 1;  // upright
+    camera.setOrientationSource([&held] { return held; });
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    EXPECT_TRUE(camera.isSourceAvailable());
+    EXPECT_FALSE(camera.problem());
+    EXPECT_EQ(camera.sourceSize(), (std::pair{1400, 1000}));
+    EXPECT_TRUE(camera.isCameraDeviceAvailable(CameraPicker::Device::kRear));
+    EXPECT_FALSE(camera.isCameraDeviceAvailable(CameraPicker::Device::kFront));
+    EXPECT_FALSE(camera.isFlashAvailable(CameraPicker::Device::kRear));  // a test source has none
+
+    // The live view: scaled into the preview box with the source's shape, and
+    // asking twice for the same frame converts nothing again.
+    const Image frame = camera.previewFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame.width(), GstCameraPicker::kPreviewBox);
+    EXPECT_NEAR(frame.height(), GstCameraPicker::kPreviewBox * 1000 / 1400, 1);
+    EXPECT_EQ(frame.orientation(), Image::kUp);
+    EXPECT_GE(camera.previewFramesConverted(), 1);
+    EXPECT_EQ(camera.stillsConverted(), 0);  // the still branch converts nothing until asked
+
+    std::vector<Image> stills;
+    camera.takePicture([&](const Image& picture) { stills.push_back(picture); });
+    ASSERT_TRUE(runUntil(loop, [&] { return !stills.empty(); }));
+    ASSERT_EQ(stills.size(), 1u);
+    const Image& still = stills[0];
+    ASSERT_TRUE(still);
+    EXPECT_EQ(still.width(), 1400);
+    EXPECT_EQ(still.height(), 1000);
+    // Held upright, a landscape sensor's picture turns a quarter.
+    EXPECT_EQ(still.orientation(), Image::kRight);
+    EXPECT_EQ(camera.stillsConverted(), 1);
+    // The bars: white, yellow, cyan, green, magenta, red, blue.
+    const std::array<std::array<int, 3>, 7> bars{{{255, 255, 255}, {0, 255, 255}, {255, 255, 0},
+                                                  {0, 255, 0}, {255, 0, 255}, {0, 0, 255},
+                                                  {255, 0, 0}}};
+    for (std::size_t bar = 0; bar < bars.size(); ++bar) {
+        const auto seen = bgr(still, 100 + 200 * static_cast<int>(bar), 300);
+        for (std::size_t c = 0; c < 3; ++c) EXPECT_NEAR(seen[c], bars[bar][c], 3) << "bar " << bar;
+    }
+    // Held on its side, the picture is already upright.
+    held = 3;
+    camera.takePicture([&](const Image& picture) { stills.push_back(picture); });
+    ASSERT_TRUE(runUntil(loop, [&] { return stills.size() == 2; }));
+    EXPECT_EQ(stills[1].orientation(), Image::kUp);
+    EXPECT_EQ(camera.stillsConverted(), 2);
+}
+
+TEST(GstCameraPickerTest, ASourceThatCannotStartOrEndsLeavesNoCameraAndAnswersStillsEmpty) {
+    ManualRunLoop loop;
+    {
+        GstCameraPicker camera(loop, {testSource("nosuchkestrelsrc")});
+        EXPECT_FALSE(camera.start());
+        EXPECT_FALSE(camera.isSourceAvailable());
+        ASSERT_TRUE(camera.problem());
+        EXPECT_NE(camera.problem()->find("nosuchkestrelsrc"), std::string::npos) << *camera.problem();
+        EXPECT_FALSE(camera.previewFrame());
+        int answers = 0;
+        camera.takePicture([&](const Image& picture) { answers += picture ? 100 : 1; });
+        EXPECT_EQ(answers, 0);  // on a later turn of the loop, not inside the call
+        loop.runUntilIdle();
+        EXPECT_EQ(answers, 1);
+    }
+    {
+        // A device that is not there fails as the pipeline starts.
+        GstCameraPicker camera(loop, {testSource("v4l2src device=/nonexistent/video9")});
+        EXPECT_FALSE(camera.start());
+        ASSERT_TRUE(camera.problem());
+        EXPECT_NE(camera.problem()->find("/nonexistent/video9"), std::string::npos) << *camera.problem();
+    }
+    {
+        // A source that ends: the camera stops, says why and tells its observer once.
+        GstCameraPicker camera(
+            loop, {testSource("videotestsrc num-buffers=4 ! video/x-raw,width=64,height=48")});
+        int changes = 0;
+        camera.setAvailabilityObserver([&] { ++changes; });
+        camera.start();  // may already have ended: the end still comes by the loop
+        ASSERT_TRUE(runUntil(loop, [&] { return changes > 0; }));
+        EXPECT_EQ(changes, 1);
+        EXPECT_FALSE(camera.isSourceAvailable());
+        ASSERT_TRUE(camera.problem());
+        EXPECT_NE(camera.problem()->find("end of stream"), std::string::npos);
+        EXPECT_FALSE(camera.previewFrame());
+    }
+    loop.runUntilIdle();  // posts left by cameras that are gone reach nobody
+}
+
+TEST(GstCameraPickerTest, AStillAskedForAsTheSourceEndsIsAnsweredEmptyOnce) {
+    ManualRunLoop loop;
+    // Frames come slowly enough for the still to be asked for before the end.
+    GstCameraPicker camera(loop, {testSource("videotestsrc num-buffers=3 ! "
+                                             "video/x-raw,width=64,height=48,framerate=5/1")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    std::vector<Image> answers;
+    camera.takePicture([&](const Image& picture) { answers.push_back(picture); });
+    ASSERT_TRUE(runUntil(loop, [&] { return !camera.isSourceAvailable(); }));
+    loop.runUntilIdle();
+    // Either the next frame or, had none come, an empty answer: exactly one.
+    ASSERT_EQ(answers.size(), 1u);
+    if (answers[0]) {
+        EXPECT_EQ(answers[0].width(), 64);
+    }
+    // The time-out that was waiting for it is gone with it.
+    loop.advance(GstCameraPicker::kStillTimeout + 1);
+    EXPECT_EQ(answers.size(), 1u);
+}
+
+TEST(GstCameraPickerTest, BackAndFrontAreTheSourcesFacings) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(
+        loop, {testSource("videotestsrc pattern=black ! video/x-raw,width=64,height=48"),
+               testSource("videotestsrc pattern=white ! video/x-raw,width=32,height=24",
+                          CameraSource::Facing::kFront)});
+    ASSERT_TRUE(camera.start());
+    EXPECT_TRUE(camera.isCameraDeviceAvailable(CameraPicker::Device::kFront));
+    EXPECT_EQ(camera.sourceSize(), (std::pair{64, 48}));
+    camera.setCameraDevice(CameraPicker::Device::kFront);
+    EXPECT_EQ(camera.cameraDevice(), CameraPicker::Device::kFront);
+    EXPECT_TRUE(camera.isSourceAvailable());
+    EXPECT_EQ(camera.sourceSize(), (std::pair{32, 24}));
+    const Image frame = camera.previewFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(bgr(frame, 1, 1)[0], 255);  // the white one
+}
+
+}  // namespace
+}  // namespace kestrel
