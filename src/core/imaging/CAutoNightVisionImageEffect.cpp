@@ -46,9 +46,16 @@ std::uint8_t lumaOf(const std::uint8_t* p) { return UColorSpace::luma(p[2], p[1]
 
 // Counts the lumas of a row into four partial histograms (so that runs of
 // equal lumas do not wait on one counter).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
+// An AVX2 copy beside the portable one, chosen when the program loads (not
+// under the sanitizers, whose runtime is not up yet when the choice runs).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define KESTREL_WITH_AVX2_COPY __attribute__((target_clones("avx2", "default")))
+#else
+#define KESTREL_WITH_AVX2_COPY
 #endif
+
+KESTREL_WITH_AVX2_COPY
 void countRow(const std::uint8_t* row, std::uint32_t count, std::array<Counts, 4>& h) {
     std::uint32_t x = 0;
     for (; x + kStep <= count; x += kStep) {
@@ -76,9 +83,7 @@ void countRow(const std::uint8_t* row, std::uint32_t count, std::array<Counts, 4
 // that is a whole number off the edge: the float error, below 3e-5 for
 // quotients up to 255, is far less than the 0.5 / d margin), then 255 at
 // most. `map` serves the pixels left over at the row's end.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
+KESTREL_WITH_AVX2_COPY
 void stretchRow(std::uint8_t* row, std::uint32_t count, int low, float inverse,
                 const std::array<std::uint8_t, 256>& map) {
     std::uint32_t x = 0;
