@@ -5,19 +5,21 @@
 #   bench/compare-peers.sh [RUNS]      (default 7)
 #
 # Work: decode, crop to 16:9, zoom 2, sepia, time stamp, JPEG q95 4:2:0.
+# KESTREL_BENCH_BUILD names another build folder of the bench preset.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=bench/lib.sh
 source bench/lib.sh
 runs="${1:-7}"
 peers="${KESTREL_PEERS_DIR:-../shared/peers}"
-work=build/bench/peers
+build="${KESTREL_BENCH_BUILD:-build/bench}"
+work="$build/peers"
 mkdir -p "$work"
 
 scripts/deps.sh bench >&2
-cmake --preset bench >/dev/null
-cmake --build --preset bench --target kestrel-cli kestrel_bench >&2
-cli=build/bench/src/cli/kestrel-cli
+cmake --preset bench -B "$build" >/dev/null
+cmake --build "$build" --target kestrel-cli kestrel_bench >&2
+cli="$build/src/cli/kestrel-cli"
 
 if [ ! -x "$work/vips_compose" ] || [ "$peers/vips_compose.cpp" -nt "$work/vips_compose" ]; then
   # shellcheck disable=SC2046
