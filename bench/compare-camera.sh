@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The camera's two speed figures, on GStreamer's test source:
+#  1. shutter lag: press to picture received (kestrel-cli shoot --trace) on a
+#     15 fps 8 MP source, as a ratio of the frame interval;
+#  2. live view CPU: the kestrel window showing a 1280x720 30 fps source
+#     against gst-launch-1.0 showing the same source in a window, side by side
+#     on the same X server (Xvfb) for $SECONDS_EACH s (default 20).
+# Usage: bench/compare-camera.sh [build folder]   (default build/bench)
+set -euo pipefail
+build="${1:-build/bench}"
+seconds="${SECONDS_EACH:-20}"
+cli="$build/src/cli/kestrel-cli"
+gui="$build/src/gui/kestrel"
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# 1. Shutter lag, Standard mode, five pictures.
+still='videotestsrc pattern=smpte ! video/x-raw,width=3264,height=2448,framerate=15/1'
+"$cli" --config-dir "$work/config" shoot --mode 1 --count 5 --dcim "$work/DCIM" \
+  --camera "gst:$still" --trace >"$work/trace"
+awk '/picture requested/ { t = $1 } /picture received/ { lag += $1 - t; n++ }
+     END { interval = 1 / 15; printf "shutter lag: %.1f ms mean over %d stills = %.2f frame intervals (8 MP at 15 fps)\n",
+           1000 * lag / n, n, (lag / n) / interval }' "$work/trace"
+
+# 2. Live view CPU, on a display of our own.
+display=":$((90 + RANDOM % 9))"
+Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+sleep 1
+live='videotestsrc pattern=smpte is-live=true ! video/x-raw,width=1280,height=720,framerate=30/1'
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+cpu_of() {  # CPU seconds a command uses over $seconds, after a 2 s start
+  "$@" >/dev/null 2>&1 &
+  local pid=$! before after
+  sleep 2
+  before="$(ticks "$pid")"
+  sleep "$seconds"
+  after="$(ticks "$pid")"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  echo "$(( after - before ))"
+}
+kestrel_ticks="$(DISPLAY="$display" QT_QPA_PLATFORM=xcb cpu_of "$gui" --config-dir "$work/config" \
+  --dcim "$work/DCIM" --camera "gst:$live")"
+gst_ticks="$(DISPLAY="$display" cpu_of gst-launch-1.0 -q $live ! videoconvert ! ximagesink)"
+awk -v k="$kestrel_ticks" -v g="$gst_ticks" -v s="$seconds" 'BEGIN {
+  printf "live view CPU over %d s: kestrel %d ticks, gst-launch-1.0 %d ticks: ratio %.2f\n", s, k, g, k / g }'
