@@ -102,10 +102,8 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     timerCell_ = makeSegments("Timer Delay", {"1s", "5s", "10s", "15s", "30s", "60s"}, &C::timer);
     timerIntervalCell_ = makeSegments("Interval", {"Off", "5s", "10s", "30s", "1m", "5m", "15m"},
                                       &C::timerInterval);
-    timerIntervalCell_->subLabel()->setText("From the start of one photo to the next");
     timerCountCell_ = makeSegments("Photos", {"\u221e", "5", "10", "25", "100"}, &C::timerCount);
     maxWaitCell_ = makeSegments("Maximum Wait", {"\u221e", "5s", "10s", "30s"}, &C::maxWait);
-    maxWaitCell_->subLabel()->setText("Then the photo is taken anyway");
     ignoreLightCell_ = makeSwitch("Ignore Light Changes", &C::ignoreLight);
     photoSizeCell_ = makeSegments("Photo Size", {"", ""}, &C::photoSize);
     rapidModeCell_ = makeSegments("Photos per Sheet", {"16", "25"}, &C::rapidMode);
