@@ -51,10 +51,6 @@ TEST_PACKAGES=(
   desktop-file-utils
   dpkg-dev
   file        # CPack's Debian generator reads the programs' types with it
-  pipewire    # a private PipeWire daemon with PipeWire's test camera
-  pipewire-bin
-  libspa-0.2-modules
-  dbus-daemon # a private session bus for the fake camera portal
   dbus-daemon       # a private session bus for the tests of the window's D-Bus actions
   libglib2.0-bin    # gdbus, as a desktop calls those actions
   xvfb              # an X display for the screen-reader test (Qt speaks AT-SPI on X11)
