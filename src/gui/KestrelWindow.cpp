@@ -188,9 +188,11 @@ void KestrelWindow::release(Point point) {
         if (point.y < ScreenRenderer::kNavigationBarHeight) navigationBarTap(point);
         return;
     }
+    // Where the finger lifted, measured from where the pressed view was
+    // touched: taken before the press is forgotten.
+    touch_.location = touchLocation(point);
     const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
     if (!touched.view || dragging_) return;
-    touch_.location = touchLocation(point);
     touched.view->touchesEnded(touch_);
 }
 

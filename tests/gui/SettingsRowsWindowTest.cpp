@@ -1,0 +1,110 @@
+#include "core/app/KestrelApp.h"
+#include "core/platform/FixedLocationManager.h"
+#include "core/platform/ManualRunLoop.h"
+#include "core/ui/AlertView.h"
+#include "gui/KestrelWindow.h"
+#include "sim/SimulatedAccelerometer.h"
+#include "sim/SimulatedCamera.h"
+#include "support/AppOptions.h"
+#include "support/QtApplication.h"
+#include "support/RecordingSounds.h"
+#include "support/TempDir.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+namespace kestrel {
+namespace {
+
+// The timer's series rows, the stabilizer's wait and the motion's light
+// switch, chosen in the window as a user (or a screen reader) chooses them.
+class SettingsRowsWindowTest : public ::testing::Test {
+protected:
+    SettingsRowsWindowTest() {
+        test::qtApplication();
+        app = std::make_unique<KestrelApp>(
+            KestrelApp::Ports{loop, camera, accelerometer, sounds,
+                              std::make_unique<FixedLocationManager>(loop, std::nullopt), nullptr,
+                              nullptr},
+            test::appOptions(dir.path()));
+        window = std::make_unique<gui::KestrelWindow>(*app, &camera);
+        window->resize(320, 480);
+    }
+    ~SettingsRowsWindowTest() override { AlertView::clearPending(); }
+
+    Camera1Data& record() { return app->settings().record(); }
+    // The settings screen for `mode`, drawn.
+    void openSettings(int mode) {
+        record().setMode(mode);
+        if (!started) app->start();
+        started = true;
+        loop.advance(0.5);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &press);
+        loop.advance(1.0);
+        window->screenshot();  // the table lays its rows out as it is drawn
+    }
+    void closeSettings() {
+        press("Done");
+        loop.advance(1.0);
+    }
+    // Presses (or toggles) the control a screen reader finds under `name`
+    // (a switch is named by its row: `role` tells them apart). The press is
+    // a tap at the control's centre, as a finger's.
+    void press(const std::string& name, QAccessible::Role role = QAccessible::NoRole) {
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(root, nullptr);
+        for (int i = 0; i < root->childCount(); ++i) {
+            QAccessibleInterface* child = root->child(i);
+            if (!child || child->text(QAccessible::Name).toStdString() != name) continue;
+            if (role != QAccessible::NoRole && child->role() != role) continue;
+            ASSERT_NE(child->actionInterface(), nullptr) << name;
+            const QStringList actions = child->actionInterface()->actionNames();
+            ASSERT_FALSE(actions.isEmpty()) << name;
+            for (const QString& action : {QAccessibleActionInterface::pressAction(),
+                                          QAccessibleActionInterface::toggleAction()})
+                if (actions.contains(action)) {
+                    child->actionInterface()->doAction(action);
+                    return;
+                }
+            ADD_FAILURE() << name << " offers neither press nor toggle: "
+                          << actions.join(", ").toStdString();
+            return;
+        }
+        FAIL() << "no control named " << name << " on the screen";
+    }
+
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SimulatedCamera camera{loop, nullptr, 640, 480};
+    SimulatedAccelerometer accelerometer = std::move(*SimulatedAccelerometer::named(loop, "steady"));
+    test::RecordingSounds sounds;
+    std::unique_ptr<KestrelApp> app;
+    std::unique_ptr<gui::KestrelWindow> window;
+    bool started = false;
+};
+
+TEST_F(SettingsRowsWindowTest, TheNewRowsWriteTheRecordFromTheWindow) {
+    openSettings(Camera1Data::kTimer);
+    press("15m");
+    EXPECT_EQ(record().timer().interval(), 900);
+    press("100");
+    EXPECT_EQ(record().timer().count(), 100);
+    closeSettings();
+
+    openSettings(Camera1Data::kStabilizing);
+    press("30s");
+    EXPECT_EQ(record().stablizer().maxWait(), 30);
+    closeSettings();
+
+    openSettings(Camera1Data::kMotion);
+    press("Ignore Light Changes", QAccessible::CheckBox);
+    EXPECT_TRUE(record().motion().ignoreLight());
+    closeSettings();
+}
+
+}  // namespace
+}  // namespace kestrel
