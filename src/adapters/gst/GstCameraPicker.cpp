@@ -14,8 +14,27 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* address);
+extern "C" void __tsan_release(void* address);
+#endif
+
 namespace kestrel {
 namespace {
+
+// GLib's mutexes and thread pools wait on futexes that ThreadSanitizer does
+// not see, so the hand-over of the shared state from the thread that starts
+// the pipeline to GStreamer's streaming threads is told to it here.
+void handOver([[maybe_unused]] void* state) {
+#if defined(__SANITIZE_THREAD__)
+    __tsan_release(state);
+#endif
+}
+void takeOver([[maybe_unused]] void* state) {
+#if defined(__SANITIZE_THREAD__)
+    __tsan_acquire(state);
+#endif
+}
 
 // The layouts a camera offers that the two branches turn into the working
 // one. The working layout itself comes first, so a source that can give it
@@ -209,6 +228,7 @@ bool GstCameraPicker::open() {
 
     GstAppSinkCallbacks preview{};
     preview.new_sample = [](GstAppSink* sink, gpointer data) {
+        takeOver(data);
         Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
         GstSample* sample = gst_app_sink_pull_sample(sink);
         if (!sample) return GST_FLOW_OK;
@@ -235,10 +255,12 @@ bool GstCameraPicker::open() {
             shared.firstFrame = true;
         }
         shared.changed.notify_all();
+        handOver(data);
         return GST_FLOW_OK;
     };
     GstAppSinkCallbacks still{};
     still.new_sample = [](GstAppSink* sink, gpointer data) {
+        takeOver(data);
         const std::shared_ptr<Shared> shared = *static_cast<std::shared_ptr<Shared>*>(data);
         GstSample* sample = gst_app_sink_pull_sample(sink);
         if (!sample) return GST_FLOW_OK;
@@ -254,10 +276,18 @@ bool GstCameraPicker::open() {
         shared->loop->post([shared, request, picture] {
             if (shared->owner) shared->owner->finish(request, picture);
         });
+        handOver(data);
         return GST_FLOW_OK;
     };
-    auto sharedCopy = [this] { return new std::shared_ptr<Shared>(shared_); };
-    auto release = [](gpointer data) { delete static_cast<std::shared_ptr<Shared>*>(data); };
+    auto sharedCopy = [this] {
+        auto* copy = new std::shared_ptr<Shared>(shared_);
+        handOver(copy);
+        return copy;
+    };
+    auto release = [](gpointer data) {
+        takeOver(data);
+        delete static_cast<std::shared_ptr<Shared>*>(data);
+    };
     for (auto [name, callbacks] : {std::pair{"kestrel_preview", &preview}, {"kestrel_still", &still}}) {
         GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), name);
         gst_app_sink_set_callbacks(GST_APP_SINK(sink), callbacks, sharedCopy(), release);
@@ -269,8 +299,10 @@ bool GstCameraPicker::open() {
     gst_pad_add_probe(
         sourcePad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
         [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            takeOver(data);
             if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
                 (*static_cast<std::shared_ptr<Shared>*>(data))->fail("the source ended (end of stream)");
+            handOver(data);
             return GST_PAD_PROBE_OK;
         },
         sharedCopy(), release);
@@ -280,9 +312,11 @@ bool GstCameraPicker::open() {
     gst_bus_set_sync_handler(
         bus,
         [](GstBus*, GstMessage* message, gpointer data) {
+            takeOver(data);
             Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
             if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) shared.fail(errorText(message));
             gst_message_unref(message);
+            handOver(data);
             return GST_BUS_DROP;
         },
         sharedCopy(), release);
