@@ -124,8 +124,9 @@ TEST(GstCameraPickerTest, ASourceThatCannotStartOrEndsLeavesNoCameraAndAnswersSt
 
 TEST(GstCameraPickerTest, AStillAskedForAsTheSourceEndsIsAnsweredEmptyOnce) {
     ManualRunLoop loop;
-    // Frames come slowly enough for the still to be asked for before the end.
-    GstCameraPicker camera(loop, {testSource("videotestsrc num-buffers=3 ! "
+    // Frames come at the source's own pace (live), slowly enough for the
+    // still to be asked for before the end.
+    GstCameraPicker camera(loop, {testSource("videotestsrc is-live=true num-buffers=3 ! "
                                              "video/x-raw,width=64,height=48,framerate=5/1")});
     ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
     std::vector<Image> answers;
