@@ -22,7 +22,7 @@ class CameraChoice {
 public:
     struct Options {
         CameraSpec spec;
-        bool simulate = false;  // --simulate: the simulated camera whatever the spec
+        bool simulate = false;  // --simulate: the simulated camera whatever --camera names
         std::function<int()> heldAs;
         SimulatedCamera::Scene scene = SimulatedCamera::Scene::kStill;
         std::string portalBus;  // empty: the session bus

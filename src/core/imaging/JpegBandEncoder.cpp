@@ -1,5 +1,6 @@
 #include "core/imaging/JpegBandEncoder.h"
 
+#include "core/imaging/JpegErrorManager.h"
 #include "core/imaging/ParallelRows.h"
 
 #include <algorithm>
@@ -16,26 +17,14 @@ namespace {
 constexpr int kMcuRows = 16;  // 4:2:0: one MCU row is 16 pixel rows
 constexpr std::uint8_t kRst0 = 0xD0;
 
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void errorExit(j_common_ptr info) {
-    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
 // One band as a JPEG of its own, `rows` rows from `first`; plain data only
 // across the jumps.
 bool encodeBand(const Bitmap& bitmap, int first, int rows, int quality, unsigned char** out,
                 unsigned long* size, char* message) {
     jpeg_compress_struct info{};
-    ErrorManager errors{};
+    JpegErrorManager errors{};
     info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = errorExit;
+    errors.base.error_exit = jpegErrorExit;
     if (setjmp(errors.jump)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
         jpeg_destroy_compress(&info);

@@ -1,6 +1,7 @@
 #include "core/imaging/JpegRegionDecoder.h"
 
 #include "core/imaging/JpegCodec.h"
+#include "core/imaging/JpegErrorManager.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -12,23 +13,9 @@
 namespace kestrel {
 namespace {
 
-// libjpeg reports errors by calling error_exit, which must not return: it
-// jumps back to decodeInto(). Warnings (corrupt data, a truncated scan) are
-// treated as errors too.
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void errorExit(j_common_ptr info) {
-    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
+// Warnings (corrupt data, a truncated scan) are treated as errors too.
 void emitMessage(j_common_ptr info, int level) {
-    if (level < 0) errorExit(info);  // a warning: corrupt or incomplete data
+    if (level < 0) jpegErrorExit(info);  // a warning: corrupt or incomplete data
 }
 
 struct Crop {
@@ -42,9 +29,9 @@ struct Crop {
 template <class OnCrop>
 bool decodeInto(std::span<const std::uint8_t> jpeg, PixelRect wanted, OnCrop onCrop, char* message) {
     jpeg_decompress_struct info{};
-    ErrorManager errors{};
+    JpegErrorManager errors{};
     info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = errorExit;
+    errors.base.error_exit = jpegErrorExit;
     errors.base.emit_message = emitMessage;
     if (setjmp(errors.jump)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
@@ -65,7 +52,7 @@ bool decodeInto(std::span<const std::uint8_t> jpeg, PixelRect wanted, OnCrop onC
         return false;
     }
     const auto top = static_cast<JDIMENSION>(wanted.y);
-    if (top > 0 && jpeg_skip_scanlines(&info, top) != top) errorExit(reinterpret_cast<j_common_ptr>(&info));
+    if (top > 0 && jpeg_skip_scanlines(&info, top) != top) jpegErrorExit(reinterpret_cast<j_common_ptr>(&info));
     for (int row = 0; row < wanted.height;) {
         JSAMPROW rows[1] = {bitmap->row(wanted.y + row) + std::size_t{crop.x} * 4};
         row += static_cast<int>(jpeg_read_scanlines(&info, rows, 1));
