@@ -57,6 +57,10 @@ TEST_PACKAGES=(
   xauth
   at-spi2-core      # the accessibility bus
   python3-pyatspi   # the screen-reader side of that test
+  python3-gi        # the fake camera portal the camera tests talk to (on a private bus)
+  pipewire          # a private PipeWire daemon with PipeWire's test camera
+  pipewire-bin      # pw-link: the camera tests link that camera as a session manager would
+  libspa-0.2-modules  # PipeWire's test video source
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).

@@ -1,6 +1,5 @@
 #include "cli/DevicesCommand.h"
 
-#include "adapters/gst/CameraFinder.h"
 #include "core/platform/ManualRunLoop.h"
 #include "devices/DeviceChoice.h"
 
@@ -31,6 +30,33 @@ DevicesCommand::DevicesCommand(CLI::App& parent, CliContext& context) : context_
     devices->callback([this] { run(); });
 }
 
+nlohmann::json DevicesCommand::describeCameras(CameraFinder& finder, bool simulate) {
+    finder.find();
+    const CameraFinder::Choice choice = finder.chooseAuto();
+    nlohmann::json cameras = nlohmann::json::array();
+    for (const auto& found : finder.cameras())
+        cameras.push_back({{"name", found.source.name},
+                           {"how", found.source.how},
+                           {"facing", facingName(found.source.facing)},
+                           {"still", found.still},
+                           {"preview", found.preview},
+                           {"source", found.source.description}});
+    nlohmann::json out = {
+        {"found", cameras},
+        {"used", simulate        ? "simulated (--simulate)"
+                 : choice.source ? choice.source->name + " by " + choice.source->how
+                                 : "simulated"},
+        {"why", choice.why}};
+    // What auto starts, the portal's remote included.
+    if (choice.source) out["source"] = choice.source->description;
+    if (!finder.portalProblem().empty()) out["portal"] = finder.portalProblem();
+    return out;
+}
+
+std::string DevicesCommand::jsonLine(const nlohmann::json& report) {
+    return report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 void DevicesCommand::run() const {
     ManualRunLoop loop;
     DeviceChoice::Options options;
@@ -39,26 +65,13 @@ void DevicesCommand::run() const {
     const DeviceChoice choice(loop, options);
     // The cameras, and what the window's --camera auto takes.
     CameraFinder finder;
-    finder.find();
-    const CameraFinder::Choice camera = finder.chooseAuto();
-    const std::string used = simulate_        ? "simulated (--simulate)"
-                             : camera.source ? camera.source->name + " by " + camera.source->how
-                                             : "simulated";
+    const nlohmann::json camera = describeCameras(finder, simulate_);
     if (json_) {
         nlohmann::json out = nlohmann::json::object();
         for (const auto& report : choice.reports())
             out[report.device] = {{"found", report.found}, {"used", report.used}};
-        nlohmann::json cameras = nlohmann::json::array();
-        for (const auto& found : finder.cameras())
-            cameras.push_back({{"name", found.source.name},
-                               {"how", found.source.how},
-                               {"facing", facingName(found.source.facing)},
-                               {"still", found.still},
-                               {"preview", found.preview},
-                               {"source", found.source.description}});
-        out["camera"] = {{"found", cameras}, {"used", used}, {"why", camera.why}};
-        if (!finder.portalProblem().empty()) out["camera"]["portal"] = finder.portalProblem();
-        *context_.out << out.dump() << '\n';
+        out["camera"] = camera;
+        *context_.out << jsonLine(out) << '\n';
         return;
     }
     for (const auto& report : choice.reports())
@@ -67,15 +80,18 @@ void DevicesCommand::run() const {
                       << std::setw(14) << ""
                       << "used:  " << report.used << "\n";
     *context_.out << std::setw(14) << "camera"
-                  << "found: " << (finder.cameras().empty() ? "none" : "") << "\n";
-    for (const auto& found : finder.cameras())
-        *context_.out << std::setw(16) << "" << found.source.name << " (" << found.source.how
-                      << ", facing " << facingName(found.source.facing) << "): still "
-                      << found.still << ", live view " << found.preview << "\n";
-    if (!finder.portalProblem().empty())
-        *context_.out << std::setw(14) << "" << "portal: " << finder.portalProblem() << "\n";
-    *context_.out << std::setw(14) << "" << "used:  " << used << " (auto: " << camera.why
-                  << ")\n";
+                  << "found: " << (camera["found"].empty() ? "none" : "") << "\n";
+    for (const auto& found : camera["found"])
+        *context_.out << std::setw(16) << "" << found["name"].get<std::string>() << " ("
+                      << found["how"].get<std::string>() << ", facing "
+                      << found["facing"].get<std::string>() << "): still "
+                      << found["still"].get<std::string>() << ", live view "
+                      << found["preview"].get<std::string>() << "\n";
+    if (camera.contains("portal"))
+        *context_.out << std::setw(14) << "" << "portal: " << camera["portal"].get<std::string>()
+                      << "\n";
+    *context_.out << std::setw(14) << "" << "used:  " << camera["used"].get<std::string>()
+                  << " (auto: " << camera["why"].get<std::string>() << ")\n";
 }
 
 }  // namespace kestrel::cli

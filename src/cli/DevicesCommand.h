@@ -1,8 +1,10 @@
 #pragma once
 
+#include "adapters/gst/CameraFinder.h"
 #include "cli/CliContext.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 namespace kestrel::cli {
 
@@ -11,6 +13,13 @@ namespace kestrel::cli {
 class DevicesCommand {
 public:
     DevicesCommand(CLI::App& parent, CliContext& context);
+
+    // The cameras `finder` finds and which one `auto` takes and why, as the
+    // "camera" object of --json (looks, and opens the portal's remote).
+    static nlohmann::json describeCameras(CameraFinder& finder, bool simulate);
+    // The report as one line of JSON; bytes that are not UTF-8 (a device's
+    // own name may have them) are replaced, not refused.
+    static std::string jsonLine(const nlohmann::json& report);
 
 private:
     void run() const;

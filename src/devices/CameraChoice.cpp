@@ -4,7 +4,7 @@
 
 namespace kestrel {
 
-CameraChoice::CameraChoice(RunLoop& loop, Options options)
+CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey survey)
     : loop_(&loop), simulated_(loop, options.heldAs) {
     simulated_.setScene(options.scene);
     camera_ = &simulated_;
@@ -14,7 +14,7 @@ CameraChoice::CameraChoice(RunLoop& loop, Options options)
     }
     std::optional<CameraSource> source;
     if (options.spec.kind == CameraSpec::Kind::kAuto) {
-        finder_ = std::make_unique<CameraFinder>(options.portalBus);
+        finder_ = std::make_unique<CameraFinder>(options.portalBus, std::move(survey));
         finder_->find();
         const CameraFinder::Choice choice = finder_->chooseAuto();
         source = choice.source;

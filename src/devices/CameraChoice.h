@@ -28,7 +28,8 @@ public:
         std::string portalBus;  // empty: the session bus
     };
 
-    CameraChoice(RunLoop& loop, Options options);
+    // `survey`: where `auto` looks for cameras (empty: GStreamer's device monitor).
+    CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey survey = {});
 
     CameraPicker& camera() { return *camera_; }
     // The real camera, if a GStreamer source was chosen (or is being watched for).

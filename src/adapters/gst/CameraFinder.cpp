@@ -9,6 +9,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace kestrel {
 namespace {
@@ -16,7 +17,8 @@ namespace {
 std::string property(const GstStructure* properties, const char* key) {
     if (!properties || !gst_structure_has_field(properties, key)) return "";
     const GValue* value = gst_structure_get_value(properties, key);
-    if (G_VALUE_HOLDS_STRING(value)) return g_value_get_string(value) ? g_value_get_string(value) : "";
+    if (G_VALUE_HOLDS_STRING(value))
+        return g_value_get_string(value) ? g_value_get_string(value) : "";
     gchar* text = gst_value_serialize(value);
     std::string result = text ? text : "";
     g_free(text);
@@ -28,7 +30,8 @@ double maxRate(const GValue* rate) {
     if (GST_VALUE_HOLDS_FRACTION(rate))
         return static_cast<double>(gst_value_get_fraction_numerator(rate)) /
                std::max(1, gst_value_get_fraction_denominator(rate));
-    if (GST_VALUE_HOLDS_FRACTION_RANGE(rate)) return maxRate(gst_value_get_fraction_range_max(rate));
+    if (GST_VALUE_HOLDS_FRACTION_RANGE(rate))
+        return maxRate(gst_value_get_fraction_range_max(rate));
     double best = 0;
     if (GST_VALUE_HOLDS_LIST(rate))
         for (guint i = 0; i < gst_value_list_get_size(rate); ++i)
@@ -71,106 +74,161 @@ int rank(const std::string& how) {
 
 }  // namespace
 
+// What the device monitor's threads reach. Its monitor is never stopped (see
+// surveyDevices): it and this stay to the process's end, told by `loop`
+// being none that the finder is gone.
 struct CameraFinder::Watch {
-    ~Watch() {
-        if (monitor) {
-            gst_device_monitor_stop(monitor);
-            gst_object_unref(monitor);
-        }
-    }
     GstDeviceMonitor* monitor = nullptr;
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
-    RunLoop* loop = nullptr;
+    std::mutex mutex;                                            // guards loop
+    RunLoop* loop = nullptr;                                     // none once the finder is gone
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);  // read on the loop's thread
     std::function<void()> changed;
 };
 
-CameraFinder::CameraFinder(std::string portalBus)
-    : portal_(std::make_unique<CameraPortal>(std::move(portalBus))) {
+CameraFinder::CameraFinder(std::string portalBus, Survey survey)
+    : portal_(std::make_unique<CameraPortal>(std::move(portalBus))), survey_(std::move(survey)) {
     initGstreamer();
 }
 
 CameraFinder::~CameraFinder() {
-    if (watch_) *watch_->alive = false;
+    if (!watch_) return;
+    {
+        const std::lock_guard lock(watch_->mutex);
+        watch_->loop = nullptr;
+    }
+    *watch_->alive = false;
+    // Left running, with what its threads reach: stopping it can crash.
+    static_cast<void>(watch_.release());
 }
 
-void CameraFinder::add(Camera camera, const std::vector<std::string>& keys) {
-    for (std::size_t i = 0; i < cameras_.size(); ++i) {
-        const bool same = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
-            return !key.empty() &&
-                   std::find(keys_[i].begin(), keys_[i].end(), key) != keys_[i].end();
-        });
-        if (!same) continue;
-        // One camera, found twice: the better way wins, what it knows is kept.
-        if (rank(camera.source.how) < rank(cameras_[i].source.how)) {
-            if (camera.source.facing == CameraSource::Facing::kUnknown)
-                camera.source.facing = cameras_[i].source.facing;
-            cameras_[i] = std::move(camera);
-        }
-        keys_[i].insert(keys_[i].end(), keys.begin(), keys.end());
+void CameraFinder::add(Camera camera, std::vector<std::string> keys) {
+    std::erase_if(keys, [](const std::string& key) { return key.ends_with(':'); });
+    std::optional<std::size_t> same;
+    for (std::size_t i = 0; i < cameras_.size() && !same; ++i)
+        if (std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+                return std::find(keys_[i].begin(), keys_[i].end(), key) != keys_[i].end();
+            }))
+            same = i;
+    if (!same) {
+        // By name only where no device path can tell: one of the two was seen
+        // without any, by another provider, and one camera bears the name.
+        // Two alike webcams share a name but never a path.
+        std::vector<std::size_t> named;
+        for (std::size_t i = 0; i < cameras_.size(); ++i)
+            if ((keys.empty() || keys_[i].empty()) &&
+                std::any_of(seenAs_[i].begin(), seenAs_[i].end(), [&](const auto& seen) {
+                    return seen.first != camera.source.how && seen.second == camera.source.name;
+                }))
+                named.push_back(i);
+        if (named.size() == 1) same = named.front();
+    }
+    if (!same) {
+        seenAs_.push_back({{camera.source.how, camera.source.name}});
+        cameras_.push_back(std::move(camera));
+        keys_.push_back(std::move(keys));
         return;
     }
-    cameras_.push_back(std::move(camera));
-    keys_.push_back(keys);
+    const std::size_t i = *same;
+    seenAs_[i].emplace_back(camera.source.how, camera.source.name);
+    keys_[i].insert(keys_[i].end(), keys.begin(), keys.end());
+    // One camera, found twice: the better way wins, what either knows is kept.
+    if (rank(camera.source.how) < rank(cameras_[i].source.how)) std::swap(camera, cameras_[i]);
+    if (cameras_[i].source.facing == CameraSource::Facing::kUnknown)
+        cameras_[i].source.facing = camera.source.facing;
+}
+
+std::vector<CameraFinder::Sighting> CameraFinder::surveyDevices() {
+    std::vector<Sighting> found;
+    // A monitor that is not started has each provider probe once, on this
+    // thread. Stopping a started one races with PipeWire's own thread in the
+    // PipeWire provider (Debian 12's 0.3.65 frees a proxy twice, about one
+    // stop in five), which crashed `kestrel-cli devices` as it ended.
+    GstDeviceMonitor* monitor = gst_device_monitor_new();
+    gst_device_monitor_add_filter(monitor, "Video/Source", nullptr);
+    GList* devices = gst_device_monitor_get_devices(monitor);
+    for (GList* item = devices; item; item = item->next) {
+        GstDevice* device = GST_DEVICE(item->data);
+        const std::string type = G_OBJECT_TYPE_NAME(device);
+        Sighting sighting;
+        if (type == "GstPipeWireDevice")
+            sighting.provider = "pipewire";
+        else if (type == "GstLibcameraDevice")
+            sighting.provider = "libcamera";
+        else if (type == "GstV4l2Device")
+            sighting.provider = "v4l2";
+        else
+            continue;
+        gchar* display = gst_device_get_display_name(device);
+        sighting.name = display ? display : "";
+        g_free(display);
+        if (GstStructure* props = gst_device_get_properties(device)) {
+            for (int i = 0; i < gst_structure_n_fields(props); ++i) {
+                const char* key = gst_structure_nth_field_name(props, static_cast<guint>(i));
+                sighting.properties[key] = property(props, key);
+            }
+            gst_structure_free(props);
+        }
+        if (sighting.provider == "libcamera") {
+            // The name libcamerasrc takes is the element's, not a device property.
+            if (GstElement* element = gst_device_create_element(device, nullptr)) {
+                gchar* name = nullptr;
+                g_object_get(element, "camera-name", &name, nullptr);
+                if (name) sighting.properties["camera-name"] = name;
+                g_free(name);
+                gst_object_unref(element);
+            }
+        }
+        if (GstCaps* caps = gst_device_get_caps(device)) {
+            gchar* text = gst_caps_to_string(caps);
+            sighting.caps = text ? text : "";
+            g_free(text);
+            gst_caps_unref(caps);
+        }
+        found.push_back(std::move(sighting));
+    }
+    g_list_free_full(devices, gst_object_unref);
+    gst_object_unref(monitor);
+    return found;
 }
 
 void CameraFinder::find() {
     cameras_.clear();
     keys_.clear();
+    seenAs_.clear();
     portalProblem_.clear();
     portalPresent_ = portal_->isCameraPresent(&portalProblem_);
-    GstDeviceMonitor* monitor = gst_device_monitor_new();
-    gst_device_monitor_add_filter(monitor, "Video/Source", nullptr);
-    if (!gst_device_monitor_start(monitor)) {
-        Log::warning("camera: GStreamer's device monitor does not start");
-        gst_object_unref(monitor);
-        return;
-    }
-    GList* devices = gst_device_monitor_get_devices(monitor);
-    for (GList* item = devices; item; item = item->next) {
-        GstDevice* device = GST_DEVICE(item->data);
-        const std::string type = G_OBJECT_TYPE_NAME(device);
-        GstStructure* props = gst_device_get_properties(device);
-        gchar* display = gst_device_get_display_name(device);
+    for (const Sighting& sighting : survey_ ? survey_() : surveyDevices()) {
+        auto get = [&sighting](const char* key) {
+            const auto found = sighting.properties.find(key);
+            return found == sighting.properties.end() ? std::string() : found->second;
+        };
         Camera camera;
-        camera.source.name = display ? display : "camera";
-        g_free(display);
-        std::vector<std::string> keys{"name:" + camera.source.name};
+        camera.source.name = sighting.name.empty() ? "camera" : sighting.name;
+        std::vector<std::string> keys;
         CameraSpec spec;
-        if (type == "GstPipeWireDevice") {
-            spec = {CameraSpec::Kind::kPipewire, property(props, "object.serial")};
-            if (spec.argument.empty()) spec.argument = property(props, "node.name");
-            camera.source.facing = facingOf(property(props, "api.libcamera.location"));
-            keys.push_back("v4l2:" + property(props, "api.v4l2.path"));
-            keys.push_back("libcamera:" + property(props, "api.libcamera.path"));
-        } else if (type == "GstLibcameraDevice") {
-            GstElement* element = gst_device_create_element(device, nullptr);
-            gchar* name = nullptr;
-            if (element) g_object_get(element, "camera-name", &name, nullptr);
-            spec = {CameraSpec::Kind::kLibcamera, name ? name : ""};
-            g_free(name);
-            if (element) gst_object_unref(element);
-            keys.push_back("libcamera:" + spec.argument);
-        } else if (type == "GstV4l2Device") {
-            spec = {CameraSpec::Kind::kV4l2, property(props, "device.path")};
-            keys.push_back("v4l2:" + spec.argument);
+        if (sighting.provider == "pipewire") {
+            spec = {CameraSpec::Kind::kPipewire, get("object.serial")};
+            if (spec.argument.empty()) spec.argument = get("node.name");
+            camera.source.facing = facingOf(get("api.libcamera.location"));
+            keys = {"v4l2:" + get("api.v4l2.path"), "libcamera:" + get("api.libcamera.path")};
+        } else if (sighting.provider == "libcamera") {
+            spec = {CameraSpec::Kind::kLibcamera, get("camera-name")};
+            keys = {"libcamera:" + spec.argument};
+        } else if (sighting.provider == "v4l2") {
+            spec = {CameraSpec::Kind::kV4l2, get("device.path")};
+            keys = {"v4l2:" + spec.argument};
         } else {
-            if (props) gst_structure_free(props);
             continue;
         }
-        for (std::string& key : keys)
-            if (key.ends_with(':')) key.clear();
         camera.source.how = spec.how();
         camera.source.description = spec.description();
-        GstCaps* caps = gst_device_get_caps(device);
+        GstCaps* caps =
+            sighting.caps.empty() ? nullptr : gst_caps_from_string(sighting.caps.c_str());
         camera.still = largest(caps, 0);
         camera.preview = largest(caps, GstCameraPicker::kUsableFrameRate);
         if (caps) gst_caps_unref(caps);
-        if (props) gst_structure_free(props);
-        add(std::move(camera), keys);
+        add(std::move(camera), std::move(keys));
     }
-    g_list_free_full(devices, gst_object_unref);
-    gst_device_monitor_stop(monitor);
-    gst_object_unref(monitor);
     std::stable_sort(cameras_.begin(), cameras_.end(), [](const Camera& a, const Camera& b) {
         return rank(a.source.how) < rank(b.source.how);
     });
@@ -181,9 +239,10 @@ CameraFinder::Choice CameraFinder::chooseAuto() {
         std::string why;
         const int fd = portal_->openPipeWireRemote(&why);
         if (fd >= 0) {
-            CameraSource source{"pipewiresrc client-name=Kestrel fd=" + std::to_string(fd),
-                                "portal", "the camera portal's camera", CameraSource::Facing::kUnknown,
-                                fd};
+            // Frames copied, as for any PipeWire camera (see CameraSpec).
+            CameraSource source{
+                "pipewiresrc client-name=Kestrel always-copy=true fd=" + std::to_string(fd),
+                "portal", "the camera portal's camera", CameraSource::Facing::kUnknown, fd};
             return {source, "the desktop's camera portal gives the camera"};
         }
         portalProblem_ = why;
@@ -199,6 +258,7 @@ CameraFinder::Choice CameraFinder::chooseAuto() {
 }
 
 void CameraFinder::watch(RunLoop& loop, std::function<void()> changed) {
+    if (survey_ || watch_) return;  // the survey's owner says when to look again
     watch_ = std::make_unique<Watch>();
     watch_->loop = &loop;
     watch_->changed = std::move(changed);
@@ -211,7 +271,8 @@ void CameraFinder::watch(RunLoop& loop, std::function<void()> changed) {
         [](GstBus*, GstMessage* message, gpointer data) {
             auto* w = static_cast<Watch*>(data);
             const auto type = GST_MESSAGE_TYPE(message);
-            if (type == GST_MESSAGE_DEVICE_ADDED || type == GST_MESSAGE_DEVICE_REMOVED)
+            const std::lock_guard lock(w->mutex);
+            if (w->loop && (type == GST_MESSAGE_DEVICE_ADDED || type == GST_MESSAGE_DEVICE_REMOVED))
                 w->loop->post([alive = w->alive, w] {
                     if (*alive && w->changed) w->changed();
                 });

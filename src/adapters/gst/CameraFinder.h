@@ -4,6 +4,7 @@
 #include "core/platform/RunLoop.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +31,21 @@ public:
         std::string why;
     };
 
+    // One device as a GStreamer device provider reports it, in plain values.
+    struct Sighting {
+        std::string provider;  // pipewire, libcamera or v4l2
+        std::string name;      // its display name
+        // The provider's properties as text (object.serial, api.v4l2.path,
+        // device.path, ...); a libcamera device's camera-name among them.
+        std::map<std::string, std::string> properties;
+        std::string caps;  // the formats it offers, as GStreamer caps text
+    };
+    // Where the sightings come from. Empty: GStreamer's device monitor, and
+    // watch() follows it; otherwise the given survey, and nothing is watched.
+    using Survey = std::function<std::vector<Sighting>()>;
+
     // `portalBus` empty: the session bus.
-    explicit CameraFinder(std::string portalBus = "");
+    explicit CameraFinder(std::string portalBus = "", Survey survey = {});
     ~CameraFinder();
     CameraFinder(const CameraFinder&) = delete;
     CameraFinder& operator=(const CameraFinder&) = delete;
@@ -50,13 +64,18 @@ public:
     void watch(RunLoop& loop, std::function<void()> changed);
 
 private:
-    void add(Camera camera, const std::vector<std::string>& keys);
+    // What GStreamer's device providers see now (blocking).
+    static std::vector<Sighting> surveyDevices();
+    void add(Camera camera, std::vector<std::string> keys);
 
     std::unique_ptr<CameraPortal> portal_;
+    Survey survey_;
     bool portalPresent_ = false;
     std::string portalProblem_;
     std::vector<Camera> cameras_;
     std::vector<std::vector<std::string>> keys_;  // what identifies each of cameras_
+    // The providers and names each of cameras_ was seen by.
+    std::vector<std::vector<std::pair<std::string, std::string>>> seenAs_;
     struct Watch;
     std::unique_ptr<Watch> watch_;
 };

@@ -47,7 +47,10 @@ std::optional<CameraSpec> CameraSpec::parse(const std::string& text, std::string
 std::string CameraSpec::description() const {
     switch (kind) {
         case Kind::kPipewire:
-            return "pipewiresrc client-name=Kestrel" +
+            // PipeWire lends its frames and takes them back when the stream's
+            // buffers change, even while one still waits in the still branch
+            // (0.3.65's converter then read freed memory): each frame is copied.
+            return "pipewiresrc client-name=Kestrel always-copy=true" +
                    (argument.empty() ? "" : " target-object=" + quoted(argument));
         case Kind::kLibcamera:
             return "libcamerasrc" + (argument.empty() ? "" : " camera-name=" + quoted(argument));

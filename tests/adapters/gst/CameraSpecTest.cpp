@@ -12,8 +12,9 @@ TEST(CameraSpecTest, EachKindOfSourceAndWhatIsRefused) {
     EXPECT_EQ(parsed->kind, CameraSpec::Kind::kGst);
     EXPECT_EQ(parsed->description(), "videotestsrc pattern=smpte ! video/x-raw,width=64");
     EXPECT_EQ(CameraSpec::parse("pipewire:42")->description(),
-              "pipewiresrc client-name=Kestrel target-object=\"42\"");
-    EXPECT_EQ(CameraSpec::parse("pipewire")->description(), "pipewiresrc client-name=Kestrel");
+              "pipewiresrc client-name=Kestrel always-copy=true target-object=\"42\"");
+    EXPECT_EQ(CameraSpec::parse("pipewire")->description(),
+              "pipewiresrc client-name=Kestrel always-copy=true");
     // A name with quotes cannot break out of its property.
     EXPECT_EQ(CameraSpec::parse("libcamera:a \"b\" c")->description(),
               "libcamerasrc camera-name=\"a \\\"b\\\" c\"");
