@@ -282,5 +282,26 @@ TEST(ShootCommandTest, TheRealDevicesAreFoundOrRefusedInOneLine) {
     EXPECT_NE(run.err.find("no sound server"), std::string::npos) << run.err;
 }
 
+TEST(ShootCommandTest, ACameraThatIsNoSourceOrDoesNotStartStopsTheRunBeforeAnythingIsWritten) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    const std::string dcim = (dir / "DCIM").string();
+    auto run =
+        test::runCli({"--config-dir", config, "shoot", "--camera", "webcam", "--dcim", dcim});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "kestrel-cli: --camera: \"webcam\" is not auto, sim, pipewire[:NODE], "
+              "libcamera[:NAME], v4l2:/dev/videoN nor gst:DESCRIPTION\n");
+    run = test::runCli({"--config-dir", config, "shoot", "--camera", "v4l2:/dev/kestrel-test-none",
+                        "--dcim", dcim});
+    EXPECT_EQ(run.status, 1);
+    // The last line names the source and why.
+    EXPECT_NE(run.err.find("\nkestrel-cli: camera v4l2:/dev/kestrel-test-none: "),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(dcim));
+}
+
 }  // namespace
 }  // namespace kestrel
