@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,7 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Runs `argv` with its output dropped; its exit status, or -1.
-int runQuietly(std::vector<std::string> args, pid_t* background = nullptr) {
+int runQuietly(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -40,10 +41,6 @@ int runQuietly(std::vector<std::string> args, pid_t* background = nullptr) {
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return -1;
-    if (background) {
-        *background = pid;
-        return 0;
-    }
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -84,7 +81,17 @@ context.objects = [
         saved_ = {get("XDG_RUNTIME_DIR"), get("PIPEWIRE_REMOTE")};
         setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         setenv("PIPEWIRE_REMOTE", kRemote, 1);
-        runQuietly({"pipewire", "-c", conf.string()}, &pid_);
+        // The daemon goes with this process, however it ends.
+        const std::string confPath = conf.string();
+        pid_ = fork();
+        if (pid_ == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execlp("pipewire", "pipewire", "-c", confPath.c_str(), nullptr);
+            _exit(127);
+        }
         // The daemon is up in a few milliseconds; two seconds is for a loaded machine.
         for (int i = 0; i < 400 && pid_ > 0 && !std::filesystem::exists(dir_ / kRemote); ++i)
             std::this_thread::sleep_for(5ms);
