@@ -35,6 +35,9 @@ public:
     double previewScale() const override { return current_->previewScale(); }
     void setPreviewTranslation(Point offset) override { current_->setPreviewTranslation(offset); }
     Point previewTranslation() const override { return current_->previewTranslation(); }
+    void setPreviewPixels(int width, int height) override {
+        current_->setPreviewPixels(width, height);
+    }
 
 private:
     CameraPicker* real_;

@@ -1,7 +1,11 @@
 #include "gui/IconPainter.h"
 
+#include <QHash>
+#include <QImage>
 #include <QPainterPath>
 #include <QtMath>
+
+#include <cmath>
 
 namespace kestrel::gui {
 namespace {
@@ -348,6 +352,43 @@ QStringList IconPainter::names() {
 }
 
 bool IconPainter::paint(QPainter& p, const QString& fileName, const QRectF& box) {
+    // Drawn upright (no turn under way), an icon is rasterised once per size
+    // and then only copied: the live view repaints thirty times a second and
+    // its antialiased outlines cost more than the frame itself.
+    const QTransform toDevice = p.deviceTransform();
+    const qreal side = qMin(box.width(), box.height());
+    if (toDevice.type() > QTransform::TxScale || side <= 0) return draw(p, fileName, box);
+    const QRectF square(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
+    const QRectF onDevice = toDevice.mapRect(square);
+    const QSize pixels(qRound(onDevice.width()), qRound(onDevice.height()));
+    if (pixels.isEmpty() || pixels.width() > kLargestCached || pixels.height() > kLargestCached)
+        return draw(p, fileName, box);
+    const qreal ratio = p.device()->devicePixelRatio();
+    static QHash<QString, QImage> cache;
+    const QString key = fileName + '@' + QString::number(pixels.width()) + 'x' +
+                        QString::number(pixels.height()) + '/' + QString::number(ratio);
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        if (cache.size() >= kCacheSize) cache.clear();  // sizes of a window long resized
+        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setFont(p.font());
+        const bool known = draw(painter, fileName, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        painter.end();
+        image.setDevicePixelRatio(ratio);  // its pixels are the device's
+        if (!known) image = QImage();
+        found = cache.insert(key, image);
+    }
+    if (found->isNull()) return draw(p, fileName, box);  // unknown or nothing drawn: answer as before
+    p.save();
+    p.resetTransform();
+    p.drawImage(QPointF(std::round(onDevice.x()) / ratio, std::round(onDevice.y()) / ratio), *found);
+    p.restore();
+    return true;
+}
+
+bool IconPainter::draw(QPainter& p, const QString& fileName, const QRectF& box) {
     QString name = fileName;
     if (name.endsWith(".png")) name.chop(4);
     if (name == "select_none" || name.isEmpty()) return name == "select_none";

@@ -14,6 +14,11 @@ public:
     static bool paint(QPainter& painter, const QString& name, const QRectF& box);
     // Every name the screens use, for tests and the resource check.
     static QStringList names();
+
+private:
+    static constexpr int kLargestCached = 256;  // pixels a side; larger ones are drawn each time
+    static constexpr qsizetype kCacheSize = 256;
+    static bool draw(QPainter& painter, const QString& name, const QRectF& box);
 };
 
 }  // namespace kestrel::gui

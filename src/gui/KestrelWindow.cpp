@@ -29,6 +29,7 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
           [this](Point point) { tap(point); }) {
     accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
     WindowAccessible::installFactory();
+    renderer_.setSizesPreview(true);
     setWindowTitle("Kestrel");
     setMinimumSize(240, 360);
     resize(400, 600);

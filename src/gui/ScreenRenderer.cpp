@@ -141,12 +141,20 @@ void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navig
 
 void ScreenRenderer::paintPreview(QPainter& p, const View& cameraView) {
     if (!camera_) return;
-    const QImage frame = toQImage(camera_->previewFrame());
-    if (frame.isNull()) return;
     // The preview fills the live-view area, zoomed and shifted as the camera says.
     const QRectF area(0, 0, cameraView.frame().width, 427);
-    const double scale = std::max(area.width() / frame.width(), area.height() / frame.height()) *
-                         std::max(1.0, camera_->previewScale());
+    const double zoom = std::max(1.0, camera_->previewScale());
+    const QTransform toDevice = p.deviceTransform();
+    const bool upright = toDevice.type() <= QTransform::TxScale;
+    if (sizesPreview_ && upright) {
+        const QRectF onDevice = toDevice.mapRect(area);
+        camera_->setPreviewPixels(static_cast<int>(std::lround(onDevice.width() * zoom)),
+                                  static_cast<int>(std::lround(onDevice.height() * zoom)));
+    }
+    QImage frame = toQImage(camera_->previewFrame());
+    if (frame.isNull()) return;
+    const double scale =
+        std::max(area.width() / frame.width(), area.height() / frame.height()) * zoom;
     const QSizeF size(frame.width() * scale, frame.height() * scale);
     const Point shift = camera_->previewTranslation();
     const QRectF target(area.center().x() - size.width() / 2 + shift.x,
@@ -154,8 +162,21 @@ void ScreenRenderer::paintPreview(QPainter& p, const View& cameraView) {
                         size.height());
     p.save();
     p.setClipRect(area);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(target, frame);
+    const QRectF onDevice = toDevice.mapRect(target);
+    if (upright && std::abs(onDevice.width() - frame.width()) < 1 &&
+        std::abs(onDevice.height() - frame.height()) < 1) {
+        // A frame already at the size it is shown at is copied pixel for
+        // pixel: resampling it again would cost more than the camera's own
+        // scaling did, thirty times a second.
+        const qreal ratio = p.device()->devicePixelRatio();
+        frame.setDevicePixelRatio(ratio);  // shared only with this painter: no copy
+        p.resetTransform();
+        p.drawImage(QPointF(std::round(onDevice.x()) / ratio, std::round(onDevice.y()) / ratio),
+                    frame);
+    } else {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(target, frame);
+    }
     p.restore();
 }
 

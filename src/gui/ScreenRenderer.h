@@ -50,6 +50,9 @@ public:
         : cameraView_(cameraView), camera_(camera), clock_(std::move(clock)) {}
 
     void paint(QPainter& painter, ViewController& top);
+    // Whether painting tells the camera the size the live view is drawn at
+    // (the window's own paints do; screenshots at other sizes do not).
+    void setSizesPreview(bool sizes) { sizesPreview_ = sizes; }
     // Which screen is on top, for hit tests before the next paint.
     void prepare(ViewController& top);
     // The view under a screen point on the screen last painted.
@@ -119,6 +122,7 @@ private:
 
     const View* cameraView_;
     CameraPicker* camera_;
+    bool sizesPreview_ = false;
     std::function<double()> clock_;
     AnimationPlayer player_;
     double now_ = 0;

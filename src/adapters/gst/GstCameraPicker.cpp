@@ -10,6 +10,7 @@
 #include <gst/video/video.h>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <cstring>
 #include <utility>
@@ -71,6 +72,29 @@ Image toImage(GstSample* sample) {
                     static_cast<std::size_t>(width) * 4);
     gst_video_frame_unmap(&frame);
     return Image(std::move(bitmap));
+}
+
+// A BGRx sample as a picture without copying it: the picture reads the
+// sample's buffer in place and lets it go when the last copy of the picture
+// is dropped (on whichever thread). Takes over the caller's reference.
+Image wrap(GstSample* sample) {
+    GstVideoInfo info;
+    auto frame = std::make_unique<GstVideoFrame>();
+    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
+        !gst_video_frame_map(frame.get(), &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        gst_sample_unref(sample);
+        return Image();
+    }
+    const int width = GST_VIDEO_FRAME_WIDTH(frame.get());
+    const int height = GST_VIDEO_FRAME_HEIGHT(frame.get());
+    auto* pixels = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame.get(), 0));
+    const auto stride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame.get(), 0));
+    GstVideoFrame* mapped = frame.release();
+    return Image(Bitmap::adopt(width, height, stride, pixels, [mapped, sample] {
+        gst_video_frame_unmap(mapped);
+        delete mapped;
+        gst_sample_unref(sample);
+    }));
 }
 
 double largestRate(const GValue* rate) {
@@ -203,9 +227,9 @@ bool GstCameraPicker::open() {
         source->description + " ! capsfilter name=kestrel_format caps=\"" + kRawFormats +
         "\" ! tee name=kestrel_tee "
         "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
-        "video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,width=[1," +
-        std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
-        "] ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
+        "capsfilter name=kestrel_preview_size caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
+        "width=[1," + std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
+        "]\" ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
         "kestrel_tee. ! queue leaky=downstream max-size-buffers=1 ! valve name=kestrel_valve "
         "drop=true ! videoconvert n-threads=0 ! video/x-raw,format=BGRx ! "
         "appsink name=kestrel_still sync=false async=false max-buffers=1 drop=false";
@@ -232,8 +256,7 @@ bool GstCameraPicker::open() {
         Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
         GstSample* sample = gst_app_sink_pull_sample(sink);
         if (!sample) return GST_FLOW_OK;
-        Image frame = toImage(sample);
-        gst_sample_unref(sample);
+        Image frame = wrap(sample);
         if (!shared.firstFrame) {
             if (GstPad* pad = gst_element_get_static_pad(shared.format, "src")) {
                 if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
@@ -249,9 +272,10 @@ bool GstCameraPicker::open() {
             }
         }
         ++shared.previews;
+        Image previous;  // its buffer goes back to GStreamer outside the lock
         {
             std::lock_guard lock(shared.mutex);
-            shared.latest = std::move(frame);
+            previous = std::exchange(shared.latest, std::move(frame));
             shared.firstFrame = true;
         }
         shared.changed.notify_all();
@@ -402,7 +426,39 @@ void GstCameraPicker::close() {
     }
     shared_.reset();
     running_ = false;
+    previewApplied_ = {0, 0};
     problem_ = "No camera found";
+}
+
+void GstCameraPicker::setPreviewPixels(int width, int height) {
+    previewWanted_ = {width, height};
+    applyPreviewSize();
+}
+
+// The size covering the wanted one at the source's proportions, no larger
+// than the source: the live view then draws each frame pixel for pixel.
+// Changing it renegotiates the preview branch only (the still branch and the
+// source keep their format).
+void GstCameraPicker::applyPreviewSize() {
+    const auto [wantedWidth, wantedHeight] = previewWanted_;
+    const auto [sourceWidth, sourceHeight] = sourceSize();
+    if (!pipeline_ || wantedWidth <= 0 || wantedHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0)
+        return;
+    const double scale = std::min(1.0, std::max(double(wantedWidth) / sourceWidth,
+                                                double(wantedHeight) / sourceHeight));
+    const std::pair size{std::max(1, int(std::lround(sourceWidth * scale))),
+                         std::max(1, int(std::lround(sourceHeight * scale)))};
+    if (size == previewApplied_) return;
+    GstElement* filter = gst_bin_get_by_name(GST_BIN(pipeline_), "kestrel_preview_size");
+    if (!filter) return;
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx",
+                                        "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, "width",
+                                        G_TYPE_INT, size.first, "height", G_TYPE_INT, size.second,
+                                        nullptr);
+    g_object_set(filter, "caps", caps, nullptr);
+    gst_caps_unref(caps);
+    gst_object_unref(filter);
+    previewApplied_ = size;
 }
 
 void GstCameraPicker::stopped(const std::string& cause) {

@@ -31,7 +31,8 @@ namespace kestrel {
 class GstCameraPicker final : public CameraPicker {
 public:
     static constexpr double kStillTimeout = 5.0;
-    // The live view's frames fit in this box (the screen needs no more).
+    // Until the live view says what size it draws at, its frames fit in
+    // this box (the screen needs no more).
     static constexpr int kPreviewBox = 640;
     // A frame rate at which the live view still looks live.
     static constexpr double kUsableFrameRate = 10.0;
@@ -64,6 +65,9 @@ public:
     double previewScale() const override { return previewScale_; }
     void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
     Point previewTranslation() const override { return previewTranslation_; }
+    // Once the source's size is known, the live view's frames are scaled to
+    // cover this size (never beyond the source's own) instead of the box.
+    void setPreviewPixels(int width, int height) override;
 
     // Why there is no camera ("No camera found", the pipeline's error), or none.
     const std::optional<std::string>& problem() const { return problem_; }
@@ -101,6 +105,7 @@ private:
     void stopped(const std::string& cause);
     void finish(unsigned request, const Image& picture);
     void applyFlash();
+    void applyPreviewSize();
 
     RunLoop* loop_;
     std::vector<CameraSource> sources_;
@@ -112,6 +117,8 @@ private:
     FlashMode flash_ = FlashMode::kOff;
     double previewScale_ = 1.0;
     Point previewTranslation_{};
+    std::pair<int, int> previewWanted_{0, 0};   // as the live view asked, or none
+    std::pair<int, int> previewApplied_{0, 0};  // the preview branch's size now, or the box
     std::optional<std::string> problem_ = std::string("No camera found");
     std::function<int()> orientation_;
     std::function<void()> availability_;

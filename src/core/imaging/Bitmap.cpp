@@ -7,7 +7,27 @@
 
 namespace kestrel {
 
-void Bitmap::Free::operator()(std::uint8_t* p) const { std::free(p); }
+void Bitmap::Free::operator()(std::uint8_t* p) const {
+    if (release)
+        release();
+    else
+        std::free(p);
+}
+
+Bitmap Bitmap::adopt(int width, int height, std::size_t bytesPerRow, std::uint8_t* pixels,
+                     std::function<void()> release) {
+    Bitmap bitmap;
+    if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension || !pixels ||
+        bytesPerRow < static_cast<std::size_t>(width) * 4 || bytesPerRow % 4 != 0) {
+        if (release) release();
+        throw std::invalid_argument("bad adopted bitmap");
+    }
+    bitmap.width_ = width;
+    bitmap.height_ = height;
+    bitmap.bytesPerRow_ = bytesPerRow;
+    bitmap.data_ = std::unique_ptr<std::uint8_t[], Free>(pixels, Free{std::move(release)});
+    return bitmap;
+}
 
 Bitmap::Bitmap(int width, int height, Format format)
     : Bitmap(width, height, static_cast<std::size_t>(width > 0 ? width : 0) * 4, format) {}

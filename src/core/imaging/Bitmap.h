@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace kestrel {
@@ -24,6 +25,11 @@ public:
     Bitmap& operator=(Bitmap&&) noexcept = default;
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
+
+    // Pixels that live elsewhere (a camera's frame buffer), used in place
+    // and never written: `release` runs once, when the bitmap lets them go.
+    static Bitmap adopt(int width, int height, std::size_t bytesPerRow, std::uint8_t* pixels,
+                        std::function<void()> release);
 
     // Bytes per row of a bitmap whose rows are padded to a multiple of 4 pixels.
     static std::size_t paddedBytesPerRow(int width);
@@ -48,8 +54,10 @@ public:
 
 private:
     struct Free {
+        std::function<void()> release;  // for adopted pixels; else they are ours to free
         void operator()(std::uint8_t* p) const;
     };
+    Bitmap() = default;
     int width_ = 0;
     int height_ = 0;
     std::size_t bytesPerRow_ = 0;

@@ -83,6 +83,24 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
     EXPECT_EQ(camera.stillsConverted(), 2);
 }
 
+TEST(GstCameraPickerTest, LiveFramesComeAtTheSizeTheLiveViewDrawsThemNeverBeyondTheSource) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(loop, {testSource("videotestsrc ! video/x-raw,width=1280,height=720")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    auto frameIs = [&](int width, int height) {
+        return runUntil(loop, [&] {
+            const Image frame = camera.previewFrame();
+            return frame.width() == width && frame.height() == height;
+        });
+    };
+    // A portrait live view 400 x 534 pixels: covered by a 16:9 frame 534 high.
+    camera.setPreviewPixels(400, 534);
+    EXPECT_TRUE(frameIs(949, 534)) << camera.previewFrame().width();
+    // Larger than the source: the source's own frames, not enlarged.
+    camera.setPreviewPixels(2000, 1500);
+    EXPECT_TRUE(frameIs(1280, 720)) << camera.previewFrame().width();
+}
+
 TEST(GstCameraPickerTest, ASourceThatCannotStartOrEndsLeavesNoCameraAndAnswersStillsEmpty) {
     ManualRunLoop loop;
     {
