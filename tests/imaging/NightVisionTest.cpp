@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -93,15 +96,18 @@ TEST(NightVisionTest, UniformPicturesAndEmptyInputDoNotFail) {
     EXPECT_EQ(TestImages::at(uniform, 10, 10), (Rgb{90, 90, 90}));  // a shared picture is copied
 }
 
-// Straightforward reference: lumas, thresholds and the map, written directly.
-TEST(NightVisionTest, AgreesWithAStraightforwardReference) {
-    const Image picture = TestImages::noise(211, 297, 99);  // several bands, a ragged row end
+// Straightforward reference: lumas, thresholds and the map, written directly,
+// against the engine run in place on `pixels` (any row length). The fourth
+// byte must come out as it went in.
+void expectReference(Bitmap pixels) {
+    const int w = pixels.width(), h = pixels.height();
     std::vector<int> luma;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const Rgb c = TestImages::at(picture, x, y);
-            int v = (66 * c.r + 129 * c.g + 25 * c.b + 4096) >> 8;
-            luma.push_back(std::clamp(v, 0, 255));
+    std::vector<std::uint8_t> fourth;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* p = pixels.row(y) + x * 4;
+            luma.push_back(std::clamp((66 * p[2] + 129 * p[1] + 25 * p[0] + 4096) >> 8, 0, 255));
+            fourth.push_back(p[3]);
         }
     const int low = *std::min_element(luma.begin(), luma.end());
     const long limit = static_cast<long>(luma.size()) / 200;
@@ -111,16 +117,79 @@ TEST(NightVisionTest, AgreesWithAStraightforwardReference) {
             high = j;
             break;
         }
-    NightVisionEffect effect;
-    effect.resetProcessor();
-    effect.setImage(picture);
-    const Image result = effect.applyEffect();
-    for (int y = 0, i = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x, ++i) {
+    CAutoNightVisionImageEffect engine;
+    engine.SetInput(pixels.data(), static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h),
+                    pixels.bytesPerRow());
+    ASSERT_EQ(engine.Process(), 1);
+    EXPECT_EQ(engine.low(), low);
+    EXPECT_EQ(engine.high(), high);
+    for (int y = 0, i = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x, ++i) {
             const int j = luma[static_cast<std::size_t>(i)];
-            const int want = j < low ? 0 : j > high ? 255 : (j - low) * 255 / (high - low);
-            ASSERT_EQ(TestImages::at(result, x, y).r, want) << x << "," << y;
+            const int want = j < low ? 0 : j > high ? 255 : high == low ? 255 : (j - low) * 255 / (high - low);
+            const std::uint8_t* p = pixels.row(y) + x * 4;
+            ASSERT_EQ(p[0], want) << x << "," << y;
+            ASSERT_EQ(p[1], want) << x << "," << y;
+            ASSERT_EQ(p[2], want) << x << "," << y;
+            ASSERT_EQ(p[3], fourth[static_cast<std::size_t>(i)]) << x << "," << y;
         }
+}
+
+// A picture's pixels in a bitmap whose rows are `pad` bytes longer than
+// they need be, with a fourth byte that varies.
+Bitmap padded(const Image& picture, std::size_t pad) {
+    const Bitmap& source = picture.bitmap();
+    Bitmap pixels(source.width(), source.height(), static_cast<std::size_t>(source.width()) * 4 + pad);
+    for (int y = 0; y < source.height(); ++y) {
+        std::memcpy(pixels.row(y), source.row(y), static_cast<std::size_t>(source.width()) * 4);
+        for (int x = 0; x < source.width(); ++x)
+            pixels.row(y)[x * 4 + 3] = static_cast<std::uint8_t>(x * 7 + y);
+    }
+    return pixels;
+}
+
+TEST(NightVisionTest, AgreesWithAStraightforwardReference) {
+    SCOPED_TRACE("small noise: several bands, a ragged row end");
+    expectReference(TestImages::noise(211, 297, 99).bitmap().clone());
+}
+
+// Pictures of 512 rows and more are sampled first, and only the top of
+// their histogram is counted; the thresholds must not change with that.
+TEST(NightVisionTest, AgreesWithTheReferenceWhereOnlyTheTopIsCounted) {
+    {
+        SCOPED_TRACE("noise, ragged rows of padded length");
+        expectReference(padded(TestImages::noise(333, 601, 5), 12));
+    }
+    {
+        SCOPED_TRACE("a white sky over a dim ground: one luma holds the whole top");
+        expectReference(padded(TestImages::make(200, 640,
+                                                [](int x, int y) {
+                                                    if (y < 250) return Rgb{255, 255, 255};
+                                                    const int v = 40 + (x * 13 + y * 7) % 90;
+                                                    return Rgb{v, v / 2, v};
+                                                }),
+                               0));
+    }
+    {
+        // The rows the sample reads are bright, every other row dim: the
+        // sample sets the cut far too high, and the whole histogram counts.
+        SCOPED_TRACE("a sample that misjudges the top");
+        expectReference(padded(TestImages::make(96, 1024,
+                                                [](int x, int y) {
+                                                    const int v = y % 32 == 16 ? 150 + (x * 5 + y) % 100
+                                                                               : 30 + (x * 3 + y) % 70;
+                                                    return Rgb{v, v, 255 - v};
+                                                }),
+                               4));
+    }
+    {
+        SCOPED_TRACE("uniform");
+        expectReference(TestImages::uniform(64, 520, Rgb{90, 120, 30}).bitmap().clone());
+    }
+    {
+        SCOPED_TRACE("narrower than one vector step");
+        expectReference(padded(TestImages::noise(5, 700, 17), 4));
+    }
 }
 
 }  // namespace

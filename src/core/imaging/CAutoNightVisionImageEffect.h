@@ -24,13 +24,20 @@ protected:
     int ProcessSelf() override;
 
 private:
-    void buildHistogram();
-    void findThresholds();
+    // Where the exact count may begin (-1: count everything).
+    int sampleCut() const;
+    // The histogram from `cut` up, and low_.
+    void countTop(int cut);
+    // The whole histogram, and low_.
+    void countAll();
+    // high_ from the histogram's counts from `from` up; false when they hold
+    // too few pixels to tell.
+    bool findHigh(int from);
     void buildMap();
     void applyMap();
 
     std::array<std::uint8_t, 256> map_{};
-    std::array<std::int64_t, 256> histogram_{};
+    std::array<std::int64_t, 256> histogram_{};  // exact from the cut up
     int low_ = 0;
     int high_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "core/imaging/ParallelRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -13,19 +14,24 @@ int ParallelRows::bandCount() {
 
 void ParallelRows::run(int rows, const std::function<void(int, int, int)>& work) {
     if (rows <= 0) return;
-    const int bands = std::clamp(rows / kMinRowsPerBand, 1, bandCount());
-    if (bands == 1) {
+    const int threads = std::clamp(rows / kMinRowsPerBand, 1, bandCount());
+    if (threads == 1) {
         work(0, rows, 0);
         return;
     }
-    std::vector<std::thread> helpers;
-    helpers.reserve(static_cast<std::size_t>(bands - 1));
-    const auto bandStart = [rows, bands](int band) {
-        return static_cast<int>(static_cast<long long>(rows) * band / bands);
+    const int chunk = std::max(kMinRowsPerBand, rows / (threads * kChunksPerThread));
+    std::atomic<int> next{0};
+    const auto take = [&](int worker) {
+        for (;;) {
+            const int begin = next.fetch_add(chunk, std::memory_order_relaxed);
+            if (begin >= rows) return;
+            work(begin, std::min(begin + chunk, rows), worker);
+        }
     };
-    for (int band = 1; band < bands; ++band)
-        helpers.emplace_back(work, bandStart(band), bandStart(band + 1), band);
-    work(0, bandStart(1), 0);  // the first band on the calling thread
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<std::size_t>(threads - 1));
+    for (int worker = 1; worker < threads; ++worker) helpers.emplace_back(take, worker);
+    take(0);  // the calling thread works too, until no chunk is left
     for (auto& helper : helpers) helper.join();
 }
 
