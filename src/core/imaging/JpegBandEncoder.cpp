@@ -4,6 +4,7 @@
 #include "core/imaging/ParallelRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -86,9 +87,15 @@ std::optional<std::vector<std::uint8_t>> JpegBandEncoder::encode(const Bitmap& b
         band.ok = encodeBand(bitmap, first, end - first, quality, &band.bytes, &band.size, band.message);
     };
     {
+        // The bands go to whichever thread is free: a core held by another
+        // program delays the picture by no more than the band it is on.
+        std::atomic<int> next{0};
+        const auto take = [&] {
+            for (int k = next++; k < bands; k = next++) encodePart(k);
+        };
         std::vector<std::thread> helpers;
-        for (int k = 1; k < bands; ++k) helpers.emplace_back(encodePart, k);
-        encodePart(0);
+        for (int t = 1; t < std::min(bands, ParallelRows::bandCount()); ++t) helpers.emplace_back(take);
+        take();
         for (auto& helper : helpers) helper.join();
     }
     auto release = [&] {

@@ -14,11 +14,15 @@ namespace kestrel {
 // row, and stitched into one standard baseline JPEG (the restart markers
 // renumbered to run on across the bands), which every reader decodes to the
 // very pixels a one-piece encode gives. Quality 1–100, 4:2:0, JFIF, no
-// metadata, like JpegCodec. Any thread.
+// metadata, like JpegCodec. Any thread. The bands are shared among as many
+// threads as ParallelRows uses.
 class JpegBandEncoder {
 public:
     // Pictures with fewer rows are not worth splitting.
     static constexpr int kMinRows = 512;
+    // Bands per thread worth making: a thread that starts late leaves its
+    // share to the others in pieces this small.
+    static constexpr int kBandsPerThread = 4;
     // None (cause in `error`) when libjpeg refuses the picture.
     static std::optional<std::vector<std::uint8_t>> encode(const Bitmap& bitmap, int quality, int bands,
                                                            std::string* error = nullptr);

@@ -156,7 +156,8 @@ std::optional<std::vector<std::uint8_t>> JpegCodec::encode(const Image& image, d
     const int q = std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100.0)), 1, 100);
     // A large picture is encoded in bands on all cores.
     if (bitmap.height() >= JpegBandEncoder::kMinRows && ParallelRows::bandCount() > 1)
-        return JpegBandEncoder::encode(bitmap, q, ParallelRows::bandCount(), error);
+        return JpegBandEncoder::encode(bitmap, q, ParallelRows::bandCount() * JpegBandEncoder::kBandsPerThread,
+                                       error);
     unsigned char* out = nullptr;
     unsigned long size = 0;
     if (tjCompress2(tj.get(), bitmap.data(), bitmap.width(), static_cast<int>(bitmap.bytesPerRow()),
