@@ -5,7 +5,32 @@
 #include <new>
 #include <stdexcept>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace kestrel {
+namespace {
+
+// A photo-sized bitmap is first touched a page at a time, and on small
+// pages that costs about as much as drawing it: 4 KiB faults for a 12 MP
+// picture number twelve thousand. Where the system gives large pages on
+// request, the 2 MiB-aligned inside of the block asks for them (untouched
+// yet, so they arrive as the pixels are first written).
+void preferLargePages(std::uint8_t* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t{1} << 21;
+    if (bytes < 4 * kLarge) return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kLarge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // only a hint
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+}  // namespace
 
 void Bitmap::Free::operator()(std::uint8_t* p) const {
     if (release)
@@ -46,6 +71,7 @@ Bitmap::Bitmap(int width, int height, std::size_t bytesPerRow, Format format)
     // calloc: large blocks come straight from fresh zero pages.
     data_.reset(static_cast<std::uint8_t*>(std::calloc(bytes, 1)));
     if (!data_) throw std::bad_alloc();
+    preferLargePages(data_.get(), bytes);
 }
 
 std::size_t Bitmap::paddedBytesPerRow(int width) {
