@@ -35,7 +35,6 @@ namespace {
 using V8u = std::uint32_t __attribute__((vector_size(32)));
 using V8i = std::int32_t __attribute__((vector_size(32)));
 using V8f = float __attribute__((vector_size(32)));
-using V32b = std::uint8_t __attribute__((vector_size(32)));
 // Four partial histograms (so that runs of equal lumas do not wait on one
 // counter), each with a 257th bin for the lanes that are not counted.
 using Counts = std::array<std::uint32_t, 257>;
@@ -170,10 +169,6 @@ void countTopBand(const std::uint8_t* rows, std::size_t bytesPerRow, std::uint32
 KESTREL_WITH_AVX2_COPY
 void stretchRow(std::uint8_t* row, std::uint32_t count, int low, float inverse,
                 const std::array<std::uint8_t, 256>& map) {
-    // The grey into the three colour bytes of each pixel, its fourth byte
-    // (from the second operand, indices 32 and up) kept.
-    constexpr V32b kSpread = {0,  0,  0,  35, 4,  4,  4,  39, 8,  8,  8,  43, 12, 12, 12, 47,
-                              16, 16, 16, 51, 20, 20, 20, 55, 24, 24, 24, 59, 28, 28, 28, 63};
     std::uint32_t x = 0;
     for (; x + kStep <= count; x += kStep) {
         V8u p;
@@ -185,7 +180,8 @@ void stretchRow(std::uint8_t* row, std::uint32_t count, int low, float inverse,
         const V8f q = (__builtin_convertvector((n << 8) - n, V8f) + 0.5f) * inverse;
         V8i g = __builtin_convertvector(q, V8i);
         g = g > 255 ? 255 : g;
-        const V32b out = __builtin_shuffle(reinterpret_cast<V32b>(g), reinterpret_cast<V32b>(p), kSpread);
+        // The grey into the three colour bytes, the fourth byte kept.
+        const V8u out = (p & 0xFF000000u) | reinterpret_cast<V8u>(g) * 0x010101u;
         std::memcpy(row + x * 4, &out, sizeof out);
     }
     for (; x < count; ++x) {
