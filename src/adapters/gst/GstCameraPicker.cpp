@@ -227,7 +227,7 @@ bool GstCameraPicker::open() {
         source->description + " ! capsfilter name=kestrel_format caps=\"" + kRawFormats +
         "\" ! tee name=kestrel_tee "
         "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
-        "capsfilter name=kestrel_preview_size caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
+        "capsfilter name=kestrel_preview_size caps-change-mode=delayed caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
         "width=[1," + std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
         "]\" ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
         "kestrel_tee. ! queue leaky=downstream max-size-buffers=1 ! valve name=kestrel_valve "
@@ -438,7 +438,8 @@ void GstCameraPicker::setPreviewPixels(int width, int height) {
 // The size covering the wanted one at the source's proportions, no larger
 // than the source: the live view then draws each frame pixel for pixel.
 // Changing it renegotiates the preview branch only (the still branch and the
-// source keep their format).
+// source keep their format); frames already on their way at the old size
+// are still let through ("delayed"), or the change would stop the stream.
 void GstCameraPicker::applyPreviewSize() {
     const auto [wantedWidth, wantedHeight] = previewWanted_;
     const auto [sourceWidth, sourceHeight] = sourceSize();
