@@ -1,5 +1,6 @@
 #include "core/imaging/CAutoNightVisionImageEffect.h"
 
+#include "core/imaging/Avx2Copy.h"
 #include "core/imaging/ParallelRows.h"
 #include "core/imaging/UColorSpace.h"
 
@@ -74,16 +75,6 @@ inline bool anyLane(const V8u& mask) {
     std::memcpy(q, &mask, sizeof q);
     return (q[0] | q[1] | q[2] | q[3]) != 0;
 }
-
-// An AVX2 copy beside the portable one of each pass over a row, chosen when
-// the program loads (not under the sanitizers, whose runtime is not up yet
-// when the choice runs).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define KESTREL_WITH_AVX2_COPY __attribute__((target_clones("avx2", "default")))
-#else
-#define KESTREL_WITH_AVX2_COPY
-#endif
 
 // Counts every luma of a row.
 KESTREL_WITH_AVX2_COPY

@@ -1,5 +1,6 @@
 #include "core/imaging/ColorModeKernel.h"
 
+#include "core/imaging/Avx2Copy.h"
 #include "core/imaging/CairoSurface.h"
 
 #include <cairo.h>
@@ -53,16 +54,6 @@ std::uint32_t greyOf(std::uint32_t pixel) {
     greys8(one, grey);
     return grey[0];
 }
-
-// An AVX2 copy beside the portable one of the row passes, chosen when the
-// program loads (not under the sanitizers, whose runtime is not up yet when
-// the choice runs).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define KESTREL_WITH_AVX2_COPY __attribute__((target_clones("avx2", "default")))
-#else
-#define KESTREL_WITH_AVX2_COPY
-#endif
 
 // Each pixel of a row replaced by `colour[grey]` (colour bytes only: the
 // fourth byte stays).
