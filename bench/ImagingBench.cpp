@@ -1,5 +1,6 @@
 // Speed of the photo pipeline's pieces on a 12-megapixel photo (4032 × 3024).
 // Compare cases within one run (ratios), not across machines.
+#include "core/imaging/BilinearScaler.h"
 #include "core/imaging/CAutoNightVisionImageEffect.h"
 #include "core/imaging/ImageDraw.h"
 #include "core/imaging/JpegCodec.h"
@@ -127,6 +128,25 @@ void BM_Poster75(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(ImageDraw::drawPosterImage(photo(), Size{75, 75}));
 }
 BENCHMARK(BM_Poster75)->Unit(benchmark::kMillisecond);
+
+// The live view's share of a 1280 x 720 camera frame in a 400 x 600 window:
+// the frame covers 949 x 534 pixels, of which the middle 400 columns show.
+// Arg 0: the fastest path, 1: the portable one.
+void BM_LiveViewScale720p(benchmark::State& state) {
+    Bitmap frame(1280, 720);
+    for (int y = 0; y < 720; ++y)
+        for (int x = 0; x < 1280 * 4; ++x) frame.row(y)[x] = static_cast<std::uint8_t>(x ^ y);
+    Bitmap shown(400, 534);
+    const auto path = state.range(0) == 0 ? BilinearScaler::Path::kFastest : BilinearScaler::Path::kPortable;
+    for (auto _ : state) {
+        BilinearScaler::scale({frame.data(), frame.bytesPerRow(), 1280, 720},
+                              {shown.data(), shown.bytesPerRow(), 400, 534},
+                              {-274.5, 0, 949.3, 534}, path);
+        benchmark::ClobberMemory();
+    }
+    setPixels(state, 400 * 534);
+}
+BENCHMARK(BM_LiveViewScale720p)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegion>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -30,6 +31,9 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
     WindowAccessible::installFactory();
     renderer_.setSizesPreview(true);
+    // Every paint covers the whole window (bars, then the screen): nothing
+    // needs clearing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle("Kestrel");
     setMinimumSize(240, 360);
     resize(400, 600);
@@ -63,7 +67,15 @@ Point KestrelWindow::toScreen(QPointF position) const {
 
 void KestrelWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    // Black bars where the window's shape differs from the screen's, over
+    // every pixel the screen only partly covers; the screen paints the rest.
+    const QRectF screen =
+        screenToWindow().mapRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
+    const QRect inside(QPoint(static_cast<int>(std::ceil(screen.left())),
+                              static_cast<int>(std::ceil(screen.top()))),
+                       QPoint(static_cast<int>(std::floor(screen.right())) - 1,
+                              static_cast<int>(std::floor(screen.bottom())) - 1));
+    for (const QRect& bar : QRegion(rect()).subtracted(inside)) p.fillRect(bar, Qt::black);
     p.setTransform(screenToWindow());
     p.setClipRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
     renderer_.paint(p, app_->topController());

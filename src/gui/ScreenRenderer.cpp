@@ -1,5 +1,6 @@
 #include "gui/ScreenRenderer.h"
 
+#include "core/imaging/BilinearScaler.h"
 #include "core/imaging/ImageResizer.h"
 #include "core/ui/Button.h"
 #include "core/ui/ImageView.h"
@@ -13,6 +14,7 @@
 
 #include <QFontMetricsF>
 #include <QPainterPath>
+#include <QRegion>
 #include <QTransform>
 
 #include <algorithm>
@@ -92,8 +94,12 @@ void ScreenRenderer::prepare(ViewController& top) {
 }
 
 void ScreenRenderer::paint(QPainter& p, ViewController& top) {
-    p.fillRect(QRectF(0, 0, kWidth, kHeight), Qt::black);
     prepare(top);
+    const Preview preview =
+        content_ == cameraView_
+            ? placePreview(QTransform::fromTranslate(0, contentTop_) * p.deviceTransform())
+            : Preview{};
+    fillBlackAround(p, preview.covered);
     now_ = clock_ ? clock_() : now_;
     if (AnimationBlock* block = AnimationBlock::animation())
         player_.take(block->takeRecords(), now_);
@@ -102,7 +108,7 @@ void ScreenRenderer::paint(QPainter& p, ViewController& top) {
     p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_));
     if (!navigation_ && content_->subviews().empty() && !content_->backgroundColor())
         IconPainter::paint(p, "Screen4.png", QRectF(0, 0, kWidth, kHeight));  // between screens
-    if (content_ == cameraView_) paintPreview(p, *content_);
+    if (content_ == cameraView_) paintPreview(p, preview);
     if (navigation_ && !content_->backgroundColor())
         p.fillRect(QRectF(0, 0, kWidth, kHeight), QColor(239, 239, 244));
     paintView(p, *content_);
@@ -139,43 +145,99 @@ void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navig
     }
 }
 
-void ScreenRenderer::paintPreview(QPainter& p, const View& cameraView) {
-    if (!camera_) return;
+void ScreenRenderer::fillBlackAround(QPainter& p, const QRect& covered) {
+    const QRectF screen(0, 0, kWidth, kHeight);
+    if (covered.isEmpty()) {
+        p.fillRect(screen, Qt::black);
+        return;
+    }
+    // Under the live preview every pixel is drawn anyway: filling it too
+    // would write the whole screen once more, thirty times a second.
+    const QRegion around =
+        QRegion(p.deviceTransform().mapRect(screen).toAlignedRect()).subtracted(covered);
+    const qreal ratio = p.device()->devicePixelRatio();
+    p.save();
+    p.resetTransform();
+    for (const QRect& part : around)
+        p.fillRect(QRectF(part.x() / ratio, part.y() / ratio, part.width() / ratio,
+                          part.height() / ratio),
+                   Qt::black);
+    p.restore();
+}
+
+ScreenRenderer::Preview ScreenRenderer::placePreview(const QTransform& toDevice) {
+    Preview preview;
+    if (!camera_) return preview;
     // The preview fills the live-view area, zoomed and shifted as the camera says.
-    const QRectF area(0, 0, cameraView.frame().width, 427);
+    preview.area = QRectF(0, 0, cameraView_->frame().width, kPreviewHeight);
     const double zoom = std::max(1.0, camera_->previewScale());
-    const QTransform toDevice = p.deviceTransform();
     const bool upright = toDevice.type() <= QTransform::TxScale;
     if (sizesPreview_ && upright) {
-        const QRectF onDevice = toDevice.mapRect(area);
+        const QRectF onDevice = toDevice.mapRect(preview.area);
         camera_->setPreviewPixels(static_cast<int>(std::lround(onDevice.width() * zoom)),
                                   static_cast<int>(std::lround(onDevice.height() * zoom)));
     }
-    QImage frame = toQImage(camera_->previewFrame());
-    if (frame.isNull()) return;
+    preview.frame = toQImage(camera_->previewFrame());
+    if (preview.frame.isNull()) return preview;
+    const QImage& frame = preview.frame;
     const double scale =
-        std::max(area.width() / frame.width(), area.height() / frame.height()) * zoom;
+        std::max(preview.area.width() / frame.width(), preview.area.height() / frame.height()) * zoom;
     const QSizeF size(frame.width() * scale, frame.height() * scale);
     const Point shift = camera_->previewTranslation();
-    const QRectF target(area.center().x() - size.width() / 2 + shift.x,
-                        area.center().y() - size.height() / 2 + shift.y, size.width(),
-                        size.height());
+    preview.target = QRectF(preview.area.center().x() - size.width() / 2 + shift.x,
+                            preview.area.center().y() - size.height() / 2 + shift.y, size.width(),
+                            size.height());
+    preview.onDevice = toDevice.mapRect(preview.target);
+    if (upright && frame.format() == QImage::Format_RGB32) {
+        // The whole device pixels the frame covers inside the area.
+        const QRectF shown = toDevice.mapRect(preview.area).intersected(preview.onDevice);
+        const int left = static_cast<int>(std::lround(shown.left()));
+        const int top = static_cast<int>(std::lround(shown.top()));
+        preview.covered = QRect(left, top, static_cast<int>(std::lround(shown.right())) - left,
+                                static_cast<int>(std::lround(shown.bottom())) - top);
+    }
+    return preview;
+}
+
+void ScreenRenderer::paintPreview(QPainter& p, const Preview& preview) {
+    if (preview.frame.isNull()) return;
+    QImage frame = preview.frame;
+    const QRect& covered = preview.covered;
+    const QRectF& onDevice = preview.onDevice;
     p.save();
-    p.setClipRect(area);
-    const QRectF onDevice = toDevice.mapRect(target);
-    if (upright && std::abs(onDevice.width() - frame.width()) < 1 &&
+    if (covered.isEmpty()) {  // turned, or with see-through pixels: the painter's own way
+        p.setClipRect(preview.area);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(preview.target, frame);
+        p.restore();
+        return;
+    }
+    const qreal ratio = p.device()->devicePixelRatio();
+    p.resetTransform();
+    p.setClipRect(QRectF(covered.x() / ratio, covered.y() / ratio, covered.width() / ratio,
+                         covered.height() / ratio),
+                  Qt::IntersectClip);
+    if (std::abs(onDevice.width() - frame.width()) < 1 &&
         std::abs(onDevice.height() - frame.height()) < 1) {
-        // A frame already at the size it is shown at is copied pixel for
-        // pixel: resampling it again would cost more than the camera's own
-        // scaling did, thirty times a second.
-        const qreal ratio = p.device()->devicePixelRatio();
+        // A frame the camera already scaled to the size it is shown at is
+        // copied pixel for pixel.
         frame.setDevicePixelRatio(ratio);  // shared only with this painter: no copy
-        p.resetTransform();
         p.drawImage(QPointF(std::round(onDevice.x()) / ratio, std::round(onDevice.y()) / ratio),
                     frame);
     } else {
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(target, frame);
+        // Only the pixels shown are scaled, into a picture kept from the
+        // last paint.
+        if (shownPixels_.size() != covered.size())
+            shownPixels_ = QImage(covered.size(), QImage::Format_RGB32);
+        BilinearScaler::scale(
+            {frame.constBits(), static_cast<std::size_t>(frame.bytesPerLine()), frame.width(),
+             frame.height()},
+            {shownPixels_.bits(), static_cast<std::size_t>(shownPixels_.bytesPerLine()),
+             shownPixels_.width(), shownPixels_.height()},
+            {onDevice.x() - covered.x(), onDevice.y() - covered.y(), onDevice.width(),
+             onDevice.height()});
+        shownPixels_.setDevicePixelRatio(ratio);
+        p.drawImage(QPointF(covered.x() / ratio, covered.y() / ratio), shownPixels_);
     }
     p.restore();
 }

@@ -113,7 +113,20 @@ private:
     void paintContent(QPainter& p, View& view);
     void paintTable(QPainter& p, TableView& table);
     void paintNavigationBar(QPainter& p, NavigationController& navigation);
-    void paintPreview(QPainter& p, const View& cameraView);
+    // The live preview of one paint: the frame, where it lies in the
+    // content's coordinates and on the device, and the device pixels it
+    // covers when drawn pixel by pixel (none when the painter draws it).
+    struct Preview {
+        QImage frame;
+        QRectF area;
+        QRectF target;
+        QRectF onDevice;
+        QRect covered;
+    };
+    static constexpr float kPreviewHeight = 427;
+    Preview placePreview(const QTransform& toDevice);
+    void paintPreview(QPainter& p, const Preview& preview);
+    void fillBlackAround(QPainter& p, const QRect& covered);
     void paintImage(QPainter& p, const View& view, const QRectF& box, const Image& image,
                     const std::string& name, int contentMode);
     Hit hitIn(View& view, Point point, Hit hit);
@@ -131,6 +144,7 @@ private:
     std::shared_ptr<View> contentOwner_;
     float contentTop_ = 0;
     std::map<TableView*, TableState> tables_;
+    QImage shownPixels_;  // the part of the preview on screen, scaled
 };
 
 }  // namespace kestrel::gui

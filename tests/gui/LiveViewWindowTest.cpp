@@ -23,9 +23,37 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The window over a real GStreamer camera: the live view asks the camera for
-// frames at the size it draws them and shows the source's own picture.
-TEST(LiveViewWindowTest, TheWindowShowsTheSourcesFramesAtTheSizeItDrawsThem) {
+// The middle bars of the seven across the window's top: cyan, green,
+// magenta, and across each boundary no more than a pixel or two of blend.
+void expectMiddleBars(const QImage& shot) {
+    auto at = [&](double fraction) {
+        return shot.pixelColor(static_cast<int>(shot.width() * fraction), shot.height() / 4);
+    };
+    EXPECT_GT(at(0.15).green(), 150);
+    EXPECT_GT(at(0.15).blue(), 150);
+    EXPECT_LT(at(0.15).red(), 60);
+    EXPECT_GT(at(0.5).green(), 150);
+    EXPECT_LT(at(0.5).red(), 60);
+    EXPECT_LT(at(0.5).blue(), 60);
+    EXPECT_GT(at(0.85).red(), 150);
+    EXPECT_GT(at(0.85).blue(), 150);
+    EXPECT_LT(at(0.85).green(), 60);
+    int blended = 0;
+    for (int x = 0; x < shot.width(); ++x) {
+        const QColor c = shot.pixelColor(x, shot.height() / 4);
+        for (int channel : {c.red(), c.green(), c.blue()})
+            if (channel > 60 && channel < 150) {
+                ++blended;
+                break;
+            }
+    }
+    EXPECT_LE(blended, 4);
+}
+
+// The window over a real GStreamer camera: the live view shows the source's
+// own picture, scaling just the part it shows from frames up to twice its
+// size, and copying frames the camera scaled for it from larger sources.
+TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCome) {
     test::qtApplication();
     test::TempDir dir;
     ManualRunLoop loop;
@@ -40,46 +68,42 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesFramesAtTheSizeItDrawsThem) {
                                      std::make_unique<FixedLocationManager>(loop, std::nullopt)},
                    test::appOptions(dir.path()));
     gui::KestrelWindow window(app, &camera);
-    window.resize(400, 600);  // the 320 x 480 screen at 1.25: the live view is 400 x 534 pixels
     app.start();
     loop.advance(0.5);
+    // Paints (each tells the camera the live view's size) until the frames
+    // come at `width` x `height`; answers the window as it then looks.
+    auto shownWith = [&](int width, int height) {
+        for (int i = 0; i < 200; ++i) {
+            const QImage shot = window.grab().toImage();
+            const Image frame = camera.previewFrame();
+            if (frame.width() == width && frame.height() == height) return window.grab().toImage();
+            if (loop.waitForPosts(10ms)) loop.runUntilIdle();
+        }
+        ADD_FAILURE() << "frames of " << camera.previewFrame().width() << " x "
+                      << camera.previewFrame().height() << ", not " << width << " x " << height;
+        return QImage();
+    };
+    const char* kept = std::getenv("KESTREL_SCREENSHOTS");
 
-    QImage shot;
-    bool sized = false;
-    for (int i = 0; i < 200 && !sized; ++i) {
-        shot = window.grab().toImage();  // each paint tells the camera the live view's size
-        const Image frame = camera.previewFrame();
-        sized = frame.width() == 949 && frame.height() == 534;
-        if (!sized && loop.waitForPosts(10ms)) loop.runUntilIdle();
-    }
-    ASSERT_TRUE(sized) << camera.previewFrame().width() << " x " << camera.previewFrame().height();
-    shot = window.grab().toImage();
-    if (const char* kept = std::getenv("KESTREL_SCREENSHOTS"); kept && *kept)
-        shot.save(QString(kept) + "/live-view.png");
+    // The 320 x 480 screen at 1.25: a live view of 400 x 534 pixels, which a
+    // 16:9 frame covers at 949 x 534, 0.74 of the source: its own frames.
+    window.resize(400, 600);
+    const QImage large = shownWith(1280, 720);
+    ASSERT_FALSE(large.isNull());
+    if (kept && *kept) large.save(QString(kept) + "/live-view.png");
+    expectMiddleBars(large);
+    // The preview reaches the live view's last row (white there), where the
+    // toolbar begins.
+    EXPECT_EQ(large.pixelColor(20, 533), QColor(Qt::white));
 
-    // The middle bars, copied pixel for pixel: cyan, green, magenta, and
-    // across each boundary no more than one pixel of blend.
-    auto at = [&](int x, int y) { return shot.pixelColor(x, y); };
-    const int y = 150;
-    EXPECT_GT(at(60, y).green(), 150);
-    EXPECT_GT(at(60, y).blue(), 150);
-    EXPECT_LT(at(60, y).red(), 60);
-    EXPECT_GT(at(200, y).green(), 150);
-    EXPECT_LT(at(200, y).red(), 60);
-    EXPECT_LT(at(200, y).blue(), 60);
-    EXPECT_GT(at(340, y).red(), 150);
-    EXPECT_GT(at(340, y).blue(), 150);
-    EXPECT_LT(at(340, y).green(), 60);
-    int blended = 0;
-    for (int x = 0; x < shot.width(); ++x) {
-        const QColor c = at(x, y);
-        for (int channel : {c.red(), c.green(), c.blue()})
-            if (channel > 60 && channel < 150) {
-                ++blended;
-                break;
-            }
-    }
-    EXPECT_LE(blended, 4);
+    // In the smallest window, 240 x 360, the live view is 240 x 320, under
+    // half the source: the camera scales the frames to cover it, and the
+    // window copies them.
+    window.resize(240, 360);
+    const QImage small = shownWith(569, 320);
+    ASSERT_FALSE(small.isNull());
+    if (kept && *kept) small.save(QString(kept) + "/live-view-small.png");
+    expectMiddleBars(small);
     AlertView::clearPending();
 }
 

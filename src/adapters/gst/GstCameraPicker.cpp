@@ -435,8 +435,10 @@ void GstCameraPicker::setPreviewPixels(int width, int height) {
     applyPreviewSize();
 }
 
-// The size covering the wanted one at the source's proportions, no larger
-// than the source: the live view then draws each frame pixel for pixel.
+// The live view's frames: up to twice the size the live view draws them at,
+// the source's own frames pass untouched (the window scales only the part it
+// shows, in less time than this branch takes to scale all of them); larger
+// sources are scaled down to cover that size.
 // Changing it renegotiates the preview branch only (the still branch and the
 // source keep their format); frames already on their way at the old size
 // are still let through ("delayed"), or the change would stop the stream.
@@ -445,8 +447,9 @@ void GstCameraPicker::applyPreviewSize() {
     const auto [sourceWidth, sourceHeight] = sourceSize();
     if (!pipeline_ || wantedWidth <= 0 || wantedHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0)
         return;
-    const double scale = std::min(1.0, std::max(double(wantedWidth) / sourceWidth,
-                                                double(wantedHeight) / sourceHeight));
+    const double cover =
+        std::max(double(wantedWidth) / sourceWidth, double(wantedHeight) / sourceHeight);
+    const double scale = cover >= kPassUntouched ? 1.0 : cover;
     const std::pair size{std::max(1, int(std::lround(sourceWidth * scale))),
                          std::max(1, int(std::lround(sourceHeight * scale)))};
     if (size == previewApplied_) return;

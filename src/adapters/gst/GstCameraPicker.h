@@ -20,8 +20,9 @@ namespace kestrel {
 
 // The camera through a GStreamer pipeline: the source (a real camera or any
 // source description) negotiated at its largest size at a usable frame rate,
-// then split in two. One branch scales every frame down to the live view's
-// size in the working layout (the live view and the motion snapshots); the
+// then split in two. One branch hands every frame to the live view and the
+// motion snapshots in the working layout, scaled down when the source is
+// much larger than the live view draws it; the
 // other is closed until a still is asked for, then lets exactly one frame
 // through at the source's full size, converted once.
 //
@@ -34,6 +35,9 @@ public:
     // Until the live view says what size it draws at, its frames fit in
     // this box (the screen needs no more).
     static constexpr int kPreviewBox = 640;
+    // A source frame that covers the live view at no less than this scale
+    // is handed over unscaled.
+    static constexpr double kPassUntouched = 0.5;
     // A frame rate at which the live view still looks live.
     static constexpr double kUsableFrameRate = 10.0;
 
@@ -65,8 +69,9 @@ public:
     double previewScale() const override { return previewScale_; }
     void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
     Point previewTranslation() const override { return previewTranslation_; }
-    // Once the source's size is known, the live view's frames are scaled to
-    // cover this size (never beyond the source's own) instead of the box.
+    // Once the source's size is known, the live view's frames are the
+    // source's own, or scaled to cover this size when the source is more
+    // than twice as large, instead of fitting the box.
     void setPreviewPixels(int width, int height) override;
 
     // Why there is no camera ("No camera found", the pipeline's error), or none.

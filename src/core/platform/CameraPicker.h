@@ -35,8 +35,8 @@ public:
     virtual void setPreviewTranslation(Point offset) = 0;
     virtual Point previewTranslation() const = 0;
     // The size in whole pixels the live view draws the preview at, covering
-    // its area. A camera that can scale its frames hands them over at that
-    // size, so that the window only copies them; others ignore it.
+    // its area. A camera that can scale its frames need not hand over much
+    // more than that; others ignore it.
     virtual void setPreviewPixels(int width, int height) {
         (void)width;
         (void)height;

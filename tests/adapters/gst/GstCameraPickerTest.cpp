@@ -83,7 +83,7 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
     EXPECT_EQ(camera.stillsConverted(), 2);
 }
 
-TEST(GstCameraPickerTest, LiveFramesComeAtTheSizeTheLiveViewDrawsThemNeverBeyondTheSource) {
+TEST(GstCameraPickerTest, LiveFramesAreScaledOnlyWhenMuchLargerThanTheLiveViewDrawsThem) {
     ManualRunLoop loop;
     GstCameraPicker camera(loop, {testSource("videotestsrc ! video/x-raw,width=1280,height=720")});
     ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
@@ -93,9 +93,15 @@ TEST(GstCameraPickerTest, LiveFramesComeAtTheSizeTheLiveViewDrawsThemNeverBeyond
             return frame.width() == width && frame.height() == height;
         });
     };
-    // A portrait live view 400 x 534 pixels: covered by a 16:9 frame 534 high.
+    // A portrait live view 200 x 267 pixels: covered by a 16:9 frame 267
+    // high, under half the source's size.
+    camera.setPreviewPixels(200, 267);
+    EXPECT_TRUE(frameIs(475, 267)) << camera.previewFrame().width();
+    // 400 x 534, covered at 0.74 of the source: its own frames, untouched.
     camera.setPreviewPixels(400, 534);
-    EXPECT_TRUE(frameIs(949, 534)) << camera.previewFrame().width();
+    EXPECT_TRUE(frameIs(1280, 720)) << camera.previewFrame().width();
+    camera.setPreviewPixels(200, 267);
+    EXPECT_TRUE(frameIs(475, 267)) << camera.previewFrame().width();
     // Larger than the source: the source's own frames, not enlarged.
     camera.setPreviewPixels(2000, 1500);
     EXPECT_TRUE(frameIs(1280, 720)) << camera.previewFrame().width();
