@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -133,12 +134,18 @@ BENCHMARK(BM_Poster75)->Unit(benchmark::kMillisecond);
 // the frame covers 949 x 534 pixels, of which the middle 400 columns show.
 // Arg 0: the fastest path, 1: the portable one.
 void BM_LiveViewScale720p(benchmark::State& state) {
-    Bitmap frame(1280, 720);
-    for (int y = 0; y < 720; ++y)
-        for (int x = 0; x < 1280 * 4; ++x) frame.row(y)[x] = static_cast<std::uint8_t>(x ^ y);
+    // Frames as a camera hands them: a new one each time, not in any cache.
+    std::vector<Bitmap> frames;
+    for (int f = 0; f < 24; ++f) {
+        frames.emplace_back(1280, 720);
+        for (int y = 0; y < 720; ++y)
+            for (int x = 0; x < 1280 * 4; ++x) frames.back().row(y)[x] = static_cast<std::uint8_t>(x ^ y ^ f);
+    }
     Bitmap shown(400, 534);
     const auto path = state.range(0) == 0 ? BilinearScaler::Path::kFastest : BilinearScaler::Path::kPortable;
+    std::size_t next = 0;
     for (auto _ : state) {
+        const Bitmap& frame = frames[next++ % frames.size()];
         BilinearScaler::scale({frame.data(), frame.bytesPerRow(), 1280, 720},
                               {shown.data(), shown.bytesPerRow(), 400, 534},
                               {-274.5, 0, 949.3, 534}, path);

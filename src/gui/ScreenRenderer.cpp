@@ -13,6 +13,7 @@
 #include "gui/IconPainter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QRegion>
 #include <QTransform>
@@ -105,7 +106,7 @@ void ScreenRenderer::paint(QPainter& p, ViewController& top) {
         player_.take(block->takeRecords(), now_);
     p.save();
     p.translate(0, contentTop_);
-    p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_));
+    p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_), Qt::IntersectClip);
     if (!navigation_ && content_->subviews().empty() && !content_->backgroundColor())
         IconPainter::paint(p, "Screen4.png", QRectF(0, 0, kWidth, kHeight));  // between screens
     if (content_ == cameraView_) paintPreview(p, preview);
@@ -206,7 +207,7 @@ void ScreenRenderer::paintPreview(QPainter& p, const Preview& preview) {
     const QRectF& onDevice = preview.onDevice;
     p.save();
     if (covered.isEmpty()) {  // turned, or with see-through pixels: the painter's own way
-        p.setClipRect(preview.area);
+        p.setClipRect(preview.area, Qt::IntersectClip);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(preview.target, frame);
         p.restore();
@@ -224,22 +225,60 @@ void ScreenRenderer::paintPreview(QPainter& p, const Preview& preview) {
         frame.setDevicePixelRatio(ratio);  // shared only with this painter: no copy
         p.drawImage(QPointF(std::round(onDevice.x()) / ratio, std::round(onDevice.y()) / ratio),
                     frame);
+    } else if (const auto under = pixelsUnder(p, covered)) {
+        // Only the pixels shown are scaled, straight into the picture being painted.
+        scaleShown(frame, *under, preview);
     } else {
-        // Only the pixels shown are scaled, into a picture kept from the
-        // last paint.
+        // Or into a picture kept from the last paint, then copied.
         if (shownPixels_.size() != covered.size())
             shownPixels_ = QImage(covered.size(), QImage::Format_RGB32);
-        BilinearScaler::scale(
-            {frame.constBits(), static_cast<std::size_t>(frame.bytesPerLine()), frame.width(),
-             frame.height()},
-            {shownPixels_.bits(), static_cast<std::size_t>(shownPixels_.bytesPerLine()),
-             shownPixels_.width(), shownPixels_.height()},
-            {onDevice.x() - covered.x(), onDevice.y() - covered.y(), onDevice.width(),
-             onDevice.height()});
+        scaleShown(frame,
+                   {shownPixels_.bits(), static_cast<std::size_t>(shownPixels_.bytesPerLine()),
+                    shownPixels_.width(), shownPixels_.height()},
+                   preview);
         shownPixels_.setDevicePixelRatio(ratio);
         p.drawImage(QPointF(covered.x() / ratio, covered.y() / ratio), shownPixels_);
     }
     p.restore();
+}
+
+void ScreenRenderer::scaleShown(const QImage& frame, const BilinearScaler::Target& target,
+                                const Preview& preview) {
+    BilinearScaler::scale({frame.constBits(), static_cast<std::size_t>(frame.bytesPerLine()),
+                           frame.width(), frame.height()},
+                          target,
+                          {preview.onDevice.x() - preview.covered.x(),
+                           preview.onDevice.y() - preview.covered.y(), preview.onDevice.width(),
+                           preview.onDevice.height()});
+}
+
+std::optional<BilinearScaler::Target> ScreenRenderer::pixelsUnder(QPainter& p, const QRect& rect) {
+    // Only where the painter draws into a 32-bit image of its own in device
+    // pixels (the window's backing store, a screenshot), with nothing
+    // clipping the rectangle away.
+    QPaintEngine* engine = p.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster) return std::nullopt;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return std::nullopt;
+    auto* image = static_cast<QImage*>(device);
+    if (image->format() != QImage::Format_RGB32 &&
+        image->format() != QImage::Format_ARGB32_Premultiplied)
+        return std::nullopt;
+    if (!image->rect().contains(rect)) return std::nullopt;
+    if (const QRegion clip = engine->systemClip(); !clip.isEmpty() && !clip.contains(rect))
+        return std::nullopt;
+    const qreal ratio = image->devicePixelRatio();  // the painter's coordinates, reset, are device / ratio
+    if (p.hasClipping() &&
+        !p.clipBoundingRect().contains(QRectF(rect.x() / ratio, rect.y() / ratio,
+                                              rect.width() / ratio, rect.height() / ratio)))
+        return std::nullopt;
+    // Where the raster engine itself writes: the image is not detached, as
+    // bits() would do to an image shared with another.
+    const auto bytesPerRow = static_cast<std::size_t>(image->bytesPerLine());
+    auto* bits = const_cast<std::uint8_t*>(image->constBits());
+    return BilinearScaler::Target{bits + static_cast<std::size_t>(rect.y()) * bytesPerRow +
+                                      4 * static_cast<std::size_t>(rect.x()),
+                                  bytesPerRow, rect.width(), rect.height()};
 }
 
 void ScreenRenderer::paintView(QPainter& p, View& view) {

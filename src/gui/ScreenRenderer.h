@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/BilinearScaler.h"
 #include "core/platform/CameraPicker.h"
 #include "core/ui/Button.h"
 #include "core/ui/SegmentedControl.h"
@@ -127,6 +128,11 @@ private:
     Preview placePreview(const QTransform& toDevice);
     void paintPreview(QPainter& p, const Preview& preview);
     void fillBlackAround(QPainter& p, const QRect& covered);
+    static void scaleShown(const QImage& frame, const BilinearScaler::Target& target,
+                           const Preview& preview);
+    // The painter's own pixels under a rectangle in device pixels, when
+    // they can be written directly; else none.
+    static std::optional<BilinearScaler::Target> pixelsUnder(QPainter& p, const QRect& rect);
     void paintImage(QPainter& p, const View& view, const QRectF& box, const Image& image,
                     const std::string& name, int contentMode);
     Hit hitIn(View& view, Point point, Hit hit);

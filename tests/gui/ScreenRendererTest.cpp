@@ -1,5 +1,11 @@
 #include "gui/ScreenRenderer.h"
 
+#include "core/imaging/Bitmap.h"
+#include "support/QtApplication.h"
+
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include <numbers>
@@ -30,6 +36,83 @@ TEST(ScreenRendererTest, TouchesFindViewsAsTheyAreDrawnTurnedAndScaled) {
     EXPECT_EQ(renderer.hitTest({130, 110}).view, bar.get());
     bar->setTransform(View::Transform::scaled(0));  // shrunk to nothing: nothing to touch
     EXPECT_EQ(renderer.hitTest({150, 110}).view, &screen.view());
+}
+
+// A camera whose live frame is 1280 x 720: red on the left half, blue on the right.
+class TwoColourCamera final : public CameraPicker {
+public:
+    TwoColourCamera() {
+        Bitmap bitmap(1280, 720);
+        for (int y = 0; y < 720; ++y)
+            for (int x = 0; x < 1280; ++x) bitmap.row(y)[4 * x + (x < 640 ? 2 : 0)] = 255;
+        frame_ = Image(std::move(bitmap));
+    }
+    bool isSourceAvailable() const override { return true; }
+    bool isCameraDeviceAvailable(Device) const override { return true; }
+    bool isFlashAvailable(Device) const override { return false; }
+    Device cameraDevice() const override { return Device::kRear; }
+    void setCameraDevice(Device) override {}
+    FlashMode flashMode() const override { return FlashMode::kOff; }
+    void setFlashMode(FlashMode) override {}
+    void takePicture(PictureHandler) override {}
+    Image previewFrame() const override { return frame_; }
+    void setPreviewScale(double) override {}
+    double previewScale() const override { return 1; }
+    void setPreviewTranslation(Point) override {}
+    Point previewTranslation() const override { return {}; }
+
+private:
+    Image frame_;
+};
+
+// The live view scales the frame's shown part straight into the picture
+// being painted, and blacks out only what it does not cover: every pixel is
+// painted once (the window does not clear itself first), and a clip keeps
+// its pixels, whichever way the frame is drawn.
+TEST(ScreenRendererTest, ThePreviewCoversTheLiveViewAndEveryOtherPixelIsBlack) {
+    test::qtApplication();
+    ViewController screen;
+    screen.view().setFrame(Rect{0, 0, 320, 480});
+    TwoColourCamera camera;
+    gui::ScreenRenderer renderer(&screen.view(), &camera);
+    const QColor unpainted(0, 255, 0);
+    for (const double scale : {1.25, 1.3}) {
+        for (const auto format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+                                  QImage::Format_RGB16}) {
+            for (const bool clipped : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "scale " << scale << ", format " << format
+                                                << (clipped ? ", left half clipped" : ""));
+                QImage shot(static_cast<int>(320 * scale), static_cast<int>(480 * scale), format);
+                shot.fill(unpainted);
+                {
+                    QPainter p(&shot);
+                    if (clipped) p.setClipRect(QRect(0, 0, shot.width() / 2, shot.height()));
+                    p.scale(scale, scale);
+                    renderer.paint(p, screen);
+                }
+                const int live = static_cast<int>(427 * scale);  // the live view's last whole row
+                const int right = clipped ? shot.width() / 2 : shot.width();
+                int wrong = 0;
+                for (int y = 0; y < shot.height(); ++y)
+                    for (int x = 0; x < shot.width(); ++x) {
+                        const QColor c = shot.pixelColor(x, y);
+                        if (x >= right) {
+                            wrong += c != unpainted;
+                        } else if (y >= live + 1) {
+                            wrong += c != QColor(Qt::black);
+                        } else if (y < live) {
+                            // Red, then blue from the middle on, a pixel or two of blend between.
+                            const int middle = shot.width() / 2;
+                            if (std::abs(x - middle) > 2)
+                                wrong += x < middle ? (c.red() < 240 || c.blue() > 15)
+                                                    : (c.blue() < 240 || c.red() > 15);
+                            wrong += c.green() > 15;
+                        }
+                    }
+                EXPECT_EQ(wrong, 0);
+            }
+        }
+    }
 }
 
 }  // namespace

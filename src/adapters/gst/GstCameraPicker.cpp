@@ -222,16 +222,19 @@ bool GstCameraPicker::open() {
         return false;
     }
     // The live view's branch scales before converting (fewer pixels to
-    // convert); the still branch is closed until a still is asked for.
+    // convert), in the source's thread: it mostly passes frames as they are,
+    // and a thread of its own would be woken for each. The still branch is
+    // closed at its entrance until a still is asked for, then converts in a
+    // thread of its own, so that the source is never held up by a still.
     const std::string description =
         source->description + " ! capsfilter name=kestrel_format caps=\"" + kRawFormats +
         "\" ! tee name=kestrel_tee "
-        "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
+        "kestrel_tee. ! videoscale ! videoconvert ! "
         "capsfilter name=kestrel_preview_size caps-change-mode=delayed caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
         "width=[1," + std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
         "]\" ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
-        "kestrel_tee. ! queue leaky=downstream max-size-buffers=1 ! valve name=kestrel_valve "
-        "drop=true ! videoconvert n-threads=0 ! video/x-raw,format=BGRx ! "
+        "kestrel_tee. ! valve name=kestrel_valve drop=true ! queue leaky=downstream "
+        "max-size-buffers=1 ! videoconvert n-threads=0 ! video/x-raw,format=BGRx ! "
         "appsink name=kestrel_still sync=false async=false max-buffers=1 drop=false";
     GError* error = nullptr;
     GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
