@@ -253,11 +253,13 @@ void ScreenRenderer::scaleShown(const QImage& frame, const BilinearScaler::Targe
 }
 
 std::optional<BilinearScaler::Target> ScreenRenderer::pixelsUnder(QPainter& p, const QRect& rect) {
-    // Only where the painter draws into a 32-bit image of its own in device
+    // Only where the painter draws opaquely into a 32-bit image in device
     // pixels (the window's backing store, a screenshot), with nothing
     // clipping the rectangle away.
     QPaintEngine* engine = p.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster) return std::nullopt;
+    if (!engine || engine->type() != QPaintEngine::Raster || p.opacity() < 1 ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return std::nullopt;
     QPaintDevice* device = engine->paintDevice();
     if (!device || device->devType() != QInternal::Image) return std::nullopt;
     auto* image = static_cast<QImage*>(device);
