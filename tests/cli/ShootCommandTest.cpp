@@ -295,10 +295,9 @@ TEST(ShootCommandTest, ACameraThatIsNoSourceOrDoesNotStartStopsTheRunBeforeAnyth
     run = test::runCli({"--config-dir", config, "shoot", "--camera", "v4l2:/dev/kestrel-test-none",
                         "--dcim", dcim});
     EXPECT_EQ(run.status, 1);
-    // The last line names the source and why.
-    EXPECT_NE(run.err.find("\nkestrel-cli: camera v4l2:/dev/kestrel-test-none: "),
-              std::string::npos)
-        << run.err;
+    // One line, naming the source and why.
+    EXPECT_EQ(run.err.rfind("kestrel-cli: camera v4l2:/dev/kestrel-test-none: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_TRUE(run.out.empty()) << run.out;
     EXPECT_FALSE(std::filesystem::exists(dcim));
 }

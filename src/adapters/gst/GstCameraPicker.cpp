@@ -184,7 +184,15 @@ bool GstCameraPicker::setSources(std::vector<CameraSource> sources) {
     close();
     sources_ = std::move(sources);
     if (!sourceFor(device_)) device_ = Device::kRear;
-    return start();
+    if (start()) return true;
+    logProblem();
+    return false;
+}
+
+void GstCameraPicker::logProblem() const {
+    const CameraSource* source = sourceFor(device_);
+    Log::warning("camera: " + (source ? source->name : std::string("the camera")) + ": " +
+                 problem_.value_or("no camera"));
 }
 
 bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
@@ -202,7 +210,6 @@ bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
         failure = "no picture from " + name + " within " +
                   std::to_string(timeout.count()) + " ms";
     if (failure) {
-        Log::warning("camera: " + name + ": " + *failure);
         close();
         problem_ = *failure;
         return false;
@@ -240,7 +247,6 @@ bool GstCameraPicker::open() {
     GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
     if (!pipeline || error) {
         problem_ = error ? error->message : "the pipeline cannot be built";
-        Log::warning("camera: " + source->name + ": " + *problem_);
         g_clear_error(&error);
         if (pipeline) gst_object_unref(pipeline);
         return false;
@@ -355,7 +361,6 @@ bool GstCameraPicker::open() {
         std::unique_lock lock(shared_->mutex);
         const std::string failure = shared_->failure.value_or("the pipeline does not start");
         lock.unlock();
-        Log::warning("camera: " + source->name + ": " + failure);
         close();
         problem_ = failure;
         return false;
@@ -482,7 +487,7 @@ void GstCameraPicker::setCameraDevice(Device device) {
     device_ = device;
     const bool wasRunning = running_;
     close();
-    start();
+    if (!start()) logProblem();
     if (wasRunning != running_ && availability_) availability_();
 }
 

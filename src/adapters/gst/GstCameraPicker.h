@@ -50,9 +50,10 @@ public:
 
     // Starts the chosen device's pipeline and waits (blocking) until its
     // first frame arrives or it fails; answers whether frames flow, with the
-    // cause in `problem` otherwise.
+    // cause in `problem` otherwise, for the caller to report (once).
     bool start(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
-    // Replaces the sources (a camera found later) and starts again.
+    // Replaces the sources (a camera found later) and starts again; a
+    // failure is logged with its cause.
     bool setSources(std::vector<CameraSource> sources);
 
     bool isSourceAvailable() const override { return running_; }
@@ -108,6 +109,7 @@ private:
     void close();
     void chooseFormat(GstElement* pipeline);
     void stopped(const std::string& cause);
+    void logProblem() const;
     void finish(unsigned request, const Image& picture);
     void applyFlash();
     void applyPreviewSize();
