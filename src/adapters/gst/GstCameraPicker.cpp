@@ -229,14 +229,15 @@ bool GstCameraPicker::open() {
         return false;
     }
     // The live view's branch scales before converting (fewer pixels to
-    // convert), in the source's thread: it mostly passes frames as they are,
-    // and a thread of its own would be woken for each. The still branch is
-    // closed at its entrance until a still is asked for, then converts in a
-    // thread of its own, so that the source is never held up by a still.
+    // convert), in a thread of its own: its sink keeps the frames' times,
+    // which must not hold up the source (a PipeWire stream then stops giving
+    // frames to the still branch). The still branch is closed at its
+    // entrance until a still is asked for, then converts in a thread of its
+    // own, so that the source is never held up by a still either.
     const std::string description =
         source->description + " ! capsfilter name=kestrel_format caps=\"" + kRawFormats +
         "\" ! tee name=kestrel_tee "
-        "kestrel_tee. ! videoscale ! videoconvert ! "
+        "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
         "capsfilter name=kestrel_preview_size caps-change-mode=delayed caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
         "width=[1," + std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
         "]\" ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
