@@ -475,10 +475,9 @@ void GstCameraPicker::applyPreviewSize() {
 }
 
 void GstCameraPicker::stopped(const std::string& cause) {
-    const CameraSource* source = sourceFor(device_);
-    Log::warning("camera: " + (source ? source->name : std::string("the camera")) + ": " + cause);
     close();
     problem_ = cause;
+    logProblem();
     if (pending_) finish(stillRequest_, Image());
     if (availability_) availability_();
 }
