@@ -8,6 +8,9 @@
 #     $ROUNDS times (default 3), alternating; the ratio of the summed ticks.
 #     The X server's own ticks during each run are shown beside them: it
 #     copies gst-launch's whole frames to the screen, and kestrel's window.
+#     A third program, gst-launch-1.0 doing the live view's own job (the
+#     part of the frame the default 400x600 window shows, 540x720, scaled to
+#     the 400x534 it is shown at), puts the ratio beside a like-for-like peer.
 # Usage: bench/compare-camera.sh [build folder]   (default build/bench)
 set -euo pipefail
 build="${1:-build/bench}"
@@ -43,7 +46,10 @@ cpu_of() {  # "own X" CPU ticks a command and the X server use over $seconds, af
   echo "$(( after - before )) $(( xafter - xbefore ))"
 }
 rounds="${ROUNDS:-3}"
-k_own=0 k_x=0 g_own=0 g_x=0
+# The default window's live view covers 400x534 device pixels: a 1280x720
+# frame is shown 949x534 with its middle 540 columns on screen.
+shown='videocrop left=370 right=370 ! videoscale ! video/x-raw,width=400,height=534'
+k_own=0 k_x=0 g_own=0 g_x=0 s_own=0 s_x=0
 for ((round = 1; round <= rounds; round++)); do
   read -r own x < <(DISPLAY="$display" QT_QPA_PLATFORM=xcb cpu_of "$gui" --config-dir "$work/config" \
     --dcim "$work/DCIM" --camera "gst:$live")
@@ -53,7 +59,12 @@ for ((round = 1; round <= rounds; round++)); do
   read -r own x < <(DISPLAY="$display" cpu_of gst-launch-1.0 -q $live ! videoconvert ! ximagesink)
   g_own=$((g_own + own)) g_x=$((g_x + x))
   echo "round $round: gst-launch-1.0 $own ticks (X server $x)"
+  # shellcheck disable=SC2086
+  read -r own x < <(DISPLAY="$display" cpu_of gst-launch-1.0 -q $live ! $shown ! videoconvert ! ximagesink)
+  s_own=$((s_own + own)) s_x=$((s_x + x))
+  echo "round $round: gst-launch-1.0 scaled like the live view $own ticks (X server $x)"
 done
-awk -v k="$k_own" -v kx="$k_x" -v g="$g_own" -v gx="$g_x" -v s="$seconds" -v r="$rounds" 'BEGIN {
+awk -v k="$k_own" -v kx="$k_x" -v g="$g_own" -v gx="$g_x" -v p="$s_own" -v px="$s_x" -v s="$seconds" -v r="$rounds" 'BEGIN {
   printf "live view CPU, %d rounds of %d s: kestrel %d ticks, gst-launch-1.0 %d ticks: ratio %.2f\n", r, s, k, g, k / g
-  printf "with the X server'"'"'s ticks added: kestrel %d, gst-launch-1.0 %d: ratio %.2f\n", k + kx, g + gx, (k + kx) / (g + gx) }'
+  printf "with the X server'"'"'s ticks added: kestrel %d, gst-launch-1.0 %d: ratio %.2f\n", k + kx, g + gx, (k + kx) / (g + gx)
+  printf "against gst-launch-1.0 scaled like the live view: %d ticks: ratio %.2f (with the X server'"'"'s: %.2f)\n", p, k / p, (k + kx) / (p + px) }'
