@@ -16,12 +16,18 @@ DEADLINE = 20  # seconds, for Kestrel to appear and for each step
 
 def wait_for(what, probe):
     end = time.monotonic() + DEADLINE
+    last_error = None
     while time.monotonic() < end:
-        found = probe()
+        try:
+            found = probe()
+        except Exception as error:  # an object that went away mid-walk, as a screen changes
+            last_error = error
+            found = None
         if found:
             return found
         time.sleep(0.1)
-    sys.exit(f"screen reader: {what} not found within {DEADLINE} s")
+    cause = f" (last AT-SPI error: {last_error})" if last_error else ""
+    sys.exit(f"screen reader: {what} not found within {DEADLINE} s{cause}")
 
 
 def kestrel():
