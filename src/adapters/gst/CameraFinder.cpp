@@ -39,21 +39,41 @@ double maxRate(const GValue* rate) {
     return best;
 }
 
-// The largest fixed size in `caps` at `minRate` frames a second or more, as text.
+// The largest value a width or height field allows; `ranged` is set when
+// that is the top of a range rather than a size the device lists.
+int maxSide(const GValue* side, bool& ranged) {
+    if (!side) return 0;
+    if (G_VALUE_HOLDS_INT(side)) return g_value_get_int(side);
+    if (GST_VALUE_HOLDS_INT_RANGE(side)) {
+        ranged = true;
+        return gst_value_get_int_range_max(side);
+    }
+    int best = 0;
+    if (GST_VALUE_HOLDS_LIST(side))
+        for (guint i = 0; i < gst_value_list_get_size(side); ++i)
+            best = std::max(best, maxSide(gst_value_list_get_value(side, i), ranged));
+    return best;
+}
+
+// The largest size in `caps` at `minRate` frames a second or more, as text;
+// a size at the top of a range (libcamera and PipeWire offer ranges) is
+// given as "up to" it.
 std::string largest(GstCaps* caps, double minRate) {
     long bestArea = 0;
     std::string best = "none";
     for (guint i = 0; caps && i < gst_caps_get_size(caps); ++i) {
         const GstStructure* s = gst_caps_get_structure(caps, i);
-        int w = 0, h = 0;
-        if (!gst_structure_get_int(s, "width", &w) || !gst_structure_get_int(s, "height", &h))
-            continue;
+        bool ranged = false;
+        const int w = maxSide(gst_structure_get_value(s, "width"), ranged);
+        const int h = maxSide(gst_structure_get_value(s, "height"), ranged);
+        if (w <= 0 || h <= 0) continue;
         const double rate = maxRate(gst_structure_get_value(s, "framerate"));
         if (rate < minRate || long{w} * h <= bestArea) continue;
         bestArea = long{w} * h;
         std::string format = gst_structure_get_name(s);
         if (const char* f = gst_structure_get_string(s, "format")) format = f;
-        best = std::to_string(w) + "x" + std::to_string(h) + " (" + format +
+        best = (ranged ? "up to " : "") + std::to_string(w) + "x" + std::to_string(h) + " (" +
+               format +
                (rate > 0 ? ", " + std::to_string(static_cast<int>(rate + 0.5)) + " fps" : "") + ")";
     }
     return best;

@@ -79,7 +79,11 @@ TEST(CameraFinderTest, EachCameraOnceByItsBestWayWithItsFacingAndLargestFormats)
               {"api.libcamera.location", "front"}},
              ""},
             // Seen by name only on one side: taken as one camera.
-            {"pipewire", "Integrated Webcam", {{"node.name", "v4l2_input.webcam"}}, ""},
+            {"pipewire",
+             "Integrated Webcam",
+             {{"node.name", "v4l2_input.webcam"}},
+             "video/x-raw, format=(string)YUY2, width=(int)[ 160, 1280 ], "
+             "height=(int)[ 120, 720 ], framerate=(fraction)[ 1/1, 30/1 ]"},
             v4l2("Integrated Webcam", "/dev/video4"),
             {"screen-capture", "Desktop", {}, ""},  // not a camera provider Kestrel knows
         }));
@@ -107,6 +111,7 @@ TEST(CameraFinderTest, EachCameraOnceByItsBestWayWithItsFacingAndLargestFormats)
     EXPECT_EQ(cameras[3].still, "2592x1944 (YUY2, 2 fps)");
     EXPECT_EQ(cameras[3].preview, "1920x1080 (image/jpeg, 30 fps)");
     EXPECT_EQ(cameras[0].still, "none");  // offered no formats
+    EXPECT_EQ(cameras[2].still, "up to 1280x720 (YUY2, 30 fps)");  // a range of sizes
 }
 
 TEST(CameraFinderTest, AutoTakesPipeWireThenLibcameraThenV4l2ThenTheSimulatedCamera) {
