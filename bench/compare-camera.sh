@@ -11,6 +11,9 @@
 #     A third program, gst-launch-1.0 doing the live view's own job (the
 #     part of the frame the default 400x600 window shows, 540x720, scaled to
 #     the 400x534 it is shown at), puts the ratio beside a like-for-like peer.
+#     Where the build has bench/PaintFloor (the bench preset), its ticks are
+#     shown too: a Qt window of the same size repainting itself as often,
+#     filling itself with one colour, the floor of any Qt-painted live view.
 # Usage: bench/compare-camera.sh [build folder]   (default build/bench)
 set -euo pipefail
 build="${1:-build/bench}"
@@ -64,6 +67,10 @@ for ((round = 1; round <= rounds; round++)); do
   s_own=$((s_own + own)) s_x=$((s_x + x))
   echo "round $round: gst-launch-1.0 scaled like the live view $own ticks (X server $x)"
 done
+if [ -x "$build/bench/PaintFloor" ]; then
+  read -r own x < <(DISPLAY="$display" QT_QPA_PLATFORM=xcb cpu_of "$build/bench/PaintFloor")
+  echo "a Qt window repainting 400x600 every 33 ms, nothing else: $own ticks in $seconds s (X server $x)"
+fi
 awk -v k="$k_own" -v kx="$k_x" -v g="$g_own" -v gx="$g_x" -v p="$s_own" -v px="$s_x" -v s="$seconds" -v r="$rounds" 'BEGIN {
   printf "live view CPU, %d rounds of %d s: kestrel %d ticks, gst-launch-1.0 %d ticks: ratio %.2f\n", r, s, k, g, k / g
   printf "with the X server'"'"'s ticks added: kestrel %d, gst-launch-1.0 %d: ratio %.2f\n", k + kx, g + gx, (k + kx) / (g + gx)
