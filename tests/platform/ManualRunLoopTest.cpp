@@ -176,6 +176,30 @@ TEST(ManualRunLoopTest, AdvanceToNextTimerJumpsExactly) {
     EXPECT_EQ(loop.now(), RunLoop::seconds(0.25));
 }
 
+// A loop on the wall clock waits, then catches up: a picture that came from
+// the camera's thread while it waited is received at the time the loop takes
+// it up, and what it starts is timed from then, not from when the wait began.
+TEST(ManualRunLoopTest, CatchingUpRunsWhatWasPostedMeanwhileAtTheTimeCaughtUpTo) {
+    ManualRunLoop loop;
+    std::vector<std::pair<std::string, double>> seen;
+    auto note = [&](const std::string& what) { seen.emplace_back(what, RunLoop::toSeconds(loop.now())); };
+    loop.schedule(RunLoop::seconds(1), [&] { note("timer"); });
+    loop.catchUp(RunLoop::seconds(1.5));
+    std::thread([&] {
+        loop.post([&] {
+            note("picture");
+            loop.schedule(RunLoop::seconds(2), [&] { note("review over"); });
+        });
+    }).join();
+    loop.catchUp(RunLoop::seconds(2.25));
+    loop.catchUp(RunLoop::seconds(4));
+    loop.catchUp(RunLoop::seconds(3));  // a clock never goes back
+    loop.catchUp(RunLoop::seconds(4.25));
+    using Seen = std::vector<std::pair<std::string, double>>;
+    EXPECT_EQ(seen, (Seen{{"timer", 1}, {"picture", 2.25}, {"review over", 4.25}}));
+    EXPECT_EQ(loop.now(), RunLoop::seconds(4.25));
+}
+
 TEST(ManualRunLoopTest, PostsFromOtherThreadsAllArriveInTheirOrder) {
     ManualRunLoop loop;
     std::vector<int> seen[2];

@@ -99,8 +99,8 @@ void ManualRunLoop::drainPosts() {
     }
 }
 
-void ManualRunLoop::runDueTimers(Duration until) {
-    drainPosts();
+void ManualRunLoop::runDueTimers(Duration until, bool postsFirst) {
+    if (postsFirst) drainPosts();
     while (!queue_.empty() && queue_.begin()->first.first <= until) {
         const auto [key, id] = *queue_.begin();
         now_ = std::max(now_, key.first);
@@ -116,8 +116,21 @@ void ManualRunLoop::advance(Duration duration) {
     }
     running_ = true;
     const Duration target = now_ + std::max(duration, Duration::zero());
-    runDueTimers(target);
+    runDueTimers(target, true);
     now_ = target;
+    running_ = false;
+}
+
+void ManualRunLoop::catchUp(Duration time) {
+    if (running_) {
+        Log::error("ManualRunLoop: catchUp() called from inside a callback; ignored");
+        return;
+    }
+    running_ = true;
+    const Duration target = std::max(time, now_);
+    runDueTimers(target, false);
+    now_ = target;
+    drainPosts();
     running_ = false;
 }
 

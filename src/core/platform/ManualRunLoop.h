@@ -45,6 +45,12 @@ public:
     // Moves the clock to the next timer and runs what is due then. Answers NO
     // when no timer is scheduled.
     bool advanceToNextTimer();
+    // Moves the clock to `time` as a wall clock moved while the loop waited
+    // (a loop driven by real time): timers due by then fire at their times,
+    // and what other threads posted meanwhile runs once the clock has caught
+    // up, so that it sees the time it is taken up at, not the time the wait
+    // began. Must not be called from inside a callback.
+    void catchUp(Duration time);
 
     // Blocks the loop's thread until another thread has posted something (or
     // `timeout` passed); answers whether a post is waiting. For work handed to
@@ -68,7 +74,7 @@ private:
 
     void arm(TimerId id, Timer& timer, Duration due);
     void disarm(Timer& timer);
-    void runDueTimers(Duration until);
+    void runDueTimers(Duration until, bool postsFirst);
     void fire(TimerId id);
     void drainPosts();
 

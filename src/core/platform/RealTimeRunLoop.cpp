@@ -13,7 +13,7 @@ RunLoop::Duration RealTimeRunLoop::elapsed() const {
 bool RealTimeRunLoop::runUntil(const std::function<bool()>& done, Duration limit) {
     const Duration deadline = elapsed() + limit;
     for (;;) {
-        loop_.advance(std::max(elapsed() - loop_.now(), Duration::zero()));
+        loop_.catchUp(elapsed());
         if (done()) return true;
         const Duration left = deadline - elapsed();
         if (left <= Duration::zero()) return false;
