@@ -55,23 +55,19 @@ std::string errorText(GstMessage* message) {
 }
 
 // The working layout of a BGRx sample, copied row by row (the sample's rows
-// may be padded).
-Image toImage(GstSample* sample) {
+// may be padded) into memory kept for stills: the sample goes back to
+// GStreamer at once, whatever the still's way through review and saving.
+Image toImage(GstSample* sample, StillMemory& memory) {
     GstVideoInfo info;
     if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return Image();
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
         return Image();
-    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
-    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
-    const auto* pixels = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-    const auto stride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0));
-    Bitmap bitmap(width, height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(bitmap.row(y), pixels + static_cast<std::size_t>(y) * stride,
-                    static_cast<std::size_t>(width) * 4);
+    Image picture = memory.copy(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+                                static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                                static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)));
     gst_video_frame_unmap(&frame);
-    return Image(std::move(bitmap));
+    return picture;
 }
 
 // A BGRx sample as a picture without copying it: the picture reads the
@@ -139,6 +135,7 @@ struct GstCameraPicker::Shared {
     GstCameraPicker* owner = nullptr;  // loop thread only: none once the pipeline is closed
     GstElement* valve = nullptr;       // the still branch's gate
     GstElement* format = nullptr;      // the source's negotiated format
+    std::shared_ptr<StillMemory> stillMemory;
     std::atomic<unsigned> stillWanted{0};  // the still request being served, 0 for none
     std::atomic<long> previews{0};  // preview frames converted
     std::atomic<long> stills{0};    // stills converted
@@ -256,6 +253,7 @@ bool GstCameraPicker::open() {
     shared_ = std::make_shared<Shared>();
     shared_->self = shared_;
     shared_->loop = loop_;
+    shared_->stillMemory = stillMemory_;
     shared_->owner = this;
     shared_->valve = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_valve");
     shared_->format = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
@@ -267,7 +265,8 @@ bool GstCameraPicker::open() {
         GstSample* sample = gst_app_sink_pull_sample(sink);
         if (!sample) return GST_FLOW_OK;
         Image frame = wrap(sample);
-        if (!shared.firstFrame) {
+        const bool first = !shared.firstFrame;
+        if (first) {
             if (GstPad* pad = gst_element_get_static_pad(shared.format, "src")) {
                 if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
                     const GstStructure* s = gst_caps_get_structure(caps, 0);
@@ -289,6 +288,8 @@ bool GstCameraPicker::open() {
             shared.firstFrame = true;
         }
         shared.changed.notify_all();
+        // Ready for the first still at full size, once the camera has started.
+        if (first) shared.stillMemory->prepare(shared.width, shared.height);
         handOver(data);
         return GST_FLOW_OK;
     };
@@ -304,7 +305,7 @@ bool GstCameraPicker::open() {
             return GST_FLOW_OK;
         }
         g_object_set(shared->valve, "drop", TRUE, nullptr);
-        Image picture = toImage(sample);
+        Image picture = toImage(sample, *shared->stillMemory);
         gst_sample_unref(sample);
         ++shared->stills;
         shared->loop->post([shared, request, picture] {

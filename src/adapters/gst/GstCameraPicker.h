@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adapters/gst/CameraSource.h"
+#include "adapters/gst/StillMemory.h"
 #include "core/platform/CameraPicker.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/Timer.h"
@@ -135,6 +136,8 @@ private:
     int heldAs_ = 1;             // how the device was held when it was asked for
     Timer timeout_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for posts to this object
+    // Kept across the pipeline's restarts (the same camera after it comes back).
+    std::shared_ptr<StillMemory> stillMemory_ = StillMemory::create();
 };
 
 }  // namespace kestrel

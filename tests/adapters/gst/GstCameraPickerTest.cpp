@@ -83,6 +83,35 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
     EXPECT_EQ(camera.stillsConverted(), 2);
 }
 
+// Stills reuse the memory of stills let go: three stills of television snow
+// (new noise every frame), all held, each keep the noise they came with.
+TEST(GstCameraPickerTest, StillsHeldTogetherKeepTheirOwnPixels) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(loop, {testSource("videotestsrc pattern=snow ! video/x-raw,width=640,height=480")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    auto sum = [](const Image& image) {
+        std::uint64_t total = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width() * 4; ++x) total = total * 31 + image.bitmap().row(y)[x];
+        return total;
+    };
+    std::vector<Image> stills;
+    std::vector<std::uint64_t> sums;
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2) stills.erase(stills.begin());  // its block serves the third
+        camera.takePicture([&](const Image& picture) {
+            stills.push_back(picture);
+            sums.push_back(sum(picture));
+        });
+        ASSERT_TRUE(runUntil(loop, [&] { return sums.size() == static_cast<std::size_t>(i) + 1; }));
+    }
+    ASSERT_EQ(stills.size(), 2u);
+    EXPECT_EQ(sum(stills[0]), sums[1]);
+    EXPECT_EQ(sum(stills[1]), sums[2]);
+    EXPECT_NE(sums[1], sums[2]);
+    EXPECT_NE(sums[0], sums[2]);
+}
+
 TEST(GstCameraPickerTest, LiveFramesAreScaledOnlyWhenMuchLargerThanTheLiveViewDrawsThem) {
     ManualRunLoop loop;
     GstCameraPicker camera(loop, {testSource("videotestsrc ! video/x-raw,width=1280,height=720")});
