@@ -26,8 +26,9 @@ public:
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
-    // Pixels that live elsewhere (a camera's frame buffer), used in place
-    // and never written: `release` runs once, when the bitmap lets them go.
+    // Pixels that live elsewhere, used in place: a camera's frame buffer
+    // (never written), or a block kept to be used again (written like the
+    // bitmap's own). `release` runs once, when the bitmap lets them go.
     static Bitmap adopt(int width, int height, std::size_t bytesPerRow, std::uint8_t* pixels,
                         std::function<void()> release);
 
