@@ -6,6 +6,7 @@
 #include "cli/QuitSignals.h"
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
+#include "core/platform/AbsentAccelerometer.h"
 #include "core/camera/CameraControllerHelper.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
@@ -75,8 +76,9 @@ std::unique_ptr<AudioSystem> makeMicrophone(RunLoop& loop, const std::string& mi
                           ") nor a readable sound file: " + error);
 }
 
-// "iio": the Linux IIO accelerometer (under $KESTREL_IIO_ROOT if set); else
-// a simulated one playing a named motion or a trace file.
+// "iio": the Linux IIO accelerometer (under $KESTREL_IIO_ROOT if set); "none":
+// a device without one (never turned); else a simulated one playing a named
+// motion or a trace file.
 std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::string& accel) {
     std::string error;
     if (accel == "iio") {
@@ -86,11 +88,12 @@ std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::strin
         if (!iio) throw CliError::failure("--accel iio: " + error);
         return iio;
     }
+    if (accel == "none") return std::make_unique<AbsentAccelerometer>();
     if (auto named = SimulatedAccelerometer::named(loop, accel))
         return std::make_unique<SimulatedAccelerometer>(std::move(*named));
     if (auto trace = SimulatedAccelerometer::fromTrace(loop, accel, &error))
         return std::make_unique<SimulatedAccelerometer>(std::move(*trace));
-    throw CliError::usage("--accel: not iio, a motion (" + joined(SimulatedAccelerometer::names()) +
+    throw CliError::usage("--accel: not iio, none, a motion (" + joined(SimulatedAccelerometer::names()) +
                           ") nor a readable trace: " + error);
 }
 
@@ -121,7 +124,8 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     shoot->add_option("--location-nmea", nmea_, "Replay the fixes of a GPS receiver's NMEA log")
         ->excludes(fixed);
     shoot->add_option("--accel", accel_,
-                      "iio (the real accelerometer), a named motion or a t,x,y,z trace file");
+                      "iio (the real accelerometer), none (a device without one), a named "
+                      "motion or a t,x,y,z trace file");
     shoot->add_option(
         "--mic", mic_,
         "pulse (the real microphone), a named sound (silence, quiet, clap, clap-inverted, loud) "
@@ -132,6 +136,10 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     shoot->add_option("--camera", camera_,
                       "sim (the default), auto, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
                       "or gst:DESCRIPTION (a GStreamer source)");
+    shoot->add_option("--camera-rotation", cameraRotation_,
+                      "The camera's mounting, clockwise (0, 90, 180 or 270), for a camera that "
+                      "reports it wrongly")
+        ->check(CLI::IsMember({0, 90, 180, 270}));
     shoot->add_flag("--trace", trace_, "Print each event of the camera screen with its time");
     shoot->add_option("--max-time", maxTime_, "Give up after this many seconds (exit 3)")
         ->check(CLI::PositiveNumber);
@@ -198,7 +206,7 @@ void ShootCommand::run() const {
     CameraChoice cameraChoice(
         *loop, CameraChoice::Options{*cameraSpec, false,
                                      [&devicePosition] { return devicePosition.orientation(); },
-                                     scene, ""});
+                                     scene, "", cameraRotation_});
     if (!cameraChoice.failure().empty())
         throw CliError::failure("camera " + cameraChoice.failure());
     CameraPicker& camera = cameraChoice.camera();
@@ -221,7 +229,8 @@ void ShootCommand::run() const {
     CameraControllerHelper controller(CameraControllerHelper::Services{
         camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
         [&location] { return location.currentLocation(); },
-        [&devicePosition] { return devicePosition.orientation(); }, microphone.get()});
+        [&devicePosition] { return devicePosition.orientation(); }, microphone.get(),
+        [&devicePosition] { return devicePosition.hasAccelerometer(); }});
     if (!store_.empty()) controller.setCameraRoll(std::make_shared<CameraRoll>(store_));
 
     int saved = 0;

@@ -31,6 +31,7 @@ private:
     std::string mic_ = "quiet";
     std::string scene_ = "still";
     std::string camera_ = "sim";
+    std::optional<int> cameraRotation_;
     bool trace_ = false;
     double maxTime_ = 600;
     bool virtualTime_ = false;

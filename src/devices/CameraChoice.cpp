@@ -7,6 +7,7 @@ namespace kestrel {
 CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey survey)
     : loop_(&loop), simulated_(loop, options.heldAs) {
     simulated_.setScene(options.scene);
+    if (options.mountRotation) simulated_.setMountRotation(*options.mountRotation);
     camera_ = &simulated_;
     if (options.simulate || options.spec.kind == CameraSpec::Kind::kSim) {
         report_ = "simulated (as asked)";
@@ -29,7 +30,7 @@ CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey 
     }
     real_ = std::make_unique<GstCameraPicker>(loop, source ? std::vector{*source}
                                                             : std::vector<CameraSource>{});
-    real_->setOrientationSource(options.heldAs);
+    real_->setMountRotation(options.mountRotation);
     real_->setAvailabilityObserver([this] {
         if (fallback_) fallback_->update();
         if (changed_) changed_();

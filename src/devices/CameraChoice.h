@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrel {
@@ -26,6 +27,9 @@ public:
         std::function<int()> heldAs;
         SimulatedCamera::Scene scene = SimulatedCamera::Scene::kStill;
         std::string portalBus;  // empty: the session bus
+        // --camera-rotation: the camera's mounting, for one that reports it
+        // wrongly (clockwise, 0, 90, 180 or 270); none: as the system reports.
+        std::optional<int> mountRotation;
     };
 
     // `survey`: where `auto` looks for cameras (empty: GStreamer's device monitor).

@@ -2,6 +2,7 @@
 
 #include "adapters/linux/IioAccelerometer.h"
 #include "adapters/linux/PulseMicrophone.h"
+#include "core/platform/AbsentAccelerometer.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedMicrophone.h"
 
@@ -25,6 +26,13 @@ void DeviceChoice::chooseAccelerometer(RunLoop& loop, const Options& options) {
     if (iio && !options.simulate && options.accel.empty()) {
         reports_.push_back({"accelerometer", found, found});
         accelerometer_ = std::move(iio);
+        return;
+    }
+    // None found and no simulation asked for (or none asked for by name): the
+    // device has none, and says so, rather than pretending to be held still.
+    if (options.accel == "none" || (!iio && !options.simulate && options.accel.empty())) {
+        reports_.push_back({"accelerometer", found, "none"});
+        accelerometer_ = std::make_unique<AbsentAccelerometer>();
         return;
     }
     const std::string motion = options.accel.empty() ? "steady" : options.accel;

@@ -18,7 +18,7 @@ class DeviceChoice {
 public:
     struct Options {
         bool simulate = false;
-        std::string accel;  // a simulated motion to use instead (empty: choose)
+        std::string accel;  // a simulated motion to use instead, or "none" (empty: choose)
         std::string mic;    // a simulated sound or file to use instead (empty: choose)
         std::string iioRoot = "/sys/bus/iio/devices";
     };

@@ -38,6 +38,11 @@ public:
     void setPreviewPixels(int width, int height) override {
         current_->setPreviewPixels(width, height);
     }
+    int mountRotation() const override { return current_->mountRotation(); }
+    bool facesUser() const override { return current_->facesUser(); }
+    void setPreviewOrientation(int screenTurn, bool mirrored) override {
+        current_->setPreviewOrientation(screenTurn, mirrored);
+    }
 
 private:
     CameraPicker* real_;

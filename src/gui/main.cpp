@@ -111,13 +111,20 @@ int main(int argc, char** argv) {
     options.add_option("--store", store, "Save into a store of Kestrel's own at this folder");
     options.add_flag("--simulate", simulate,
                      "Use simulated devices even where real ones are found");
-    options.add_option("--accel", accel, "A simulated motion instead of the accelerometer");
+    options.add_option("--accel", accel,
+                       "A simulated motion instead of the accelerometer, or none (there is none)");
     options.add_option("--mic", mic, "A simulated sound instead of the microphone");
     options.add_option("--scene", scene, "What the simulated camera sees: still or moving");
     std::string cameraText = "auto";
     options.add_option("--camera", cameraText,
                        "The camera: auto, sim, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
                        "or gst:DESCRIPTION (a GStreamer source)");
+    std::optional<int> cameraRotation;
+    options
+        .add_option("--camera-rotation", cameraRotation,
+                    "The camera's mounting, clockwise (0, 90, 180 or 270), for a camera that "
+                    "reports it wrongly")
+        ->check(CLI::IsMember({0, 90, 180, 270}));
     options.add_option("--screenshot", screenshot,
                        "Save the screen as PNG after --after seconds, then quit");
     options.add_option("--after", after, "Seconds before the screenshot");
@@ -199,13 +206,15 @@ int main(int argc, char** argv) {
         loop, CameraChoice::Options{*cameraSpec, simulate, heldAs,
                                     scene == "moving" ? SimulatedCamera::Scene::kMoving
                                                       : SimulatedCamera::Scene::kStill,
-                                    ""});
+                                    "", cameraRotation});
     CameraPicker& camera = cameraChoice.camera();
     const bool cameraFound = cameraChoice.usesRealCamera();
     if (!cameraChoice.failure().empty())
         std::cerr << "kestrel: the camera does not start: " << cameraChoice.failure() << "\n";
     // One line when this machine has none of the hardware.
-    const bool realAccelerometer = devices.reports()[0].used.rfind("simulated", 0) != 0;
+    const std::string& accelerometerUsed = devices.reports()[0].used;
+    const bool realAccelerometer =
+        accelerometerUsed != "none" && accelerometerUsed.rfind("simulated", 0) != 0;
     const bool realMicrophone = devices.reports()[1].used.rfind("simulated", 0) != 0;
     if (!cameraFound && !realAccelerometer && !realMicrophone)
         std::cerr

@@ -1,6 +1,8 @@
 #include "sim/SimulatedCamera.h"
 
 #include "core/imaging/CairoSurface.h"
+#include "core/imaging/ImageResizer.h"
+#include "core/imaging/Rotation.h"
 
 #include <cairo.h>
 
@@ -17,26 +19,15 @@ SimulatedCamera::SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrien
       stillWidth_(stillWidth),
       stillHeight_(stillHeight) {}
 
-int SimulatedCamera::orientationFor(int deviceOrientation) {
-    // The sensor lies along the device's long side: held upright, the stored
-    // picture needs a quarter turn clockwise.
-    switch (deviceOrientation) {
-        case 2:
-            return Image::kLeft;
-        case 3:
-            return Image::kUp;
-        case 4:
-            return Image::kDown;
-        default:
-            return Image::kRight;
-    }
+int SimulatedCamera::orientationFor(int deviceOrientation, int mount) {
+    return Rotation::imageOrientation(Rotation::photo(mount, Rotation::deviceTurn(deviceOrientation)));
 }
 
 void SimulatedCamera::takePicture(PictureHandler handler) {
     loop_->schedule(RunLoop::seconds(kShutterLag), [this, handler = std::move(handler)] {
         ++picturesTaken_;
         const int held = deviceOrientation_ ? deviceOrientation_() : 1;
-        handler(still(orientationFor(held)));
+        handler(still(orientationFor(held, mountRotation_)));
     });
 }
 
@@ -47,9 +38,14 @@ Image SimulatedCamera::still(int orientation) const {
 }
 
 Image SimulatedCamera::previewFrame() const {
-    // As the user sees it: upright, in the shape the device is held in.
+    // What the sensor sees as it lies, turned for the window as a real
+    // camera's live frames are: the scene is upright in the window when the
+    // window is turned with the device.
     const int held = deviceOrientation_ ? deviceOrientation_() : 1;
-    return held == 3 || held == 4 ? render(640, 480) : render(480, 640);
+    const Image sensor = render(kPreviewWidth, kPreviewHeight, orientationFor(held, mountRotation_));
+    const int shown = Rotation::preview(mountRotation_, screenTurn_);
+    return ImageResizer::colorMatch(
+        sensor.withOrientation(Rotation::imageOrientation(shown, mirrored_)), Size{0, 0});
 }
 
 Image SimulatedCamera::render(int width, int height) const {

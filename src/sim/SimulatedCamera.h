@@ -12,7 +12,10 @@ namespace kestrel {
 // that moves when asked). Back and front devices (the front one sees the
 // scene mirrored and warmer), flash on both, stills of 2592 × 1936 by default
 // carrying the orientation the device is held in; the picture arrives on the
-// run loop a shutter lag after the request.
+// run loop a shutter lag after the request. Like a phone's camera, its sensor
+// is mounted a quarter turn from the screen (its frames need 90° clockwise
+// to be upright) unless told otherwise, and the live view shows what such a
+// sensor sees, turned for the window.
 class SimulatedCamera final : public CameraPicker {
 public:
     // A still scene; one that a dark figure crosses from left to right in
@@ -29,6 +32,9 @@ public:
     static constexpr int kStillWidth = 2592;
     static constexpr int kStillHeight = 1936;
     static constexpr double kShutterLag = 0.3;
+    static constexpr int kMountRotation = 90;
+    static constexpr int kPreviewWidth = 640;  // the sensor's live frames, as they lie
+    static constexpr int kPreviewHeight = 480;
 
     // `deviceOrientation` answers how the device is held (1–4, as the device
     // position service numbers it); none means upright.
@@ -48,6 +54,13 @@ public:
     double previewScale() const override { return previewScale_; }
     void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
     Point previewTranslation() const override { return previewTranslation_; }
+    int mountRotation() const override { return mountRotation_; }
+    void setPreviewOrientation(int screenTurn, bool mirrored) override {
+        screenTurn_ = screenTurn;
+        mirrored_ = mirrored;
+    }
+    // A camera mounted otherwise (--camera-rotation): 0, 90, 180 or 270.
+    void setMountRotation(int rotation) { mountRotation_ = rotation; }
 
     // Moves the ball by a fraction of the picture's width.
     void moveObject(double fraction) { objectPosition_ += fraction; }
@@ -63,8 +76,9 @@ public:
     // A still stored as the sensor lies, carrying `orientation`: upright it
     // shows the scene the right way up.
     Image still(int orientation) const;
-    // The image orientation value of a still for a device orientation.
-    static int orientationFor(int deviceOrientation);
+    // The image orientation value of a still for a device orientation, with
+    // the sensor mounted at `mount`.
+    static int orientationFor(int deviceOrientation, int mount = kMountRotation);
 
 private:
     RunLoop* loop_;
@@ -75,6 +89,9 @@ private:
     FlashMode flash_ = FlashMode::kOff;
     double previewScale_ = 1.0;
     Point previewTranslation_{};
+    int mountRotation_ = kMountRotation;
+    int screenTurn_ = 0;
+    bool mirrored_ = false;
     double objectPosition_ = 0.3;
     Scene scene_ = Scene::kStill;
     int picturesTaken_ = 0;

@@ -1,4 +1,6 @@
 #include "core/camera/CameraControllerHelper.h"
+#include "core/imaging/ImageResizer.h"
+#include "core/imaging/Rotation.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/ApplicationId.h"
@@ -36,6 +38,14 @@ public:
     double previewScale() const override { return scale; }
     void setPreviewTranslation(Point) override {}
     Point previewTranslation() const override { return {}; }
+    bool facesUser() const override { return user; }
+    void setPreviewOrientation(int turn, bool mirror) override {
+        screenTurn = turn;
+        mirrored = mirror;
+    }
+    bool user = false;
+    int screenTurn = -1;
+    bool mirrored = false;
     int deviceSets = 0;
     int flashSets = 0;
     Image preview;
@@ -184,6 +194,61 @@ TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
     shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
     EXPECT_EQ(test::TestImages::at(shot, 295, 200), (test::Rgb{255, 0, 0}));
     EXPECT_EQ(test::TestImages::at(shot, 309, 200), (test::Rgb{0, 0, 255}));
+}
+
+// Whatever the camera's mounting and however the device is held, the photo
+// comes out upright: sky at the top, hills at the bottom, and its shape the
+// shape the sensor's frame has once turned.
+TEST_F(CameraControllerTest, EveryMountingAndEveryTurnOfTheDeviceGiveAnUprightPhoto) {
+    record.setAutoSave(false);
+    for (const int mount : {0, 90, 180, 270}) {
+        for (held = 1; held <= 4; ++held) {
+            camera.setMountRotation(mount);
+            controller.showCamera();
+            controller.shutter();
+            loop.advance(SimulatedCamera::kShutterLag);
+            ASSERT_TRUE(controller.image()) << mount << " " << held;
+            const Image photo = ImageResizer::colorMatch(controller.image(), Size{0, 0});
+            const bool sideways = (mount + Rotation::deviceTurn(held)) % 180 != 0;
+            EXPECT_EQ(photo.size(), sideways ? (Size{240, 320}) : (Size{320, 240})) << mount << " " << held;
+            const int w = static_cast<int>(photo.size().width), h = static_cast<int>(photo.size().height);
+            const test::Rgb sky = test::TestImages::at(photo, w / 8, h / 20);
+            const test::Rgb hills = test::TestImages::at(photo, w / 8, h - h / 20);
+            EXPECT_GT(sky.b, sky.g + 20) << mount << " " << held;
+            EXPECT_GT(hills.g, hills.b + 20) << mount << " " << held;
+            controller.retake();
+            loop.runUntilIdle();
+        }
+    }
+}
+
+// A camera facing the user: its live view is mirrored, its photo only when asked;
+// a shell that turns the screen turns the live view, and the controls only by
+// what the screen does not turn.
+TEST_F(CameraControllerTest, AUserFacingCameraMirrorsItsLiveViewAndItsPhotoOnlyWhenAsked) {
+    OneCamera webcam;
+    webcam.user = true;
+    CameraViewManager otherViews;
+    CameraControllerHelper other(CameraControllerHelper::Services{
+        webcam, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr,
+        [this] { return held; }});
+    other.showCamera();
+    EXPECT_TRUE(webcam.mirrored);
+    EXPECT_EQ(webcam.screenTurn, 0);
+    EXPECT_EQ(other.photoOrientation(), Image::kUp);  // mounted upright, nothing said: as it is
+    record.setMirrorFrontPhotos(true);
+    EXPECT_EQ(other.photoOrientation(), Image::kUpMirrored);
+    webcam.user = false;  // a camera at the back never mirrors
+    EXPECT_EQ(other.photoOrientation(), Image::kUp);
+    other.refreshCamera();
+    EXPECT_FALSE(webcam.mirrored);
+
+    held = 4;  // turned a quarter clockwise, and the shell turns the screen with it
+    EXPECT_EQ(other.controlOrientation(), 4);
+    other.setScreenTurn(90);
+    EXPECT_EQ(webcam.screenTurn, 90);
+    EXPECT_EQ(other.controlOrientation(), 1);  // the controls stay as the screen shows them
+    EXPECT_EQ(other.photoOrientation(), Image::kRight);  // the photo still turns with the device
 }
 
 TEST_F(CameraControllerTest, WithoutACameraTheScreenSaysSoAndStaysUsable) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -300,6 +301,55 @@ TEST(ShootCommandTest, ACameraThatIsNoSourceOrDoesNotStartStopsTheRunBeforeAnyth
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_TRUE(run.out.empty()) << run.out;
     EXPECT_FALSE(std::filesystem::exists(dcim));
+}
+
+// A laptop's webcam: landscape frames, no accelerometer. Its photos are
+// upright and landscape; a camera mounted a quarter turn (told, or tagged by
+// its stream) gives upright portrait photos. The SMPTE bars run white to
+// blue from the frame's left edge, so upright they run from the photo's
+// left edge, and turned a quarter clockwise from its top.
+TEST(ShootCommandTest, AWebcamsPhotosAreUprightAndAMountedCamerasTurnedByItsMounting) {
+    const std::string bars = "gst:videotestsrc pattern=smpte ! video/x-raw,width=640,height=360";
+    struct Case {
+        std::string camera;
+        std::vector<std::string> extra;
+        int width, height;
+    };
+    const Case cases[] = {
+        {bars, {}, 640, 360},
+        {bars, {"--camera-rotation", "90"}, 360, 640},
+        {bars + " ! taginject tags=\"image-orientation=rotate-90\"", {}, 360, 640},
+        {bars + " ! taginject tags=\"image-orientation=rotate-90\"", {"--camera-rotation", "0"}, 640, 360},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        std::vector<std::string> args{"--config-dir", (dir / "config").string(), "shoot",
+                                      "--camera", c.camera, "--accel", "none", "--mode", "1",
+                                      "--dcim", (dir / "DCIM").string()};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const auto run = test::runCli(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto photo = JpegCodec::decode(test::JpegBytes::read(run.out.substr(0, run.out.size() - 1)));
+        ASSERT_TRUE(photo) << c.camera;
+        ASSERT_EQ(photo->width(), c.width) << c.camera;
+        ASSERT_EQ(photo->height(), c.height) << c.camera;
+        const bool portrait = c.height > c.width;
+        auto colourAt = [&](double along) {
+            const int x = portrait ? c.width / 2 : static_cast<int>(along * (c.width - 1));
+            const int y = portrait ? static_cast<int>(along * (c.height - 1)) : c.height / 3;
+            const std::uint8_t* p = photo->bitmap().row(y) + 4 * x;
+            return std::array<int, 3>{p[0], p[1], p[2]};
+        };
+        const auto first = colourAt(0.04), last = colourAt(0.96);
+        EXPECT_GT(first[1], 200) << c.camera;  // white: green is high
+        EXPECT_LT(last[1], 60) << c.camera;    // blue: green is low
+        EXPECT_GT(last[0], 150) << c.camera;
+    }
+    // A mounting that is no quarter turn is refused.
+    test::TempDir dir;
+    const auto refused = test::runCli({"--config-dir", (dir / "config").string(), "shoot",
+                                       "--camera-rotation", "45", "--dcim", (dir / "DCIM").string()});
+    EXPECT_EQ(refused.status, 2) << refused.err;
 }
 
 }  // namespace

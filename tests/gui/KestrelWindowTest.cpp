@@ -106,7 +106,9 @@ protected:
 
     test::TempDir dir;
     ManualRunLoop loop;
-    SimulatedCamera camera{loop, nullptr, 640, 480};
+    // It sees the scene as the device is held, as the programs' one does.
+    SimulatedCamera camera{loop, [this] { return app ? app->devicePosition().orientation() : 1; },
+                           640, 480};
     std::optional<SimulatedAccelerometer> accelerometer;
     test::RecordingSounds sounds;
     RecordingIdleTimer idle;

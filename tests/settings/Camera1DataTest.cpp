@@ -27,7 +27,7 @@ TEST(Camera1DataTest, FirstStartTakesTheDefaultsAndWritesNothing) {
     const std::vector<Field> expected{
         {"camera mode", 0}, {"camera modification", 0}, {"ratio", 0}, {"flash", 0}, {"camera", 0},
         {"full size photo", true}, {"fullscreen shutter", true}, {"timer beep", true},
-        {"vibrate alert", false}, {"sound cues", false}, {"auto save", false}, {"time stamp", false}, {"enhance", false},
+        {"vibrate alert", false}, {"sound cues", false}, {"mirror front photos", false}, {"auto save", false}, {"time stamp", false}, {"enhance", false},
         {"grid", false}, {"digital zoom", false}, {"tilt", false},
         {"stabilizer auto shutter", false}, {"stabilizer shutter delay", 10},
         {"stabilizer sensitivity", 0}, {"stabilizer max wait", 0}, {"timer delay", 10},

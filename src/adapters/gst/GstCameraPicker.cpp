@@ -1,6 +1,7 @@
 #include "adapters/gst/GstCameraPicker.h"
 
 #include "adapters/gst/GstInit.h"
+#include "core/imaging/Rotation.h"
 #include "core/platform/Log.h"
 
 #define GST_USE_UNSTABLE_API  // GstPhotography has no stable API
@@ -140,6 +141,7 @@ struct GstCameraPicker::Shared {
     std::atomic<long> previews{0};  // preview frames converted
     std::atomic<long> stills{0};    // stills converted
     std::atomic<int> width{0}, height{0};
+    std::atomic<int> tagRotation{-1};  // what the stream's image-orientation tag says, or -1
 
     std::mutex mutex;  // guards latest, firstFrame and failure
     std::condition_variable changed;
@@ -147,6 +149,22 @@ struct GstCameraPicker::Shared {
     bool firstFrame = false;
     std::optional<std::string> failure;
 };
+
+// A stream that says how its frames must be turned (a phone's camera
+// through a source that passes the sensor's mounting on): the live view
+// follows on the loop, and stills asked for from then on.
+void GstCameraPicker::tagSeen(Shared& shared, GstEvent* event) {
+    GstTagList* tags = nullptr;
+    gst_event_parse_tag(event, &tags);
+    gchar* value = nullptr;
+    if (!tags || !gst_tag_list_get_string(tags, GST_TAG_IMAGE_ORIENTATION, &value)) return;
+    const std::optional<int> rotation = GstCameraPicker::rotationOfTag(value ? value : "");
+    g_free(value);
+    if (!rotation || shared.tagRotation.exchange(*rotation) == *rotation) return;
+    shared.loop->post([self = shared.self.lock()] {
+        if (self && self->owner) self->owner->applyPreviewFlip();
+    });
+}
 
 GstCameraPicker::GstCameraPicker(RunLoop& loop, std::vector<CameraSource> sources)
     : loop_(&loop), sources_(std::move(sources)), timeout_(loop) {
@@ -237,7 +255,7 @@ bool GstCameraPicker::open() {
         "kestrel_tee. ! queue max-size-buffers=2 ! videoscale ! videoconvert ! "
         "capsfilter name=kestrel_preview_size caps-change-mode=delayed caps=\"video/x-raw,format=BGRx,pixel-aspect-ratio=1/1,"
         "width=[1," + std::to_string(kPreviewBox) + "],height=[1," + std::to_string(kPreviewBox) +
-        "]\" ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
+        "]\" ! videoflip name=kestrel_preview_flip ! appsink name=kestrel_preview sync=true async=false max-buffers=1 drop=true "
         "kestrel_tee. ! valve name=kestrel_valve drop=true ! queue leaky=downstream "
         "max-size-buffers=1 ! videoconvert n-threads=0 ! video/x-raw,format=BGRx ! "
         "appsink name=kestrel_still sync=false async=false max-buffers=1 drop=false";
@@ -335,8 +353,10 @@ bool GstCameraPicker::open() {
         sourcePad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
         [](GstPad*, GstPadProbeInfo* info, gpointer data) {
             takeOver(data);
-            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
-                (*static_cast<std::shared_ptr<Shared>*>(data))->fail("the source ended (end of stream)");
+            GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+            const std::shared_ptr<Shared>& shared = *static_cast<std::shared_ptr<Shared>*>(data);
+            if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) shared->fail("the source ended (end of stream)");
+            if (GST_EVENT_TYPE(event) == GST_EVENT_TAG) tagSeen(*shared, event);
             handOver(data);
             return GST_PAD_PROBE_OK;
         },
@@ -357,6 +377,7 @@ bool GstCameraPicker::open() {
         sharedCopy(), release);
     gst_object_unref(bus);
 
+    applyPreviewFlip();
     if (gst_element_set_state(pipeline, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE)
         chooseFormat(pipeline);
     if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
@@ -437,6 +458,7 @@ void GstCameraPicker::close() {
     shared_.reset();
     running_ = false;
     previewApplied_ = {0, 0};
+    previewFlip_ = -1;
     problem_ = "No camera found";
 }
 
@@ -453,7 +475,9 @@ void GstCameraPicker::setPreviewPixels(int width, int height) {
 // source keep their format); frames already on their way at the old size
 // are still let through ("delayed"), or the change would stop the stream.
 void GstCameraPicker::applyPreviewSize() {
-    const auto [wantedWidth, wantedHeight] = previewWanted_;
+    const bool turned = previewRotation() % 180 != 0;
+    const auto [wantedWidth, wantedHeight] =
+        turned ? std::pair{previewWanted_.second, previewWanted_.first} : previewWanted_;
     const auto [sourceWidth, sourceHeight] = sourceSize();
     if (!pipeline_ || wantedWidth <= 0 || wantedHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0)
         return;
@@ -516,7 +540,6 @@ void GstCameraPicker::takePicture(PictureHandler handler) {
         });
         return;
     }
-    heldAs_ = orientation_ ? orientation_() : 1;
     shared_->stillWanted = request;
     g_object_set(shared_->valve, "drop", FALSE, nullptr);
     timeout_.start(RunLoop::seconds(kStillTimeout), [this, request] {
@@ -534,8 +557,7 @@ void GstCameraPicker::finish(unsigned request, const Image& picture) {
     if (request != stillRequest_ || !pending_) return;  // answered already (timed out)
     timeout_.stop();
     const Image still =
-        picture ? picture.withOrientation(orientationFor(heldAs_, picture.width(), picture.height()))
-                : picture;
+        picture ? picture.withOrientation(Rotation::imageOrientation(mountRotation())) : picture;
     if (still && stillObserver_) stillObserver_(still);
     if (auto handler = std::exchange(pending_, nullptr)) handler(still);
 }
@@ -554,9 +576,59 @@ std::pair<int, int> GstCameraPicker::sourceSize() const {
     return shared_ ? std::pair{shared_->width.load(), shared_->height.load()} : std::pair{0, 0};
 }
 
-int GstCameraPicker::orientationFor(int held, int width, int height) {
-    if (width <= height) return Image::kUp;
-    return held == 3 ? Image::kUp : held == 4 ? Image::kDown : held == 2 ? Image::kLeft : Image::kRight;
+std::optional<int> GstCameraPicker::rotationOfTag(const std::string& value) {
+    for (const char* prefix : {"rotate-", "flip-rotate-"}) {
+        const std::string start(prefix);
+        if (value.rfind(start, 0) != 0) continue;
+        const std::string degrees = value.substr(start.size());
+        if (degrees == "0" || degrees == "90" || degrees == "180" || degrees == "270")
+            return std::stoi(degrees);
+    }
+    return std::nullopt;
+}
+
+int GstCameraPicker::mountRotation() const {
+    if (mountOverride_) return *mountOverride_;
+    if (shared_ && shared_->tagRotation >= 0) return shared_->tagRotation;
+    const CameraSource* source = sourceFor(device_);
+    return source && source->rotation >= 0 ? Rotation::normalized(source->rotation) : 0;
+}
+
+bool GstCameraPicker::facesUser() const {
+    const CameraSource* source = sourceFor(device_);
+    return !source || source->facesUser();
+}
+
+void GstCameraPicker::setMountRotation(std::optional<int> rotation) {
+    mountOverride_ = rotation ? std::optional(Rotation::normalized(*rotation)) : std::nullopt;
+    applyPreviewFlip();
+}
+
+void GstCameraPicker::setPreviewOrientation(int screenTurn, bool mirrored) {
+    screenTurn_ = Rotation::normalized(screenTurn);
+    mirrored_ = mirrored;
+    applyPreviewFlip();
+}
+
+int GstCameraPicker::previewRotation() const {
+    return Rotation::preview(mountRotation(), screenTurn_);
+}
+
+// videoflip's methods: a turn, then (for a camera facing the user) the
+// mirror of the turned frame.
+void GstCameraPicker::applyPreviewFlip() {
+    if (!pipeline_) return;
+    const int rotation = previewRotation();
+    static constexpr int kTurned[4] = {0, 1, 2, 3};    // identity, 90r, 180, 90l
+    static constexpr int kMirrored[4] = {4, 6, 5, 7};  // horiz, ul-lr, vert, ur-ll
+    const int method = (mirrored_ ? kMirrored : kTurned)[rotation / 90];
+    if (method == previewFlip_) return;
+    GstElement* flip = gst_bin_get_by_name(GST_BIN(pipeline_), "kestrel_preview_flip");
+    if (!flip) return;
+    g_object_set(flip, "video-direction", method, nullptr);
+    gst_object_unref(flip);
+    previewFlip_ = method;
+    applyPreviewSize();  // the live view's size is asked for in the window's shape
 }
 
 }  // namespace kestrel

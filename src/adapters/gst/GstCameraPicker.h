@@ -16,6 +16,7 @@
 #include <vector>
 
 typedef struct _GstElement GstElement;
+typedef struct _GstEvent GstEvent;
 
 namespace kestrel {
 
@@ -80,10 +81,13 @@ public:
     const std::optional<std::string>& problem() const { return problem_; }
     // The source in use, or none.
     const CameraSource* source() const;
-    // How the stored picture must be turned, for the device orientation when taken.
-    void setOrientationSource(std::function<int()> orientation) {
-        orientation_ = std::move(orientation);
-    }
+    // The camera's mounting, from what the system reports: the stream's
+    // image-orientation tag, else the source's sensor rotation, else 0;
+    // `setMountRotation` (a camera that reports it wrongly) overrides both.
+    int mountRotation() const override;
+    bool facesUser() const override;
+    void setPreviewOrientation(int screenTurn, bool mirrored) override;
+    void setMountRotation(std::optional<int> rotation);
     // Told on the loop when the camera stops (error, end of stream) or starts again.
     void setAvailabilityObserver(std::function<void()> observer) {
         availability_ = std::move(observer);
@@ -99,12 +103,14 @@ public:
     // The size the source was negotiated at (0 × 0 before the first frame).
     std::pair<int, int> sourceSize() const;
 
-    // The image orientation of a still taken with the device held as
-    // `deviceOrientation` (1–4): the sensor lies along the long side.
-    static int orientationFor(int deviceOrientation, int width, int height);
+    // The clockwise rotation an image-orientation tag's value names
+    // ("rotate-90" is 90; the flipped ones count by their turn), or none.
+    static std::optional<int> rotationOfTag(const std::string& value);
 
 private:
     struct Shared;
+    // A tag event from the source's streaming thread.
+    static void tagSeen(Shared& shared, GstEvent* event);
     const CameraSource* sourceFor(Device device) const;
     bool open();
     void close();
@@ -114,6 +120,10 @@ private:
     void finish(unsigned request, const Image& picture);
     void applyFlash();
     void applyPreviewSize();
+    // The live view's frames turned and mirrored as the window wants them.
+    void applyPreviewFlip();
+    // The live view's turn now: the mounting with the window's own.
+    int previewRotation() const;
 
     RunLoop* loop_;
     std::vector<CameraSource> sources_;
@@ -128,12 +138,14 @@ private:
     std::pair<int, int> previewWanted_{0, 0};   // as the live view asked, or none
     std::pair<int, int> previewApplied_{0, 0};  // the preview branch's size now, or the box
     std::optional<std::string> problem_ = std::string("No camera found");
-    std::function<int()> orientation_;
+    std::optional<int> mountOverride_;
+    int screenTurn_ = 0;
+    bool mirrored_ = false;
+    int previewFlip_ = -1;  // the flip element's method now, or -1 before it is set
     std::function<void()> availability_;
     std::function<void(const Image&)> stillObserver_;
     PictureHandler pending_;
     unsigned stillRequest_ = 0;  // the latest still asked for
-    int heldAs_ = 1;             // how the device was held when it was asked for
     Timer timeout_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for posts to this object
     // Kept across the pipeline's restarts (the same camera after it comes back).

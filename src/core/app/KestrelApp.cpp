@@ -37,6 +37,11 @@ KestrelApp::KestrelApp(Ports ports, Options options)
              std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {}),
              ownStoreWorker_),
       quitTimer_(ports.loop) {
+    // The first mode is the one that shoots when the device is held still;
+    // a device that cannot tell (no accelerometer) starts in Standard. A
+    // mode chosen before is kept.
+    if (!settings_.record().persisted() && !ports.accelerometer.isAvailable())
+        settings_.record().setMode(Camera1Data::kStandard);
     delegate_.setData(&settings_.record());
     delegate_.saveOnChange(ports.loop);
     delegate_.setDevicePosition(&position_);
@@ -46,7 +51,7 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     cameraHelper_ = std::make_unique<CameraControllerHelper>(CameraControllerHelper::Services{
         ports.camera, views_, ports.loop, ports.sounds, saver_, center_, options.resources,
         [this] { return location_->currentLocation(); }, [this] { return position_.orientation(); },
-        ports.audio});
+        ports.audio, [this] { return position_.hasAccelerometer(); }});
     if (options.store) {
         roll_ = std::make_shared<CameraRoll>(*options.store);
         cameraHelper_->setCameraRoll(roll_);

@@ -1,5 +1,7 @@
 #include "core/camera/CameraControllerHelper.h"
 
+#include "core/imaging/Rotation.h"
+
 #include "core/imaging/ImageUtils.h"
 #include "core/modes/CameraDlxHandler.h"
 #include "core/modes/CameraMotionHandler.h"
@@ -39,6 +41,7 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       resources_(std::move(s.resources)),
       currentLocation_(std::move(s.currentLocation)),
       deviceOrientation_(std::move(s.deviceOrientation)),
+      hasAccelerometer_(std::move(s.hasAccelerometer)),
       modeIndicatorTimer_(s.loop),
       cues_(s.sounds, resources_),
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
@@ -159,6 +162,7 @@ void CameraControllerHelper::showModeIcon(const std::optional<std::string>& icon
 }
 
 void CameraControllerHelper::showSaving() {
+    noticeShown_ = false;
     views_->saveLabel->setText("Saving to Camera Roll...");
     views_->saveLabel->setHidden(false);
     setToolbarButtonsEnabled(false);
@@ -202,6 +206,7 @@ void CameraControllerHelper::setupHardware() {
     } else {
         cameraButton_->setHidden(true);
         flashButton_->setHidden(true);
+        applyPreviewOrientation();  // the one camera there is
     }
 }
 
@@ -210,6 +215,7 @@ void CameraControllerHelper::refreshCamera() {
     const bool front = settings && settings->camera() != 0;
     picker_->setCameraDevice(front ? CameraPicker::Device::kFront : CameraPicker::Device::kRear);
     setButton(*cameraButton_, front ? "turn2.png" : "turn1.png");
+    applyPreviewOrientation();
     if (picker_->isFlashAvailable(picker_->cameraDevice())) {
         flashButton_->setHidden(false);
         refreshFlash();
@@ -264,6 +270,24 @@ void CameraControllerHelper::reset() {
         handler_->setController(this);
         handler_->ready();
     }
+    showModeNotice();
+}
+
+void CameraControllerHelper::showModeNotice() {
+    Label& label = *views_->saveLabel;
+    if (noticeShown_) {
+        label.setHidden(true);
+        noticeShown_ = false;
+    }
+    const Camera1Data* settings = Camera1Data::data();
+    const int mode = settings ? settings->mode() : -1;
+    const bool needsOne = mode == Camera1Data::kStabilizing || mode == Camera1Data::kMoving;
+    if (!needsOne || !hasAccelerometer_ || hasAccelerometer_() || image_) return;
+    // The settings' names of the two modes.
+    label.setText(std::string(mode == Camera1Data::kStabilizing ? "Stabilizing" : "Moving") +
+                  " needs an accelerometer; this device has none");
+    label.setHidden(false);
+    noticeShown_ = true;
 }
 
 void CameraControllerHelper::showNoCamera() {
@@ -274,6 +298,7 @@ void CameraControllerHelper::showNoCamera() {
         view->removeFromSuperview();
         container_->addSubview(view);
     }
+    noticeShown_ = false;
     v.saveLabel->setText("No camera found");
     v.saveLabel->setHidden(false);
     v.toolBar->shutterButton().setEnabled(false);
@@ -302,6 +327,7 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     }
     finalPhoto_ = finalPhoto;
     capturing_ = true;
+    captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
     std::weak_ptr<int> alive = alive_;
     picker_->takePicture([this, alive](const Image& picture) {
@@ -310,7 +336,7 @@ void CameraControllerHelper::photo(bool finalPhoto) {
         const Size size = picture.size();
         trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
               std::to_string(static_cast<int>(size.height)));
-        pictureTaken(picture);
+        pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture);
     });
 }
 
@@ -443,6 +469,8 @@ void CameraControllerHelper::restart(bool) {
     views_->overlay->setShowGrid(true);
     views_->overlay->setBackgroundColor(std::nullopt);
     views_->saveLabel->setHidden(true);
+    noticeShown_ = false;
+    showModeNotice();
     views_->toolBar->scrollToPreview(true);
     std::weak_ptr<int> alive = alive_;
     loop_->post([this, alive] {
@@ -508,7 +536,7 @@ std::optional<std::string> CameraControllerHelper::timeStamp() const {
 
 float CameraControllerHelper::getZoomMovement(Point p) const {
     if (startPoint_.x == 0 && startPoint_.y == 0) return 0;
-    switch (orientation()) {
+    switch (controlOrientation()) {
         case 1:
             return p.x - startPoint_.x;
         case 2:
@@ -626,8 +654,33 @@ void CameraControllerHelper::touchesCancelled(const Touch& touch) {
 
 // --- Turning with the device ---
 
-void CameraControllerHelper::rotate(bool animate) {
+void CameraControllerHelper::setScreenTurn(int degrees) {
+    const int turn = Rotation::normalized(degrees);
+    if (turn == screenTurn_) return;
+    screenTurn_ = turn;
+    applyPreviewOrientation();
+    rotate(true);
+}
+
+int CameraControllerHelper::controlOrientation() const {
     const int held = orientation();
+    if (held < 1 || held > 4) return held;  // no usable orientation: nothing turns
+    return Rotation::orientationNumber(Rotation::controls(Rotation::deviceTurn(held), screenTurn_));
+}
+
+int CameraControllerHelper::photoOrientation() const {
+    const Camera1Data* settings = Camera1Data::data();
+    const bool mirrored = picker_->facesUser() && settings && settings->mirrorFrontPhotos();
+    return Rotation::imageOrientation(
+        Rotation::photo(picker_->mountRotation(), Rotation::deviceTurn(orientation())), mirrored);
+}
+
+void CameraControllerHelper::applyPreviewOrientation() {
+    picker_->setPreviewOrientation(screenTurn_, picker_->facesUser());
+}
+
+void CameraControllerHelper::rotate(bool animate) {
+    const int held = controlOrientation();
     const double pi =
         static_cast<float>(std::numbers::pi);  // the platform's single-precision angles
     ImageView& picture = *views_->saveImageView;

@@ -43,6 +43,7 @@ public:
         std::function<std::optional<GeoPosition>()> currentLocation;  // may be empty
         std::function<int()> deviceOrientation;                       // may be empty: upright
         AudioSystem* audio = nullptr;                                 // none: no microphone
+        std::function<bool()> hasAccelerometer = nullptr;             // may be empty: there is one
     };
     static constexpr float kMovementPerDoubling = 80;
 
@@ -112,6 +113,18 @@ public:
 
     // Turning the picture, the panels and the save label with the device.
     void rotate(bool animated);
+    // The clockwise turn of the window's coordinates (a shell that turns the
+    // screen with the device): the live view turns by it, and the controls
+    // turn by only what the screen does not.
+    void setScreenTurn(int degrees);
+    int screenTurn() const { return screenTurn_; }
+    // The orientation number (1–4) the controls are turned for: the
+    // device's turn less the screen's.
+    int controlOrientation() const;
+    // The image orientation value a still taken now gets: the camera's
+    // mounting with the device's turn, mirrored for a camera facing the
+    // user when the settings ask.
+    int photoOrientation() const;
 
     CameraHandler* handler() const { return handler_.get(); }
     const Image& image() const { return image_; }
@@ -157,6 +170,10 @@ public:
 
 private:
     int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
+    // The live view turned for the window and mirrored for a camera facing the user.
+    void applyPreviewOrientation();
+    // A mode that needs an accelerometer says, in live view, that there is none.
+    void showModeNotice();
     void setToolbarButtonsEnabled(bool enabled);
     void fadeZoomView();
     void animateSave();
@@ -177,6 +194,8 @@ private:
     std::filesystem::path resources_;
     std::function<std::optional<GeoPosition>()> currentLocation_;
     std::function<int()> deviceOrientation_;
+    std::function<bool()> hasAccelerometer_;
+    bool noticeShown_ = false;
     NotificationCenter::ObserverId orientationObserver_ = 0;
     Timer modeIndicatorTimer_;
     SoundCues cues_;
@@ -197,6 +216,8 @@ private:
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;
+    int screenTurn_ = 0;
+    int captureOrientation_ = Image::kUp;  // of the still on its way, fixed at the press
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};

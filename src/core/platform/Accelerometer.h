@@ -14,6 +14,8 @@ public:
     virtual void setUpdateInterval(double seconds) = 0;
     // Replaces the delegate; an empty one detaches it.
     virtual void setDelegate(Delegate delegate) = 0;
+    // Whether there is one at all: a laptop or desktop usually has none.
+    virtual bool isAvailable() const { return true; }
 };
 
 }  // namespace kestrel

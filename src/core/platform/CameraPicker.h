@@ -41,6 +41,24 @@ public:
         (void)width;
         (void)height;
     }
+
+    // The clockwise quarter turns (0, 90, 180, 270) that make the chosen
+    // camera's frames upright with the device in its natural orientation:
+    // what the system reports of its mounting, 0 when nothing says.
+    virtual int mountRotation() const { return 0; }
+    // Whether the chosen camera faces the user: a front camera, or one that
+    // sits outside or nowhere known (a webcam faces its user).
+    virtual bool facesUser() const { return cameraDevice() == Device::kFront; }
+    // How the live view's frames are shown in the window: previewFrame()
+    // answers them turned by the mounting plus `screenTurn` (the clockwise
+    // turn of the window's coordinates, for a shell that turns the screen),
+    // then mirrored left to right when `mirrored`. Stills are the stored
+    // frames as the sensor gives them, whatever their orientation value:
+    // the photo's orientation is the caller's.
+    virtual void setPreviewOrientation(int screenTurn, bool mirrored) {
+        (void)screenTurn;
+        (void)mirrored;
+    }
 };
 
 }  // namespace kestrel

@@ -37,6 +37,9 @@ public:
     void restart();
 
     int orientation() const { return orientation_; }
+    // Whether the device has an accelerometer: without one it never turns,
+    // is never steady and never shaken.
+    bool hasAccelerometer() const { return accelerometer_->isAvailable(); }
     // Steady: more than 30 samples and every range of the last 30 below the
     // threshold; `meanRange` gets the mean of the three ranges (10 with too
     // few samples).

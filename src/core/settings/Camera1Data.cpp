@@ -119,6 +119,7 @@ void Camera1Data::initialize() {
     timerBeep_ = true;
     vibrateAlert_ = false;
     soundCues_ = false;
+    mirrorFrontPhotos_ = false;
     autoSave_ = false;
     timeStamp_ = false;
     enhance_ = false;

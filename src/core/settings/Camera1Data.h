@@ -74,6 +74,10 @@ public:
     // Short sounds for "armed", "shot" and "saved", for a user who is not looking.
     bool soundCues() const { return soundCues_; }
     void setSoundCues(bool value) { assign(soundCues_, value); }
+    // A photo from a camera that faces the user saved as a mirror shows it,
+    // as its live view does (off: as others see the scene).
+    bool mirrorFrontPhotos() const { return mirrorFrontPhotos_; }
+    void setMirrorFrontPhotos(bool value) { assign(mirrorFrontPhotos_, value); }
     bool autoSave() const { return autoSave_; }
     void setAutoSave(bool value) { assign(autoSave_, value); }
     bool timeStamp() const { return timeStamp_; }
@@ -195,6 +199,7 @@ private:
         visit("timer beep", self.timerBeep_);
         visit("vibrate alert", self.vibrateAlert_);
         visit("sound cues", self.soundCues_);
+        visit("mirror front photos", self.mirrorFrontPhotos_);
         visit("auto save", self.autoSave_);
         visit("time stamp", self.timeStamp_);
         visit("enhance", self.enhance_);
@@ -221,6 +226,7 @@ private:
     bool timerBeep_ = false;
     bool vibrateAlert_ = false;
     bool soundCues_ = false;
+    bool mirrorFrontPhotos_ = false;
     bool autoSave_ = false;
     bool timeStamp_ = false;
     bool enhance_ = false;

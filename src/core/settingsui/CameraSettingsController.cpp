@@ -81,6 +81,7 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     timerBeepCell_ = makeSwitch("Timer Beep", &C::timerBeep);
     vibrateAlertCell_ = makeSwitch("Vibrate", &C::vibrateAlert);
     soundCuesCell_ = makeSwitch("Sound Cues", &C::soundCues);
+    mirrorFrontPhotosCell_ = makeSwitch("Mirror Front Photos", &C::mirrorFrontPhotos);
     autoSaveCell_ = makeSwitch("Auto Save", &C::autoSave);
     timeStampCell_ = makeSwitch("Time Stamp", &C::timeStamp);
     enhanceCell_ = makeSwitch("Enhance", &C::enhance);
@@ -202,6 +203,7 @@ void CameraSettingsController::populateCellLists() {
         {&Camera1Data::canChangeTimeStamp, timeStampCell_},
         {&Camera1Data::canChangeVibrateAlert, vibrateAlertCell_},
         {[](int) { return true; }, soundCuesCell_},  // every mode can be heard
+        {[](int) { return true; }, mirrorFrontPhotosCell_},  // every mode takes photos
         {&Camera1Data::canChangeTimerBeep, timerBeepCell_},
     };
     for (const auto& [allowed, cell] : general)
@@ -276,6 +278,7 @@ void CameraSettingsController::updateGeneralData() {
     timerBeepCell_->checkbox().setOn(r->timerBeep());
     vibrateAlertCell_->checkbox().setOn(r->vibrateAlert());
     soundCuesCell_->checkbox().setOn(r->soundCues());
+    mirrorFrontPhotosCell_->checkbox().setOn(r->mirrorFrontPhotos());
     autoSaveCell_->checkbox().setOn(r->autoSave());
     timeStampCell_->checkbox().setOn(r->timeStamp());
     enhanceCell_->checkbox().setOn(r->enhance());
@@ -383,6 +386,10 @@ void CameraSettingsController::vibrateAlert() {
 }
 void CameraSettingsController::soundCues() {
     if (Camera1Data* r = record()) r->setSoundCues(soundCuesCell_->checkbox().isOn());
+}
+
+void CameraSettingsController::mirrorFrontPhotos() {
+    if (Camera1Data* r = record()) r->setMirrorFrontPhotos(mirrorFrontPhotosCell_->checkbox().isOn());
 }
 void CameraSettingsController::autoSave() {
     if (Camera1Data* r = record()) r->setAutoSave(autoSaveCell_->checkbox().isOn());

@@ -72,6 +72,7 @@ public:
     void timerBeep();
     void vibrateAlert();
     void soundCues();
+    void mirrorFrontPhotos();
     void autoSave();
     void timeStamp();
     void enhance();
@@ -105,6 +106,7 @@ public:
     SwitchTableViewCell& timerBeepCell() { return *timerBeepCell_; }
     SwitchTableViewCell& vibrateAlertCell() { return *vibrateAlertCell_; }
     SwitchTableViewCell& soundCuesCell() { return *soundCuesCell_; }
+    SwitchTableViewCell& mirrorFrontPhotosCell() { return *mirrorFrontPhotosCell_; }
     SwitchTableViewCell& autoSaveCell() { return *autoSaveCell_; }
     SwitchTableViewCell& timeStampCell() { return *timeStampCell_; }
     SwitchTableViewCell& enhanceCell() { return *enhanceCell_; }
@@ -149,7 +151,7 @@ private:
     const SystemUtils* system_;
     AboutFactory aboutFactory_;
     std::shared_ptr<SwitchTableViewCell> fullScreenShutterCell_, digitalZoomCell_, gridCell_,
-        timerBeepCell_, vibrateAlertCell_, soundCuesCell_, autoSaveCell_, timeStampCell_, enhanceCell_,
+        timerBeepCell_, vibrateAlertCell_, soundCuesCell_, mirrorFrontPhotosCell_, autoSaveCell_, timeStampCell_, enhanceCell_,
         autoShutterCell_, repeatCell_;
     std::shared_ptr<SegmentedTableViewCell> modificationCell_, shutterDelayCell_, sensitivityCell_,
         timerCell_, photoSizeCell_, rapidModeCell_, videoResolutionCell_, anaglyphColorCell_;

@@ -36,8 +36,6 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
     // Seven colour bars from white to blue, larger than the live view needs.
     GstCameraPicker camera(
         loop, {testSource("videotestsrc pattern=smpte ! video/x-raw,width=1400,height=1000")});
-    int held = 1;  // upright
-    camera.setOrientationSource([&held] { return held; });
     ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
     EXPECT_TRUE(camera.isSourceAvailable());
     EXPECT_FALSE(camera.problem());
@@ -64,8 +62,9 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
     ASSERT_TRUE(still);
     EXPECT_EQ(still.width(), 1400);
     EXPECT_EQ(still.height(), 1000);
-    // Held upright, a landscape sensor's picture turns a quarter.
-    EXPECT_EQ(still.orientation(), Image::kRight);
+    // A test source says nothing of its mounting: its frames are upright as they come.
+    EXPECT_EQ(camera.mountRotation(), 0);
+    EXPECT_EQ(still.orientation(), Image::kUp);
     EXPECT_EQ(camera.stillsConverted(), 1);
     // The bars: white, yellow, cyan, green, magenta, red, blue.
     const std::array<std::array<int, 3>, 7> bars{{{255, 255, 255}, {0, 255, 255}, {255, 255, 0},
@@ -75,12 +74,97 @@ TEST(GstCameraPickerTest, LiveFramesAreSmallAndConvertedOnceWhileTheStillHasTheS
         const auto seen = bgr(still, 100 + 200 * static_cast<int>(bar), 300);
         for (std::size_t c = 0; c < 3; ++c) EXPECT_NEAR(seen[c], bars[bar][c], 3) << "bar " << bar;
     }
-    // Held on its side, the picture is already upright.
-    held = 3;
+    // Mounted a quarter turn (--camera-rotation 90): the still says so, and
+    // the live view's frames come turned, portrait.
+    camera.setMountRotation(90);
     camera.takePicture([&](const Image& picture) { stills.push_back(picture); });
     ASSERT_TRUE(runUntil(loop, [&] { return stills.size() == 2; }));
-    EXPECT_EQ(stills[1].orientation(), Image::kUp);
+    EXPECT_EQ(stills[1].orientation(), Image::kRight);
+    EXPECT_EQ(stills[1].width(), 1400);  // the pixels as the sensor gives them
     EXPECT_EQ(camera.stillsConverted(), 2);
+    EXPECT_TRUE(runUntil(loop, [&] { return camera.previewFrame().height() == GstCameraPicker::kPreviewBox; }))
+        << camera.previewFrame().width() << "x" << camera.previewFrame().height();
+}
+
+// The BGR of the live frame's pixel at a fraction of its width, half way down.
+std::array<int, 3> liveAt(GstCameraPicker& camera, double x) {
+    const Image frame = camera.previewFrame();
+    return bgr(frame, static_cast<int>(x * (frame.width() - 1)), frame.height() / 2);
+}
+
+// How the live view's frames come for each mounting and mirror: the SMPTE
+// bars run white (left) to blue (right) upright; turned a quarter clockwise
+// they run white (top) to blue (bottom).
+TEST(GstCameraPickerTest, LiveFramesComeTurnedByTheMountingAndTheScreenAndMirroredWhenAsked) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(
+        loop, {testSource("videotestsrc pattern=smpte ! video/x-raw,width=640,height=480")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    const std::array<int, 3> white{255, 255, 255}, blue{255, 0, 0};
+    auto near = [](std::array<int, 3> a, std::array<int, 3> b) {
+        for (std::size_t c = 0; c < 3; ++c)
+            if (std::abs(a[c] - b[c]) > 8) return false;
+        return true;
+    };
+    struct Case {
+        int mount, screen;
+        bool mirrored;
+        int width, height;
+        bool whiteFirst;  // along the frame's width (landscape) or down its height (portrait)
+    };
+    const Case cases[] = {
+        {0, 0, false, 640, 480, true},   {0, 0, true, 640, 480, false},
+        {90, 0, false, 480, 640, true},  {270, 0, false, 480, 640, false},
+        {180, 0, false, 640, 480, false}, {180, 0, true, 640, 480, true},
+        {90, 270, false, 640, 480, true}, {0, 90, true, 480, 640, true},
+    };
+    for (const Case& c : cases) {
+        camera.setMountRotation(c.mount);
+        camera.setPreviewOrientation(c.screen, c.mirrored);
+        // A few frames on, none of them flipped the old way is left.
+        const long before = camera.previewFramesConverted();
+        const bool shaped = runUntil(loop, [&] {
+            const Image frame = camera.previewFrame();
+            return camera.previewFramesConverted() >= before + 3 && frame.width() == c.width &&
+                   frame.height() == c.height;
+        });
+        ASSERT_TRUE(shaped) << c.mount << " " << c.screen;
+        const Image frame = camera.previewFrame();
+        const bool portrait = frame.height() > frame.width();
+        auto at = [&](double f) {
+            return portrait ? bgr(frame, frame.width() / 2, static_cast<int>(f * (frame.height() - 1)))
+                            : liveAt(camera, f);
+        };
+        const double first = 0.05, last = 0.95;
+        EXPECT_TRUE(near(at(first), c.whiteFirst ? white : blue)) << c.mount << " " << c.screen << " " << c.mirrored;
+        EXPECT_TRUE(near(at(last), c.whiteFirst ? blue : white)) << c.mount << " " << c.screen << " " << c.mirrored;
+    }
+}
+
+// A stream that carries its orientation (a source passing the sensor's
+// mounting on) is believed; --camera-rotation still wins over it.
+TEST(GstCameraPickerTest, TheStreamsOrientationTagIsTheMountingUnlessOverridden) {
+    EXPECT_EQ(GstCameraPicker::rotationOfTag("rotate-90"), 90);
+    EXPECT_EQ(GstCameraPicker::rotationOfTag("rotate-270"), 270);
+    EXPECT_EQ(GstCameraPicker::rotationOfTag("flip-rotate-180"), 180);
+    EXPECT_EQ(GstCameraPicker::rotationOfTag("rotate-45"), std::nullopt);
+    EXPECT_EQ(GstCameraPicker::rotationOfTag(""), std::nullopt);
+
+    ManualRunLoop loop;
+    GstCameraPicker camera(
+        loop, {testSource("videotestsrc pattern=smpte ! video/x-raw,width=640,height=480 ! "
+                          "taginject tags=\"image-orientation=rotate-90\"")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    ASSERT_TRUE(runUntil(loop, [&] { return camera.mountRotation() == 90; }));
+    EXPECT_TRUE(runUntil(loop, [&] { return camera.previewFrame().width() == 480; }));
+    std::vector<Image> stills;
+    camera.takePicture([&](const Image& picture) { stills.push_back(picture); });
+    ASSERT_TRUE(runUntil(loop, [&] { return !stills.empty(); }));
+    EXPECT_EQ(stills[0].orientation(), Image::kRight);
+    camera.setMountRotation(0);
+    EXPECT_EQ(camera.mountRotation(), 0);
+    camera.setMountRotation(std::nullopt);
+    EXPECT_EQ(camera.mountRotation(), 90);
 }
 
 // Stills reuse the memory of stills let go: three stills of television snow
