@@ -31,6 +31,7 @@ public:
 
     void takePicture(PictureHandler handler) override { current_->takePicture(std::move(handler)); }
     Image previewFrame() const override { return current_->previewFrame(); }
+    Size previewShape() const override { return current_->previewShape(); }
     void setPreviewScale(double scale) override { current_->setPreviewScale(scale); }
     double previewScale() const override { return current_->previewScale(); }
     void setPreviewTranslation(Point offset) override { current_->setPreviewTranslation(offset); }

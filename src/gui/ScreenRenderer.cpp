@@ -1,6 +1,7 @@
 #include "gui/ScreenRenderer.h"
 
 #include "core/imaging/BilinearScaler.h"
+#include "core/camera/CameraOverlayView.h"
 #include "core/imaging/ImageResizer.h"
 #include "core/ui/Button.h"
 #include "core/ui/ImageView.h"
@@ -107,7 +108,8 @@ void ScreenRenderer::paint(QPainter& p, ViewController& top) {
     p.save();
     p.translate(0, contentTop_);
     p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_), Qt::IntersectClip);
-    if (!navigation_ && content_->subviews().empty() && !content_->backgroundColor())
+    if (!navigation_ && content_ != cameraView_ && content_->subviews().empty() &&
+        !content_->backgroundColor())
         IconPainter::paint(p, "Screen4.png", QRectF(0, 0, kWidth, kHeight));  // between screens
     if (content_ == cameraView_) paintPreview(p, preview);
     if (navigation_ && !content_->backgroundColor())
@@ -169,33 +171,38 @@ void ScreenRenderer::fillBlackAround(QPainter& p, const QRect& covered) {
 ScreenRenderer::Preview ScreenRenderer::placePreview(const QTransform& toDevice) {
     Preview preview;
     if (!camera_) return preview;
-    // The preview fills the live-view area, zoomed and shifted as the camera says.
+    // The whole frame is shown, fitted into the live-view area as the core
+    // places it; zoomed about its middle and shifted as the camera says, it
+    // stays inside the place of the whole frame (what the photo can hold).
     preview.area = QRectF(0, 0, cameraView_->frame().width, kPreviewHeight);
+    const Size shape = camera_->previewShape();
+    const Rect shown = CameraOverlayView::shownRect(
+        Size{static_cast<float>(preview.area.width()), static_cast<float>(preview.area.height())},
+        shape);
+    preview.shown = QRectF(preview.area.x() + shown.x, preview.area.y() + shown.y, shown.width,
+                           shown.height);
     const double zoom = std::max(1.0, camera_->previewScale());
     const bool upright = toDevice.type() <= QTransform::TxScale;
     if (sizesPreview_ && upright) {
-        const QRectF onDevice = toDevice.mapRect(preview.area);
+        const QRectF onDevice = toDevice.mapRect(preview.shown);
         camera_->setPreviewPixels(static_cast<int>(std::lround(onDevice.width() * zoom)),
                                   static_cast<int>(std::lround(onDevice.height() * zoom)));
     }
     preview.frame = toQImage(camera_->previewFrame());
     if (preview.frame.isNull()) return preview;
-    const QImage& frame = preview.frame;
-    const double scale =
-        std::max(preview.area.width() / frame.width(), preview.area.height() / frame.height()) * zoom;
-    const QSizeF size(frame.width() * scale, frame.height() * scale);
+    const QSizeF size(preview.shown.width() * zoom, preview.shown.height() * zoom);
     const Point shift = camera_->previewTranslation();
-    preview.target = QRectF(preview.area.center().x() - size.width() / 2 + shift.x,
-                            preview.area.center().y() - size.height() / 2 + shift.y, size.width(),
+    preview.target = QRectF(preview.shown.center().x() - size.width() / 2 + shift.x,
+                            preview.shown.center().y() - size.height() / 2 + shift.y, size.width(),
                             size.height());
     preview.onDevice = toDevice.mapRect(preview.target);
-    if (upright && frame.format() == QImage::Format_RGB32) {
-        // The whole device pixels the frame covers inside the area.
-        const QRectF shown = toDevice.mapRect(preview.area).intersected(preview.onDevice);
-        const int left = static_cast<int>(std::lround(shown.left()));
-        const int top = static_cast<int>(std::lround(shown.top()));
-        preview.covered = QRect(left, top, static_cast<int>(std::lround(shown.right())) - left,
-                                static_cast<int>(std::lround(shown.bottom())) - top);
+    if (upright && preview.frame.format() == QImage::Format_RGB32) {
+        // The whole device pixels the frame covers inside its place.
+        const QRectF covered = toDevice.mapRect(preview.shown).intersected(preview.onDevice);
+        const int left = static_cast<int>(std::lround(covered.left()));
+        const int top = static_cast<int>(std::lround(covered.top()));
+        preview.covered = QRect(left, top, static_cast<int>(std::lround(covered.right())) - left,
+                                static_cast<int>(std::lround(covered.bottom())) - top);
     }
     return preview;
 }
@@ -207,7 +214,7 @@ void ScreenRenderer::paintPreview(QPainter& p, const Preview& preview) {
     const QRectF& onDevice = preview.onDevice;
     p.save();
     if (covered.isEmpty()) {  // turned, or with see-through pixels: the painter's own way
-        p.setClipRect(preview.area, Qt::IntersectClip);
+        p.setClipRect(preview.shown, Qt::IntersectClip);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(preview.target, frame);
         p.restore();

@@ -120,6 +120,7 @@ private:
     struct Preview {
         QImage frame;
         QRectF area;
+        QRectF shown;  // where the whole frame lies, unzoomed
         QRectF target;
         QRectF onDevice;
         QRect covered;

@@ -48,6 +48,11 @@ Image SimulatedCamera::previewFrame() const {
         sensor.withOrientation(Rotation::imageOrientation(shown, mirrored_)), Size{0, 0});
 }
 
+Size SimulatedCamera::previewShape() const {
+    const bool turned = Rotation::preview(mountRotation_, screenTurn_) % 180 != 0;
+    return turned ? Size{kPreviewHeight, kPreviewWidth} : Size{kPreviewWidth, kPreviewHeight};
+}
+
 Image SimulatedCamera::render(int width, int height) const {
     return render(width, height, Image::kUp);
 }

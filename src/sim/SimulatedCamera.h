@@ -50,6 +50,7 @@ public:
     void setFlashMode(FlashMode mode) override { flash_ = mode; }
     void takePicture(PictureHandler handler) override;
     Image previewFrame() const override;
+    Size previewShape() const override;
     void setPreviewScale(double scale) override { previewScale_ = scale; }
     double previewScale() const override { return previewScale_; }
     void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }

@@ -186,14 +186,16 @@ TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
     });
     Image shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
     ASSERT_EQ(shot.size(), (Size{320, 427}));
-    // Filled into 320 × 427 the preview is scaled by 0.89 and its centre kept:
-    // the edge falls at x = 231.
-    EXPECT_EQ(test::TestImages::at(shot, 225, 200), (test::Rgb{255, 0, 0}));
-    EXPECT_EQ(test::TestImages::at(shot, 237, 200), (test::Rgb{0, 0, 255}));
-    single.scale = 2;  // zoomed in, the edge moves out to x = 302
+    // Shown whole in 320 × 427 the preview is scaled by 0.5 into 320 × 240
+    // from y = 94, black above and below: the edge falls at x = 200.
+    EXPECT_EQ(test::TestImages::at(shot, 195, 200), (test::Rgb{255, 0, 0}));
+    EXPECT_EQ(test::TestImages::at(shot, 205, 200), (test::Rgb{0, 0, 255}));
+    EXPECT_EQ(test::TestImages::at(shot, 100, 50), (test::Rgb{0, 0, 0}));
+    EXPECT_EQ(test::TestImages::at(shot, 100, 380), (test::Rgb{0, 0, 0}));
+    single.scale = 2;  // zoomed in, the edge moves out to x = 240
     shot = other.cameraScreenshot(Rect{0, 0, 320, 427});
-    EXPECT_EQ(test::TestImages::at(shot, 295, 200), (test::Rgb{255, 0, 0}));
-    EXPECT_EQ(test::TestImages::at(shot, 309, 200), (test::Rgb{0, 0, 255}));
+    EXPECT_EQ(test::TestImages::at(shot, 235, 200), (test::Rgb{255, 0, 0}));
+    EXPECT_EQ(test::TestImages::at(shot, 245, 200), (test::Rgb{0, 0, 255}));
 }
 
 // Whatever the camera's mounting and however the device is held, the photo

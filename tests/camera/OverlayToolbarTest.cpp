@@ -77,9 +77,12 @@ TEST_F(OverlayTest, TheWorkedValues) {
     EXPECT_EQ(d.bands[3], (Rect{251, 0, 69, 427}));
     EXPECT_EQ(d.columns, (std::vector<float>{129.5f, 190.5f}));
 
-    d = drawn(4);  // 1.25: 320 × 256
-    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 86}));
-    EXPECT_EQ(d.bands[1].y, 342);
+    // 1.25 on a portrait frame: the photo is 4:5 portrait (its crop turns
+    // the ratio to the frame's shape), and so is what the mask leaves:
+    // 320 × 400, not a landscape 320 × 256 the photo would not hold.
+    d = drawn(4);
+    EXPECT_EQ(d.bands[0], (Rect{0, 0, 320, 14}));  // (427 − 400) / 2 = 13.5, snapped to 14
+    EXPECT_EQ(d.bands[1].y, 414);
 }
 
 TEST_F(OverlayTest, TiltDrawsOpaqueBandsTheOtherWay) {

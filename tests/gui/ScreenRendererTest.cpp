@@ -1,3 +1,4 @@
+#include "core/camera/CameraOverlayView.h"
 #include "gui/ScreenRenderer.h"
 
 #include "core/imaging/Bitmap.h"
@@ -7,6 +8,8 @@
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include <numbers>
 
@@ -90,7 +93,12 @@ TEST(ScreenRendererTest, ThePreviewCoversTheLiveViewAndEveryOtherPixelIsBlack) {
                     p.scale(scale, scale);
                     renderer.paint(p, screen);
                 }
-                const int live = static_cast<int>(427 * scale);  // the live view's last whole row
+                // The 16:9 frame shown whole across the portrait live view:
+                // 320 × 180 points from y = 124, black above and below.
+                const Rect shown = CameraOverlayView::shownRect(Size{320, 427}, Size{1280, 720});
+                ASSERT_EQ(shown, (Rect{0, 124, 320, 180}));
+                const int top = static_cast<int>(std::ceil(shown.y * scale));
+                const int bottom = static_cast<int>((shown.y + shown.height) * scale);  // last whole row
                 const int right = clipped ? shot.width() / 2 : shot.width();
                 int wrong = 0;
                 for (int y = 0; y < shot.height(); ++y)
@@ -98,9 +106,9 @@ TEST(ScreenRendererTest, ThePreviewCoversTheLiveViewAndEveryOtherPixelIsBlack) {
                         const QColor c = shot.pixelColor(x, y);
                         if (x >= right) {
                             wrong += c != unpainted;
-                        } else if (y >= live + 1) {
+                        } else if (y >= bottom + 1 || y < top - 1) {
                             wrong += c != QColor(Qt::black);
-                        } else if (y < live) {
+                        } else if (y >= top && y < bottom) {
                             // Red, then blue from the middle on, a pixel or two of blend between.
                             const int middle = shot.width() / 2;
                             if (std::abs(x - middle) > 2)

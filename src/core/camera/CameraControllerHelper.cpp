@@ -58,10 +58,14 @@ CameraControllerHelper::CameraControllerHelper(Services s)
     bar.retakeButton().setAction([this](Button&) { retake(); });
     bar.cancelButton().setAction([this](Button&) { cancel(); });
     views_->overlay->setHelper(this);
+    views_->overlay->setFrameShape([picker = picker_] { return picker->previewShape(); });
 }
 
 CameraControllerHelper::~CameraControllerHelper() {
-    if (views_->overlay->helper() == this) views_->overlay->setHelper(nullptr);
+    if (views_->overlay->helper() == this) {
+        views_->overlay->setHelper(nullptr);
+        views_->overlay->setFrameShape(nullptr);
+    }
     notifications_->removeObserver(orientationObserver_);
     handler_.reset();
 }
@@ -508,7 +512,7 @@ Image CameraControllerHelper::cameraScreenshot(Rect rect) {
     Image frame = picker_->previewFrame();
     if (!frame) return Image();
     // What the live view shows: the preview's centre when it is zoomed, then
-    // filling the overlay's area, centred.
+    // fitted into the overlay's area, centred.
     const double scale = picker_->previewScale();
     if (scale > 1) {
         const Size size = frame.size();
@@ -517,9 +521,12 @@ Image CameraControllerHelper::cameraScreenshot(Rect rect) {
         frame =
             ImageUtils::drawRect(Rect{(size.width - w) / 2, (size.height - h) / 2, w, h}, frame);
     }
+    // The whole frame fitted into the overlay, black around it.
     const Rect bounds = views_->overlay->bounds();
-    const Image screen = ImageUtils::drawPosterImage(frame, Size{bounds.width, bounds.height});
-    return ImageUtils::drawRect(rect, screen);
+    const Rect shown = CameraOverlayView::shownRect(Size{bounds.width, bounds.height}, frame.size());
+    const Image fitted = ImageUtils::drawPosterImage(frame, Size{shown.width, shown.height});
+    return ImageUtils::drawRect(Rect{rect.x - shown.x, rect.y - shown.y, rect.width, rect.height},
+                                fitted);
 }
 
 void CameraControllerHelper::hideModeIndicator() {

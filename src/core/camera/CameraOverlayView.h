@@ -1,14 +1,21 @@
 #pragma once
 
+#include "core/imaging/Image.h"
 #include "core/ui/View.h"
+
+#include <functional>
 
 namespace kestrel {
 
 class CameraControllerHelper;
 
-// The drawing layer over the live picture (320 × 427): darkens everything
-// outside the chosen picture ratio and draws a rule-of-thirds grid, from the
-// effective ratio, tilt and grid settings. Nothing at all without the border.
+// The drawing layer over the live picture (320 × 427 on a 320 × 480 screen):
+// darkens everything outside the part of the camera's frame the photo keeps
+// (the chosen ratio, turned to the frame's shape as the photo's crop is) and
+// draws a rule-of-thirds grid in it, from the effective ratio, tilt and grid
+// settings. Nothing at all without the border. The frame is shown whole,
+// fitted into the view (shownRect), so what is left undarkened is exactly
+// what the photo holds.
 class CameraOverlayView : public View {
 public:
     static constexpr float kWidth = 320;
@@ -25,6 +32,15 @@ public:
 
     Drawing draw() const override;
 
+    // The shape of the camera's live frames as shown (none: the view's own).
+    void setFrameShape(std::function<Size()> shape) { frameShape_ = std::move(shape); }
+    // Where a frame of `frame`'s shape is shown in an area of size `area`:
+    // fitted whole, centred, its edges on whole points (a frame within a
+    // point of the area's shape fills it). A frame of no size fills the area.
+    static Rect shownRect(Size area, Size frame);
+    // The part of the shown frame the photo keeps, unrounded, in this view.
+    Rect keptRect() const;
+
     // Touches on the picture go on to the camera controller: its next responder.
     void setHelper(CameraControllerHelper* helper) { helper_ = helper; }
     CameraControllerHelper* helper() const { return helper_; }
@@ -35,6 +51,7 @@ public:
     static float round05(double x);
 
 private:
+    std::function<Size()> frameShape_;
     bool showBorder_ = false;
     bool showGrid_ = false;
     mutable float zoom_ = 0;

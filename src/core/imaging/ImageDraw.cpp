@@ -397,6 +397,18 @@ Image ImageDraw::smartResize(const Image& image, Size size) {
     return simpleResize(image, size);
 }
 
+Image ImageDraw::fitResize(const Image& image, Size size) {
+    if (!image) return {};
+    const Size s = image.size();
+    const bool turn = (s.width > s.height) != (size.width > size.height) && s.width != s.height;
+    const Size box = turn ? Size{size.height, size.width} : size;
+    const double scale = std::min(double{box.width} / s.width, double{box.height} / s.height);
+    const auto side = [scale](float length) {
+        return static_cast<float>(std::max(1.0, std::round(length * scale)));
+    };
+    return simpleResize(image, Size{side(s.width), side(s.height)});
+}
+
 Image ImageDraw::drawPosterImage(const Image& image, Size size) {
     if (!image) return {};
     const Size s = image.size();

@@ -84,6 +84,10 @@ public:
     // lands on a given rectangle).
     static Rect landing(Rect to, int orientation, Size size);
     static Image smartResize(const Image& image, Size size);
+    // The picture reduced (or enlarged) to fit `size` turned to the
+    // picture's shape, its own shape kept: a 4:3 picture fills 640 × 480, a
+    // 16:9 one gives 640 × 360. Sides are rounded to whole pixels.
+    static Image fitResize(const Image& image, Size size);
     static Image simpleResize(const Image& image, Size size);
     static Image drawPosterImage(const Image& image, Size size);
     static Image channelMerge(const Image& a, const Image& b);

@@ -44,10 +44,14 @@ double PhotoProcessor::timeStampFontSize(Size size, float ratio, bool tilt) {
 Image PhotoProcessor::processPhoto(Image image, float zoom, const PhotoSettings& settings) {
     if (!image) return {};
     if (!settings.fullSizePhoto)
-        image = ImageDraw::smartResize(image, Size{kReducedWidth, kReducedHeight});
+        image = ImageDraw::fitResize(image, Size{kReducedWidth, kReducedHeight});
     if (zoom == 1.0f && !settings.modifiedImage() && !settings.tilt) return image;
 
-    const float ratio = settings.aspectRatio;
+    // The first ratio is the camera's own shape ("Normal"): a zoom keeps the
+    // frame's shape whatever the camera gives, 4:3 or 16:9.
+    const Size upright = image.size();
+    const float ratio = settings.ratioChosen || settings.tilt ? settings.aspectRatio
+                                                             : upright.width / upright.height;
     std::optional<Font> font;
     if (settings.timeStamp)
         font = Font{timeStampFontSize(image.size(), ratio, settings.tilt), true};
@@ -90,7 +94,14 @@ std::optional<Image> PhotoProcessor::processJpeg(std::span<const std::uint8_t> j
     const bool turned = Image::swapsSides(o);
     const Size picture = turned ? Size{float(header->height), float(header->width)}
                                 : Size{float(header->width), float(header->height)};
-    const ImageDraw::Composition c = ImageDraw::composition(picture, settings.aspectRatio, zoom);
+    // The part is composed as the whole picture is: the first ratio is the
+    // whole picture's own shape, not the part's.
+    PhotoSettings partSettings = settings;
+    if (!settings.ratioChosen) {
+        partSettings.aspectRatio = picture.width / picture.height;
+        partSettings.ratioChosen = true;
+    }
+    const ImageDraw::Composition c = ImageDraw::composition(picture, partSettings.aspectRatio, zoom);
     const Rect lands = ImageDraw::landing(c.drawRect, o, c.output);
     const double sx = double(lands.width) / picture.width;
     const double sy = double(lands.height) / picture.height;
@@ -115,7 +126,7 @@ std::optional<Image> PhotoProcessor::processJpeg(std::span<const std::uint8_t> j
     if (!region) return std::nullopt;
     // Drawn as the whole picture is: the decoded part covers every pixel the
     // drawing samples.
-    return processPhoto(Image(std::move(region->bitmap), o), zoom, settings);
+    return processPhoto(Image(std::move(region->bitmap), o), zoom, partSettings);
 }
 
 }  // namespace kestrel

@@ -24,7 +24,8 @@ struct PhotoSettings {
 };
 
 // The standard processing of a final picture, as every mode handler and
-// kestrel-cli run it: reduce to 640 × 480 unless full size is on; then, unless
+// kestrel-cli run it: reduce to fit 640 × 480, its shape kept, unless full
+// size is on; then, unless
 // there is nothing to do, one drawing pass for the zoom, the ratio crop, the
 // colour mode and the time stamp; then night vision for effect 10.
 class PhotoProcessor {

@@ -29,6 +29,9 @@ public:
 
     virtual void takePicture(PictureHandler handler) = 0;
     virtual Image previewFrame() const = 0;
+    // The upright size of the live view's frames, for their shape; none
+    // before the first frame.
+    virtual Size previewShape() const { return previewFrame().size(); }
     virtual void setPreviewScale(double scale) = 0;
     virtual double previewScale() const = 0;
     // A shift of the live preview in points (the anchored crop's preview).
