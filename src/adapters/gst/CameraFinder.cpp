@@ -155,6 +155,7 @@ void CameraFinder::add(Camera camera, std::vector<std::string> keys) {
     if (rank(camera.source.how) < rank(cameras_[i].source.how)) std::swap(camera, cameras_[i]);
     if (cameras_[i].source.facing == CameraSource::Facing::kUnknown)
         cameras_[i].source.facing = camera.source.facing;
+    if (cameras_[i].source.rotation < 0) cameras_[i].source.rotation = camera.source.rotation;
 }
 
 std::vector<CameraFinder::Sighting> CameraFinder::surveyDevices() {
@@ -231,9 +232,11 @@ void CameraFinder::find() {
             if (spec.argument.empty()) spec.argument = get("node.name");
             camera.source.facing = facingOf(get("api.libcamera.location"));
             keys = {"v4l2:" + get("api.v4l2.path"), "libcamera:" + get("api.libcamera.path")};
+            camera.source.rotation = sensors_.forLibcameraId(get("api.libcamera.path")).value_or(-1);
         } else if (sighting.provider == "libcamera") {
             spec = {CameraSpec::Kind::kLibcamera, get("camera-name")};
             keys = {"libcamera:" + spec.argument};
+            camera.source.rotation = sensors_.forLibcameraId(spec.argument).value_or(-1);
         } else if (sighting.provider == "v4l2") {
             spec = {CameraSpec::Kind::kV4l2, get("device.path")};
             keys = {"v4l2:" + spec.argument};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "adapters/gst/CameraSource.h"
+#include "adapters/gst/SensorRotation.h"
 #include "core/platform/RunLoop.h"
 
 #include <functional>
@@ -59,6 +60,9 @@ public:
     // libcamera; else V4L2; else the simulated camera. Opens the portal's remote.
     Choice chooseAuto();
 
+    // Where a camera's sensor mounting is read (tests give a tree of their own).
+    void setSensorRotation(SensorRotation rotation) { sensors_ = std::move(rotation); }
+
     // Calls `changed` on the loop when a camera appears or goes away, until
     // this object is gone.
     void watch(RunLoop& loop, std::function<void()> changed);
@@ -70,6 +74,7 @@ private:
 
     std::unique_ptr<CameraPortal> portal_;
     Survey survey_;
+    SensorRotation sensors_;
     bool portalPresent_ = false;
     std::string portalProblem_;
     std::vector<Camera> cameras_;
