@@ -21,6 +21,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -91,6 +93,28 @@ std::string keyHelp() {
            "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
            "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli trigger\n"
            "calls them. Starting kestrel again brings the running window forward.\n";
+}
+
+// A shell that turns the screen with the device (a phone's, without
+// rotation lock): the live view turns with the screen, and the controls turn
+// only by what the screen does not. Qt counts the screen's orientation from
+// the display's natural one, as the device's turn is counted.
+void followScreenTurn(QWidget& window, kestrel::CameraControllerHelper& camera) {
+    QWindow* handle = window.windowHandle();
+    if (!handle) return;
+    auto apply = [&camera, handle] {
+        if (const QScreen* screen = handle->screen())
+            camera.setScreenTurn(screen->angleBetween(screen->nativeOrientation(), screen->orientation()));
+    };
+    apply();
+    QObject::connect(handle, &QWindow::screenChanged, handle, [apply, handle](QScreen* screen) {
+        apply();
+        if (screen)
+            QObject::connect(screen, &QScreen::orientationChanged, handle, [apply] { apply(); },
+                             Qt::UniqueConnection);
+    });
+    if (QScreen* screen = handle->screen())
+        QObject::connect(screen, &QScreen::orientationChanged, handle, [apply] { apply(); });
 }
 
 }  // namespace
@@ -315,6 +339,7 @@ int main(int argc, char** argv) {
     }
     app.start();
     window.show();
+    followScreenTurn(window, app.camera());
     if (!screenshot.empty()) {
         QTimer::singleShot(static_cast<int>(after * 1000), [&] {
             if (!window.screenshot().save(QString::fromStdString(screenshot)))

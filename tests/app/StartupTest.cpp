@@ -74,3 +74,61 @@ TEST(StartupTest, TheSequenceRunsInOrder) {
 
 }  // namespace
 }  // namespace kestrel
+
+#include "core/app/KestrelApp.h"
+#include "core/platform/AbsentAccelerometer.h"
+#include "core/platform/FixedLocationManager.h"
+#include "sim/SimulatedCamera.h"
+#include "support/AppOptions.h"
+#include "support/RecordingSounds.h"
+
+namespace kestrel {
+namespace {
+
+// A laptop: no accelerometer. The first start is in Standard (the modes that
+// wait for the device to be held still or moved cannot work), a mode chosen
+// since is kept, and the camera screen says why it cannot.
+TEST(StartupTest, WithoutAnAccelerometerTheFirstModeIsStandardAndAChosenOneIsKept) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SimulatedCamera camera(loop);
+    AbsentAccelerometer none;
+    test::RecordingSounds sounds;
+    auto launch = [&] {
+        return std::make_unique<KestrelApp>(
+            KestrelApp::Ports{loop, camera, none, sounds,
+                              std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+            test::appOptions(dir.path()));
+    };
+    {
+        auto app = launch();
+        EXPECT_FALSE(app->devicePosition().hasAccelerometer());
+        EXPECT_EQ(app->settings().record().mode(), Camera1Data::kStandard);
+        app->start();
+        loop.advance(1.0);
+        EXPECT_TRUE(app->cameraViews().saveLabel->hidden());
+        app->settings().record().setMode(Camera1Data::kStabilizing);
+        app->camera().reset();
+        EXPECT_FALSE(app->cameraViews().saveLabel->hidden());
+        EXPECT_EQ(app->cameraViews().saveLabel->text(),
+                  "Stabilizing needs an accelerometer; this device has none");
+        app->settings().record().setMode(Camera1Data::kMoving);
+        app->camera().reset();
+        EXPECT_EQ(app->cameraViews().saveLabel->text(),
+                  "Moving needs an accelerometer; this device has none");
+        app->settings().record().setMode(Camera1Data::kStabilizing);
+        app->camera().reset();
+        loop.advance(1.0);
+    }
+    auto relaunched = launch();
+    EXPECT_EQ(relaunched->settings().record().mode(), Camera1Data::kStabilizing);
+    relaunched->start();
+    loop.advance(1.0);
+    EXPECT_FALSE(relaunched->cameraViews().saveLabel->hidden());
+    relaunched->settings().record().setMode(Camera1Data::kTimer);
+    relaunched->camera().reset();
+    EXPECT_TRUE(relaunched->cameraViews().saveLabel->hidden());  // the notice goes with the mode
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -38,6 +38,24 @@ TEST(DeviceChoiceTest, EachDeviceIsRealWhenPresentUnlessSimulated) {
     EXPECT_EQ(simulated.reports()[0].found, found.reports()[0].found);  // still reported as found
     EXPECT_EQ(simulated.reports()[0].used, "simulated (steady)");
 
+    // "none": there is none, and it says so, whatever is present.
+    options.simulate = false;
+    options.accel = "none";
+    DeviceChoice told(loop, options);
+    EXPECT_FALSE(told.takeAccelerometer()->isAvailable());
+    EXPECT_EQ(told.reports()[0].used, "none");
+
+    // Nothing found and nothing asked: none either, not a steady simulation.
+    options.accel.clear();
+    options.iioRoot = (dir / "no-iio").string();
+    DeviceChoice absent(loop, options);
+    EXPECT_FALSE(absent.takeAccelerometer()->isAvailable());
+    EXPECT_EQ(absent.reports()[0].used, "none");
+    options.simulate = true;  // --simulate: the steady simulation
+    DeviceChoice simulatedAbsent(loop, options);
+    EXPECT_TRUE(simulatedAbsent.takeAccelerometer()->isAvailable());
+    EXPECT_EQ(simulatedAbsent.reports()[0].used, "simulated (steady)");
+
     setenv("KESTREL_IIO_ROOT", dir.path().c_str(), 1);
     const auto run = test::runCli({"devices", "--json"});
     unsetenv("KESTREL_IIO_ROOT");
