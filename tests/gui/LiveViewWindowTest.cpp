@@ -70,6 +70,9 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCom
     gui::KestrelWindow window(app, &camera);
     app.start();
     loop.advance(0.5);
+    // The preview's own pixels: no ratio mask darkening the picture's edges
+    // (on a live view not of the ratio's shape it does).
+    app.cameraViews().overlay->setShowBorder(false);
     // Paints (each tells the camera the live view's size) until the frames
     // come at `width` x `height`; answers the window as it then looks.
     auto shownWith = [&](int width, int height) {
@@ -85,8 +88,9 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCom
     };
     const char* kept = std::getenv("KESTREL_SCREENSHOTS");
 
-    // The 320 x 480 screen at 1.25: a live view of 400 x 534 pixels, which a
-    // 16:9 frame covers at 949 x 534, 0.74 of the source: its own frames.
+    // A 400 x 600 window: a live view of 400 x 547 points (all but the
+    // toolbar's row), which a 16:9 frame covers at 972 x 547, 0.76 of the
+    // source: its own frames.
     window.resize(400, 600);
     const QImage large = shownWith(1280, 720);
     ASSERT_FALSE(large.isNull());
@@ -94,13 +98,13 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCom
     expectMiddleBars(large);
     // The preview reaches the live view's last row (white there), where the
     // toolbar begins.
-    EXPECT_EQ(large.pixelColor(20, 533), QColor(Qt::white));
+    EXPECT_EQ(large.pixelColor(20, 546), QColor(Qt::white));
 
-    // In the smallest window, 240 x 360, the live view is 240 x 320, under
+    // In the smallest window, 240 x 360, the live view is 240 x 307, under
     // half the source: the camera scales the frames to cover it, and the
     // window copies them.
     window.resize(240, 360);
-    const QImage small = shownWith(569, 320);
+    const QImage small = shownWith(546, 307);
     ASSERT_FALSE(small.isNull());
     if (kept && *kept) small.save(QString(kept) + "/live-view-small.png");
     expectMiddleBars(small);

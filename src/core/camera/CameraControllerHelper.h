@@ -10,6 +10,7 @@
 #include "core/store/CameraRoll.h"
 #include "core/store/GpsImageSaver.h"
 #include "core/ui/Responder.h"
+#include "core/ui/ScreenLayout.h"
 
 #include <filesystem>
 #include <deque>
@@ -112,6 +113,10 @@ public:
 
     // Turning the picture, the panels and the save label with the device.
     void rotate(bool animated);
+    // The screen's layout: every view of the camera screen is placed anew at
+    // once (what the device's turn moved follows it again); the camera runs on.
+    void setLayout(const ScreenLayout& layout);
+    const ScreenLayout& layout() const { return layout_; }
 
     CameraHandler* handler() const { return handler_.get(); }
     const Image& image() const { return image_; }
@@ -197,6 +202,8 @@ private:
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;
+    ScreenLayout layout_;
+    bool turned_ = false;  // rotate() has placed the views for the device's position
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};

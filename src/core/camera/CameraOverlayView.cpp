@@ -17,6 +17,9 @@ float CameraOverlayView::round05(double x) { return static_cast<float>(std::trun
 
 Drawing CameraOverlayView::draw() const {
     if (!showBorder_) return {};
+    // The mask covers the overlay, which covers the picture area.
+    const float width = frame().width;
+    const float height = frame().height;
     const EffectiveSettings settings = Camera1Data::effective();
     const bool tilt = settings.tilt();
     const Color stroke{0, 1, 0, 0.25};
@@ -30,15 +33,15 @@ Drawing CameraOverlayView::draw() const {
     double frameWidth = 0;
     double frameHeight = 0;
     if (wide != tilt) {
-        frameWidth = (kHeight / static_cast<double>(r)) / z;
-        frameHeight = kHeight / z;
+        frameWidth = (height / static_cast<double>(r)) / z;
+        frameHeight = height / z;
     } else {
-        frameWidth = kWidth / z;
-        frameHeight = (kWidth / static_cast<double>(r)) / z;
+        frameWidth = width / z;
+        frameHeight = (width / static_cast<double>(r)) / z;
     }
-    const auto top = static_cast<float>((kHeight - frameHeight) / 2);
+    const auto top = static_cast<float>((height - frameHeight) / 2);
     const auto bottom = static_cast<float>(top + frameHeight);
-    const auto left = static_cast<float>((kWidth - frameWidth) / 2);
+    const auto left = static_cast<float>((width - frameWidth) / 2);
     const auto right = static_cast<float>(left + frameWidth);
     const auto rowA = static_cast<float>(top + frameHeight / 3);
     const auto rowB = static_cast<float>(rowA + frameHeight / 3);
@@ -50,8 +53,8 @@ Drawing CameraOverlayView::draw() const {
 
     using Kind = DrawingPrimitive::Kind;
     Drawing drawing{
-        {Kind::kFillRect, Rect{0, 0, kWidth, T}, fill},
-        {Kind::kFillRect, Rect{0, B, kWidth, T}, fill},
+        {Kind::kFillRect, Rect{0, 0, width, T}, fill},
+        {Kind::kFillRect, Rect{0, B, width, T}, fill},
         {Kind::kFillRect, Rect{0, T, L, B - T}, fill},
         {Kind::kFillRect, Rect{R, T, L, B - T}, fill},
     };

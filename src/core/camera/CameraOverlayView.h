@@ -6,9 +6,10 @@ namespace kestrel {
 
 class CameraControllerHelper;
 
-// The drawing layer over the live picture (320 × 427): darkens everything
-// outside the chosen picture ratio and draws a rule-of-thirds grid, from the
-// effective ratio, tilt and grid settings. Nothing at all without the border.
+// The drawing layer over the live picture (the picture area, 320 × 427 on
+// the phone screen): darkens everything outside the chosen picture ratio and
+// draws a rule-of-thirds grid, from the effective ratio, tilt and grid
+// settings. Nothing at all without the border.
 class CameraOverlayView : public View {
 public:
     static constexpr float kWidth = 320;
