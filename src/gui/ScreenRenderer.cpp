@@ -499,6 +499,7 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
                 if (old.path == path && old.cell) cell = std::move(old.cell);
         if (!cell) cell = source->cellForRow(table, path);
         if (cell) {
+            table.fitCell(*cell);
             cell->placeInTable(&table, path.section, path.row);
             state.rows.push_back({path, cell, rect});
         }

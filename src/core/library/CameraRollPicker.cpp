@@ -21,6 +21,7 @@ CameraRollPicker::CameraRollPicker(RunLoop& loop, ViewerFactory viewer,
     footerCell_->setLabel(std::make_shared<Label>(Rect{0, 20, 320, 40}));
     footerCell_->label()->setAlignment(Label::Alignment::kCenter);
     footerCell_->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
+    footerCell_->setAutoresizesSubviews(false);  // laid out for the width in layOut()
     setDoneButton([this] { done(); });
 }
 

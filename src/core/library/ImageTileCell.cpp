@@ -25,6 +25,7 @@ ImageTileCell::ImageTileCell(Rect frame, std::string reuseIdentifier, RunLoop& l
         setTile(static_cast<int>(k) + 1, std::move(tile));
     }
     setSelectionStyle(SelectionStyle::kNone);
+    setAutoresizesSubviews(false);  // built for its table's width by the album
 }
 
 void ImageTileCell::setTile(int k, std::shared_ptr<SelectImageView> tile) {
