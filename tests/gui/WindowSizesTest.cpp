@@ -1,5 +1,6 @@
 #include "core/app/KestrelApp.h"
 #include "core/library/CameraRollViewer.h"
+#include "core/settingsui/RatioController.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/ui/AlertView.h"
@@ -101,13 +102,10 @@ protected:
         for (const auto& element : elements) {
             SCOPED_TRACE(element.name);
             const QRectF& r = element.rect;
-            // Rows of a list may run on past the bottom, to be scrolled to;
-            // everything else is whole on the screen.
-            const bool inList = element.kind == gui::ScreenRenderer::Element::Kind::kRow ||
-                                element.key.find('@') != std::string::npos;
+            // Everything but a list's rows is whole on the screen.
             EXPECT_GE(r.left(), -0.01);
             EXPECT_LE(r.right(), inWindow.right() + 0.01);
-            if (inList) {
+            if (inList(element)) {
                 EXPECT_TRUE(r.intersects(inWindow));
             } else {
                 EXPECT_GE(r.top(), -0.01);
@@ -137,10 +135,16 @@ protected:
             QAccessibleInterface* child = root->child(i);
             ASSERT_NE(child, nullptr);
             const auto& element = elements[static_cast<std::size_t>(i)];
-            if (element.kind == gui::ScreenRenderer::Element::Kind::kRow) continue;
-            EXPECT_TRUE(global.contains(child->rect().center()))
-                << element.name << " at " << child->rect().x() << ", " << child->rect().y();
+            const bool seen = inList(element) ? global.intersects(child->rect())
+                                               : global.contains(child->rect().center());
+            EXPECT_TRUE(seen) << element.name << " at " << child->rect().x() << ", "
+                              << child->rect().y();
         }
+    }
+    // Rows of a list, and what they hold, may run on past the bottom, to be scrolled to.
+    static bool inList(const gui::ScreenRenderer::Element& element) {
+        return element.kind == gui::ScreenRenderer::Element::Kind::kRow ||
+               element.key.find('@') != std::string::npos;
     }
     // A tap at `point` reaches the element: the navigation bar's buttons by
     // where they lie on the bar, the rest by the view under the point.
@@ -212,6 +216,30 @@ TEST_P(WindowSizesTest, EveryScreenFitsTheWindowAndEveryControlIsReachable) {
     ASSERT_EQ(&app->topController(), &app->settingsNavigation());
     EXPECT_EQ(app->settingsScreen().view().frame(), layout.readingColumn());
     expectEveryControlReachable("settings");
+    // A chooser, from its row, and About: in the same column.
+    SettingsController& settings = app->settingsScreen();
+    const auto elements = window->accessibleScreen().elements();
+    const auto ratioRow = std::find_if(elements.begin(), elements.end(), [](const auto& e) {
+        return e.kind == gui::ScreenRenderer::Element::Kind::kRow && e.name.starts_with("Photo Ratio");
+    });
+    ASSERT_NE(ratioRow, elements.end());
+    const QPointF ratioAt = ratioRow->rect.center();
+    window->tap(Point{static_cast<float>(ratioAt.x()), static_cast<float>(ratioAt.y())});
+    loop.advance(0.5);
+    ASSERT_EQ(&app->settingsNavigation().topViewController(), settings.ratioController());
+    EXPECT_EQ(settings.ratioController()->view().frame(), layout.readingColumn());
+    expectEveryControlReachable("ratio");
+    window->tap(Point{20, 22});  // back
+    loop.advance(0.5);
+    ASSERT_NE(settings.aboutCell(), nullptr);
+    settings.didSelectRow(settings.tableView(), IndexPath{2, 0});
+    loop.advance(0.5);
+    ASSERT_EQ(&app->settingsNavigation().topViewController(), settings.aboutController());
+    EXPECT_EQ(settings.aboutController()->view().frame(), layout.readingColumn());
+    expectEveryControlReachable("about");
+    window->tap(Point{20, 22});  // back
+    loop.advance(0.5);
+    ASSERT_EQ(&app->settingsNavigation().topViewController(), &settings);
     window->tap(Point{windowRect().width - 20, 22});  // Done
     loop.advance(1.0);
     ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
