@@ -271,6 +271,65 @@ TEST_P(WindowSizesTest, EveryScreenFitsTheWindowAndEveryControlIsReachable) {
     expectEveryControlReachable("viewer");
 }
 
+// The count-down digits, the sensing panel, the zoom read-out and the mode
+// icon show on the picture, never under the toolbar or out of the window.
+TEST_P(WindowSizesTest, TheReadOutsShowOnThePicture) {
+    Camera1Data& record = app->settings().record();
+    record.setGrid(true);
+    record.setDigitalZoom(true);
+    CameraViewManager& views = app->cameraViews();
+    const Rect picture = app->screenLayout().pictureArea();
+    auto expectOnPicture = [&](const View& view) {
+        const Rect r = onScreen(view);
+        EXPECT_FALSE(view.hidden());
+        EXPECT_GE(r.x, picture.x);
+        EXPECT_GE(r.y, picture.y);
+        EXPECT_LE(r.x + r.width, picture.x + picture.width);
+        EXPECT_LE(r.y + r.height, picture.y + picture.height);
+    };
+
+    record.setMode(Camera1Data::kTimer);
+    app->camera().reset();
+    key(Qt::Key_Space);
+    loop.advance(2.0);
+    {
+        SCOPED_TRACE("count-down");
+        expectOnPicture(*views.timerLabel);
+        screenshot("countdown");
+    }
+    key(Qt::Key_Space);  // stopped
+
+    record.setMode(Camera1Data::kSound);  // no microphone here: it listens, and never fires
+    app->camera().reset();
+    loop.advance(0.5);
+    key(Qt::Key_Space);
+    loop.advance(0.3);
+    ASSERT_EQ(app->camera().handler()->state(), CameraHandler::kSensing);
+    {
+        SCOPED_TRACE("sensing");
+        expectOnPicture(*views.sensorView);
+        screenshot("sensing");
+    }
+    key(Qt::Key_Space);
+
+    key(Qt::Key_M);  // the next mode's icon
+    {
+        SCOPED_TRACE("mode icon");
+        expectOnPicture(*views.modeImage);
+    }
+    const Point middle{picture.x + picture.width / 2, picture.y + picture.height / 2};
+    window->drag(middle, Point{middle.x + 60, middle.y});
+    {
+        SCOPED_TRACE("zoom");
+        EXPECT_GT(app->camera().zoom(), 1.0f);
+        expectOnPicture(*views.zoomView);
+        screenshot("zoom");
+    }
+    key(Qt::Key_F1);
+    screenshot("keys");
+    key(Qt::Key_F1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, WindowSizesTest,
                          ::testing::Values(WindowSize{320, 480}, WindowSize{400, 600},
                                            WindowSize{1280, 720}, WindowSize{1920, 1080},
