@@ -9,7 +9,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegion>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -24,6 +25,7 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
       accessible_(
           *this,
           [this] {
+              layOutScreen();
               renderer_.prepare(app_->topController());
               return renderer_.accessibleElements();
           },
@@ -31,12 +33,16 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
     WindowAccessible::installFactory();
     renderer_.setSizesPreview(true);
-    // Every paint covers the whole window (bars, then the screen): nothing
-    // needs clearing first.
+    renderer_.setPictureView(app.cameraViews().overlay.get());
+    // Every paint covers the whole window: nothing needs clearing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle("Kestrel");
-    setMinimumSize(240, 360);
-    resize(400, 600);
+    setMinimumSize(static_cast<int>(KestrelApp::kSmallestWindowSize.width),
+                   static_cast<int>(KestrelApp::kSmallestWindowSize.height));
+    const QSize available = screen() ? screen()->availableSize() : QSize(1920, 1080);
+    const Size start = app.startingWindowSize(
+        Size{static_cast<float>(available.width()), static_cast<float>(available.height())});
+    resize(static_cast<int>(start.width), static_cast<int>(start.height));
     setFocusPolicy(Qt::StrongFocus);
     frameTimer_.setInterval(33);
     QObject::connect(&frameTimer_, &QTimer::timeout, this, [this] {
@@ -50,14 +56,16 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
     frameTimer_.start();
 }
 
-QTransform KestrelWindow::screenToWindow() const {
-    const double scale = std::min(width() / double{ScreenRenderer::kWidth},
-                                  height() / double{ScreenRenderer::kHeight});
-    QTransform placed;
-    placed.translate((width() - ScreenRenderer::kWidth * scale) / 2,
-                     (height() - ScreenRenderer::kHeight * scale) / 2);
-    placed.scale(scale, scale);
-    return placed;
+void KestrelWindow::layOutScreen() {
+    const Size points{static_cast<float>(width()), static_cast<float>(height())};
+    app_->setScreenSize(points, devicePixelRatioF());
+    renderer_.setScreenSize(points);
+}
+
+void KestrelWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutScreen();
+    update();
 }
 
 Point KestrelWindow::toScreen(QPointF position) const {
@@ -66,18 +74,8 @@ Point KestrelWindow::toScreen(QPointF position) const {
 }
 
 void KestrelWindow::paintEvent(QPaintEvent*) {
+    layOutScreen();  // the camera's frames may have changed shape
     QPainter p(this);
-    // Black bars where the window's shape differs from the screen's, over
-    // every pixel the screen only partly covers; the screen paints the rest.
-    const QRectF screen =
-        screenToWindow().mapRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
-    const QRect inside(QPoint(static_cast<int>(std::ceil(screen.left())),
-                              static_cast<int>(std::ceil(screen.top()))),
-                       QPoint(static_cast<int>(std::floor(screen.right())) - 1,
-                              static_cast<int>(std::floor(screen.bottom())) - 1));
-    for (const QRect& bar : QRegion(rect()).subtracted(inside)) p.fillRect(bar, Qt::black);
-    p.setTransform(screenToWindow());
-    p.setClipRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight));
     renderer_.paint(p, app_->topController());
     if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
     if (const auto* focused = accessible_.focused()) {
@@ -94,8 +92,10 @@ void KestrelWindow::paintEvent(QPaintEvent*) {
 }
 
 QImage KestrelWindow::screenshot(double scale) {
-    QImage image(static_cast<int>(ScreenRenderer::kWidth * scale),
-                 static_cast<int>(ScreenRenderer::kHeight * scale), QImage::Format_RGB32);
+    layOutScreen();
+    const Size screen = renderer_.screenSize();
+    QImage image(static_cast<int>(std::lround(screen.width * scale)),
+                 static_cast<int>(std::lround(screen.height * scale)), QImage::Format_RGB32);
     QPainter p(&image);
     p.scale(scale, scale);
     renderer_.paint(p, app_->topController());
@@ -108,10 +108,14 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     constexpr qreal kMargin = 12;
     constexpr qreal kKeysWidth = 104;
     constexpr qreal kGap = 8;
-    const qreal actionWidth = ScreenRenderer::kWidth - 2 * kMargin - kKeysWidth - kGap;
+    constexpr qreal kMostWidth = 480;  // a list wider than this is hard to read
+    const QRectF screen = renderer_.screenRect();
     p.save();
-    p.fillRect(QRectF(0, 0, ScreenRenderer::kWidth, ScreenRenderer::kHeight),
-               QColor(0, 0, 0, 215));
+    p.fillRect(screen, QColor(0, 0, 0, 215));
+    // The list in a column, centred on a wide screen.
+    const qreal columnWidth = std::min(screen.width(), kMostWidth);
+    p.translate(std::round((screen.width() - columnWidth) / 2), 0);
+    const qreal actionWidth = columnWidth - 2 * kMargin - kKeysWidth - kGap;
     QFont title = p.font();
     title.setPixelSize(17);
     title.setBold(true);
@@ -122,7 +126,7 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     p.setPen(Qt::white);
     p.setFont(title);
     qreal y = 18;
-    p.drawText(QRectF(kMargin, y, ScreenRenderer::kWidth - 2 * kMargin, 24),
+    p.drawText(QRectF(kMargin, y, columnWidth - 2 * kMargin, 24),
                Qt::AlignLeft | Qt::AlignVCenter, "Keys");
     y += 34;
     for (const auto& line : KeyCommands::kKeyList) {
@@ -140,7 +144,7 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     }
     p.setFont(action);
     p.setPen(QColor(200, 200, 200));
-    p.drawText(QRectF(kMargin, ScreenRenderer::kHeight - 34, ScreenRenderer::kWidth - 2 * kMargin, 20),
+    p.drawText(QRectF(kMargin, screen.height() - 34, columnWidth - 2 * kMargin, 20),
                Qt::AlignCenter, "F1, ? or Escape closes this list");
     p.restore();
 }
@@ -150,7 +154,7 @@ void KestrelWindow::navigationBarTap(Point point) {
     if (!navigation) return;
     if (point.x < 90 && navigation->depth() > 1) {
         navigation->popViewController(true);
-    } else if (point.x > 230) {
+    } else if (point.x > renderer_.screenSize().width - 90) {
         if (const auto& right = navigation->topViewController().rightBarButton()) right->press();
     }
 }
@@ -165,6 +169,7 @@ void KestrelWindow::press(Point point, int tapCount) {
     }
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
+    layOutScreen();
     renderer_.prepare(app_->topController());
     onNavigationBar_ =
         point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;

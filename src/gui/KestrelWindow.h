@@ -14,9 +14,10 @@
 
 namespace kestrel::gui {
 
-// Kestrel's window: the 320 × 480 point screen scaled to the window with
-// its shape kept (high-DPI aware), redrawn as the screens change, alerts and
-// action sheets as Qt dialogs. The mouse (and touch, which Qt gives as the
+// Kestrel's window: the screens drawn at the window's own size, one point a
+// logical pixel (high-DPI aware), laid out by the core for that size and
+// again at every resize; redrawn as the screens change, alerts and action
+// sheets as Qt dialogs. The mouse (and touch, which Qt gives as the
 // mouse) becomes the core's touches: the view under the finger gets them and
 // passes on what it does not handle, so the window knows no particular
 // screen; a double-click is one more tap with tap count 2. Keys go to the
@@ -25,7 +26,7 @@ class KestrelWindow : public QWidget {
 public:
     KestrelWindow(KestrelApp& app, CameraPicker* camera);
 
-    // A tap at a point of the 320 × 480 screen, as the mouse gives one (tests).
+    // A tap at a point of the screen, as the mouse gives one (tests).
     void tap(Point point, int tapCount = 1);
     // A double-click as Qt delivers it: press, release, double-click, release.
     void doubleClick(Point point);
@@ -46,6 +47,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -57,8 +59,11 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }
 
 private:
-    // The 320 × 480 screen scaled to fit the window, keeping its shape, centred.
-    QTransform screenToWindow() const;
+    // Tells the core and the renderer the window's size (a hidden window
+    // gets no resize events: every paint, screenshot and touch tells it too).
+    void layOutScreen();
+    // The screen in the window: one point, one logical pixel.
+    QTransform screenToWindow() const { return QTransform(); }
     Point toScreen(QPointF position) const;
     void press(Point point, int tapCount);
     void move(Point point);

@@ -107,31 +107,32 @@ void ScreenRenderer::paint(QPainter& p, ViewController& top) {
         player_.take(block->takeRecords(), now_);
     p.save();
     p.translate(0, contentTop_);
-    p.setClipRect(QRectF(0, 0, kWidth, kHeight - contentTop_), Qt::IntersectClip);
+    p.setClipRect(QRectF(0, 0, screen_.width, screen_.height - contentTop_), Qt::IntersectClip);
     if (!navigation_ && content_ != cameraView_ && content_->subviews().empty() &&
         !content_->backgroundColor())
-        IconPainter::paint(p, "Screen4.png", QRectF(0, 0, kWidth, kHeight));  // between screens
+        IconPainter::paint(p, "Screen4.png", screenRect());  // between screens
     if (content_ == cameraView_) paintPreview(p, preview);
     if (navigation_ && !content_->backgroundColor())
-        p.fillRect(QRectF(0, 0, kWidth, kHeight), QColor(239, 239, 244));
+        p.fillRect(screenRect(), QColor(239, 239, 244));
     paintView(p, *content_);
     p.restore();
     if (navigation_) paintNavigationBar(p, *navigation_);
 }
 
 void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navigation) {
-    const QRectF bar(0, 0, kWidth, kNavigationBarHeight);
+    const float width = screen_.width;
+    const QRectF bar(0, 0, width, kNavigationBarHeight);
     QLinearGradient shade(0, 0, 0, kNavigationBarHeight);
     shade.setColorAt(0, QColor(250, 250, 252));
     shade.setColorAt(1, QColor(225, 226, 230));
     p.fillRect(bar, shade);
     p.setPen(kSeparator);
-    p.drawLine(QPointF(0, kNavigationBarHeight - 0.5), QPointF(kWidth, kNavigationBarHeight - 0.5));
+    p.drawLine(QPointF(0, kNavigationBarHeight - 0.5), QPointF(width, kNavigationBarHeight - 0.5));
     ViewController& top = navigation.topViewController();
     QFont title = toQFont(Font{17, true});
     p.setFont(title);
     p.setPen(Qt::black);
-    p.drawText(QRectF(80, 0, 160, kNavigationBarHeight), Qt::AlignCenter,
+    p.drawText(QRectF(80, 0, width - 160, kNavigationBarHeight), Qt::AlignCenter,
                QString::fromStdString(top.title()));
     p.setFont(toQFont(Font{15, false}));
     p.setPen(kBlue);
@@ -143,13 +144,13 @@ void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navig
     }
     if (const auto& right = top.rightBarButton(); right && !right->hidden()) {
         p.setFont(toQFont(Font{15, true}));
-        p.drawText(QRectF(240, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignRight,
+        p.drawText(QRectF(width - 80, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignRight,
                    QString::fromStdString(right->name()));
     }
 }
 
 void ScreenRenderer::fillBlackAround(QPainter& p, const QRect& covered) {
-    const QRectF screen(0, 0, kWidth, kHeight);
+    const QRectF screen = screenRect();
     if (covered.isEmpty()) {
         p.fillRect(screen, Qt::black);
         return;
@@ -174,11 +175,10 @@ ScreenRenderer::Preview ScreenRenderer::placePreview(const QTransform& toDevice)
     // The whole frame is shown, fitted into the live-view area as the core
     // places it; zoomed about its middle and shifted as the camera says, it
     // stays inside the place of the whole frame (what the photo can hold).
-    preview.area = QRectF(0, 0, cameraView_->frame().width, kPreviewHeight);
+    const Rect area = pictureView_ ? pictureView_->frame() : ScreenLayout(screen_).pictureArea();
+    preview.area = QRectF(area.x, area.y, area.width, area.height);
     const Size shape = camera_->previewShape();
-    const Rect shown = CameraOverlayView::shownRect(
-        Size{static_cast<float>(preview.area.width()), static_cast<float>(preview.area.height())},
-        shape);
+    const Rect shown = CameraOverlayView::shownRect(Size{area.width, area.height}, shape);
     preview.shown = QRectF(preview.area.x() + shown.x, preview.area.y() + shown.y, shown.width,
                            shown.height);
     const double zoom = std::max(1.0, camera_->previewScale());
@@ -504,6 +504,7 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
                 if (old.path == path && old.cell) cell = std::move(old.cell);
         if (!cell) cell = source->cellForRow(table, path);
         if (cell) {
+            table.fitCell(*cell);
             cell->placeInTable(&table, path.section, path.row);
             state.rows.push_back({path, cell, rect});
         }
@@ -683,7 +684,7 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
     const QRectF rect = toScreen.mapRect(QRectF(0, 0, f.width, f.height));
     const std::string key = keyPrefix + "/" + std::to_string(reinterpret_cast<std::uintptr_t>(&view));
     // Off the screen (the toolbar's other page): not there for the user either.
-    if (!rect.intersects(QRectF(0, 0, kWidth, kHeight))) return;
+    if (!rect.intersects(screenRect())) return;
 
     using Kind = Element::Kind;
     if (auto* button = dynamic_cast<Button*>(&view)) {
@@ -767,10 +768,11 @@ std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
         }
         if (!top.title().empty())
             out.push_back({Kind::kLabel, "nav/title", top.title(), {},
-                           QRectF(80, 0, 160, kNavigationBarHeight), true, false});
+                           QRectF(80, 0, screen_.width - 160, kNavigationBarHeight), true, false});
         if (const auto& right = top.rightBarButton(); right && !right->hidden())
             out.push_back({Kind::kBarButton, "nav/right", buttonName(*right), {},
-                           QRectF(240, 0, 80, kNavigationBarHeight), right->enabled(), false});
+                           QRectF(screen_.width - 80, 0, 80, kNavigationBarHeight), right->enabled(),
+                           false});
     }
     collect(*content_, QTransform::fromTranslate(0, contentTop_ - content_->frame().y), out,
             "screen");

@@ -3,6 +3,7 @@
 #include "core/imaging/BilinearScaler.h"
 #include "core/platform/CameraPicker.h"
 #include "core/ui/Button.h"
+#include "core/ui/ScreenLayout.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/TableView.h"
 #include "core/ui/View.h"
@@ -22,7 +23,8 @@
 
 namespace kestrel::gui {
 
-// Draws Kestrel's screens, 320 × 480 points, from the core's view tree: the
+// Draws Kestrel's screens, at the size the window gives in points (the core
+// lays the screens out for it), from the core's view tree: the
 // frames, transforms, alpha, hidden flags and z-order of the views, what
 // each kind shows (pictures, text, buttons, switches, segments, tables and
 // their rows, navigation bars), and the camera preview under the live
@@ -30,9 +32,7 @@ namespace kestrel::gui {
 // input. No behaviour of the screens lives here.
 class ScreenRenderer {
 public:
-    static constexpr float kWidth = 320;
-    static constexpr float kHeight = 480;
-    static constexpr float kNavigationBarHeight = 44;
+    static constexpr float kNavigationBarHeight = ScreenLayout::kNavigationBarHeight;
 
     struct Hit {
         View* view = nullptr;        // the deepest view under the point that takes touches
@@ -51,6 +51,13 @@ public:
         : cameraView_(cameraView), camera_(camera), clock_(std::move(clock)) {}
 
     void paint(QPainter& painter, ViewController& top);
+    // The screen's size in points (320 × 480 until told).
+    void setScreenSize(Size size) { screen_ = size; }
+    Size screenSize() const { return screen_; }
+    QRectF screenRect() const { return QRectF(0, 0, screen_.width, screen_.height); }
+    // The view whose frame is the live picture's area on the camera screen;
+    // none: the phone screen's picture area.
+    void setPictureView(const View* view) { pictureView_ = view; }
     // Whether painting tells the camera the size the live view is drawn at
     // (the window's own paints do; screenshots at other sizes do not).
     void setSizesPreview(bool sizes) { sizesPreview_ = sizes; }
@@ -68,7 +75,7 @@ public:
         std::string key;   // the same element keeps its key while it is shown
         std::string name;  // what a screen reader says
         std::string value;
-        QRectF rect;  // on the 320 × 480 screen
+        QRectF rect;  // on the screen, in points
         bool enabled = true;
         bool checked = false;
         bool actionable() const { return kind != Kind::kLabel && kind != Kind::kLevel; }
@@ -125,7 +132,6 @@ private:
         QRectF onDevice;
         QRect covered;
     };
-    static constexpr float kPreviewHeight = 427;
     Preview placePreview(const QTransform& toDevice);
     void paintPreview(QPainter& p, const Preview& preview);
     void fillBlackAround(QPainter& p, const QRect& covered);
@@ -141,7 +147,9 @@ private:
                  const std::string& keyPrefix);
 
     const View* cameraView_;
+    const View* pictureView_ = nullptr;
     CameraPicker* camera_;
+    Size screen_ = ScreenLayout::kPhoneScreen;
     bool sizesPreview_ = false;
     std::function<double()> clock_;
     AnimationPlayer player_;

@@ -72,6 +72,9 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCom
     gui::KestrelWindow window(app, &camera);
     app.start();
     loop.advance(0.5);
+    // The preview's own pixels: no ratio mask darkening the picture's edges
+    // (on a live view not of the ratio's shape it does).
+    app.cameraViews().overlay->setShowBorder(false);
     // Paints (each tells the camera the live view's size) until the frames
     // come at `width` x `height`; answers the window as it then looks.
     auto shownWith = [&](int width, int height) {
@@ -87,21 +90,23 @@ TEST(LiveViewWindowTest, TheWindowShowsTheSourcesPictureWhateverSizeItsFramesCom
     };
     const char* kept = std::getenv("KESTREL_SCREENSHOTS");
 
-    // The 320 x 480 screen at 1.25: a live view of 400 x 534 pixels, which
-    // shows the whole 16:9 frame at 400 x 225, under half the source's size:
-    // the camera scales the frames to that size, and the window copies them.
+    // A 400 x 600 window: a live view of 400 x 547 points (all but the
+    // toolbar's row), which shows the whole 16:9 frame at 400 x 225 from
+    // y = 161, under half the source's size: the camera scales the frames to
+    // that size, and the window copies them.
     window.resize(400, 600);
     const QImage large = shownWith(400, 225);
     ASSERT_FALSE(large.isNull());
     if (kept && *kept) large.save(QString(kept) + "/live-view.png");
-    expectAllBarsMirrored(large, 267, 100, 450);
+    expectAllBarsMirrored(large, 273, 100, 450);
 
-    // In the smallest window, 240 x 360, the frame is shown at 240 x 135.
+    // In the smallest window, 240 x 360, the picture area is 240 x 307 and
+    // the frame is shown at 240 x 135 from y = 86.
     window.resize(240, 360);
     const QImage small = shownWith(240, 135);
     ASSERT_FALSE(small.isNull());
     if (kept && *kept) small.save(QString(kept) + "/live-view-small.png");
-    expectAllBarsMirrored(small, 160, 60, 270);
+    expectAllBarsMirrored(small, 153, 40, 280);
     AlertView::clearPending();
 }
 

@@ -145,6 +145,70 @@ TEST_F(AlbumViewerTest, ViewerStepsSwipesAndPlays) {
     EXPECT_EQ(CameraRollViewer::displaySize(Size{1200, 1600}), (Size{320, 1600.0f * 320 / 1200}));
 }
 
+// A wider window: as many tiles to a row as its width holds, the row
+// centred, each tile answering taps where it is drawn; a narrower one again
+// gets rows of its own width, never one kept from before.
+TEST_F(AlbumViewerTest, TheGridHoldsAsManyTilesAsTheWidth) {
+    fill(7);
+    auto picker = openAlbum();
+    TableView& table = picker->tableView();
+    navigation->layOut(ScreenLayout(Size{440, 600}));
+    EXPECT_EQ(picker->view().frame(), (Rect{0, 0, 440, 556}));
+    ASSERT_EQ(picker->columns(), 5);
+    ASSERT_EQ(picker->numberOfRows(table, 0), 3);  // 5 + 2 photos, and the count
+    auto row = std::dynamic_pointer_cast<CameraRollCell>(picker->cellForRow(table, IndexPath{0, 1}));
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->frame().width, 440);
+    EXPECT_EQ(row->startIndex(), 5);
+    EXPECT_FALSE(row->tile(2).hidden());
+    EXPECT_TRUE(row->tile(3).hidden() && row->tile(5).hidden());
+    EXPECT_EQ(row->tile(1).frame(), (Rect{22, 2, 76, 76}));  // 20 points either side
+    EXPECT_EQ(row->tile(5).frame().x, 342);
+    settle();
+    EXPECT_TRUE(row->touchesEnded(Point{20 + 80 + 40, 40}, 1));
+    EXPECT_EQ(row->hitIndex(), 6);
+    EXPECT_EQ(picker->footerCell().frame().width, 440);
+    EXPECT_EQ(picker->footerCell().label()->frame().width, 440);
+    table.enqueueReusableCell(row);
+
+    navigation->layOut(ScreenLayout(Size{320, 480}));
+    ASSERT_EQ(picker->columns(), 4);
+    EXPECT_EQ(picker->numberOfRows(table, 0), 3);  // 4 + 3 photos, and the count
+    auto narrow =
+        std::dynamic_pointer_cast<CameraRollCell>(picker->cellForRow(table, IndexPath{0, 1}));
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_NE(narrow, row);
+    EXPECT_EQ(narrow->columns(), 4);
+    EXPECT_EQ(narrow->startIndex(), 4);
+    EXPECT_EQ(narrow->tile(1).frame(), (Rect{2, 2, 76, 76}));
+}
+
+// The viewer shows the photo over the window's width, decoded for the
+// window's pixels (not a phone's picture scaled up), and decoded again when
+// the window changes.
+TEST_F(AlbumViewerTest, TheViewerFillsTheWindowAndDecodesForItsPixels) {
+    fill(1);
+    auto picker = openAlbum();
+    navigation->layOut(ScreenLayout(Size{1280, 720}, Size{}, 1.5));
+    picker->showImage(0);
+    CameraRollViewer& v = viewer();
+    EXPECT_EQ(v.view().frame(), (Rect{0, 0, 1280, 676}));
+    EXPECT_EQ(v.imageView().frame(), (Rect{0, 0, 1280, 632}));
+    EXPECT_EQ(v.toolBar().frame(), (Rect{0, 632, 1280, 44}));
+    EXPECT_EQ(v.trashButton().frame(), (Rect{1100, 0, 40, 44}));  // the middle of the last quarter
+    const Rect trash = v.trashTarget();
+    EXPECT_GE(trash.y, 632);
+    EXPECT_GE(trash.x, 1100);
+    // 632 points at 1.5 pixels each: the shorter side 948 pixels.
+    EXPECT_EQ(v.displaySide(), 948);
+    ASSERT_TRUE(v.imageView().image());
+    EXPECT_EQ(v.imageView().image().size(), (Size{1264, 948}));
+    navigation->layOut(ScreenLayout(Size{320, 480}));
+    EXPECT_EQ(v.imageView().image().size(), (Size{427, 320}));
+    EXPECT_EQ(v.trashButton().frame(), (Rect{260, 0, 40, 44}));
+    EXPECT_EQ(v.previousButton().frame(), (Rect{20, 0, 40, 44}));
+}
+
 TEST_F(AlbumViewerTest, DeletingTheNewestAnOlderAndTheOnlyPhoto) {
     fill(3);
     auto picker = openAlbum();

@@ -6,6 +6,7 @@ AboutTableViewCell::AboutTableViewCell(Rect frame) : TableViewCell(frame) {
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         const float y = i == 0 ? 8.0f : 32.0f + 20.0f * static_cast<float>(i - 1);
         labels_[i] = std::make_shared<Label>(Rect{16, y, frame.width - 32, i == 0 ? 24.0f : 18.0f});
+        labels_[i]->setAutoresizing(Autoresizing::kFlexibleWidth);
         contentView().addSubview(labels_[i]);
     }
     setSelectionStyle(SelectionStyle::kNone);

@@ -9,9 +9,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 
 namespace kestrel {
 namespace {
+
+// The window's size, kept with the settings between runs.
+constexpr const char* kWindowWidthKey = "WindowWidth";
+constexpr const char* kWindowHeightKey = "WindowHeight";
 
 // Links go nowhere when the platform cannot open them.
 class NoUrls final : public UrlOpener {
@@ -23,6 +29,7 @@ public:
 
 KestrelApp::KestrelApp(Ports ports, Options options)
     : loop_(&ports.loop),
+      picker_(&ports.camera),
       settings_(options.configDir),
       center_(NotificationCenter::defaultCenter()),
       position_(ports.accelerometer, ports.loop, center_),
@@ -168,6 +175,40 @@ void KestrelApp::start() {
         root_->viewDidAppear(false);
     });
     delegate_.applicationDidFinishLaunching();
+}
+
+void KestrelApp::setScreenSize(Size points, double pixelRatio) {
+    const Image frame = picker_->previewFrame();
+    const ScreenLayout layout(points, frame ? frame.size() : Size{}, pixelRatio);
+    if (laidOut_ && layout == layout_) return;
+    if (!laidOut_ || !(layout.screen() == layout_.screen())) {
+        PreferenceStore& store = settings_.store();
+        store.setInteger(static_cast<std::int32_t>(std::lround(points.width)), kWindowWidthKey);
+        store.setInteger(static_cast<std::int32_t>(std::lround(points.height)), kWindowHeightKey);
+    }
+    layOut(layout);
+}
+
+void KestrelApp::layOut(const ScreenLayout& layout) {
+    layout_ = layout;
+    laidOut_ = true;
+    root_->view().setFrame(layout.screenRect());
+    cameraHelper_->setLayout(layout);
+    settingsNavigation_->layOut(layout);
+    albumNavigation_->layOut(layout);
+}
+
+Size KestrelApp::startingWindowSize(Size available) {
+    const PreferenceStore& store = settings_.store();
+    Size size{static_cast<float>(store.integerForKey(kWindowWidthKey)),
+              static_cast<float>(store.integerForKey(kWindowHeightKey))};
+    if (size.width <= 0 || size.height <= 0) size = kDefaultWindowSize;
+    // A window that was on a larger screen fits this one; a tiny one grows.
+    auto clamp = [](float value, float least, float most) {
+        return std::max(least, std::min(value, std::max(least, most)));
+    };
+    return Size{clamp(size.width, kSmallestWindowSize.width, available.width),
+                clamp(size.height, kSmallestWindowSize.height, available.height)};
 }
 
 void KestrelApp::nextMode() {

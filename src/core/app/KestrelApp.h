@@ -24,6 +24,7 @@
 #include "core/store/DeviceLocation.h"
 #include "core/store/SaverQueue.h"
 #include "core/ui/AnimationBlock.h"
+#include "core/ui/ScreenLayout.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -74,6 +75,18 @@ public:
     void start();
     // The screen on top now (what the window shows).
     ViewController& topController() { return root_->topController(); }
+    // The window's size in points and its display's pixels per point, told
+    // on start, at every resize and before every paint: when it (or the
+    // shape of the camera's frames) changed, every screen is laid out anew
+    // at once, the camera running on. The size is remembered for the next start.
+    void setScreenSize(Size points, double pixelRatio = 1);
+    const ScreenLayout& screenLayout() const { return layout_; }
+    // The size the window opens at on a screen with `available` points:
+    // the one it had when last closed, else kDefaultWindowSize, no larger
+    // than the screen and no smaller than kSmallestWindowSize.
+    Size startingWindowSize(Size available);
+    static constexpr Size kDefaultWindowSize{400, 600};
+    static constexpr Size kSmallestWindowSize{240, 360};
     // The next shooting mode in the settings screen's order, on the camera.
     void nextMode();
     void openAlbum();
@@ -116,6 +129,7 @@ public:
 private:
     void flip(const void* sender);
     void keepScreenOn(bool on);
+    void layOut(const ScreenLayout& layout);
     // Quitting: whether the photo in flight at the quit has reached the saver.
     bool photoSettled() const;
     bool savesDrained() const;
@@ -123,6 +137,7 @@ private:
     void finishQuit();
 
     RunLoop* loop_;
+    CameraPicker* picker_;
     AppSettings settings_;
     KestrelAppDelegate delegate_;
     NotificationCenter& center_;
@@ -146,6 +161,8 @@ private:
     NotificationCenter::ObserverId flipObserver_ = 0;
     bool albumShown_ = false;
     IdleTimer* idleTimer_ = nullptr;
+    ScreenLayout layout_;
+    bool laidOut_ = false;  // the screens keep the phone screen's frames until told a size
 
     std::function<void()> quitHandler_;
     Timer quitTimer_;

@@ -70,6 +70,15 @@ CameraControllerHelper::~CameraControllerHelper() {
     handler_.reset();
 }
 
+void CameraControllerHelper::setLayout(const ScreenLayout& layout) {
+    layout_ = layout;
+    container_->setFrame(layout.screenRect());
+    views_->layOut(layout);
+    flashButton_->setFrame(layout.flashButton());
+    cameraButton_->setFrame(layout.cameraSwitchButton());
+    if (turned_) rotate(false);
+}
+
 void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
     views_->toolBar->settingsButton().setAction([action = std::move(action)](Button&) {
         if (action) action();
@@ -458,7 +467,7 @@ void CameraControllerHelper::animateSave() {
     animated(
         &review, true, kPlainAnimation,
         [&] {
-            review.setCenter(Point{autoSave ? 160.0f : 283.0f, 452});
+            review.setCenter(layout_.saveTarget(autoSave));
             review.setBackgroundColor(std::nullopt);
             review.setTransform(View::Transform::scaled(0.1));
             review.setAlpha(0);
@@ -497,7 +506,7 @@ void CameraControllerHelper::overlay(const Image& ghost) {
     if (ghost) {
         picture.setImage(ghost);
         picture.setAlpha(0.33);
-        picture.setFrame(Rect{0, 0, 320, 427});
+        picture.setFrame(layout_.pictureArea());
         picture.setHidden(false);
         rotate(false);
         views_->toolBar->readyForPhoto2();
@@ -698,12 +707,12 @@ void CameraControllerHelper::rotate(bool animate) {
                 case 1:
                 case 2:
                     picture.setTransform(View::Transform::rotated(held == 1 ? 0 : pi));
-                    picture.setFrame(Rect{0, 0, 320, 427});
+                    picture.setFrame(layout_.pictureArea());
                     break;
                 case 3:
                 case 4:
                     picture.setTransform(View::Transform::rotated(0));
-                    picture.setFrame(Rect{-53.5f, 53.5f, 427, 320});
+                    picture.setFrame(layout_.turnedPictureArea());
                     picture.setTransform(View::Transform::rotated(held == 3 ? pi / 2 : 3 * pi / 2));
                     break;
                 default:
@@ -712,12 +721,15 @@ void CameraControllerHelper::rotate(bool animate) {
         });
     }
     if (held < 1 || held > 4) return;
+    turned_ = true;
     const double angle = held == 1 ? 0 : held == 2 ? pi : held == 3 ? pi / 2 : 3 * pi / 2;
     CameraHoverView& panel = *views_->sensorView;
     View& readout = *views_->zoomView;
     Label& label = *views_->saveLabel;
     panel.setTransform(View::Transform::rotated(angle));
-    panel.setCenter(held <= 2 ? Point{160, 400} : held == 3 ? Point{40, 303} : Point{280, 303});
+    panel.setCenter(held <= 2   ? layout_.sensorPanelCentre()
+                    : held == 3 ? layout_.sensorPanelCentreHeldLeft()
+                                : layout_.sensorPanelCentreHeldRight());
     const Point c = panel.center();
     readout.setTransform(View::Transform::rotated(angle));
     readout.setCenter(held <= 2   ? Point{c.x, c.y - 40}
@@ -726,10 +738,10 @@ void CameraControllerHelper::rotate(bool animate) {
     if (held <= 2) {
         label.setTransform(View::Transform::rotated(angle));
         label.setAlignment(Label::Alignment::kCenter);
-        label.setFrame(Rect{20, 385, 280, 30});
+        label.setFrame(layout_.saveLabel());
     } else {
         label.setAlignment(held == 3 ? Label::Alignment::kRight : Label::Alignment::kLeft);
-        label.setFrame(Rect{-105, 198.5f, 280, 30});
+        label.setFrame(layout_.turnedSaveLabel());
         label.setTransform(View::Transform::rotated(angle));
     }
 }

@@ -10,6 +10,7 @@
 #include "core/store/CameraRoll.h"
 #include "core/store/GpsImageSaver.h"
 #include "core/ui/Responder.h"
+#include "core/ui/ScreenLayout.h"
 
 #include <filesystem>
 #include <deque>
@@ -125,6 +126,10 @@ public:
     // mounting with the device's turn, mirrored for a camera facing the
     // user when the settings ask.
     int photoOrientation() const;
+    // The screen's layout: every view of the camera screen is placed anew at
+    // once (what the device's turn moved follows it again); the camera runs on.
+    void setLayout(const ScreenLayout& layout);
+    const ScreenLayout& layout() const { return layout_; }
 
     CameraHandler* handler() const { return handler_.get(); }
     const Image& image() const { return image_; }
@@ -218,6 +223,8 @@ private:
     AudioSystem* audio_ = nullptr;
     int screenTurn_ = 0;
     int captureOrientation_ = Image::kUp;  // of the still on its way, fixed at the press
+    ScreenLayout layout_;
+    bool turned_ = false;  // rotate() has placed the views for the device's position
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};

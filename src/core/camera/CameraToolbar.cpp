@@ -26,15 +26,28 @@ CameraToolbar::CameraToolbar()
     cancel_->setHidden(true);
 }
 
-void CameraToolbar::scrollTo(float x, bool animated) {
+void CameraToolbar::layOut(const ScreenLayout& layout) {
+    layout_ = layout;
+    using B = ScreenLayout::ToolbarButton;
+    album_->setFrame(layout.toolbarButton(B::kAlbum));
+    shutter_->setFrame(layout.toolbarButton(B::kShutter));
+    settings_->setFrame(layout.toolbarButton(B::kSettings));
+    retake_->setFrame(layout.toolbarButton(B::kRetake));
+    use_->setFrame(layout.toolbarButton(B::kUse));
+    cancel_->setFrame(album_->frame());
+    setFrame(layout.toolbarFrame(reviewPage_));
+}
+
+void CameraToolbar::scrollTo(bool reviewPage, bool animated) {
+    reviewPage_ = reviewPage;
     AnimationBlock* block = AnimationBlock::animation();
     const bool started = animated && block && block->start(this, true, 1);
-    setFrame(Rect{x, kTop, 640, kHeight});
+    setFrame(layout_.toolbarFrame(reviewPage));
     if (block) block->end(this, started);
 }
 
-void CameraToolbar::scrollToPreview(bool animated) { scrollTo(0, animated); }
-void CameraToolbar::scrollToReview(bool animated) { scrollTo(-320, animated); }
+void CameraToolbar::scrollToPreview(bool animated) { scrollTo(false, animated); }
+void CameraToolbar::scrollToReview(bool animated) { scrollTo(true, animated); }
 
 void CameraToolbar::ready() {
     cancel_->setHidden(true);

@@ -20,4 +20,15 @@ CameraViewManager::CameraViewManager()
     saveImageView->setHidden(true);
 }
 
+void CameraViewManager::layOut(const ScreenLayout& layout) {
+    overlay->setFrame(layout.pictureArea());
+    saveImageView->setFrame(layout.pictureArea());
+    toolBar->layOut(layout);
+    sensorView->setFrame(layout.sensorPanel());
+    zoomView->setFrame(layout.zoomReadout());
+    timerLabel->setFrame(layout.timerLabel());
+    modeImage->setFrame(layout.modeIcon());
+    saveLabel->setFrame(layout.saveLabel());
+}
+
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include "core/camera/CameraZoomView.h"
 #include "core/ui/ImageView.h"
 #include "core/ui/Label.h"
+#include "core/ui/ScreenLayout.h"
 
 #include <memory>
 
@@ -15,6 +16,9 @@ namespace kestrel {
 // controller and the mode handlers.
 struct CameraViewManager {
     CameraViewManager();
+    // Puts every view where `layout` says it starts (the turns with the
+    // device are the camera controller's).
+    void layOut(const ScreenLayout& layout);
 
     std::shared_ptr<CameraOverlayView> overlay;
     std::shared_ptr<CameraToolbar> toolBar;

@@ -5,8 +5,9 @@
 namespace kestrel {
 
 std::shared_ptr<CameraRollCell> CameraRollCell::copyWithIdentifier(const std::string& identifier) {
-    auto row = std::make_shared<CameraRollCell>(frame(), identifier, loop(), thumbnails());
-    for (int k = 1; k <= 4; ++k) {
+    auto row =
+        std::make_shared<CameraRollCell>(frame(), identifier, loop(), thumbnails(), columns());
+    for (int k = 1; k <= columns(); ++k) {
         auto copy = std::make_shared<SelectImageView>(tile(k).frame(), loop());
         copy->setContentMode(tile(k).contentMode());
         copy->setBackgroundColor(tile(k).backgroundColor());

@@ -21,6 +21,7 @@ CameraRollPicker::CameraRollPicker(RunLoop& loop, ViewerFactory viewer,
     footerCell_->setLabel(std::make_shared<Label>(Rect{0, 20, 320, 40}));
     footerCell_->label()->setAlignment(Label::Alignment::kCenter);
     footerCell_->setSelectionStyle(TableViewCell::SelectionStyle::kNone);
+    footerCell_->setAutoresizesSubviews(false);  // laid out for the width in layOut()
     setDoneButton([this] { done(); });
 }
 
@@ -31,6 +32,22 @@ void CameraRollPicker::viewDidLoad() {
 }
 
 void CameraRollPicker::viewWillAppear(bool) { tableView().reloadData(); }
+
+void CameraRollPicker::layOut(const ScreenLayout& layout) {
+    const Rect content = layout.navigationContent();
+    view().setFrame(content);
+    const int columns = layout.albumColumns();
+    if (columns == templateCell_->columns() && templateCell_->frame().width == content.width) return;
+    auto grid = std::make_shared<CameraRollCell>(Rect{0, 0, content.width, ImageTileCell::kTileWidth},
+                                                 kCellIdentifier, *loop_, &thumbnails_, columns);
+    for (int k = 1; k <= columns; ++k)
+        grid->tile(k).setBackgroundColor(templateCell_->tile(1).backgroundColor());
+    templateCell_ = std::move(grid);
+    footerCell_->setFrame(Rect{0, 0, content.width, footerCell_->frame().height});
+    Label& count = *footerCell_->label();
+    count.setFrame(Rect{0, count.frame().y, content.width, count.frame().height});
+    tableView().reloadData();
+}
 
 void CameraRollPicker::viewDidAppear(bool) {
     const int rows = numberOfRows(tableView(), 0);
@@ -60,25 +77,29 @@ int CameraRollPicker::photoCount() const {
 
 int CameraRollPicker::numberOfRows(TableView&, int section) {
     if (section != 0) return 0;
-    return (photoCount() + 3) / 4 + 1;
+    const int across = columns();
+    return (photoCount() + across - 1) / across + 1;
 }
 
 std::shared_ptr<TableViewCell> CameraRollPicker::cellForRow(TableView& table, IndexPath path) {
     const int n = photoCount();
-    const int a = 4 * path.row;
+    const int across = columns();
+    const int a = across * path.row;
     if (a >= n) {
         footerCell_->setText(std::to_string(n) + (n > 1 ? " Photos" : " Photo"));
         return footerCell_;
     }
     auto row =
         std::dynamic_pointer_cast<CameraRollCell>(table.dequeueReusableCell(kCellIdentifier));
-    if (!row) row = templateCell_->copyWithIdentifier(kCellIdentifier);
+    // A row kept from before a resize has the old width: a new one is made.
+    if (!row || row->columns() != across || row->frame().width != templateCell_->frame().width)
+        row = templateCell_->copyWithIdentifier(kCellIdentifier);
     row->setPicker(this);
     row->setMomentary(!multiselect());
     const auto& files = cameraRoll_->files();
-    ImageTileCell::Files paths;
-    std::array<bool, 4> selected{};
-    for (std::size_t k = 0; k < 4; ++k) {
+    ImageTileCell::Files paths(static_cast<std::size_t>(across));
+    std::vector<bool> selected(static_cast<std::size_t>(across));
+    for (std::size_t k = 0; k < paths.size(); ++k) {
         const int index = a + static_cast<int>(k);
         if (index >= n) continue;
         const auto& info = files[static_cast<std::size_t>(index)];
@@ -86,7 +107,7 @@ std::shared_ptr<TableViewCell> CameraRollPicker::cellForRow(TableView& table, In
         selected[k] = std::find(selection_.begin(), selection_.end(), info) != selection_.end();
     }
     row->showStartIndex(a, paths);
-    row->select(selected[0], selected[1], selected[2], selected[3]);
+    row->select(selected);
     row->setPicker(this);
     return row;
 }

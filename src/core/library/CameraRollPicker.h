@@ -14,8 +14,9 @@ namespace kestrel {
 
 class CameraRollViewer;
 
-// "Camera Roll": every photo of the store as thumbnails, four to a row,
-// oldest first, and a last row with the count. A tap opens the viewer.
+// "Camera Roll": every photo of the store as thumbnails, as many to a row as
+// the screen's width holds (four on the phone screen), oldest first, and a
+// last row with the count. A tap opens the viewer.
 class CameraRollPicker : public TableViewController {
 public:
     static constexpr const char* kCellIdentifier = "camera_roll_cell";
@@ -28,6 +29,10 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
+    // The whole width under the navigation bar, the grid's rows rebuilt when
+    // the number of tiles across changes.
+    void layOut(const ScreenLayout& layout) override;
+    int columns() const { return templateCell_->columns(); }
 
     void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
     const std::shared_ptr<CameraRoll>& cameraRoll() const { return cameraRoll_; }

@@ -9,8 +9,10 @@
 #include "core/ui/AlertView.h"
 #include "core/ui/AnimationBlock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 
 namespace kestrel {
@@ -47,18 +49,39 @@ std::shared_ptr<Button> CameraRollViewer::toolbarButton(float x, const std::stri
 
 void CameraRollViewer::viewDidLoad() {}
 
+void CameraRollViewer::layOut(const ScreenLayout& layout) {
+    view().setFrame(layout.navigationContent());
+    imageView_->setFrame(layout.viewerPicture());
+    deleteImageView_->setFrame(layout.viewerPicture());
+    const Rect bar = layout.viewerToolbar();
+    toolBar_->setFrame(bar);
+    // The four buttons evenly spread, each in the middle of its quarter.
+    const std::shared_ptr<Button> buttons[] = {previousButton_, playButton_, nextButton_,
+                                               trashButton_};
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        Rect frame = buttons[i]->frame();
+        frame.x = std::round(bar.width * static_cast<float>(2 * i + 1) / 8 - frame.width / 2);
+        buttons[i]->setFrame(frame);
+    }
+    // A picture that covers the display's pixels, however many the window has.
+    const Size pixels = layout.viewerPixels();
+    const float side = std::max(1.0f, std::min(pixels.width, pixels.height));
+    if (side == displaySide_) return;
+    displaySide_ = side;
+    if (imageView_->image()) showCurrent(kNoTransition);
+}
+
 int CameraRollViewer::count() const {
     return cameraRoll_ ? static_cast<int>(cameraRoll_->files().size()) : 0;
 }
 
-Size CameraRollViewer::displaySize(Size size) {
+Size CameraRollViewer::displaySize(Size size, float side) {
     if (size.width <= 0 || size.height <= 0) return Size{};
-    if (size.width > size.height)
-        return Size{size.width * kDisplaySide / size.height, kDisplaySide};
-    return Size{kDisplaySide, size.height * kDisplaySide / size.width};
+    if (size.width > size.height) return Size{size.width * side / size.height, side};
+    return Size{side, size.height * side / size.width};
 }
 
-Image CameraRollViewer::previewImage(const std::string& path) {
+Image CameraRollViewer::previewImage(const std::string& path, float side) {
     std::optional<Image> picture;
     const auto bytes = ImageFile::readBytes(path);
     if (bytes && ImageFile::formatOf(path) == ImageFile::Format::kJpeg) {
@@ -69,7 +92,7 @@ Image CameraRollViewer::previewImage(const std::string& path) {
                 sideways
                     ? Size{static_cast<float>(header->height), static_cast<float>(header->width)}
                     : Size{static_cast<float>(header->width), static_cast<float>(header->height)};
-            const Size target = displaySize(upright);
+            const Size target = displaySize(upright, side);
             const auto w = static_cast<int>(std::ceil(sideways ? target.height : target.width));
             const auto h = static_cast<int>(std::ceil(sideways ? target.width : target.height));
             picture = JpegCodec::decodeAtLeast(*bytes, w, h);
@@ -78,7 +101,7 @@ Image CameraRollViewer::previewImage(const std::string& path) {
         picture = ImageFile::read(path);
     }
     if (!picture || !*picture) return Image();
-    return ImageDraw::simpleResize(*picture, displaySize(picture->size()));
+    return ImageDraw::simpleResize(*picture, displaySize(picture->size(), side));
 }
 
 void CameraRollViewer::showImage(int index) {
@@ -94,8 +117,8 @@ void CameraRollViewer::showCurrent(int kind) {
         imageView_->setImage(Image());
         return;
     }
-    const Image image =
-        previewImage(cameraRoll_->files()[static_cast<std::size_t>(current_)]->file());
+    const Image image = previewImage(
+        cameraRoll_->files()[static_cast<std::size_t>(current_)]->file(), displaySide_);
     if (kind == kNoTransition) {
         imageView_->setImage(image);
     } else {

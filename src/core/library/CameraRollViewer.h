@@ -28,16 +28,23 @@ public:
     explicit CameraRollViewer(RunLoop& loop);
 
     void viewDidLoad() override;
+    // The photo over the whole width and height under the navigation bar,
+    // the toolbar across the bottom; the photo shown is decoded again for a
+    // display of another size.
+    void layOut(const ScreenLayout& layout) override;
     void viewWillDisappear(bool animated) override;
 
     void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
     void showImage(int index);
     void showCurrent(int kind);
-    // The display image: the shorter side 320 points, the shape kept; a JPEG
-    // is decoded at the smallest DCT scale that still covers that size.
-    static Image previewImage(const std::string& path);
+    // The display image: the shorter side `side` pixels (320 on the phone
+    // screen: what covers its picture), the shape kept; a JPEG is decoded at
+    // the smallest DCT scale that still covers that size.
+    static Image previewImage(const std::string& path, float side = kDisplaySide);
     // The display size for a picture of `size`.
-    static Size displaySize(Size size);
+    static Size displaySize(Size size, float side = kDisplaySide);
+    // The shorter side of the display images for the screen now.
+    float displaySide() const { return displaySide_; }
 
     void previous();
     void next();
@@ -83,6 +90,7 @@ private:
     std::shared_ptr<View> toolBar_;
     std::shared_ptr<Button> previousButton_, playButton_, nextButton_, trashButton_;
     Point startPoint_{};
+    float displaySide_ = kDisplaySide;
 };
 
 }  // namespace kestrel

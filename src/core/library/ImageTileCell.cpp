@@ -2,21 +2,30 @@
 
 #include "core/store/DirectoryUtils.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kestrel {
 
 ImageTileCell::ImageTileCell(Rect frame, std::string reuseIdentifier, RunLoop& loop,
-                             ThumbnailLoader* thumbnails)
+                             ThumbnailLoader* thumbnails, int columns)
     : TableViewCell(frame, std::move(reuseIdentifier)),
       loop_(&loop),
       thumbnails_(thumbnails),
+      tiles_(static_cast<std::size_t>(std::max(1, columns))),
       showTimer_(loop) {
+    // The tiles side by side in the middle of the row.
+    const float margin =
+        std::max(0.0f, std::floor((frame.width - kTileWidth * static_cast<float>(tiles_.size())) / 2));
     for (std::size_t k = 0; k < tiles_.size(); ++k) {
         auto tile = std::make_shared<SelectImageView>(
-            Rect{kTileWidth * static_cast<float>(k) + 2, 2, kTileWidth - 4, kTileWidth - 4}, loop);
+            Rect{margin + kTileWidth * static_cast<float>(k) + 2, 2, kTileWidth - 4, kTileWidth - 4},
+            loop);
         tile->setContentMode(ImageView::ContentMode::kAspectFill);
         setTile(static_cast<int>(k) + 1, std::move(tile));
     }
     setSelectionStyle(SelectionStyle::kNone);
+    setAutoresizesSubviews(false);  // built for its table's width by the album
 }
 
 void ImageTileCell::setTile(int k, std::shared_ptr<SelectImageView> tile) {
@@ -58,7 +67,7 @@ void ImageTileCell::showStartIndex(int index, const Files& files) {
     files_ = files;
     for (std::size_t k = 0; k < tiles_.size(); ++k) {
         SelectImageView& view = *tiles_[k];
-        if (files[k]) {
+        if (k < files.size() && files[k]) {
             view.setMomentary(momentary_);
             showThumbnail(k, *files[k]);
             view.setHidden(false);
@@ -70,10 +79,9 @@ void ImageTileCell::showStartIndex(int index, const Files& files) {
     }
 }
 
-void ImageTileCell::select(bool s1, bool s2, bool s3, bool s4) {
-    const bool flags[] = {s1, s2, s3, s4};
+void ImageTileCell::select(const std::vector<bool>& selected) {
     for (std::size_t k = 0; k < tiles_.size(); ++k)
-        tiles_[k]->setSelected(flags[k]);
+        tiles_[k]->setSelected(k < selected.size() && selected[k]);
 }
 
 void ImageTileCell::prepareForReuse() {
@@ -88,7 +96,8 @@ void ImageTileCell::prepareForReuse() {
 bool ImageTileCell::touchesEnded(Point point, int) {
     hitIndex_ = -1;
     for (std::size_t k = 0; k < tiles_.size(); ++k) {
-        if (point.x >= kTileWidth * static_cast<float>(k + 1)) continue;
+        // Each tile takes the touches up to where the next one's gap begins.
+        if (point.x >= tiles_[k]->frame().x + kTileWidth - 2) continue;
         if (!tiles_[k]->image()) continue;  // a tile without a picture is passed over
         hitIndex_ = startIndex_ + static_cast<int>(k);
         SelectImageView& tileHit = *tiles_[k];

@@ -5,27 +5,32 @@
 #include "core/platform/Timer.h"
 #include "core/ui/TableViewCell.h"
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
-// A row of four thumbnail tiles, 80 points each, showing the photos from
-// `startIndex` on. A tap opens the photo (momentary) or toggles its
-// selection.
+// A row of thumbnail tiles, 80 points each (four on the phone screen, as
+// many as the width holds on a wider one, the row centred), showing the
+// photos from `startIndex` on. A tap opens the photo (momentary) or toggles
+// its selection.
 class ImageTileCell : public TableViewCell {
 public:
-    using Files = std::array<std::optional<std::string>, 4>;
+    // A photo for each tile, from the left; a tile without one stays empty.
+    using Files = std::vector<std::optional<std::string>>;
     static constexpr float kTileWidth = 80;
     static constexpr double kShowDelay = 0.2;
+    static constexpr int kPhoneColumns = 4;
 
     ImageTileCell(Rect frame, std::string reuseIdentifier, RunLoop& loop,
-                  ThumbnailLoader* thumbnails = nullptr);
+                  ThumbnailLoader* thumbnails = nullptr, int columns = kPhoneColumns);
 
+    int columns() const { return static_cast<int>(tiles_.size()); }
     void showStartIndex(int index, const Files& files);
-    void select(bool s1, bool s2, bool s3, bool s4);
+    // Which tiles are selected, from the left; tiles past the end are not.
+    void select(const std::vector<bool>& selected);
     // The thumbnail of a photo path: ".THM" beside it if present, else in the folder's ".MISC".
     static std::string getThumbnail(const std::string& photoPath);
     void prepareForReuse() override;
@@ -52,7 +57,7 @@ private:
 
     RunLoop* loop_;
     ThumbnailLoader* thumbnails_;
-    std::array<std::shared_ptr<SelectImageView>, 4> tiles_;
+    std::vector<std::shared_ptr<SelectImageView>> tiles_;
     Files files_;
     Timer showTimer_;
     int startIndex_ = 0;

@@ -2,11 +2,14 @@
 
 namespace kestrel {
 
+// The labels read across the row: a wider row gives them the room.
 void CustomTableViewCell::setLabel(std::shared_ptr<Label> label) {
+    if (label) label->setAutoresizing(Autoresizing::kFlexibleWidth);
     replaceContent(label_, std::move(label));
 }
 
 void CustomTableViewCell::setSubLabel(std::shared_ptr<Label> label) {
+    if (label) label->setAutoresizing(Autoresizing::kFlexibleWidth);
     replaceContent(subLabel_, std::move(label));
 }
 

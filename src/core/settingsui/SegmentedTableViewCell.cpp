@@ -7,6 +7,7 @@ SegmentedTableViewCell::SegmentedTableViewCell(Rect frame, std::string reuseIden
     : CustomTableViewCell(frame, std::move(reuseIdentifier)),
       segments_(std::make_shared<SegmentedControl>(
           Rect{10, frame.height - 36, frame.width - 20, 30}, std::move(titles))) {
+    segments_->setAutoresizing(Autoresizing::kFlexibleWidth);
     contentView().addSubview(segments_);
 }
 

@@ -1,8 +1,16 @@
 #include "core/ui/TableView.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
-TableView::TableView(Rect frame, Style style) : View(frame), style_(style) {}
+TableView::TableView(Rect frame, Style style)
+    : View(frame), style_(style), builtWidth_(frame.width) {}
+
+void TableView::fitCell(TableViewCell& cell) const {
+    if (!cell.autoresizesSubviews()) return;
+    cell.resizeWidth(cell.builtWidth() + std::max(0.0f, frame().width - builtWidth_));
+}
 
 std::shared_ptr<TableViewCell> TableView::dequeueReusableCell(const std::string& identifier) {
     auto found = reuseQueue_.find(identifier);

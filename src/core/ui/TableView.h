@@ -74,11 +74,16 @@ public:
     const std::optional<IndexPath>& scrollTarget() const { return scrollTarget_; }
     bool scrollAnimated() const { return scrollAnimated_; }
 
+    // Rows are built for the table's first width (the phone screen's): a
+    // table made wider stretches each row it shows by as much.
+    void fitCell(TableViewCell& cell) const;
+
     // Convenience for tests and the renderer: the total rows.
     int totalRows();
 
 private:
     Style style_;
+    float builtWidth_;
     TableViewDataSource* dataSource_ = nullptr;
     std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> reuseQueue_;
     unsigned reloadGeneration_ = 0;

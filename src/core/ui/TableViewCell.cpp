@@ -8,7 +8,9 @@ TableViewCell::TableViewCell(Rect frame, std::string reuseIdentifier, Style styl
     : View(frame),
       reuseIdentifier_(std::move(reuseIdentifier)),
       style_(style),
-      contentView_(std::make_shared<View>(Rect{0, 0, frame.width, frame.height})) {
+      contentView_(std::make_shared<View>(Rect{0, 0, frame.width, frame.height})),
+      builtWidth_(frame.width) {
+    contentView_->setAutoresizing(Autoresizing::kFlexibleWidth);
     addSubview(contentView_);
 }
 
@@ -18,6 +20,7 @@ Label& TableViewCell::textLabel() {
         const float height = style_ == Style::kSubtitle ? 22.0f : frame().height;
         textLabel_ = std::make_shared<Label>(Rect{10, top, frame().width - 40, height});
         textLabel_->setFont(Font{17, true});
+        textLabel_->setAutoresizing(Autoresizing::kFlexibleWidth);
         contentView_->addSubview(textLabel_);
     }
     return *textLabel_;
@@ -27,6 +30,7 @@ Label& TableViewCell::detailTextLabel() {
     if (!detailTextLabel_) {
         detailTextLabel_ = std::make_shared<Label>(Rect{10, 24, frame().width - 40, 18});
         detailTextLabel_->setFont(Font{14, false});
+        detailTextLabel_->setAutoresizing(Autoresizing::kFlexibleWidth);
         detailTextLabel_->setTextColor(Color{0.5, 0.5, 0.5, 1});
         contentView_->addSubview(detailTextLabel_);
     }

@@ -38,8 +38,13 @@ public:
     void setSelectionStyle(SelectionStyle style) { selectionStyle_ = style; }
     const std::shared_ptr<View>& backgroundView() const { return backgroundView_; }
     void setBackgroundView(std::shared_ptr<View> view) { backgroundView_ = std::move(view); }
+    // Whether a table wider than the one the row was built for stretches it
+    // (its views following their autoresizing); a row laid out for its
+    // table's width by its screen is not stretched.
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
     void setAutoresizesSubviews(bool value) { autoresizesSubviews_ = value; }
+    // The width the row was built at.
+    float builtWidth() const { return builtWidth_; }
 
     virtual void prepareForReuse() {}
     // A touch that ended in the row at `point` (row coordinates); YES when
@@ -77,6 +82,7 @@ private:
     Accessory accessory_ = Accessory::kNone;
     SelectionStyle selectionStyle_ = SelectionStyle::kBlue;
     bool autoresizesSubviews_ = true;
+    float builtWidth_;
     class TableView* table_ = nullptr;
     int section_ = 0;
     int row_ = 0;

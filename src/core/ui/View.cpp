@@ -37,6 +37,29 @@ void View::setFrame(Rect frame) {
     noteChange("frame");
 }
 
+void View::resizeWidth(float width) {
+    const float change = width - frame_.width;
+    if (change == 0) return;
+    setFrame(Rect{frame_.x, frame_.y, width, frame_.height});
+    for (const auto& child : subviews_) {
+        Rect f = child->frame();
+        switch (child->autoresizing_) {
+            case Autoresizing::kNone:
+                continue;
+            case Autoresizing::kFlexibleWidth:
+                child->resizeWidth(std::max(0.0f, f.width + change));
+                continue;
+            case Autoresizing::kFlexibleLeftMargin:
+                f.x += change;
+                break;
+            case Autoresizing::kFlexibleMargins:
+                f.x += change / 2;
+                break;
+        }
+        child->setFrame(f);
+    }
+}
+
 void View::setCenter(Point center) {
     frame_.x = center.x - frame_.width / 2;
     frame_.y = center.y - frame_.height / 2;

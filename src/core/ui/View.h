@@ -48,6 +48,15 @@ public:
     void setHidden(bool hidden);
     const std::optional<Color>& backgroundColor() const { return background_; }
     void setBackgroundColor(std::optional<Color> color);
+    // How the view follows a change of its superview's width (a table row
+    // drawn across a table wider than the phone's): it stays as it is, takes
+    // the change in its own width, moves by it (keeping to the right edge),
+    // or by half of it (keeping to the middle).
+    enum class Autoresizing { kNone, kFlexibleWidth, kFlexibleLeftMargin, kFlexibleMargins };
+    Autoresizing autoresizing() const { return autoresizing_; }
+    void setAutoresizing(Autoresizing autoresizing) { autoresizing_ = autoresizing; }
+    // Makes the view `width` wide, its subviews following as each says.
+    void resizeWidth(float width);
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
 
@@ -93,6 +102,7 @@ private:
     double alpha_ = 1;
     bool hidden_ = false;
     std::optional<Color> background_;
+    Autoresizing autoresizing_ = Autoresizing::kNone;
     std::string name_;
     View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;

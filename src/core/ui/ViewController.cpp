@@ -49,6 +49,8 @@ void ViewController::setDoneButton(std::function<void()> action) {
     rightBarButton_ = std::move(done);
 }
 
+void ViewController::layOut(const ScreenLayout& layout) { view_->setFrame(layout.readingColumn()); }
+
 ViewController& ViewController::topController() {
     ViewController* top = this;
     while (top->modal_)
@@ -68,6 +70,7 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> co
     stack_.back()->viewWillDisappear(animated);
     controller->navigation_ = this;
     controller->loadViewIfNeeded();
+    if (layout_) controller->layOut(*layout_);
     stack_.push_back(std::move(controller));
     transitions().push_back({"push", stack_.back().get(), animated});
     stack_.back()->viewWillAppear(animated);
@@ -83,6 +86,12 @@ void NavigationController::popViewController(bool animated) {
     leaving->navigation_ = nullptr;
     stack_.back()->viewWillAppear(animated);
     stack_.back()->viewDidAppear(animated);
+}
+
+void NavigationController::layOut(const ScreenLayout& layout) {
+    layout_ = layout;
+    view().setFrame(layout.screenRect());
+    for (const auto& controller : stack_) controller->layOut(layout);
 }
 
 }  // namespace kestrel

@@ -2,10 +2,12 @@
 
 #include "core/ui/Button.h"
 #include "core/ui/Responder.h"
+#include "core/ui/ScreenLayout.h"
 #include "core/ui/View.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,11 @@ public:
     }
     bool isViewLoaded() const { return loaded_; }
 
+    // Places the screen for the window's layout. A screen under a navigation
+    // bar is read in the layout's reading column; a screen that uses the
+    // whole width places itself.
+    virtual void layOut(const ScreenLayout& layout);
+
     virtual void viewWillAppear(bool animated) { (void)animated; }
     virtual void viewDidAppear(bool animated) { (void)animated; }
     virtual void viewWillDisappear(bool animated) { (void)animated; }
@@ -96,9 +103,12 @@ public:
     void viewWillAppear(bool animated) override { stack_.back()->viewWillAppear(animated); }
     void viewDidAppear(bool animated) override { stack_.back()->viewDidAppear(animated); }
     void viewWillDisappear(bool animated) override { stack_.back()->viewWillDisappear(animated); }
+    // Every screen of the stack, and every screen pushed later, is laid out for `layout`.
+    void layOut(const ScreenLayout& layout) override;
 
 private:
     std::vector<std::shared_ptr<ViewController>> stack_;
+    std::optional<ScreenLayout> layout_;  // none until the window's size is known
 };
 
 }  // namespace kestrel
