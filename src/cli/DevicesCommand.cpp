@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iomanip>
 
@@ -38,6 +39,10 @@ nlohmann::json DevicesCommand::describeCameras(CameraFinder& finder, bool simula
         cameras.push_back({{"name", found.source.name},
                            {"how", found.source.how},
                            {"facing", facingName(found.source.facing)},
+                           // The clockwise turn its frames need, as the system reports the
+                           // mounting (0: nothing says), and whether its live view is mirrored.
+                           {"mounted", std::max(0, found.source.rotation)},
+                           {"mirrored", found.source.facesUser()},
                            {"still", found.still},
                            {"preview", found.preview},
                            {"source", found.source.description}});
@@ -84,7 +89,9 @@ void DevicesCommand::run() const {
     for (const auto& found : camera["found"])
         *context_.out << std::setw(16) << "" << found["name"].get<std::string>() << " ("
                       << found["how"].get<std::string>() << ", facing "
-                      << found["facing"].get<std::string>() << "): still "
+                      << found["facing"].get<std::string>() << ", mounted at "
+                      << found["mounted"].get<int>() << "°"
+                      << (found["mirrored"].get<bool>() ? ", live view mirrored" : "") << "): still "
                       << found["still"].get<std::string>() << ", live view "
                       << found["preview"].get<std::string>() << "\n";
     if (camera.contains("portal"))

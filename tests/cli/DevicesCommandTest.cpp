@@ -44,6 +44,7 @@ TEST(DevicesCommandTest, EveryCameraOnceWithHowItWasFoundItsFormatsAndWhatAutoTa
     EXPECT_EQ(back["name"], "Back camera");
     EXPECT_EQ(back["how"], "pipewire");
     EXPECT_EQ(back["facing"], "back");
+    EXPECT_EQ(back["mirrored"], false);
     EXPECT_EQ(back["still"], "640x480 (NV12, 30 fps)");
     EXPECT_EQ(back["preview"], "640x480 (NV12, 30 fps)");
     EXPECT_EQ(back["source"],
@@ -52,6 +53,8 @@ TEST(DevicesCommandTest, EveryCameraOnceWithHowItWasFoundItsFormatsAndWhatAutoTa
     EXPECT_EQ(webcam["name"], "Webcam \xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(webcam["how"], "v4l2");
     EXPECT_EQ(webcam["facing"], "unknown");
+    EXPECT_EQ(webcam["mirrored"], true);  // a webcam faces its user
+    EXPECT_EQ(webcam["mounted"], 0);      // and says nothing of its mounting
     EXPECT_EQ(webcam["still"], "3264x2448 (image/jpeg, 5 fps)");
     EXPECT_EQ(webcam["preview"], "1280x720 (YUY2, 10 fps)");
 
