@@ -1,4 +1,5 @@
 #include "core/app/KestrelApp.h"
+#include "core/imaging/Bitmap.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/settings/ApplicationId.h"
@@ -131,6 +132,61 @@ TEST_F(ScreenSizeTest, TheWindowOpensAtTheSizeItWasLeftAtNoLargerThanTheScreen) 
     EXPECT_EQ(app->startingWindowSize(Size{1024, 600}), (Size{1024, 600}));
     // Never smaller than the window can be.
     EXPECT_EQ(app->startingWindowSize(Size{200, 300}), KestrelApp::kSmallestWindowSize);
+}
+
+// A camera whose live frames come at whatever size the test says.
+class SizedFramesCamera final : public CameraPicker {
+public:
+    void frameSize(int width, int height) { frame_ = Image(Bitmap(width, height)); }
+    bool isSourceAvailable() const override { return true; }
+    bool isCameraDeviceAvailable(Device) const override { return true; }
+    bool isFlashAvailable(Device) const override { return false; }
+    Device cameraDevice() const override { return Device::kRear; }
+    void setCameraDevice(Device) override {}
+    FlashMode flashMode() const override { return FlashMode::kOff; }
+    void setFlashMode(FlashMode) override {}
+    void takePicture(PictureHandler) override {}
+    Image previewFrame() const override { return frame_; }
+    void setPreviewScale(double) override {}
+    double previewScale() const override { return 1; }
+    void setPreviewTranslation(Point) override {}
+    Point previewTranslation() const override { return {}; }
+
+private:
+    Image frame_;
+};
+
+// On a landscape window the picture takes the frames' shape: 4:3 before
+// the first frame, then the frames' own, followed when it really changes
+// (another camera) but not when a camera scaling its frames to the live
+// view rounds their sides a pixel differently.
+TEST(ScreenSizeFramesTest, TheLandscapePictureTakesTheFramesShape) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SizedFramesCamera camera;
+    SimulatedAccelerometer accelerometer = std::move(*SimulatedAccelerometer::named(loop, "steady"));
+    test::RecordingSounds sounds;
+    KestrelApp app(KestrelApp::Ports{loop, camera, accelerometer, sounds,
+                                     std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                   test::appOptions(dir.path()));
+    app.start();
+    const Size window{1280, 720};
+    app.setScreenSize(window);
+    EXPECT_EQ(app.screenLayout().pictureArea(), (Rect{133.5f, 0, 960, 720}));
+
+    camera.frameSize(1280, 720);  // a 16:9 camera
+    app.setScreenSize(window);
+    EXPECT_EQ(app.screenLayout().pictureArea(), (Rect{0, 0, 1227, 720}));
+    EXPECT_EQ(app.cameraViews().overlay->frame(), (Rect{0, 0, 1227, 720}));
+
+    camera.frameSize(1279, 720);  // the same shape, rounded another way
+    app.setScreenSize(window);
+    EXPECT_FLOAT_EQ(app.screenLayout().frameAspect(), 1280.0f / 720);
+
+    camera.frameSize(720, 960);  // another camera, upright
+    app.setScreenSize(window);
+    EXPECT_EQ(app.cameraViews().overlay->frame(), (Rect{343.5f, 0, 540, 720}));
+    ApplicationId::setId(0);
 }
 
 }  // namespace
