@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -35,6 +36,7 @@ struct WindowSize {
 std::string sizeName(const WindowSize& size) {
     return std::to_string(size.width) + "x" + std::to_string(size.height);
 }
+void PrintTo(const WindowSize& size, std::ostream* out) { *out << sizeName(size); }
 
 // Where a view lies on the screen: its frame moved by every superview's.
 Rect onScreen(const View& view) {
