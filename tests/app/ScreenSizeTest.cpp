@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace kestrel {
 namespace {
 
@@ -132,6 +134,44 @@ TEST_F(ScreenSizeTest, TheWindowOpensAtTheSizeItWasLeftAtNoLargerThanTheScreen) 
     EXPECT_EQ(app->startingWindowSize(Size{1024, 600}), (Size{1024, 600}));
     // Never smaller than the window can be.
     EXPECT_EQ(app->startingWindowSize(Size{200, 300}), KestrelApp::kSmallestWindowSize);
+}
+
+// Held on its side, the device turns the small views about the picture; a
+// window of another size puts them where its own picture is.
+TEST(ScreenSizeHeldTest, TheViewsTurnedWithTheDeviceFollowTheWindowsPicture) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SimulatedCamera camera{loop, nullptr, 640, 480};
+    const auto trace = dir.path() / "held.csv";
+    std::ofstream(trace) << "0,-1,0,0\n";  // on its left side
+    SimulatedAccelerometer accelerometer = std::move(*SimulatedAccelerometer::fromTrace(loop, trace));
+    test::RecordingSounds sounds;
+    KestrelApp app(KestrelApp::Ports{loop, camera, accelerometer, sounds,
+                                     std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                   test::appOptions(dir.path()));
+    app.settings().record().setMode(Camera1Data::kStandard);
+    app.settings().record().setAutoSave(false);
+    app.start();
+    loop.advance(1.0);
+    ASSERT_EQ(app.devicePosition().orientation(), 3);
+    CameraViewManager& views = app.cameraViews();
+    for (const Size window : {Size{1280, 720}, Size{400, 600}}) {
+        SCOPED_TRACE(testing::Message() << window.width << " x " << window.height);
+        app.setScreenSize(window);
+        if (app.camera().isLive()) {
+            views.toolBar->shutterButton().press();
+            loop.advance(0.5);
+            loop.runUntilIdle();
+        }
+        ASSERT_FALSE(app.camera().isLive());
+        const ScreenLayout& layout = app.screenLayout();
+        EXPECT_EQ(views.saveImageView->frame(), layout.turnedPictureArea());
+        EXPECT_EQ(views.sensorView->center(), layout.sensorPanelCentreHeldLeft());
+        EXPECT_EQ(views.saveLabel->frame(), layout.turnedSaveLabel());
+        const Point panel = views.sensorView->center();
+        EXPECT_EQ(views.zoomView->center(), (Point{panel.x + 40, panel.y}));
+    }
+    ApplicationId::setId(0);
 }
 
 // A camera whose live frames come at whatever size the test says.
