@@ -108,12 +108,11 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     constexpr qreal kMargin = 12;
     constexpr qreal kKeysWidth = 104;
     constexpr qreal kGap = 8;
-    constexpr qreal kMostWidth = 480;  // a list wider than this is hard to read
     const QRectF screen = renderer_.screenRect();
     p.save();
     p.fillRect(screen, QColor(0, 0, 0, 215));
-    // The list in a column, centred on a wide screen.
-    const qreal columnWidth = std::min(screen.width(), kMostWidth);
+    // The list in a column, centred on a wide screen, as the settings are read.
+    const qreal columnWidth = std::min(screen.width(), qreal{ScreenLayout::kReadingWidth});
     p.translate(std::round((screen.width() - columnWidth) / 2), 0);
     const qreal actionWidth = columnWidth - 2 * kMargin - kKeysWidth - kGap;
     QFont title = p.font();
