@@ -151,9 +151,11 @@ void KestrelWindow::paintKeyList(QPainter& p) {
 void KestrelWindow::navigationBarTap(Point point) {
     NavigationController* navigation = renderer_.navigation();
     if (!navigation) return;
-    if (point.x < 90 && navigation->depth() > 1) {
+    const ScreenLayout& layout = app_->screenLayout();
+    const auto within = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
+    if (within(layout.navigationBackButton()) && navigation->depth() > 1) {
         navigation->popViewController(true);
-    } else if (point.x > renderer_.screenSize().width - 90) {
+    } else if (within(layout.navigationRightButton())) {
         if (const auto& right = navigation->topViewController().rightBarButton()) right->press();
     }
 }
