@@ -336,7 +336,9 @@ TEST_P(WindowSizesTest, TheReadOutsShowOnThePicture) {
 INSTANTIATE_TEST_SUITE_P(Windows, WindowSizesTest,
                          ::testing::Values(WindowSize{320, 480}, WindowSize{400, 600},
                                            WindowSize{1280, 720}, WindowSize{1920, 1080},
-                                           WindowSize{360, 720}),
+                                           WindowSize{360, 720},
+                                           // The smallest window, and a short wide one.
+                                           WindowSize{240, 360}, WindowSize{640, 360}),
                          [](const auto& size) { return sizeName(size.param); });
 
 }  // namespace
