@@ -112,16 +112,6 @@ TEST_F(ScreenSizeTest, AResizeLaysTheCameraOutAgainAndKeepsWhatItWasDoing) {
     EXPECT_EQ(app->camera().cameraButton().frame(), (Rect{250, 10, 60, 34}));
 }
 
-TEST_F(ScreenSizeTest, TheScreensUnderTheNavigationBarFollowTheSize) {
-    app->setScreenSize(Size{1280, 720});
-    EXPECT_EQ(app->settingsScreen().view().frame(), (Rect{400, 0, 480, 676}));
-    EXPECT_EQ(app->album().view().frame(), (Rect{0, 0, 1280, 676}));
-    EXPECT_EQ(app->album().columns(), 16);
-    app->setScreenSize(Size{400, 600});
-    EXPECT_EQ(app->settingsScreen().view().frame(), (Rect{0, 0, 400, 556}));
-    EXPECT_EQ(app->album().columns(), 5);
-}
-
 TEST_F(ScreenSizeTest, TheWindowOpensAtTheSizeItWasLeftAtNoLargerThanTheScreen) {
     // The first start: the default size, on a screen that holds it or not.
     EXPECT_EQ(app->startingWindowSize(Size{1920, 1080}), KestrelApp::kDefaultWindowSize);
