@@ -108,12 +108,11 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     constexpr qreal kMargin = 12;
     constexpr qreal kKeysWidth = 104;
     constexpr qreal kGap = 8;
-    constexpr qreal kMostWidth = 480;  // a list wider than this is hard to read
     const QRectF screen = renderer_.screenRect();
     p.save();
     p.fillRect(screen, QColor(0, 0, 0, 215));
-    // The list in a column, centred on a wide screen.
-    const qreal columnWidth = std::min(screen.width(), kMostWidth);
+    // The list in a column, centred on a wide screen, as the settings are read.
+    const qreal columnWidth = std::min(screen.width(), qreal{ScreenLayout::kReadingWidth});
     p.translate(std::round((screen.width() - columnWidth) / 2), 0);
     const qreal actionWidth = columnWidth - 2 * kMargin - kKeysWidth - kGap;
     QFont title = p.font();
@@ -152,9 +151,11 @@ void KestrelWindow::paintKeyList(QPainter& p) {
 void KestrelWindow::navigationBarTap(Point point) {
     NavigationController* navigation = renderer_.navigation();
     if (!navigation) return;
-    if (point.x < 90 && navigation->depth() > 1) {
+    const ScreenLayout& layout = app_->screenLayout();
+    const auto within = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
+    if (within(layout.navigationBackButton()) && navigation->depth() > 1) {
         navigation->popViewController(true);
-    } else if (point.x > renderer_.screenSize().width - 90) {
+    } else if (within(layout.navigationRightButton())) {
         if (const auto& right = navigation->topViewController().rightBarButton()) right->press();
     }
 }

@@ -120,6 +120,7 @@ void ScreenRenderer::paint(QPainter& p, ViewController& top) {
 }
 
 void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navigation) {
+    const ScreenLayout layout(screen_);
     const float width = screen_.width;
     const QRectF bar(0, 0, width, kNavigationBarHeight);
     QLinearGradient shade(0, 0, 0, kNavigationBarHeight);
@@ -132,19 +133,21 @@ void ScreenRenderer::paintNavigationBar(QPainter& p, NavigationController& navig
     QFont title = toQFont(Font{17, true});
     p.setFont(title);
     p.setPen(Qt::black);
-    p.drawText(QRectF(80, 0, width - 160, kNavigationBarHeight), Qt::AlignCenter,
+    p.drawText(toQRect(layout.navigationTitle()), Qt::AlignCenter,
                QString::fromStdString(top.title()));
     p.setFont(toQFont(Font{15, false}));
     p.setPen(kBlue);
     if (navigation.depth() > 1) {
         const auto& stack = navigation.viewControllers();
         const std::string back = stack[stack.size() - 2]->title();
-        p.drawText(QRectF(8, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignLeft,
+        p.drawText(toQRect(layout.navigationBackButton()).adjusted(8, 0, -10, 0),
+                   Qt::AlignVCenter | Qt::AlignLeft,
                    "‹ " + QString::fromStdString(back.empty() ? "Back" : back));
     }
     if (const auto& right = top.rightBarButton(); right && !right->hidden()) {
         p.setFont(toQFont(Font{15, true}));
-        p.drawText(QRectF(width - 80, 0, 72, kNavigationBarHeight), Qt::AlignVCenter | Qt::AlignRight,
+        p.drawText(toQRect(layout.navigationRightButton()).adjusted(10, 0, -8, 0),
+                   Qt::AlignVCenter | Qt::AlignRight,
                    QString::fromStdString(right->name()));
     }
 }
@@ -757,6 +760,7 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
 std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
     std::vector<Element> out;
     if (!content_) return out;
+    const ScreenLayout layout(screen_);
     if (navigation_) {
         using Kind = Element::Kind;
         ViewController& top = navigation_->topViewController();
@@ -764,14 +768,14 @@ std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
             const auto& stack = navigation_->viewControllers();
             const std::string back = stack[stack.size() - 2]->title();
             out.push_back({Kind::kBack, "nav/back", "Back to " + (back.empty() ? std::string("the previous screen") : back),
-                           {}, QRectF(0, 0, 90, kNavigationBarHeight), true, false});
+                           {}, toQRect(layout.navigationBackButton()), true, false});
         }
         if (!top.title().empty())
             out.push_back({Kind::kLabel, "nav/title", top.title(), {},
-                           QRectF(80, 0, screen_.width - 160, kNavigationBarHeight), true, false});
+                           toQRect(layout.navigationTitle()), true, false});
         if (const auto& right = top.rightBarButton(); right && !right->hidden())
             out.push_back({Kind::kBarButton, "nav/right", buttonName(*right), {},
-                           QRectF(screen_.width - 80, 0, 80, kNavigationBarHeight), right->enabled(),
+                           toQRect(layout.navigationRightButton()), right->enabled(),
                            false});
     }
     collect(*content_, QTransform::fromTranslate(0, contentTop_ - content_->frame().y), out,

@@ -1,4 +1,5 @@
 #include "core/app/KestrelApp.h"
+#include "core/imaging/Bitmap.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/settings/ApplicationId.h"
@@ -9,6 +10,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace kestrel {
 namespace {
@@ -109,16 +112,6 @@ TEST_F(ScreenSizeTest, AResizeLaysTheCameraOutAgainAndKeepsWhatItWasDoing) {
     EXPECT_EQ(app->camera().cameraButton().frame(), (Rect{250, 10, 60, 34}));
 }
 
-TEST_F(ScreenSizeTest, TheScreensUnderTheNavigationBarFollowTheSize) {
-    app->setScreenSize(Size{1280, 720});
-    EXPECT_EQ(app->settingsScreen().view().frame(), (Rect{400, 0, 480, 676}));
-    EXPECT_EQ(app->album().view().frame(), (Rect{0, 0, 1280, 676}));
-    EXPECT_EQ(app->album().columns(), 16);
-    app->setScreenSize(Size{400, 600});
-    EXPECT_EQ(app->settingsScreen().view().frame(), (Rect{0, 0, 400, 556}));
-    EXPECT_EQ(app->album().columns(), 5);
-}
-
 TEST_F(ScreenSizeTest, TheWindowOpensAtTheSizeItWasLeftAtNoLargerThanTheScreen) {
     // The first start: the default size, on a screen that holds it or not.
     EXPECT_EQ(app->startingWindowSize(Size{1920, 1080}), KestrelApp::kDefaultWindowSize);
@@ -131,6 +124,99 @@ TEST_F(ScreenSizeTest, TheWindowOpensAtTheSizeItWasLeftAtNoLargerThanTheScreen) 
     EXPECT_EQ(app->startingWindowSize(Size{1024, 600}), (Size{1024, 600}));
     // Never smaller than the window can be.
     EXPECT_EQ(app->startingWindowSize(Size{200, 300}), KestrelApp::kSmallestWindowSize);
+}
+
+// Held on its side, the device turns the small views about the picture; a
+// window of another size puts them where its own picture is.
+TEST(ScreenSizeHeldTest, TheViewsTurnedWithTheDeviceFollowTheWindowsPicture) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SimulatedCamera camera{loop, nullptr, 640, 480};
+    const auto trace = dir.path() / "held.csv";
+    std::ofstream(trace) << "0,-1,0,0\n";  // on its left side
+    SimulatedAccelerometer accelerometer = std::move(*SimulatedAccelerometer::fromTrace(loop, trace));
+    test::RecordingSounds sounds;
+    KestrelApp app(KestrelApp::Ports{loop, camera, accelerometer, sounds,
+                                     std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                   test::appOptions(dir.path()));
+    app.settings().record().setMode(Camera1Data::kStandard);
+    app.settings().record().setAutoSave(false);
+    app.start();
+    loop.advance(1.0);
+    ASSERT_EQ(app.devicePosition().orientation(), 3);
+    CameraViewManager& views = app.cameraViews();
+    for (const Size window : {Size{1280, 720}, Size{400, 600}}) {
+        SCOPED_TRACE(testing::Message() << window.width << " x " << window.height);
+        app.setScreenSize(window);
+        if (app.camera().isLive()) {
+            views.toolBar->shutterButton().press();
+            loop.advance(0.5);
+            loop.runUntilIdle();
+        }
+        ASSERT_FALSE(app.camera().isLive());
+        const ScreenLayout& layout = app.screenLayout();
+        EXPECT_EQ(views.saveImageView->frame(), layout.turnedPictureArea());
+        EXPECT_EQ(views.sensorView->center(), layout.sensorPanelCentreHeldLeft());
+        EXPECT_EQ(views.saveLabel->frame(), layout.turnedSaveLabel());
+        const Point panel = views.sensorView->center();
+        EXPECT_EQ(views.zoomView->center(), (Point{panel.x + 40, panel.y}));
+    }
+    ApplicationId::setId(0);
+}
+
+// A camera whose live frames come at whatever size the test says.
+class SizedFramesCamera final : public CameraPicker {
+public:
+    void frameSize(int width, int height) { frame_ = Image(Bitmap(width, height)); }
+    bool isSourceAvailable() const override { return true; }
+    bool isCameraDeviceAvailable(Device) const override { return true; }
+    bool isFlashAvailable(Device) const override { return false; }
+    Device cameraDevice() const override { return Device::kRear; }
+    void setCameraDevice(Device) override {}
+    FlashMode flashMode() const override { return FlashMode::kOff; }
+    void setFlashMode(FlashMode) override {}
+    void takePicture(PictureHandler) override {}
+    Image previewFrame() const override { return frame_; }
+    void setPreviewScale(double) override {}
+    double previewScale() const override { return 1; }
+    void setPreviewTranslation(Point) override {}
+    Point previewTranslation() const override { return {}; }
+
+private:
+    Image frame_;
+};
+
+// On a landscape window the picture takes the frames' shape: 4:3 before
+// the first frame, then the frames' own, followed when it really changes
+// (another camera) but not when a camera scaling its frames to the live
+// view rounds their sides a pixel differently.
+TEST(ScreenSizeFramesTest, TheLandscapePictureTakesTheFramesShape) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    SizedFramesCamera camera;
+    SimulatedAccelerometer accelerometer = std::move(*SimulatedAccelerometer::named(loop, "steady"));
+    test::RecordingSounds sounds;
+    KestrelApp app(KestrelApp::Ports{loop, camera, accelerometer, sounds,
+                                     std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                   test::appOptions(dir.path()));
+    app.start();
+    const Size window{1280, 720};
+    app.setScreenSize(window);
+    EXPECT_EQ(app.screenLayout().pictureArea(), (Rect{133.5f, 0, 960, 720}));
+
+    camera.frameSize(1280, 720);  // a 16:9 camera
+    app.setScreenSize(window);
+    EXPECT_EQ(app.screenLayout().pictureArea(), (Rect{0, 0, 1227, 720}));
+    EXPECT_EQ(app.cameraViews().overlay->frame(), (Rect{0, 0, 1227, 720}));
+
+    camera.frameSize(1279, 720);  // the same shape, rounded another way
+    app.setScreenSize(window);
+    EXPECT_FLOAT_EQ(app.screenLayout().frameAspect(), 1280.0f / 720);
+
+    camera.frameSize(720, 960);  // another camera, upright
+    app.setScreenSize(window);
+    EXPECT_EQ(app.cameraViews().overlay->frame(), (Rect{343.5f, 0, 540, 720}));
+    ApplicationId::setId(0);
 }
 
 }  // namespace

@@ -133,6 +133,58 @@ TEST(CameraToolbarTest, PagesAndLayouts) {
     EXPECT_EQ(toolbar.shutterButton().currentImage(), "camera.png");
 }
 
+// A landscape window's toolbar: a column on the right, the review page
+// below the preview page, sliding up to it as the row slides sideways.
+TEST(CameraToolbarTest, AColumnBesideALandscapePictureSlidesUpAndDown) {
+    AnimationBlock block;
+    CameraToolbar toolbar;
+    const ScreenLayout laptop(Size{1280, 720});
+    toolbar.layOut(laptop);
+    EXPECT_EQ(toolbar.frame(), (Rect{1227, 0, 53, 1440}));
+    EXPECT_TRUE(block.records().empty());  // laid out at once, not animated
+    for (Button* button : {&toolbar.albumButton(), static_cast<Button*>(&toolbar.shutterButton()),
+                           &toolbar.settingsButton()}) {
+        const Rect r = button->frame();
+        EXPECT_GE(r.y, 0);
+        EXPECT_LE(r.y + r.height, 720);  // on the first page
+        EXPECT_LE(r.x + r.width, 53);
+    }
+    for (Button* button : {&toolbar.retakeButton(), &toolbar.useButton()}) {
+        EXPECT_GE(button->frame().y, 720);  // on the second
+        EXPECT_LE(button->frame().y + button->frame().height, 1440);
+    }
+    toolbar.scrollToReview(true);
+    EXPECT_EQ(toolbar.frame(), (Rect{1227, -720, 53, 1440}));
+    ASSERT_EQ(block.records().size(), 1u);
+    // A resize on the review page keeps it; the cancel button keeps the album's place.
+    toolbar.readyForPhoto2();
+    toolbar.layOut(ScreenLayout(Size{320, 480}));
+    EXPECT_EQ(toolbar.frame(), (Rect{-320, 427, 640, 53}));
+    EXPECT_EQ(toolbar.cancelButton().frame(), (Rect{10, 4, 60, 45}));
+    toolbar.scrollToPreview(false);
+    EXPECT_EQ(toolbar.frame(), (Rect{0, 427, 640, 53}));
+}
+
+// The mask lies on the overlay, whatever the portrait window's size.
+TEST_F(OverlayTest, TheMaskStaysWithinTheOverlaysOwnBounds) {
+    for (const Rect frame : {Rect{0, 0, 360, 667}, Rect{0, 0, 400, 547}}) {
+        overlay.setFrame(frame);
+        for (int ratio = 0; ratio < 29; ++ratio) {
+            SCOPED_TRACE(testing::Message() << frame.width << " x " << frame.height << ", ratio "
+                                            << ratio);
+            const Drawn d = drawn(ratio);
+            ASSERT_FALSE(d.bands.empty());
+            EXPECT_EQ(d.bands[0].width, frame.width);  // the top band spans the overlay
+            for (const Rect& band : d.bands) {
+                EXPECT_GE(band.x, 0);
+                EXPECT_GE(band.y, 0);
+                EXPECT_LE(band.x + band.width, frame.width + 1);  // whole points, rounded
+                EXPECT_LE(band.y + band.height, frame.height + 1);
+            }
+        }
+    }
+}
+
 TEST(CameraHoverViewTest, APanelWithAPictureAndALevel) {
     CameraHoverView panel;
     EXPECT_TRUE(panel.hidden());

@@ -199,9 +199,18 @@ TEST_F(AlbumViewerTest, TheViewerFillsTheWindowAndDecodesForItsPixels) {
     const Rect trash = v.trashTarget();
     EXPECT_GE(trash.y, 632);
     EXPECT_GE(trash.x, 1100);
-    // 632 points at 1.5 pixels each: the shorter side 948 pixels.
+    // 632 points at 1.5 pixels each: the shorter side 948 pixels, of a
+    // photo that has them; a smaller photo is not blown up past the phone's 320.
     EXPECT_EQ(v.displaySide(), 948);
     ASSERT_TRUE(v.imageView().image());
+    EXPECT_EQ(v.imageView().image().size(), (Size{427, 320}));
+    const Image large = TestImages::uniform(1600, 1200, Rgb{90, 90, 90});
+    ASSERT_TRUE(roll->saveImage(large, TestImages::uniform(75, 75, Rgb{90, 0, 0}),
+                                TestImages::uniform(55, 55, Rgb{90, 0, 0})));
+    roll->reset();
+    roll->parse(true);
+    v.showImage(1);
+    ASSERT_EQ(v.title(), "2 of 2");
     EXPECT_EQ(v.imageView().image().size(), (Size{1264, 948}));
     navigation->layOut(ScreenLayout(Size{320, 480}));
     EXPECT_EQ(v.imageView().image().size(), (Size{427, 320}));

@@ -65,6 +65,9 @@ TEST(ScreenLayoutTest, ThePhoneScreenKeepsItsNumbers) {
     EXPECT_EQ(phone.sensorPanelCentreHeldRight(), (Point{280, 303}));
     EXPECT_EQ(phone.saveLabel(), (Rect{20, 385, 280, 30}));
     EXPECT_EQ(phone.turnedSaveLabel(), (Rect{-105, 198.5f, 280, 30}));
+    EXPECT_EQ(phone.navigationBackButton(), (Rect{0, 0, 90, 44}));
+    EXPECT_EQ(phone.navigationTitle(), (Rect{80, 0, 160, 44}));
+    EXPECT_EQ(phone.navigationRightButton(), (Rect{230, 0, 90, 44}));
     EXPECT_EQ(phone.readingColumn(), (Rect{0, 0, 320, 436}));
     EXPECT_EQ(phone.albumColumns(), 4);
     EXPECT_EQ(phone.viewerPicture(), (Rect{0, 0, 320, 392}));
@@ -155,6 +158,12 @@ TEST(ScreenLayoutTest, TheOtherScreensUseTheWidthTheyRead) {
         EXPECT_EQ(layout.readingColumn(), c.readingColumn);
         EXPECT_EQ(layout.albumColumns(), c.albumColumns);
         EXPECT_EQ(layout.viewerPicture(), c.viewerPicture);
+        // The bar's buttons at its two ends, apart, the title between them.
+        EXPECT_EQ(layout.navigationRightButton().x + layout.navigationRightButton().width,
+                  c.size.width);
+        if (c.size.width >= 240) {
+            EXPECT_FALSE(overlap(layout.navigationBackButton(), layout.navigationRightButton()));
+        }
         const Rect bar = layout.viewerToolbar();
         EXPECT_EQ(bar.y + bar.height, layout.navigationContent().height);
         EXPECT_EQ(bar.width, c.size.width);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace kestrel {
 namespace {
@@ -46,15 +47,39 @@ TEST(TableViewTest, AWiderTableStretchesItsRowsAndTheirViewsFollow) {
     table.fitCell(*row.cell);  // drawn again: stretched once, not twice
     EXPECT_EQ(row.toggle->frame().x, 356);
 
-    // Narrowed again (a window made smaller): back where they were built, never narrower.
+    // Narrowed again (a window made smaller): back where they were built.
     table.setFrame(Rect{0, 0, 320, 416});
     table.fitCell(*row.cell);
     EXPECT_EQ(row.cell->frame().width, 300);
     EXPECT_EQ(row.title->frame(), (Rect{10, 18, 180, 26}));
     EXPECT_EQ(row.toggle->frame(), (Rect{196, 17, 94, 27}));
+    EXPECT_EQ(row.mark->frame(), (Rect{140, 4, 20, 10}));
+    // Narrower than the phone's: the switch still at the right end, inside the row.
     table.setFrame(Rect{0, 0, 240, 316});
     table.fitCell(*row.cell);
-    EXPECT_EQ(row.cell->frame().width, 300);
+    EXPECT_EQ(row.cell->frame().width, 220);
+    EXPECT_EQ(row.title->frame(), (Rect{10, 18, 100, 26}));
+    EXPECT_EQ(row.toggle->frame(), (Rect{116, 17, 94, 27}));
+}
+
+// A row of buttons spread across keeps each button's share of the width.
+TEST(TableViewTest, ButtonsSpreadAcrossTheRowKeepTheirShares) {
+    TableView table(Rect{0, 0, 320, 416}, TableView::Style::kGrouped);
+    Row row;
+    std::vector<std::shared_ptr<View>> buttons;
+    for (int i = 0; i < 5; ++i) {
+        auto button = std::make_shared<View>(Rect{10.0f + 60 * static_cast<float>(i), 68, 40, 42});
+        button->setAutoresizing(Autoresizing::kProportional);
+        row.cell->contentView().addSubview(button);
+        buttons.push_back(button);
+    }
+    table.setFrame(Rect{0, 0, 470, 416});  // rows of 450: half as wide again
+    table.fitCell(*row.cell);
+    EXPECT_EQ(buttons[0]->frame(), (Rect{15, 68, 60, 42}));
+    EXPECT_EQ(buttons[4]->frame(), (Rect{375, 68, 60, 42}));
+    table.setFrame(Rect{0, 0, 320, 416});
+    table.fitCell(*row.cell);
+    EXPECT_EQ(buttons[4]->frame(), (Rect{250, 68, 40, 42}));
 }
 
 TEST(TableViewTest, ARowItsScreenLaysOutIsNotStretched) {

@@ -178,8 +178,7 @@ void KestrelApp::start() {
 }
 
 void KestrelApp::setScreenSize(Size points, double pixelRatio) {
-    const Image frame = picker_->previewFrame();
-    const ScreenLayout layout(points, frame ? frame.size() : Size{}, pixelRatio);
+    const ScreenLayout layout(points, frameShape(), pixelRatio);
     if (laidOut_ && layout == layout_) return;
     if (!laidOut_ || !(layout.screen() == layout_.screen())) {
         PreferenceStore& store = settings_.store();
@@ -196,6 +195,22 @@ void KestrelApp::layOut(const ScreenLayout& layout) {
     cameraHelper_->setLayout(layout);
     settingsNavigation_->layOut(layout);
     albumNavigation_->layOut(layout);
+}
+
+Size KestrelApp::frameShape() {
+    const Image frame = picker_->previewFrame();
+    if (!frame) return frameShape_;
+    const Size size = frame.size();
+    if (size.width <= 0 || size.height <= 0) return frameShape_;
+    // A camera that scales its frames to the live view rounds their sides:
+    // a shape within a hair of the one the picture was laid out for is that
+    // shape, or the picture would move by a fraction of a point at every frame.
+    const bool known = frameShape_.width > 0 && frameShape_.height > 0;
+    if (known && std::abs(size.width / size.height - frameShape_.width / frameShape_.height) <
+                     kSameShape * (frameShape_.width / frameShape_.height))
+        return frameShape_;
+    frameShape_ = size;
+    return frameShape_;
 }
 
 Size KestrelApp::startingWindowSize(Size available) {

@@ -130,6 +130,10 @@ private:
     void flip(const void* sender);
     void keepScreenOn(bool on);
     void layOut(const ScreenLayout& layout);
+    // The upright shape of the camera's frames the screen is laid out for;
+    // none before the first frame.
+    Size frameShape();
+    static constexpr float kSameShape = 0.01f;
     // Quitting: whether the photo in flight at the quit has reached the saver.
     bool photoSettled() const;
     bool savesDrained() const;
@@ -162,6 +166,7 @@ private:
     bool albumShown_ = false;
     IdleTimer* idleTimer_ = nullptr;
     ScreenLayout layout_;
+    Size frameShape_;
     bool laidOut_ = false;  // the screens keep the phone screen's frames until told a size
 
     std::function<void()> quitHandler_;

@@ -101,7 +101,11 @@ Image CameraRollViewer::previewImage(const std::string& path, float side) {
         picture = ImageFile::read(path);
     }
     if (!picture || !*picture) return Image();
-    return ImageDraw::simpleResize(*picture, displaySize(picture->size(), side));
+    // Never more pixels than the photo has (a large display would only hold
+    // a small photo blown up), but as many as the phone screen's.
+    const Size own = picture->size();
+    const float shown = std::min(side, std::max(std::min(own.width, own.height), kDisplaySide));
+    return ImageDraw::simpleResize(*picture, displaySize(own, shown));
 }
 
 void CameraRollViewer::showImage(int index) {

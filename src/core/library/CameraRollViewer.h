@@ -38,8 +38,9 @@ public:
     void showImage(int index);
     void showCurrent(int kind);
     // The display image: the shorter side `side` pixels (320 on the phone
-    // screen: what covers its picture), the shape kept; a JPEG is decoded at
-    // the smallest DCT scale that still covers that size.
+    // screen: what covers its picture), the shape kept, no larger than the
+    // photo unless it is smaller than the phone's; a JPEG is decoded at the
+    // smallest DCT scale that still covers that size.
     static Image previewImage(const std::string& path, float side = kDisplaySide);
     // The display size for a picture of `size`.
     static Size displaySize(Size size, float side = kDisplaySide);

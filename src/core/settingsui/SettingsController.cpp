@@ -21,6 +21,7 @@ SettingsController::SettingsController(const SystemUtils& system, AboutFactory a
         button->setImage(face + "_on.png", Button::kSelected);
         button->setName(CameraSettingsController::modeTitle(spec.mode));
         button->setAction([this, mode = spec.mode](Button&) { chooseMode(mode); });
+        button->setAutoresizing(View::Autoresizing::kProportional);  // spread across the row
         modeCell_->contentView().addSubview(button);
         buttons_[i] = std::move(button);
     }

@@ -171,6 +171,16 @@ Rect ScreenLayout::turnedSaveLabel() const {
     return centredAt(Point{area.x + 35, centre(area).y}, length, 30);
 }
 
+Rect ScreenLayout::navigationBackButton() const { return Rect{0, 0, 90, kNavigationBarHeight}; }
+
+Rect ScreenLayout::navigationTitle() const {
+    return Rect{80, 0, std::max(0.0f, screen_.width - 160), kNavigationBarHeight};
+}
+
+Rect ScreenLayout::navigationRightButton() const {
+    return Rect{screen_.width - 90, 0, 90, kNavigationBarHeight};
+}
+
 Rect ScreenLayout::navigationContent() const {
     return Rect{0, 0, screen_.width, std::max(0.0f, screen_.height - kNavigationBarHeight)};
 }

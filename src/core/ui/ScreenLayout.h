@@ -75,6 +75,13 @@ public:
     Rect saveLabel() const;
     Rect turnedSaveLabel() const;
 
+    // --- The navigation bar, across the top ---
+    // Where the back button and the bar's right button take touches (their
+    // titles drawn inside, 8 points from the screen's edge), and the title.
+    Rect navigationBackButton() const;
+    Rect navigationTitle() const;
+    Rect navigationRightButton() const;
+
     // --- The screens under the navigation bar, in their content's points ---
     Rect navigationContent() const;
     // The settings, choosers and About: centred, no wider than kReadingWidth.

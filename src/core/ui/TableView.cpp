@@ -9,7 +9,7 @@ TableView::TableView(Rect frame, Style style)
 
 void TableView::fitCell(TableViewCell& cell) const {
     if (!cell.autoresizesSubviews()) return;
-    cell.resizeWidth(cell.builtWidth() + std::max(0.0f, frame().width - builtWidth_));
+    cell.resizeWidth(std::max(0.0f, cell.builtWidth() + frame().width - builtWidth_));
 }
 
 std::shared_ptr<TableViewCell> TableView::dequeueReusableCell(const std::string& identifier) {

@@ -75,7 +75,8 @@ public:
     bool scrollAnimated() const { return scrollAnimated_; }
 
     // Rows are built for the table's first width (the phone screen's): a
-    // table made wider stretches each row it shows by as much.
+    // table made wider or narrower stretches or narrows each row it shows by
+    // as much.
     void fitCell(TableViewCell& cell) const;
 
     // Convenience for tests and the renderer: the total rows.

@@ -38,9 +38,9 @@ public:
     void setSelectionStyle(SelectionStyle style) { selectionStyle_ = style; }
     const std::shared_ptr<View>& backgroundView() const { return backgroundView_; }
     void setBackgroundView(std::shared_ptr<View> view) { backgroundView_ = std::move(view); }
-    // Whether a table wider than the one the row was built for stretches it
-    // (its views following their autoresizing); a row laid out for its
-    // table's width by its screen is not stretched.
+    // Whether a table wider (or narrower) than the one the row was built for
+    // stretches (or narrows) it, its views following their autoresizing; a
+    // row its screen lays out for its table's width is left as it is.
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
     void setAutoresizesSubviews(bool value) { autoresizesSubviews_ = value; }
     // The width the row was built at.

@@ -40,6 +40,7 @@ void View::setFrame(Rect frame) {
 void View::resizeWidth(float width) {
     const float change = width - frame_.width;
     if (change == 0) return;
+    const float scale = frame_.width > 0 ? width / frame_.width : 1.0f;
     setFrame(Rect{frame_.x, frame_.y, width, frame_.height});
     for (const auto& child : subviews_) {
         Rect f = child->frame();
@@ -54,6 +55,11 @@ void View::resizeWidth(float width) {
                 break;
             case Autoresizing::kFlexibleMargins:
                 f.x += change / 2;
+                break;
+            case Autoresizing::kProportional:
+                child->resizeWidth(f.width * scale);
+                f = child->frame();
+                f.x *= scale;
                 break;
         }
         child->setFrame(f);

@@ -49,10 +49,18 @@ public:
     const std::optional<Color>& backgroundColor() const { return background_; }
     void setBackgroundColor(std::optional<Color> color);
     // How the view follows a change of its superview's width (a table row
-    // drawn across a table wider than the phone's): it stays as it is, takes
-    // the change in its own width, moves by it (keeping to the right edge),
-    // or by half of it (keeping to the middle).
-    enum class Autoresizing { kNone, kFlexibleWidth, kFlexibleLeftMargin, kFlexibleMargins };
+    // drawn across a table wider or narrower than the phone's): it stays as
+    // it is, takes the change in its own width, moves by it (keeping to the
+    // right edge), moves by half of it (keeping to the middle), or keeps its
+    // place and width as shares of the superview's (one of a row of buttons
+    // spread across).
+    enum class Autoresizing {
+        kNone,
+        kFlexibleWidth,
+        kFlexibleLeftMargin,
+        kFlexibleMargins,
+        kProportional
+    };
     Autoresizing autoresizing() const { return autoresizing_; }
     void setAutoresizing(Autoresizing autoresizing) { autoresizing_ = autoresizing; }
     // Makes the view `width` wide, its subviews following as each says.
