@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrel {
 namespace {
 
@@ -165,22 +167,49 @@ TEST(CameraToolbarTest, AColumnBesideALandscapePictureSlidesUpAndDown) {
     EXPECT_EQ(toolbar.frame(), (Rect{0, 427, 640, 53}));
 }
 
-// The mask lies on the overlay, whatever the portrait window's size.
-TEST_F(OverlayTest, TheMaskStaysWithinTheOverlaysOwnBounds) {
-    for (const Rect frame : {Rect{0, 0, 360, 667}, Rect{0, 0, 400, 547}}) {
-        overlay.setFrame(frame);
+// The mask lies on the overlay, whatever the window's size and the camera
+// frame's shape, and what it leaves has the photo's shape: the ratio turned
+// to the frame's (the first ratio: the frame's own).
+TEST_F(OverlayTest, TheMaskStaysWithinTheOverlayAndLeavesThePhotosShape) {
+    struct Case {
+        Rect overlay;
+        Size frame;  // none: the overlay's own shape
+    };
+    for (const Case& c : {Case{Rect{0, 0, 360, 667}, Size{}}, Case{Rect{0, 0, 400, 547}, Size{}},
+                          Case{Rect{0, 0, 360, 667}, Size{1280, 720}},   // letterboxed
+                          Case{Rect{0, 0, 1227, 690}, Size{1280, 720}},  // a laptop's webcam
+                          Case{Rect{0, 0, 960, 720}, Size{640, 480}},
+                          Case{Rect{0, 0, 1227, 690}, Size{480, 640}}}) {  // pillarboxed
+        overlay.setFrame(c.overlay);
+        overlay.setFrameShape([shape = c.frame] { return shape; });
+        const Rect shown = CameraOverlayView::shownRect(Size{c.overlay.width, c.overlay.height}, c.frame);
+        const double frameAspect = double{shown.width} / shown.height;
         for (int ratio = 0; ratio < 29; ++ratio) {
-            SCOPED_TRACE(testing::Message() << frame.width << " x " << frame.height << ", ratio "
-                                            << ratio);
+            SCOPED_TRACE(testing::Message() << c.overlay.width << " x " << c.overlay.height << ", frame "
+                                            << c.frame.width << " x " << c.frame.height << ", ratio " << ratio);
             const Drawn d = drawn(ratio);
-            ASSERT_FALSE(d.bands.empty());
-            EXPECT_EQ(d.bands[0].width, frame.width);  // the top band spans the overlay
+            ASSERT_EQ(d.bands.size(), 4u);
+            EXPECT_EQ(d.bands[0].width, c.overlay.width);  // the top band spans the overlay
             for (const Rect& band : d.bands) {
                 EXPECT_GE(band.x, 0);
                 EXPECT_GE(band.y, 0);
-                EXPECT_LE(band.x + band.width, frame.width + 1);  // whole points, rounded
-                EXPECT_LE(band.y + band.height, frame.height + 1);
+                EXPECT_LE(band.x + band.width, c.overlay.width + 1);  // whole points, rounded
+                EXPECT_LE(band.y + band.height, c.overlay.height + 1);
             }
+            // Between the bands: the kept part, within the shown frame.
+            const float left = d.bands[2].width, right = d.bands[3].x;
+            const float top = d.bands[0].height, bottom = d.bands[1].y;
+            EXPECT_GE(left, shown.x - 0.5f);
+            EXPECT_LE(right, shown.x + shown.width + 0.5f);
+            EXPECT_GE(top, shown.y - 0.5f);
+            EXPECT_LE(bottom, shown.y + shown.height + 0.5f);
+            const double r = Camera1Data::getAspectRatio(ratio);
+            const double expected = ratio == 0 ? frameAspect : frameAspect >= 1 ? r : 1 / r;
+            const double kept = double{right - left} / (bottom - top);
+            EXPECT_NEAR(kept, expected, expected * 2.5 / std::min(right - left, bottom - top));
+            // The bands reach the overlay's far edges.
+            EXPECT_NEAR(d.bands[1].y + d.bands[1].height, c.overlay.height, 1);
+            EXPECT_NEAR(d.bands[3].x + d.bands[3].width, c.overlay.width, 1);
         }
     }
 }

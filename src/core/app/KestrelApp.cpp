@@ -198,9 +198,7 @@ void KestrelApp::layOut(const ScreenLayout& layout) {
 }
 
 Size KestrelApp::frameShape() {
-    const Image frame = picker_->previewFrame();
-    if (!frame) return frameShape_;
-    const Size size = frame.size();
+    const Size size = picker_->previewShape();
     if (size.width <= 0 || size.height <= 0) return frameShape_;
     // A camera that scales its frames to the live view rounds their sides:
     // a shape within a hair of the one the picture was laid out for is that
