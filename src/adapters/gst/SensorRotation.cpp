@@ -28,7 +28,9 @@ std::optional<int> SensorRotation::forLibcameraId(const std::string& id) const {
         const std::filesystem::path relative = node.lexically_relative(
             std::filesystem::weakly_canonical(firmware, error));
         if (relative.empty() || relative.native().rfind("..", 0) == 0) continue;
-        if ("/" + relative.generic_string() != id) continue;
+        // libcamera's id is the node's path below the device tree, from "/".
+        const std::string path = relative.generic_string();
+        if (id.size() != path.size() + 1 || id.compare(1, std::string::npos, path) != 0) continue;
         if (const auto degrees = read_(dev_ / name)) return Rotation::fromCounterClockwise(*degrees);
         return std::nullopt;
     }
