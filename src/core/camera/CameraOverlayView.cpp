@@ -27,9 +27,14 @@ Rect CameraOverlayView::shownRect(Size area, Size frame) {
                 static_cast<float>(bottom - top)};
 }
 
-Rect CameraOverlayView::keptRect() const {
+Rect CameraOverlayView::shownFrame() const {
     const Rect b = bounds();
-    const Rect shown = shownRect(Size{b.width, b.height}, frameShape_ ? frameShape_() : Size{});
+    return shownRect(Size{b.width, b.height}, frameShape_ ? frameShape_() : Size{});
+}
+
+Rect CameraOverlayView::keptRect() const { return keptRect(shownFrame()); }
+
+Rect CameraOverlayView::keptRect(const Rect& shown) const {
     const EffectiveSettings settings = Camera1Data::effective();
     const double z = zoom_ == 0 ? 1.0 : double{zoom_};
     // The ratio's shape, as the photo's crop takes it: its long side along
@@ -67,7 +72,8 @@ Drawing CameraOverlayView::draw() const {
     const Color fill{0, 0, 0, tilt ? 1.0 : 0.5};
 
     if (zoom_ == 0) zoom_ = 1;
-    const Rect kept = keptRect();
+    const Rect shown = shownFrame();  // asked of the camera once a draw
+    const Rect kept = keptRect(shown);
     const double frameWidth = kept.width, frameHeight = kept.height;
     const double top = kept.y, left = kept.x;
     const auto bottom = static_cast<float>(top + frameHeight);
@@ -84,7 +90,6 @@ Drawing CameraOverlayView::draw() const {
     // and the right one as wide as the left one when the frame is centred,
     // else as much more as the frame lies off centre.
     const Rect b = bounds();
-    const Rect shown = shownRect(Size{b.width, b.height}, frameShape_ ? frameShape_() : Size{});
     const float bottomBand = T + (b.height - shown.y - shown.height) - shown.y;
     const float rightBand = L + (b.width - shown.x - shown.width) - shown.x;
     using Kind = DrawingPrimitive::Kind;

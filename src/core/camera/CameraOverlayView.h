@@ -51,6 +51,10 @@ public:
     static float round05(double x);
 
 private:
+    // Where the camera's frame lies in this view, and the part of it kept.
+    Rect shownFrame() const;
+    Rect keptRect(const Rect& shown) const;
+
     std::function<Size()> frameShape_;
     bool showBorder_ = false;
     bool showGrid_ = false;
