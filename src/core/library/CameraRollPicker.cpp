@@ -55,18 +55,12 @@ void CameraRollPicker::viewDidAppear(bool) {
 }
 
 void CameraRollPicker::findFiles() {
-    if (!cameraRoll_)
-        cameraRoll_ = sharedRoll_ ? sharedRoll_() : nullptr;
-    else
-        cameraRoll_->reset();
-    if (cameraRoll_) cameraRoll_->parse(true);
+    if (!cameraRoll_) cameraRoll_ = sharedRoll_ ? sharedRoll_() : nullptr;
+    if (cameraRoll_) cameraRoll_->refresh();
 }
 
 void CameraRollPicker::reloadFiles(bool reread) {
-    if (reread && cameraRoll_) {
-        cameraRoll_->reset();
-        cameraRoll_->parse(true);
-    }
+    if (reread && cameraRoll_) cameraRoll_->refresh();
     selection_.clear();
     tableView().reloadData();
 }

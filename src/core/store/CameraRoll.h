@@ -3,6 +3,7 @@
 #include "core/imaging/Image.h"
 #include "core/platform/SystemUtils.h"
 #include "core/store/CameraRollFolder.h"
+#include "core/store/DiskStamp.h"
 #include "core/store/InfoRecord.h"
 
 #include <cstdint>
@@ -21,8 +22,14 @@ namespace kestrel {
 //
 // Saving never overwrites a photo: when the number the record gives is taken
 // on disk, the next free one is used and recorded; the photo appears under
-// its name only once complete. Not thread-safe: one thread at a time (the
-// saving thread during a save, the main thread otherwise).
+// its name only once complete. Several processes may save into one tree at
+// once: each goes on from the highest number any of them recorded.
+//
+// A reading is kept up to date by refresh(), whose cost does not grow with
+// the number of photos: only what changed on disk since is read again.
+//
+// Not thread-safe: one thread at a time (the saving thread during a save,
+// the main thread otherwise).
 class CameraRoll {
 public:
     explicit CameraRoll(std::string albumPath, const SystemUtils& system = SystemUtils::current());
@@ -37,6 +44,12 @@ public:
     void parse(bool fullParse);
     void reset();
     bool parsed() const { return parsed_; }
+    // Brings a full reading up to date with the disk: the record is read
+    // again only when it changed, the album root listed again only when it
+    // changed, and only the folders that changed are listed again; the photo
+    // list takes the photos that came and drops those that went. A store not
+    // yet read fully is read fully.
+    void refresh();
 
     const std::string& albumPath() const { return albumPath_; }
     std::string xmlFile() const;
@@ -82,11 +95,30 @@ private:
     static bool photoNumberTaken(const CameraRollFileInfo& target);
     void parseFiles(const InfoRecord& record, bool fullParse);
     bool writeRecord(const CameraRollFolder& folder);
+    void sortFolders();
+    // Re-reads the record when it changed since `stamp` was taken; answers it then.
+    std::optional<InfoRecord> recordIfChanged(DiskStamp& stamp);
+    // Lists the root again when it changed since `stamp` was taken: adds the
+    // folders that appeared (listed at their next refreshPhotos()) and drops
+    // those that went, their photos into `changes`.
+    void refreshFolders(DiskStamp& stamp, const std::optional<InfoRecord>& record,
+                        CameraRollFolder::Changes& changes);
+    void mergeTwins(CameraRollFolder::Changes& changes);
+    // Before a save: the numbers other writers used since the last look.
+    void catchUpForSave();
+    void applyChanges(CameraRollFolder::Changes changes);
 
     std::string albumPath_;
     const SystemUtils* system_;
     FolderLister lister_;
     bool parsed_ = false;
+    bool fullParse_ = false;
+    // Taken before the last reading of the record and of the root, for the
+    // reading (refresh) and for the saver's numbers (catchUpForSave) apart.
+    DiskStamp recordStamp_, rootStamp_;
+    DiskStamp saveRecordStamp_, saveRootStamp_;
+    // What a save's look found gone, for the next refresh's photo list.
+    CameraRollFolder::Changes pending_;
     std::vector<std::unique_ptr<CameraRollFolder>> folders_;
     std::vector<std::shared_ptr<CameraRollFileInfo>> files_;
 };

@@ -23,7 +23,11 @@ bool CameraRollFileInfo::earlier(CameraRollFileInfo& a, CameraRollFileInfo& b) {
     const auto& da = a.getDate();
     const auto& db = b.getDate();
     if (!da || !db) return !da && db;  // undated first, a strict order
-    return *da < *db;
+    // Photos saved within one tick of the file system's clock share a date:
+    // by name they keep the order they were shot in, whatever order the
+    // folder lists them in.
+    if (*da != *db) return *da < *db;
+    return a.file() < b.file();
 }
 
 std::string CameraRollFileInfo::thumbnailFile() const {

@@ -28,7 +28,8 @@ public:
     }
     // Whether a ".THM" lies beside the photo, when the folder's listing said.
     void setThumbnailBeside(bool beside) { thumbnailBeside_ = beside; }
-    // Oldest first; photos without a date come before all others.
+    // Oldest first, photos of one date by name; photos without a date come
+    // before all others.
     static bool earlier(CameraRollFileInfo& a, CameraRollFileInfo& b);
 
     // The ".THM" beside the photo when it exists, else the one in ".MISC".

@@ -10,9 +10,21 @@
 #include <cstdio>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace kestrel {
+namespace {
+
+std::optional<CameraRollFileInfo::Date> modificationDate(int folder, const std::string& name) {
+    struct stat attributes {};
+    if (::fstatat(folder, name.c_str(), &attributes, 0) != 0) return std::nullopt;
+    return CameraRollFileInfo::Date(std::chrono::seconds(attributes.st_mtim.tv_sec) +
+                                    std::chrono::duration_cast<CameraRollFileInfo::Date::duration>(
+                                        std::chrono::nanoseconds(attributes.st_mtim.tv_nsec)));
+}
+
+}  // namespace
 
 CameraRollFolder::CameraRollFolder(std::string cameraRollFolder, std::string folder)
     : cameraRollFolder_(std::move(cameraRollFolder)), folder_(std::move(folder)),
@@ -24,6 +36,7 @@ void CameraRollFolder::reset() {
     folderSequence_ = lastRecord_ = lastJpg_ = lastPng_ = 0;
     fullParse_ = false;
     imageFiles_.clear();
+    listed_ = DiskStamp{};
 }
 
 bool CameraRollFolder::isPhotoName(const std::string& name) {
@@ -34,32 +47,63 @@ bool CameraRollFolder::isPhotoName(const std::string& name) {
 void CameraRollFolder::parse(const InfoRecord& record, bool fullParse) {
     fullParse_ = fullParse;
     if (fullParse) readPhotos();
+    takeRecord(record);
+}
+
+void CameraRollFolder::takeRecord(const InfoRecord& record) {
     const auto last = record.lastFileGroupNumber(folderSequence_);
     if (!last) return;
-    lastRecord_ = *last;
-    if (*last >= 0 && *last <= kLastNumber) return;
+    if (*last >= 0 && *last <= kLastNumber) {
+        lastRecord_ = std::max(lastRecord_, *last);
+        return;
+    }
     // No photo number (another program's bug, a hand edit): the folder's own
     // photos say where it stands.
-    lastRecord_ = highestPhotoNumber();
+    lastRecord_ = std::max(lastRecord_, highestPhotoNumber());
     Log::warning("store: the record gives " + folder_ + " the photo number " + std::to_string(*last) +
                  "; going on from its highest photo, " + std::to_string(lastRecord_));
 }
 
+// A listing of its own: the reading's list of photos is the main thread's,
+// and this runs on the saving one.
+void CameraRollFolder::catchUpWithDisk() { lastRecord_ = std::max(lastRecord_, highestPhotoNumberOnDisk()); }
+
 int CameraRollFolder::highestPhotoNumber() const {
     if (fullParse_) return std::max(lastJpg_, lastPng_);
+    return highestPhotoNumberOnDisk();
+}
+
+int CameraRollFolder::highestPhotoNumberOnDisk() const {
     int highest = 0;
     for (const std::string& name : DirectoryUtils::listFolder(path()))
         if (isPhotoName(name)) highest = std::max(highest, CameraRollFileInfo::getFileSequence(name));
     return highest;
 }
 
-// One listing of the folder: its photos, each photo's date (looked up
-// relative to the open folder), and which thumbnails lie beside photos.
-void CameraRollFolder::readPhotos() {
-    imageFiles_.clear();
+CameraRollFolder::Changes CameraRollFolder::refreshPhotos() {
+    if (!fullParse_) return {};
+    if (listed_.stillHolds(DiskStamp::of(path()))) return {};
+    return readPhotos();
+}
+
+// One listing of the folder: its photos, the date of each photo not known
+// from an earlier listing (looked up relative to the open folder), and which
+// thumbnails lie beside photos.
+CameraRollFolder::Changes CameraRollFolder::readPhotos() {
     const std::string base = path();
+    // Taken before the listing: a change while listing shows at the next look.
+    listed_ = DiskStamp::of(base);
+    std::unordered_map<std::string, std::shared_ptr<CameraRollFileInfo>> known;
+    known.reserve(imageFiles_.size());
+    for (auto& info : imageFiles_) known.emplace(info->file().substr(base.size() + 1), std::move(info));
+    imageFiles_.clear();
+    lastJpg_ = lastPng_ = 0;
+    Changes changes;
     DIR* dir = ::opendir(base.c_str());
-    if (!dir) return;
+    if (!dir) {
+        for (auto& [name, info] : known) changes.removed.push_back(std::move(info));
+        return changes;
+    }
     const int fd = ::dirfd(dir);
     std::unordered_set<std::string> thumbnails;
     std::vector<std::string> names;
@@ -76,29 +120,31 @@ void CameraRollFolder::readPhotos() {
     // What saves that never finished left behind, here and beside the thumbnails.
     for (const std::string& name : temporaries) AtomicFile::removeIfAbandoned(base + "/" + name);
     AtomicFile::removeAbandoned(base + "/.MISC");
+    imageFiles_.reserve(names.size());
     for (const std::string& name : names) {
         const int number = CameraRollFileInfo::getFileSequence(name);
-        auto info = std::make_shared<CameraRollFileInfo>(base + "/" + name, number);
+        std::shared_ptr<CameraRollFileInfo> info;
+        if (const auto found = known.find(name); found != known.end()) {
+            info = std::move(found->second);
+            known.erase(found);
+        } else {
+            info = std::make_shared<CameraRollFileInfo>(base + "/" + name, number);
+            info->setDate(modificationDate(fd, name));
+            changes.added.push_back(info);
+        }
         info->setThumbnailBeside(thumbnails.count(name.substr(0, name.size() - 4)) != 0);
         imageFiles_.push_back(std::move(info));
         int& highest = FileUtilsText::endsWith(name, ".JPG") ? lastJpg_ : lastPng_;
         highest = std::max(highest, number);
     }
-    // The dates: one look-up per photo, relative to the open folder.
-    for (std::size_t index = 0; index < names.size(); ++index) {
-        struct stat attributes {};
-        std::optional<CameraRollFileInfo::Date> date;
-        if (::fstatat(fd, names[index].c_str(), &attributes, 0) == 0)
-            date = CameraRollFileInfo::Date(
-                std::chrono::seconds(attributes.st_mtim.tv_sec) +
-                std::chrono::duration_cast<CameraRollFileInfo::Date::duration>(
-                    std::chrono::nanoseconds(attributes.st_mtim.tv_nsec)));
-        imageFiles_[index]->setDate(date);
-    }
     ::closedir(dir);
+    for (auto& [name, info] : known) changes.removed.push_back(std::move(info));
+    return changes;
 }
 
 void CameraRollFolder::update(InfoRecord& record) const {
+    const auto recorded = record.lastFileGroupNumber(folderSequence_);
+    if (recorded && *recorded > lastRecord_ && *recorded <= kLastNumber) return;
     record.setLastFileGroupNumber(folderSequence_, lastRecord_);
 }
 

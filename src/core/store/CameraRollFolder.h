@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/store/CameraRollFileInfo.h"
+#include "core/store/DiskStamp.h"
 #include "core/store/InfoRecord.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,9 +19,20 @@ namespace kestrel {
 // number, the highest photo number in the folder), and after a full reading
 // its photos. A full reading also removes what saves that never finished
 // left in the folder.
+//
+// The last photo number only ever grows: a record or a listing that gives a
+// lower one than the folder already knows (another writer's older view) does
+// not move it back.
 class CameraRollFolder {
 public:
     static constexpr int kLastNumber = 999;
+
+    // The photos that appeared in the folder and those that went since it was
+    // last listed.
+    struct Changes {
+        std::vector<std::shared_ptr<CameraRollFileInfo>> added;
+        std::vector<std::shared_ptr<CameraRollFileInfo>> removed;
+    };
 
     CameraRollFolder(std::string cameraRollFolder, std::string folder);
 
@@ -38,6 +51,18 @@ public:
 
     void reset();
     void parse(const InfoRecord& record, bool fullParse);
+    // Lists the folder again when it may have changed since its last listing
+    // (its stamp differs, or that listing was too close to a change to tell),
+    // keeping what it knew of the photos still there; answers what changed.
+    // Costs one stat() when nothing did.
+    Changes refreshPhotos();
+    // Takes the record's number for this folder where it is higher.
+    void takeRecord(const InfoRecord& record);
+    // After a photo name was found taken: goes on from the highest photo
+    // number on disk, where that is higher than the known one.
+    void catchUpWithDisk();
+    // Writes the folder's number into the record, unless the record already
+    // holds a higher one (another writer's).
     void update(InfoRecord& record) const;
     int countImages() const;
     void collectImages(std::vector<std::shared_ptr<CameraRollFileInfo>>& list) const;
@@ -60,13 +85,16 @@ private:
     bool fullParse_ = false;
     std::vector<std::shared_ptr<CameraRollFileInfo>> imageFiles_;
 
-    void readPhotos();
+    DiskStamp listed_;  // taken before the last listing
+
+    Changes readPhotos();
     int highestPhotoNumber() const;
+    int highestPhotoNumberOnDisk() const;
 
     friend class CameraRoll;
     void noteSaved(int number) {
-        lastJpg_ = number;
-        lastRecord_ = number;
+        lastJpg_ = std::max(lastJpg_, number);
+        lastRecord_ = std::max(lastRecord_, number);
     }
 };
 

@@ -10,10 +10,10 @@
 namespace kestrel {
 
 DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop&, SaverQueue& worker)
-    : root_(std::move(root)), worker_(&worker) {}
+    : root_(std::move(root)), roll_(std::make_shared<CameraRoll>(root_)), worker_(&worker) {}
 
 DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop& mainLoop)
-    : root_(std::move(root)),
+    : root_(std::move(root)), roll_(std::make_shared<CameraRoll>(root_)),
       ownWorker_(std::make_unique<SaverQueue>("camera roll", mainLoop)),
       worker_(ownWorker_.get()) {}
 
@@ -33,9 +33,9 @@ void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> positio
         worker->complete([completion] { completion(false); });
         return;
     }
-    // The tree is read afresh for each save: the saves before this one on the
-    // worker have changed it.
-    worker->enqueue([encoded = std::move(*encoded), root = root_, position, worker, completion] {
+    // The saves before this one on the worker, and other writers, have
+    // changed the tree: the save catches up with them.
+    worker->enqueue([encoded = std::move(*encoded), root = root_, roll = roll_, position, worker, completion] {
         bool saved = false;
         try {
             // Date and device tags, and the position's, in the photo before
@@ -44,11 +44,8 @@ void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> positio
             const auto stamped = position ? writer.stamped(encoded.image, *position)
                                           : writer.stamped(encoded.image, static_cast<const LocationSource*>(nullptr));
             if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");
-            CameraRoll album(root);
-            album.parse(false);
-            saved = album
-                        .saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
-                                       encoded.thumbnail, encoded.poster)
+            saved = roll->saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
+                                        encoded.thumbnail, encoded.poster)
                         .has_value();
         } catch (const std::exception& e) {
             Log::error(std::string("saving: the photo could not be saved into ") + root + ": " + e.what());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/RunLoop.h"
+#include "core/store/CameraRoll.h"
 #include "core/store/PhotoAlbum.h"
 #include "core/store/SaverQueue.h"
 
@@ -32,6 +33,9 @@ private:
     void save(const Image& image, std::optional<GeoPosition> position, Completion completion);
 
     std::string root_;
+    // The worker's reading of the tree, kept from save to save (each catches
+    // up with what other writers did): the worker's alone.
+    std::shared_ptr<CameraRoll> roll_;
     std::unique_ptr<SaverQueue> ownWorker_;
     SaverQueue* worker_;
 };

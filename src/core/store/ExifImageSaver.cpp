@@ -51,8 +51,8 @@ void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll
             Log::error(std::string("saving: the photo could not be saved: ") + e.what());
         }
         worker.complete([cameraRoll, path, completion] {
-            cameraRoll->reset();
-            cameraRoll->parse(true);
+            // What the save changed, read at a cost that does not grow with the store.
+            cameraRoll->refresh();
             if (completion) completion(path);
         });
     });
