@@ -2,13 +2,6 @@
 
 #include "cli/CliContext.h"
 #include "cli/CliError.h"
-#include "cli/ExifCommands.h"
-#include "cli/ImageCommands.h"
-#include "cli/SettingsCommand.h"
-#include "cli/DevicesCommand.h"
-#include "cli/ShootCommand.h"
-#include "cli/StoreCommands.h"
-#include "cli/TriggerCommand.h"
 #include "core/platform/Log.h"
 
 #include <CLI/CLI.hpp>
@@ -16,6 +9,8 @@
 #include <exception>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kestrel::cli {
 namespace {
@@ -45,7 +40,30 @@ std::string oneLine(std::string text) {
 
 }  // namespace
 
-int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+std::string CliApp::subcommandOf(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--config-dir") {
+            ++i;  // its value
+            continue;
+        }
+        if (arg == "--") return i + 1 < argc ? argv[i + 1] : "";
+        if (!arg.empty() && arg[0] == '-') continue;
+        return arg;
+    }
+    return "";
+}
+
+bool CliApp::asksForHelp(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--help-all") return true;
+    }
+    return false;
+}
+
+int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                const std::vector<Commands>& groups, const Elsewhere& elsewhere) {
     LogToStream logging(err);
     CliContext context;
     context.out = &out;
@@ -60,13 +78,16 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     app.add_option("--config-dir", configDir, "Folder of the preference file")
         ->type_name("DIR")
         ->each([&context](const std::string& dir) { context.configDir = dir; });
-    SettingsCommand settings(app, context);
-    ImageCommands images(app, context);
-    ExifCommands exif(app, context);
-    StoreCommands store(app, context);
-    ShootCommand shoot(app, context);
-    DevicesCommand devices(app, context);
-    TriggerCommand trigger(app, context);
+    std::vector<std::shared_ptr<void>> commands;
+    for (const Commands& group : groups) commands.push_back(group(app, context));
+    if (elsewhere) {
+        // The help of a command elsewhere, or of all: the program that has them all tells.
+        const std::string name = subcommandOf(argc, argv);
+        const bool ours =
+            !name.empty() &&
+            !std::as_const(app).get_subcommands([&](const CLI::App* command) { return command->check_name(name); }).empty();
+        if (!ours && (!name.empty() || asksForHelp(argc, argv))) return elsewhere(argc, argv, err);
+    }
 
     try {
         app.parse(argc, argv);

@@ -84,11 +84,9 @@ void ExifCommands::stamp() const {
 }
 
 void ExifCommands::read() const {
-    {
-        LibExifFileWrapper wrapper(file_);
-        if (!wrapper.isJpeg()) throw CliError::failure(wrapper.lastError());
-    }
-    const auto position = ExifReader(file_).read();
+    const LibExifFileWrapper tags(file_, LibExifFileWrapper::Reading::kTagsOnly);
+    if (!tags.isJpeg()) throw CliError::failure(tags.lastError());
+    const auto position = ExifReader::positionIn(tags);
     if (!position) {
         *context_.out << "none\n";
         return;
@@ -99,7 +97,7 @@ void ExifCommands::read() const {
 }
 
 void ExifCommands::dump() const {
-    LibExifFileWrapper wrapper(file_);
+    const LibExifFileWrapper wrapper(file_, LibExifFileWrapper::Reading::kTagsOnly);
     if (!wrapper.isJpeg()) throw CliError::failure(wrapper.lastError());
     for (const auto& ifd : wrapper.imageFileDirectories())
         for (const auto& entry : ifd.ifdEntries)

@@ -149,3 +149,95 @@ TEST(JpegSectionFileTest, SavingKeepsTheFilesModeAndReplacesItWhole) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// A photo of noise (a large image-data section) whose tags and other
+// segments together pass the first reads of a tags-only reading.
+Bytes photoWithLargeSegments() {
+    Bitmap bitmap(1200, 1200);
+    std::uint32_t state = 12345;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        std::uint8_t* p = bitmap.row(y);
+        for (int x = 0; x < bitmap.width() * 4; ++x) {
+            state = state * 1664525u + 1013904223u;
+            p[x] = static_cast<std::uint8_t>(state >> 24);
+        }
+    }
+    Bytes jpeg = *JpegCodec::encode(Image(std::move(bitmap)), 0.95);
+    Bytes segments;
+    const Bytes block = exifContent("MM-tags");
+    segments.insert(segments.end(), {0xFF, 0xE1, static_cast<std::uint8_t>((block.size() + 2) >> 8),
+                                     static_cast<std::uint8_t>(block.size() + 2)});
+    segments.insert(segments.end(), block.begin(), block.end());
+    for (int k = 0; k < 5; ++k) {  // 5 APP2 segments of 60,000 bytes, as a colour profile comes
+        segments.insert(segments.end(), {0xFF, 0xE2, 0xEA, 0x62});
+        segments.insert(segments.end(), 60000, static_cast<std::uint8_t>(k));
+    }
+    return JpegBytes::spliced(jpeg, JpegBytes::afterApp0(jpeg), segments);
+}
+
+bool sameSections(const JpegSectionFile& a, const JpegSectionFile& b) {
+    if (a.sections().size() != b.sections().size()) return false;
+    for (std::size_t i = 0; i < a.sections().size(); ++i) {
+        const auto& x = a.sections()[i];
+        const auto& y = b.sections()[i];
+        if (x.marker != y.marker || x.begin != y.begin || x.end != y.end || x.contentBegin != y.contentBegin)
+            return false;
+    }
+    return true;
+}
+
+TEST(JpegSectionFileTest, ATagsOnlyReadingStopsAtTheImageDataAndCannotBeWritten) {
+    test::TempDir dir;
+    const auto path = dir / "photo.jpg";
+    const Bytes jpeg = photoWithLargeSegments();
+    ASSERT_GT(jpeg.size(), 1u << 20);  // more than the reads that find the segments
+    JpegBytes::write(path, jpeg);
+    const auto whole = JpegSectionFile::load(path);
+    const auto tags = JpegSectionFile::loadMetadata(path);
+    ASSERT_TRUE(whole && tags);
+    EXPECT_TRUE(tags->metadataOnly());
+    EXPECT_LT(tags->bytes().size(), jpeg.size());
+    EXPECT_TRUE(sameSections(*whole, *tags));
+    ASSERT_TRUE(tags->exifBlock());
+    EXPECT_EQ(Bytes(tags->exifBlock()->begin(), tags->exifBlock()->end()), exifContent("MM-tags"));
+    std::string error;
+    EXPECT_FALSE(tags->save(path, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(tags->serialize().empty());
+    EXPECT_EQ(JpegBytes::read(path), jpeg);
+}
+
+TEST(JpegSectionFileTest, WhatATagsOnlyReadingCannotVouchForIsReadWhole) {
+    test::TempDir dir;
+    const Bytes jpeg = photoWithLargeSegments();
+    const struct {
+        const char* what;
+        Bytes bytes;
+        bool readable;
+    } cases[] = {
+        {"data after the end of image", [&] { Bytes b = jpeg; b.insert(b.end(), {1, 2, 3}); return b; }(), true},
+        {"cut in the image data", Bytes(jpeg.begin(), jpeg.end() - 3), false},
+        {"cut in the segments", Bytes(jpeg.begin(), jpeg.begin() + 200000), false},
+        {"a small file", JpegBytes::encoded(), true},
+    };
+    for (const auto& c : cases) {
+        const auto path = dir / "case.jpg";
+        JpegBytes::write(path, c.bytes);
+        std::string error;
+        const auto tags = JpegSectionFile::loadMetadata(path, &error);
+        EXPECT_EQ(tags.has_value(), c.readable) << c.what << ": " << error;
+        EXPECT_EQ(tags.has_value(), JpegSectionFile::load(path).has_value()) << c.what;
+        if (tags) {
+            EXPECT_FALSE(tags->metadataOnly()) << c.what;  // read and checked whole
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(JpegSectionFile::loadMetadata(dir / "missing.jpg", &error));
+    EXPECT_NE(error.find("missing.jpg"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrel

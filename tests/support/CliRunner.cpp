@@ -1,6 +1,8 @@
 #include "support/CliRunner.h"
 
+#include "cli/CameraCommands.h"
 #include "cli/CliApp.h"
+#include "cli/FileCommands.h"
 
 #include <sstream>
 
@@ -13,7 +15,8 @@ CliResult runCli(std::vector<std::string> args) {
     std::ostringstream out;
     std::ostringstream err;
     CliResult result;
-    result.status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), out, err);
+    result.status = cli::CliApp::run(static_cast<int>(argv.size()), argv.data(), out, err,
+                                     {&cli::FileCommands::add, &cli::CameraCommands::add});
     result.out = out.str();
     result.err = err.str();
     return result;

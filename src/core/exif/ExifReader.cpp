@@ -61,7 +61,10 @@ float ExifReader::getGPSValue(const std::vector<std::string>& parts) {
 }
 
 std::optional<GeoPosition> ExifReader::read() const {
-    LibExifFileWrapper wrapper(file_);
+    return positionIn(LibExifFileWrapper(file_, LibExifFileWrapper::Reading::kTagsOnly));
+}
+
+std::optional<GeoPosition> ExifReader::positionIn(const LibExifFileWrapper& wrapper) {
     if (!wrapper.exifData()) return std::nullopt;
     const LibExifEntryWrapper* latitudeRef = wrapper.findEntry("GPSLatitudeRef", "GPS");
     const LibExifEntryWrapper* latitude = wrapper.findEntry("GPSLatitude", "GPS");

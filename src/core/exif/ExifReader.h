@@ -9,14 +9,19 @@
 
 namespace kestrel {
 
+class LibExifFileWrapper;
+
 // Reads the GPS position of a photo file back from its EXIF tags, as the
 // value texts the EXIF library renders them.
 class ExifReader {
 public:
     explicit ExifReader(std::filesystem::path file) : file_(std::move(file)) {}
 
-    // The position, or none when a GPS tag is missing or malformed.
+    // The position, or none when a GPS tag is missing or malformed. Reads
+    // the file's tags only, not its image data.
     std::optional<GeoPosition> read() const;
+    // The same of tags already read.
+    static std::optional<GeoPosition> positionIn(const LibExifFileWrapper& tags);
 
     // Degrees from the parts of a rendered coordinate: 6 parts are the
     // minutes form's rationals (d 1 m100 100 ...); 3 parts are degrees,

@@ -105,21 +105,31 @@ std::optional<JpegSectionFile> JpegSectionFile::view(std::span<const std::uint8_
 }
 
 std::optional<JpegSectionFile> JpegSectionFile::parseStorage(std::shared_ptr<const Storage> storage,
-                                                             std::string* error) {
+                                                             std::string* error, std::size_t fileSize,
+                                                             bool* tooShort) {
     JpegSectionFile file;
     file.storage_ = std::move(storage);
     file.bytes_ = file.storage_->bytes();
     const std::span<const std::uint8_t> b = file.bytes_;
     const std::size_t size = b.size();
+    file.metadataOnly_ = fileSize > size;
+    // Of a file's beginning only: running out of bytes is not the file's fault.
+    const auto ranOut = [&](std::size_t needed) {
+        if (!file.metadataOnly_ || needed <= size) return false;
+        if (tooShort) *tooShort = true;
+        return true;
+    };
     if (size < 2 || b[0] != 0xFF || b[1] != kSOI)
         return fail(error, "not a JPEG file: no start-of-image marker"), std::nullopt;
 
     std::size_t at = 0;
     for (;;) {
         const std::size_t begin = at;
+        if (ranOut(at + 1)) return std::nullopt;
         if (at >= size || b[at] != 0xFF)
             return fail(error, "a marker was expected at offset " + std::to_string(at)), std::nullopt;
         while (at < size && b[at] == 0xFF) ++at;  // the marker's 0xFF and any fill bytes
+        if (ranOut(at + 1)) return std::nullopt;
         if (at >= size) return fail(error, "the file ends inside a marker"), std::nullopt;
         const std::uint8_t marker = b[at++];
         if (marker < 0xC0 && marker != kTEM)
@@ -129,16 +139,22 @@ std::optional<JpegSectionFile> JpegSectionFile::parseStorage(std::shared_ptr<con
         if (marker == kEOI)
             return fail(error, "the image ends before any image data"), std::nullopt;
         if (!standsAlone(marker)) {
+            if (ranOut(at + 2)) return std::nullopt;
             if (at + 2 > size) return fail(error, "the file ends inside a segment length"), std::nullopt;
             const std::size_t length = std::size_t{b[at]} << 8 | b[at + 1];
             if (length < 2)
                 return fail(error, "a segment length below 2 at offset " + std::to_string(at)), std::nullopt;
+            if (ranOut(at + length)) return std::nullopt;
             if (at + length > size)
                 return fail(error, "a segment runs past the end of the file"), std::nullopt;
             section.contentBegin = at + 2;
             section.end = at + length;
         }
         if (marker == kSOS) {
+            if (file.metadataOnly_) {
+                file.scanBegin_ = begin;
+                break;
+            }
             if (!findEndOfImage(b, section.end))
                 return fail(error, "the image data has no end-of-image marker"), std::nullopt;
             file.scanBegin_ = begin;
@@ -182,6 +198,40 @@ std::optional<JpegSectionFile> JpegSectionFile::load(const std::filesystem::path
     auto file = parseStorage(std::move(storage), &why);
     if (!file) fail(error, path.string() + ": " + why);
     return file;
+}
+
+std::optional<JpegSectionFile> JpegSectionFile::loadMetadata(const std::filesystem::path& path,
+                                                             std::string* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        const int cause = errno;
+        if (fd >= 0) ::close(fd);
+        return fail(error, "cannot read " + path.string() + ": " + std::strerror(cause)), std::nullopt;
+    }
+    const auto size = static_cast<std::size_t>(info.st_size);
+    std::uint8_t end[2] = {0, 0};
+    const bool endsWell = S_ISREG(info.st_mode) && size >= 4 && static_cast<std::uintmax_t>(size) <= kMaxFileSize &&
+                          ::pread(fd, end, 2, static_cast<off_t>(size - 2)) == 2 && end[0] == 0xFF && end[1] == kEOI;
+    // The tags lie in the first few kilobytes (one segment holds at most
+    // 64 KiB): read more only while the segments run on.
+    for (std::size_t want = 64u << 10; endsWell;) {
+        auto storage = std::make_shared<Storage>();
+        storage->owned.resize(std::min(want, size));
+        const ssize_t got = ::pread(fd, storage->owned.data(), storage->owned.size(), 0);
+        if (got != static_cast<ssize_t>(storage->owned.size())) break;
+        bool tooShort = false;
+        std::string why;
+        auto file = parseStorage(std::move(storage), &why, size, &tooShort);
+        if (file || !tooShort) {
+            ::close(fd);
+            if (!file) fail(error, path.string() + ": " + why);
+            return file;
+        }
+        want *= 4;
+    }
+    ::close(fd);
+    return load(path, error);  // what the quick look cannot vouch for, the whole reading judges
 }
 
 std::optional<std::span<const std::uint8_t>> JpegSectionFile::exifBlock() const {
@@ -256,6 +306,7 @@ bool JpegSectionFile::writeTo(int fd) const {
 }
 
 std::vector<std::uint8_t> JpegSectionFile::serialize() const {
+    if (metadataOnly_) return {};  // the image data was never read
     std::vector<std::uint8_t> out;
     out.reserve(bytes_.size() + (newExif_ ? newExif_->size() + 4 : 0));
     auto appendRange = [&](std::size_t begin, std::size_t end) {
@@ -281,6 +332,7 @@ std::vector<std::uint8_t> JpegSectionFile::serialize() const {
 }
 
 bool JpegSectionFile::save(const std::filesystem::path& file, std::string* error) const {
+    if (metadataOnly_) return fail(error, "read for its tags only, it cannot be written back");
     struct stat info {};
     const mode_t mode = ::stat(file.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
     return AtomicFile::write(file, [this](int fd) { return writeTo(fd); }, mode, error);

@@ -47,6 +47,14 @@ public:
     // from the file itself.
     static std::optional<JpegSectionFile> load(const std::filesystem::path& file,
                                                std::string* error = nullptr);
+    // Reads the file's segments up to the start of the image data and no
+    // further, for reading its tags: the image data is not read (only that
+    // the file ends with an end-of-image marker is checked; one that does
+    // not is read and checked whole, as load() does). Such a reading cannot
+    // be written back: serialize() answers nothing and save() refuses.
+    static std::optional<JpegSectionFile> loadMetadata(const std::filesystem::path& file,
+                                                       std::string* error = nullptr);
+    bool metadataOnly() const { return metadataOnly_; }
 
     const std::vector<Section>& sections() const { return sections_; }
     std::span<const std::uint8_t> bytes() const { return bytes_; }
@@ -69,8 +77,12 @@ public:
 private:
     struct Storage;
     JpegSectionFile() = default;
+    // `fileSize`, when larger than the bytes given, says that they are the
+    // file's beginning only: the parse stops at the start of scan, and
+    // `short` is set when the segments run past the bytes given.
     static std::optional<JpegSectionFile> parseStorage(std::shared_ptr<const Storage> storage,
-                                                       std::string* error);
+                                                       std::string* error, std::size_t fileSize = 0,
+                                                       bool* tooShort = nullptr);
     bool writeTo(int fd) const;
 
     std::shared_ptr<const Storage> storage_;  // owns what bytes_ views
@@ -80,6 +92,7 @@ private:
     std::optional<std::size_t> exifIndex_;
     std::optional<std::vector<std::uint8_t>> newExif_;  // the block to write, if set
     std::size_t insertAt_ = 0;          // where a new block goes (a section index)
+    bool metadataOnly_ = false;         // bytes_ end at the start of scan
 };
 
 }  // namespace kestrel

@@ -23,10 +23,10 @@ ExifData* newExifData(bool fromFile) {
 
 }  // namespace
 
-LibExifFileWrapper::LibExifFileWrapper(std::filesystem::path file) : filePath_(std::move(file)) {
+LibExifFileWrapper::LibExifFileWrapper(std::filesystem::path file, Reading reading) : filePath_(std::move(file)) {
     for (int i = 0; i < EXIF_IFD_COUNT; ++i)
         ifds_[static_cast<std::size_t>(i)].ifdName = exif_ifd_get_name(static_cast<ExifIfd>(i));
-    loadImageFile();
+    loadImageFile(reading);
 }
 
 LibExifFileWrapper::~LibExifFileWrapper() {
@@ -47,8 +47,9 @@ LibExifFileWrapper::LibExifFileWrapper(std::span<const std::uint8_t> jpeg, std::
     readExif();
 }
 
-bool LibExifFileWrapper::loadImageFile() {
-    sections_ = JpegSectionFile::load(filePath_, &error_);
+bool LibExifFileWrapper::loadImageFile(Reading reading) {
+    sections_ = reading == Reading::kTagsOnly ? JpegSectionFile::loadMetadata(filePath_, &error_)
+                                              : JpegSectionFile::load(filePath_, &error_);
     if (!sections_) return false;
     readExif();
     return exifData_ && sections_->exifBlock().has_value();
@@ -154,6 +155,10 @@ bool LibExifFileWrapper::saveImageFile() {
 }
 
 std::optional<std::vector<std::uint8_t>> LibExifFileWrapper::saveImageBytes() {
+    if (sections_ && sections_->metadataOnly()) {
+        error_ = filePath_.string() + ": read for its tags only, it cannot be written back";
+        return std::nullopt;
+    }
     if (!placeExifBlock()) return std::nullopt;
     return sections_->serialize();
 }

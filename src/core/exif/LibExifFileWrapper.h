@@ -30,7 +30,11 @@ public:
         std::vector<std::unique_ptr<LibExifEntryWrapper>> ifdEntries;
     };
 
-    explicit LibExifFileWrapper(std::filesystem::path file);
+    // What of the file is read: all of it (to write it back), or its tags
+    // only (the image data is not read, and the file cannot be written).
+    enum class Reading { kWhole, kTagsOnly };
+
+    explicit LibExifFileWrapper(std::filesystem::path file, Reading reading = Reading::kWhole);
     // The same over a JPEG held in memory (a photo before its first write),
     // which the caller keeps alive and unchanged meanwhile; `name` stands
     // for it in messages.
@@ -41,7 +45,7 @@ public:
 
     // Reads the file; answers whether it held an EXIF block (the data set
     // exists either way when the file is a readable JPEG).
-    bool loadImageFile();
+    bool loadImageFile(Reading reading = Reading::kWhole);
     // Writes the EXIF data back into the file (atomically); answers whether
     // the file now holds it.
     bool saveImageFile();
