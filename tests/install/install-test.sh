@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
 
 cmake --install "$build" --prefix "$prefix" --strip >/dev/null
-for file in bin/kestrel bin/kestrel-cli share/kestrel/beep.wav \
+for file in bin/kestrel bin/kestrel-cli libexec/kestrel-cli-camera share/kestrel/beep.wav \
             share/applications/org.kestrelcamera.Kestrel.desktop \
             share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
             share/icons/hicolor/scalable/apps/org.kestrelcamera.Kestrel.svg \
@@ -56,7 +56,7 @@ complaints="$(desktop-file-validate "$prefix/share/applications/org.kestrelcamer
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null)
 deb="$(ls "$work"/package/kestrel_*.deb)"
 contents="$(dpkg-deb --contents "$deb")"
-for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/share/kestrel/beep.wav \
+for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/libexec/kestrel-cli-camera ./usr/share/kestrel/beep.wav \
             ./usr/share/metainfo/org.kestrelcamera.Kestrel.metainfo.xml \
             ./usr/share/dbus-1/services/org.kestrelcamera.Kestrel.service \
             ./usr/share/doc/kestrel/copyright; do
