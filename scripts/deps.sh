@@ -72,6 +72,7 @@ BENCH_PACKAGES=(
   sox
   espeak-ng
   libjpeg-turbo-progs
+  exiv2               # the EXIF commands' peer (bench/compare-cli.sh)
   gstreamer1.0-tools   # gst-launch-1.0, the live view's peer
   gstreamer1.0-x       # ximagesink
   xvfb
