@@ -1,6 +1,7 @@
 #include "gui/KestrelWindow.h"
 
 #include "core/ui/AlertView.h"
+#include "core/ui/DisplayNeeds.h"
 #include "gui/WindowAccessible.h"
 
 #include <QAccessible>
@@ -19,9 +20,11 @@
 namespace kestrel::gui {
 
 KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
-    : app_(&app), keys_(app), renderer_(&app.camera().container(), camera, [&app] {
-          return RunLoop::toSeconds(app.loop().now());
-      }),
+    : app_(&app),
+      keys_(app),
+      camera_(camera),
+      renderer_(&app.camera().container(), camera,
+                [&app] { return RunLoop::toSeconds(app.loop().now()); }),
       accessible_(
           *this,
           [this] {
@@ -44,16 +47,37 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
         Size{static_cast<float>(available.width()), static_cast<float>(available.height())});
     resize(static_cast<int>(start.width), static_cast<int>(start.height));
     setFocusPolicy(Qt::StrongFocus);
-    frameTimer_.setInterval(33);
-    QObject::connect(&frameTimer_, &QTimer::timeout, this, [this] {
+    animationFrame_.setSingleShot(true);
+    animationFrame_.setInterval(kAnimationFrameMs);
+    QObject::connect(&animationFrame_, &QTimer::timeout, this, [this] { update(); });
+    sync_.setSingleShot(true);
+    sync_.setInterval(0);
+    QObject::connect(&sync_, &QTimer::timeout, this, [this] { syncWithScreens(); });
+    // Told from inside the core's change: only asks for a drawing and a sync.
+    DisplayNeeds::addObserver(this, [this] {
         update();
-        if (QAccessible::isActive()) {
-            accessible_.refresh();
-            accessible_.purge();
-        }
-        if (!showingAlert_ && AlertView::pending()) showAlerts();
+        sync_.start();
     });
-    frameTimer_.start();
+}
+
+KestrelWindow::~KestrelWindow() {
+    DisplayNeeds::removeObserver(this);
+    if (observingFrames_ && camera_) camera_->setFrameObserver(nullptr);
+}
+
+void KestrelWindow::syncWithScreens() {
+    if (QAccessible::isActive()) {
+        accessible_.refresh();
+        accessible_.purge();
+    }
+    if (!showingAlert_ && AlertView::pending()) showAlerts();
+}
+
+void KestrelWindow::followLiveView() {
+    const bool live = renderer_.showsCamera();
+    if (!camera_ || live == observingFrames_) return;
+    observingFrames_ = live;
+    camera_->setFrameObserver(live ? std::function<void()>([this] { update(); }) : nullptr);
 }
 
 void KestrelWindow::layOutScreen() {
@@ -74,16 +98,23 @@ Point KestrelWindow::toScreen(QPointF position) const {
 }
 
 void KestrelWindow::paintEvent(QPaintEvent*) {
-    layOutScreen();  // the camera's frames may have changed shape
-    QPainter p(this);
-    renderer_.paint(p, app_->topController());
-    if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
-    if (const auto* focused = accessible_.focused()) {
-        p.setPen(QPen(QColor(255, 204, 0), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(focused->rect.adjusted(1, 1, -1, -1), 4, 4);
+    {
+        // What changes while the screen is drawn is drawn with it.
+        const DisplayNeeds::Drawing drawing;
+        layOutScreen();  // the camera's frames may have changed shape
+        QPainter p(this);
+        renderer_.paint(p, app_->topController());
+        if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
+        if (const auto* focused = accessible_.focused()) {
+            p.setPen(QPen(QColor(255, 204, 0), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(focused->rect.adjusted(1, 1, -1, -1), 4, 4);
+        }
+        if (keys_.keyListShown()) paintKeyList(p);
     }
-    if (keys_.keyListShown()) paintKeyList(p);
+    if (renderer_.animating() && !animationFrame_.isActive()) animationFrame_.start();
+    followLiveView();
+    // Told after the drawing: what the observer changes is drawn next.
     if (firstFrame_ && &app_->topController() == &app_->root().cameraScreen()) {
         auto observer = std::move(firstFrame_);
         firstFrame_ = nullptr;
@@ -125,8 +156,8 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     p.setPen(Qt::white);
     p.setFont(title);
     qreal y = 18;
-    p.drawText(QRectF(kMargin, y, columnWidth - 2 * kMargin, 24),
-               Qt::AlignLeft | Qt::AlignVCenter, "Keys");
+    p.drawText(QRectF(kMargin, y, columnWidth - 2 * kMargin, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               "Keys");
     y += 34;
     for (const auto& line : KeyCommands::kKeyList) {
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
@@ -152,7 +183,9 @@ void KestrelWindow::navigationBarTap(Point point) {
     NavigationController* navigation = renderer_.navigation();
     if (!navigation) return;
     const ScreenLayout& layout = app_->screenLayout();
-    const auto within = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
+    const auto within = [&point](const Rect& r) {
+        return point.x >= r.x && point.x < r.x + r.width;
+    };
     if (within(layout.navigationBackButton()) && navigation->depth() > 1) {
         navigation->popViewController(true);
     } else if (within(layout.navigationRightButton())) {
@@ -164,6 +197,7 @@ void KestrelWindow::press(Point point, int tapCount) {
     if (keys_.keyListShown()) {
         // A touch on the key list closes it and goes no further.
         keys_.hideKeyList();
+        update();
         pressed_ = ScreenRenderer::Hit{};
         onNavigationBar_ = false;
         return;
@@ -194,6 +228,7 @@ void KestrelWindow::move(Point point) {
     }
     if (dragging_) {
         renderer_.scrollTable(pressed_.table, lastPoint_.y - point.y);
+        update();  // the renderer scrolls: nothing in the core changed
     } else {
         touch_.location = touchLocation(point);
         pressed_.view->touchesMoved(touch_);
@@ -247,11 +282,16 @@ void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
     const ScreenRenderer::Hit hit = renderer_.hitTest(toScreen(event->position()));
-    if (hit.table)
+    if (hit.table) {
         renderer_.scrollTable(hit.table, static_cast<float>(-event->angleDelta().y()) / 4);
+        update();
+    }
 }
 
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {
+    // The key list and the focus ring are the window's own: drawn again
+    // after any key, which may have changed either.
+    update();
     using Key = KeyCommands::Key;
     // Tab focus: Tab and Shift+Tab move it, Space and Return press what has it, Escape drops it.
     switch (event->key()) {

@@ -16,15 +16,21 @@ namespace kestrel::gui {
 
 // Kestrel's window: the screens drawn at the window's own size, one point a
 // logical pixel (high-DPI aware), laid out by the core for that size and
-// again at every resize; redrawn as the screens change, alerts and action
-// sheets as Qt dialogs. The mouse (and touch, which Qt gives as the
-// mouse) becomes the core's touches: the view under the finger gets them and
-// passes on what it does not handle, so the window knows no particular
-// screen; a double-click is one more tap with tap count 2. Keys go to the
-// core's key commands.
+// again at every resize; alerts and action sheets as Qt dialogs. It draws
+// only when something changed (the core's view tree, an animation's next
+// frame, the camera's next live frame) and sleeps otherwise: no timer. The mouse (and touch, which
+// Qt gives as the mouse) becomes the core's touches: the view under the finger gets them and passes
+// on what it does not handle, so the window knows no particular screen; a double-click is one more
+// tap with tap count 2. Keys go to the core's key commands.
 class KestrelWindow : public QWidget {
 public:
     KestrelWindow(KestrelApp& app, CameraPicker* camera);
+    ~KestrelWindow() override;
+    KestrelWindow(const KestrelWindow&) = delete;
+    KestrelWindow& operator=(const KestrelWindow&) = delete;
+
+    // Frames between an animation's drawings.
+    static constexpr int kAnimationFrameMs = 33;
 
     // A tap at a point of the screen, as the mouse gives one (tests).
     void tap(Point point, int tapCount = 1);
@@ -73,12 +79,20 @@ private:
     void navigationBarTap(Point point);
     // The list of keys over the screen (F1 or ?), in screen points.
     void paintKeyList(QPainter& p);
+    // After a change of the core's screens, on the window's next turn of
+    // the event loop: what assistive technology sees, and alerts to answer.
+    void syncWithScreens();
+    // Hears of the camera's new frames while the camera screen shows.
+    void followLiveView();
 
     KestrelApp* app_;
     KeyCommands keys_;
+    CameraPicker* camera_;
     ScreenRenderer renderer_;
     AccessibleScreen accessible_;
-    QTimer frameTimer_;
+    QTimer animationFrame_;  // single shot: the next frame of a running animation
+    QTimer sync_;            // single shot, zero delay: syncWithScreens
+    bool observingFrames_ = false;
     ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
     Touch touch_;
     Point pressPoint_{};
