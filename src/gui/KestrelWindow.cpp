@@ -6,12 +6,15 @@
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStyleHints>
+#include <QTouchEvent>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -32,7 +35,11 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
               renderer_.prepare(app_->topController());
               return renderer_.accessibleElements();
           },
-          [this](Point point) { tap(point); }) {
+          [this](Point point) { tap(point); }),
+      touches_(*this,
+               TouchSequence::DoubleTap{
+                   QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0,
+                   static_cast<float>(QGuiApplication::styleHints()->touchDoubleTapDistance())}) {
     accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
     WindowAccessible::installFactory();
     renderer_.setSizesPreview(true);
@@ -47,6 +54,7 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
         Size{static_cast<float>(available.width()), static_cast<float>(available.height())});
     resize(static_cast<int>(start.width), static_cast<int>(start.height));
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_AcceptTouchEvents);
     animationFrame_.setSingleShot(true);
     animationFrame_.setInterval(kAnimationFrameMs);
     QObject::connect(&animationFrame_, &QTimer::timeout, this, [this] { update(); });
@@ -250,6 +258,65 @@ void KestrelWindow::release(Point point) {
     touched.view->touchesEnded(touch_);
 }
 
+void KestrelWindow::cancel() {
+    onNavigationBar_ = false;
+    // The touched view, kept for a pinch that follows the cancellation.
+    pinched_ = std::exchange(pressed_, ScreenRenderer::Hit{});
+    if (pinched_.view && !dragging_) pinched_.view->touchesCancelled(touch_);
+    dragging_ = false;
+}
+
+void KestrelWindow::pinchBegan(double scale) {
+    if (pinched_.view) pinched_.view->pinchBegan(Pinch{pinched_.view, scale});
+}
+
+void KestrelWindow::pinchChanged(double scale) {
+    if (pinched_.view) pinched_.view->pinchChanged(Pinch{pinched_.view, scale});
+}
+
+void KestrelWindow::pinchEnded(double scale) {
+    const ScreenRenderer::Hit pinched = std::exchange(pinched_, ScreenRenderer::Hit{});
+    if (pinched.view) pinched.view->pinchEnded(Pinch{pinched.view, scale});
+}
+
+void KestrelWindow::pinchCancelled(double scale) {
+    const ScreenRenderer::Hit pinched = std::exchange(pinched_, ScreenRenderer::Hit{});
+    if (pinched.view) pinched.view->pinchCancelled(Pinch{pinched.view, scale});
+}
+
+bool KestrelWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+            touchEvent(static_cast<QTouchEvent&>(*event));
+            event->accept();  // taken as touches: Qt makes no mouse of them
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void KestrelWindow::touchEvent(QTouchEvent& event) {
+    if (event.type() == QEvent::TouchCancel) {
+        touches_.cancelled();
+        return;
+    }
+    const double time = static_cast<double>(event.timestamp()) / 1000.0;
+    // Fingers that land first, then those that move, then those that lift:
+    // two fingers landing together make a pinch, not two taps.
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Pressed)
+            touches_.fingerDown(finger.id(), toScreen(finger.position()), time);
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Updated)
+            touches_.fingerMoved(finger.id(), toScreen(finger.position()));
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Released)
+            touches_.fingerUp(finger.id(), toScreen(finger.position()));
+}
+
 void KestrelWindow::tap(Point point, int tapCount) {
     press(point, tapCount);
     release(point);
@@ -267,17 +334,28 @@ void KestrelWindow::drag(Point from, Point to) {
     release(to);
 }
 
-void KestrelWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 1);
+// A mouse event Qt made from a touch screen's finger: that finger came as a touch already.
+static bool fromTouch(const QMouseEvent& event) {
+    const QPointingDevice* device = event.pointingDevice();
+    return device && device->type() == QInputDevice::DeviceType::TouchScreen;
 }
-void KestrelWindow::mouseMoveEvent(QMouseEvent* event) { move(toScreen(event->position())); }
+
+void KestrelWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        press(toScreen(event->position()), 1);
+}
+void KestrelWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!fromTouch(*event)) move(toScreen(event->position()));
+}
 void KestrelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) release(toScreen(event->position()));
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        release(toScreen(event->position()));
 }
 // Qt sends press, release, double-click, release: the double-click is the
 // second tap's press, counted as such (its release follows as usual).
 void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 2);
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        press(toScreen(event->position()), 2);
 }
 
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
