@@ -164,8 +164,8 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     p.setPen(Qt::white);
     p.setFont(title);
     qreal y = 18;
-    p.drawText(QRectF(kMargin, y, columnWidth - 2 * kMargin, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               "Keys");
+    p.drawText(QRectF(kMargin, y, columnWidth - 2 * kMargin, 24),
+               Qt::AlignLeft | Qt::AlignVCenter, "Keys");
     y += 34;
     for (const auto& line : KeyCommands::kKeyList) {
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
@@ -191,9 +191,7 @@ void KestrelWindow::navigationBarTap(Point point) {
     NavigationController* navigation = renderer_.navigation();
     if (!navigation) return;
     const ScreenLayout& layout = app_->screenLayout();
-    const auto within = [&point](const Rect& r) {
-        return point.x >= r.x && point.x < r.x + r.width;
-    };
+    const auto within = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
     if (within(layout.navigationBackButton()) && navigation->depth() > 1) {
         navigation->popViewController(true);
     } else if (within(layout.navigationRightButton())) {
