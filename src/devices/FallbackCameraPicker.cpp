@@ -18,9 +18,16 @@ bool FallbackCameraPicker::update() {
     real_->setFlashMode(simulated.flashMode());
     real_->setPreviewScale(simulated.previewScale());
     real_->setPreviewTranslation(simulated.previewTranslation());
+    simulated.setFrameObserver(nullptr);
     current_ = real_;
+    current_->setFrameObserver(frameObserver_);
     Log::info("camera: a camera was plugged in; the simulated camera is no longer used");
     return true;
+}
+
+void FallbackCameraPicker::setFrameObserver(std::function<void()> observer) {
+    frameObserver_ = std::move(observer);
+    current_->setFrameObserver(frameObserver_);
 }
 
 }  // namespace kestrel

@@ -2,6 +2,8 @@
 
 #include "core/platform/CameraPicker.h"
 
+#include <functional>
+
 namespace kestrel {
 
 // The simulated camera until a real one is plugged in, the real one from
@@ -31,6 +33,8 @@ public:
 
     void takePicture(PictureHandler handler) override { current_->takePicture(std::move(handler)); }
     Image previewFrame() const override { return current_->previewFrame(); }
+    // The camera in use tells; the switch hands the observer over.
+    void setFrameObserver(std::function<void()> observer) override;
     Size previewShape() const override { return current_->previewShape(); }
     void setPreviewScale(double scale) override { current_->setPreviewScale(scale); }
     double previewScale() const override { return current_->previewScale(); }
@@ -48,6 +52,7 @@ public:
 private:
     CameraPicker* real_;
     CameraPicker* current_;
+    std::function<void()> frameObserver_;
 };
 
 }  // namespace kestrel

@@ -1,16 +1,20 @@
 #include "gui/KestrelWindow.h"
 
 #include "core/ui/AlertView.h"
+#include "core/ui/DisplayNeeds.h"
 #include "gui/WindowAccessible.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStyleHints>
+#include <QTouchEvent>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -19,9 +23,11 @@
 namespace kestrel::gui {
 
 KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
-    : app_(&app), keys_(app), renderer_(&app.camera().container(), camera, [&app] {
-          return RunLoop::toSeconds(app.loop().now());
-      }),
+    : app_(&app),
+      keys_(app),
+      camera_(camera),
+      renderer_(&app.camera().container(), camera,
+                [&app] { return RunLoop::toSeconds(app.loop().now()); }),
       accessible_(
           *this,
           [this] {
@@ -29,7 +35,11 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
               renderer_.prepare(app_->topController());
               return renderer_.accessibleElements();
           },
-          [this](Point point) { tap(point); }) {
+          [this](Point point) { tap(point); }),
+      touches_(*this,
+               TouchSequence::DoubleTap{
+                   QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0,
+                   static_cast<float>(QGuiApplication::styleHints()->touchDoubleTapDistance())}) {
     accessible_.toWindow = [this](QRectF rect) { return screenToWindow().mapRect(rect); };
     WindowAccessible::installFactory();
     renderer_.setSizesPreview(true);
@@ -44,16 +54,38 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
         Size{static_cast<float>(available.width()), static_cast<float>(available.height())});
     resize(static_cast<int>(start.width), static_cast<int>(start.height));
     setFocusPolicy(Qt::StrongFocus);
-    frameTimer_.setInterval(33);
-    QObject::connect(&frameTimer_, &QTimer::timeout, this, [this] {
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    animationFrame_.setSingleShot(true);
+    animationFrame_.setInterval(kAnimationFrameMs);
+    QObject::connect(&animationFrame_, &QTimer::timeout, this, [this] { update(); });
+    sync_.setSingleShot(true);
+    sync_.setInterval(0);
+    QObject::connect(&sync_, &QTimer::timeout, this, [this] { syncWithScreens(); });
+    // Told from inside the core's change: only asks for a drawing and a sync.
+    DisplayNeeds::addObserver(this, [this] {
         update();
-        if (QAccessible::isActive()) {
-            accessible_.refresh();
-            accessible_.purge();
-        }
-        if (!showingAlert_ && AlertView::pending()) showAlerts();
+        sync_.start();
     });
-    frameTimer_.start();
+}
+
+KestrelWindow::~KestrelWindow() {
+    DisplayNeeds::removeObserver(this);
+    if (observingFrames_ && camera_) camera_->setFrameObserver(nullptr);
+}
+
+void KestrelWindow::syncWithScreens() {
+    if (QAccessible::isActive()) {
+        accessible_.refresh();
+        accessible_.purge();
+    }
+    if (!showingAlert_ && AlertView::pending()) showAlerts();
+}
+
+void KestrelWindow::followLiveView() {
+    const bool live = renderer_.showsCamera();
+    if (!camera_ || live == observingFrames_) return;
+    observingFrames_ = live;
+    camera_->setFrameObserver(live ? std::function<void()>([this] { update(); }) : nullptr);
 }
 
 void KestrelWindow::layOutScreen() {
@@ -74,16 +106,23 @@ Point KestrelWindow::toScreen(QPointF position) const {
 }
 
 void KestrelWindow::paintEvent(QPaintEvent*) {
-    layOutScreen();  // the camera's frames may have changed shape
-    QPainter p(this);
-    renderer_.paint(p, app_->topController());
-    if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
-    if (const auto* focused = accessible_.focused()) {
-        p.setPen(QPen(QColor(255, 204, 0), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(focused->rect.adjusted(1, 1, -1, -1), 4, 4);
+    {
+        // What changes while the screen is drawn is drawn with it.
+        const DisplayNeeds::Drawing drawing;
+        layOutScreen();  // the camera's frames may have changed shape
+        QPainter p(this);
+        renderer_.paint(p, app_->topController());
+        if (accessible_.focused()) accessible_.refresh();  // the screen may have changed under it
+        if (const auto* focused = accessible_.focused()) {
+            p.setPen(QPen(QColor(255, 204, 0), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(focused->rect.adjusted(1, 1, -1, -1), 4, 4);
+        }
+        if (keys_.keyListShown()) paintKeyList(p);
     }
-    if (keys_.keyListShown()) paintKeyList(p);
+    if (renderer_.animating() && !animationFrame_.isActive()) animationFrame_.start();
+    followLiveView();
+    // Told after the drawing: what the observer changes is drawn next.
     if (firstFrame_ && &app_->topController() == &app_->root().cameraScreen()) {
         auto observer = std::move(firstFrame_);
         firstFrame_ = nullptr;
@@ -164,6 +203,7 @@ void KestrelWindow::press(Point point, int tapCount) {
     if (keys_.keyListShown()) {
         // A touch on the key list closes it and goes no further.
         keys_.hideKeyList();
+        update();
         pressed_ = ScreenRenderer::Hit{};
         onNavigationBar_ = false;
         return;
@@ -194,6 +234,7 @@ void KestrelWindow::move(Point point) {
     }
     if (dragging_) {
         renderer_.scrollTable(pressed_.table, lastPoint_.y - point.y);
+        update();  // the renderer scrolls: nothing in the core changed
     } else {
         touch_.location = touchLocation(point);
         pressed_.view->touchesMoved(touch_);
@@ -215,6 +256,65 @@ void KestrelWindow::release(Point point) {
     touched.view->touchesEnded(touch_);
 }
 
+void KestrelWindow::cancel() {
+    onNavigationBar_ = false;
+    // The touched view, kept for a pinch that follows the cancellation.
+    pinched_ = std::exchange(pressed_, ScreenRenderer::Hit{});
+    if (pinched_.view && !dragging_) pinched_.view->touchesCancelled(touch_);
+    dragging_ = false;
+}
+
+void KestrelWindow::pinchBegan(double scale) {
+    if (pinched_.view) pinched_.view->pinchBegan(Pinch{pinched_.view, scale});
+}
+
+void KestrelWindow::pinchChanged(double scale) {
+    if (pinched_.view) pinched_.view->pinchChanged(Pinch{pinched_.view, scale});
+}
+
+void KestrelWindow::pinchEnded(double scale) {
+    const ScreenRenderer::Hit pinched = std::exchange(pinched_, ScreenRenderer::Hit{});
+    if (pinched.view) pinched.view->pinchEnded(Pinch{pinched.view, scale});
+}
+
+void KestrelWindow::pinchCancelled(double scale) {
+    const ScreenRenderer::Hit pinched = std::exchange(pinched_, ScreenRenderer::Hit{});
+    if (pinched.view) pinched.view->pinchCancelled(Pinch{pinched.view, scale});
+}
+
+bool KestrelWindow::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+            touchEvent(static_cast<QTouchEvent&>(*event));
+            event->accept();  // taken as touches: Qt makes no mouse of them
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void KestrelWindow::touchEvent(QTouchEvent& event) {
+    if (event.type() == QEvent::TouchCancel) {
+        touches_.cancelled();
+        return;
+    }
+    const double time = static_cast<double>(event.timestamp()) / 1000.0;
+    // Fingers that land first, then those that move, then those that lift:
+    // two fingers landing together make a pinch, not two taps.
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Pressed)
+            touches_.fingerDown(finger.id(), toScreen(finger.position()), time);
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Updated)
+            touches_.fingerMoved(finger.id(), toScreen(finger.position()));
+    for (const QEventPoint& finger : event.points())
+        if (finger.state() == QEventPoint::State::Released)
+            touches_.fingerUp(finger.id(), toScreen(finger.position()));
+}
+
 void KestrelWindow::tap(Point point, int tapCount) {
     press(point, tapCount);
     release(point);
@@ -232,26 +332,42 @@ void KestrelWindow::drag(Point from, Point to) {
     release(to);
 }
 
-void KestrelWindow::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 1);
+// A mouse event Qt made from a touch screen's finger: that finger came as a touch already.
+static bool fromTouch(const QMouseEvent& event) {
+    const QPointingDevice* device = event.pointingDevice();
+    return device && device->type() == QInputDevice::DeviceType::TouchScreen;
 }
-void KestrelWindow::mouseMoveEvent(QMouseEvent* event) { move(toScreen(event->position())); }
+
+void KestrelWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        press(toScreen(event->position()), 1);
+}
+void KestrelWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!fromTouch(*event)) move(toScreen(event->position()));
+}
 void KestrelWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) release(toScreen(event->position()));
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        release(toScreen(event->position()));
 }
 // Qt sends press, release, double-click, release: the double-click is the
 // second tap's press, counted as such (its release follows as usual).
 void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) press(toScreen(event->position()), 2);
+    if (event->button() == Qt::LeftButton && !fromTouch(*event))
+        press(toScreen(event->position()), 2);
 }
 
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
     const ScreenRenderer::Hit hit = renderer_.hitTest(toScreen(event->position()));
-    if (hit.table)
+    if (hit.table) {
         renderer_.scrollTable(hit.table, static_cast<float>(-event->angleDelta().y()) / 4);
+        update();
+    }
 }
 
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {
+    // The key list and the focus ring are the window's own: drawn again
+    // after any key, which may have changed either.
+    update();
     using Key = KeyCommands::Key;
     // Tab focus: Tab and Shift+Tab move it, Space and Return press what has it, Escape drops it.
     switch (event->key()) {

@@ -2,6 +2,7 @@
 
 #include "core/app/KestrelApp.h"
 #include "core/app/KeyCommands.h"
+#include "core/ui/TouchSequence.h"
 #include "gui/AccessibleScreen.h"
 #include "gui/ScreenRenderer.h"
 
@@ -16,15 +17,24 @@ namespace kestrel::gui {
 
 // Kestrel's window: the screens drawn at the window's own size, one point a
 // logical pixel (high-DPI aware), laid out by the core for that size and
-// again at every resize; redrawn as the screens change, alerts and action
-// sheets as Qt dialogs. The mouse (and touch, which Qt gives as the
-// mouse) becomes the core's touches: the view under the finger gets them and
-// passes on what it does not handle, so the window knows no particular
-// screen; a double-click is one more tap with tap count 2. Keys go to the
-// core's key commands.
-class KestrelWindow : public QWidget {
+// again at every resize; alerts and action sheets as Qt dialogs. It draws
+// only when something changed (the core's view tree, an animation's next
+// frame, the camera's next live frame) and sleeps otherwise: no timer.
+// The mouse and a touch screen's fingers become the core's touches: the view
+// under the finger gets them and passes on what it does not handle, so the
+// window knows no particular screen; a double-click (a second tap) is one
+// more tap with tap count 2. Fingers go through the core's touch sequence,
+// which makes two of them a pinch for the view the first one touched; the
+// mouse Qt makes of touches is ignored. Keys go to the core's key commands.
+class KestrelWindow : public QWidget, private TouchSequence::Target {
 public:
     KestrelWindow(KestrelApp& app, CameraPicker* camera);
+    ~KestrelWindow() override;
+    KestrelWindow(const KestrelWindow&) = delete;
+    KestrelWindow& operator=(const KestrelWindow&) = delete;
+
+    // Frames between an animation's drawings.
+    static constexpr int kAnimationFrameMs = 33;
 
     // A tap at a point of the screen, as the mouse gives one (tests).
     void tap(Point point, int tapCount = 1);
@@ -57,6 +67,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Tab and Shift+Tab move the focus among the painted controls, not among widgets.
     bool focusNextPrevChild(bool) override { return false; }
+    // Touch screens' events, as touches.
+    bool event(QEvent* event) override;
 
 private:
     // Tells the core and the renderer the window's size (a hidden window
@@ -65,21 +77,38 @@ private:
     // The screen in the window: one point, one logical pixel.
     QTransform screenToWindow() const { return QTransform(); }
     Point toScreen(QPointF position) const;
-    void press(Point point, int tapCount);
-    void move(Point point);
-    void release(Point point);
+    // One finger or the mouse, and two fingers (TouchSequence::Target).
+    void press(Point point, int tapCount) override;
+    void move(Point point) override;
+    void release(Point point) override;
+    void cancel() override;
+    void pinchBegan(double scale) override;
+    void pinchChanged(double scale) override;
+    void pinchEnded(double scale) override;
+    void pinchCancelled(double scale) override;
+    void touchEvent(QTouchEvent& event);
     // Where the touch is now in the touched view (moved by as much as the pointer).
     Point touchLocation(Point point) const;
     void navigationBarTap(Point point);
     // The list of keys over the screen (F1 or ?), in screen points.
     void paintKeyList(QPainter& p);
+    // After a change of the core's screens, on the window's next turn of
+    // the event loop: what assistive technology sees, and alerts to answer.
+    void syncWithScreens();
+    // Hears of the camera's new frames while the camera screen shows.
+    void followLiveView();
 
     KestrelApp* app_;
     KeyCommands keys_;
+    CameraPicker* camera_;
     ScreenRenderer renderer_;
     AccessibleScreen accessible_;
-    QTimer frameTimer_;
+    QTimer animationFrame_;  // single shot: the next frame of a running animation
+    QTimer sync_;            // single shot, zero delay: syncWithScreens
+    bool observingFrames_ = false;
     ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
+    ScreenRenderer::Hit pinched_;  // the view a pinch began in, held until it ends
+    TouchSequence touches_;
     Touch touch_;
     Point pressPoint_{};
     Point lastPoint_{};

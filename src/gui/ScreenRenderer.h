@@ -84,6 +84,12 @@ public:
     // The spoken name of a button that shows only a picture.
     static std::string buttonName(const Button& button);
 
+    // Whether an animation still runs on the screen last painted: the next
+    // frame of it is due.
+    bool animating() const { return player_.animating(now_); }
+    // Whether the screen last prepared is the camera screen, the live view under it.
+    bool showsCamera() const { return content_ && content_ == cameraView_; }
+
     // The navigation controller on screen, if the top screen is one.
     NavigationController* navigation() const { return navigation_; }
     void scrollTable(TableView* table, float dy);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 
 namespace kestrel {
 
@@ -19,8 +20,25 @@ SimulatedCamera::SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrien
       stillWidth_(stillWidth),
       stillHeight_(stillHeight) {}
 
+SimulatedCamera::~SimulatedCamera() {
+    if (frameClock_) loop_->cancel(frameClock_);
+}
+
+void SimulatedCamera::setFrameObserver(std::function<void()> observer) {
+    frameObserver_ = std::move(observer);
+    if (frameObserver_ && !frameClock_) {
+        frameClock_ = loop_->scheduleRepeating(RunLoop::seconds(1 / kFrameRate), [this] {
+            // A copy: the observer may stop observing when told.
+            if (const auto told = frameObserver_) told();
+        });
+    } else if (!frameObserver_ && frameClock_) {
+        loop_->cancel(std::exchange(frameClock_, 0));
+    }
+}
+
 int SimulatedCamera::orientationFor(int deviceOrientation, int mount) {
-    return Rotation::imageOrientation(Rotation::photo(mount, Rotation::deviceTurn(deviceOrientation)));
+    return Rotation::imageOrientation(
+        Rotation::photo(mount, Rotation::deviceTurn(deviceOrientation)));
 }
 
 void SimulatedCamera::takePicture(PictureHandler handler) {
@@ -42,7 +60,8 @@ Image SimulatedCamera::previewFrame() const {
     // camera's live frames are: the scene is upright in the window when the
     // window is turned with the device.
     const int held = deviceOrientation_ ? deviceOrientation_() : 1;
-    const Image sensor = render(kPreviewWidth, kPreviewHeight, orientationFor(held, mountRotation_));
+    const Image sensor =
+        render(kPreviewWidth, kPreviewHeight, orientationFor(held, mountRotation_));
     const int shown = Rotation::preview(mountRotation_, screenTurn_);
     return ImageResizer::colorMatch(
         sensor.withOrientation(Rotation::imageOrientation(shown, mirrored_)), Size{0, 0});

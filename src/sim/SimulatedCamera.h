@@ -35,11 +35,15 @@ public:
     static constexpr int kMountRotation = 90;
     static constexpr int kPreviewWidth = 640;  // the sensor's live frames, as they lie
     static constexpr int kPreviewHeight = 480;
+    static constexpr double kFrameRate = 30;  // live frames a second, while someone is told of them
 
     // `deviceOrientation` answers how the device is held (1–4, as the device
     // position service numbers it); none means upright.
     SimulatedCamera(RunLoop& loop, std::function<int()> deviceOrientation = nullptr,
                     int stillWidth = kStillWidth, int stillHeight = kStillHeight);
+    ~SimulatedCamera() override;
+    SimulatedCamera(const SimulatedCamera&) = delete;
+    SimulatedCamera& operator=(const SimulatedCamera&) = delete;
 
     bool isSourceAvailable() const override { return true; }
     bool isCameraDeviceAvailable(Device) const override { return true; }
@@ -50,6 +54,8 @@ public:
     void setFlashMode(FlashMode mode) override { flash_ = mode; }
     void takePicture(PictureHandler handler) override;
     Image previewFrame() const override;
+    // The scene moves on at every frame of the frame clock (the loop's time).
+    void setFrameObserver(std::function<void()> observer) override;
     Size previewShape() const override;
     void setPreviewScale(double scale) override { previewScale_ = scale; }
     double previewScale() const override { return previewScale_; }
@@ -96,6 +102,8 @@ private:
     double objectPosition_ = 0.3;
     Scene scene_ = Scene::kStill;
     int picturesTaken_ = 0;
+    std::function<void()> frameObserver_;
+    RunLoop::TimerId frameClock_ = 0;
 };
 
 }  // namespace kestrel

@@ -212,8 +212,10 @@ TEST_F(CameraControllerTest, EveryMountingAndEveryTurnOfTheDeviceGiveAnUprightPh
             ASSERT_TRUE(controller.image()) << mount << " " << held;
             const Image photo = ImageResizer::colorMatch(controller.image(), Size{0, 0});
             const bool sideways = (mount + Rotation::deviceTurn(held)) % 180 != 0;
-            EXPECT_EQ(photo.size(), sideways ? (Size{240, 320}) : (Size{320, 240})) << mount << " " << held;
-            const int w = static_cast<int>(photo.size().width), h = static_cast<int>(photo.size().height);
+            EXPECT_EQ(photo.size(), sideways ? (Size{240, 320}) : (Size{320, 240}))
+                << mount << " " << held;
+            const int w = static_cast<int>(photo.size().width),
+                      h = static_cast<int>(photo.size().height);
             const test::Rgb sky = test::TestImages::at(photo, w / 8, h / 20);
             const test::Rgb hills = test::TestImages::at(photo, w / 8, h - h / 20);
             EXPECT_GT(sky.b, sky.g + 20) << mount << " " << held;
@@ -231,9 +233,9 @@ TEST_F(CameraControllerTest, AUserFacingCameraMirrorsItsLiveViewAndItsPhotoOnlyW
     OneCamera webcam;
     webcam.user = true;
     CameraViewManager otherViews;
-    CameraControllerHelper other(CameraControllerHelper::Services{
-        webcam, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr,
-        [this] { return held; }});
+    CameraControllerHelper other(
+        CameraControllerHelper::Services{webcam, otherViews, loop, sounds, saver, center,
+                                         KESTREL_RESOURCES_DIR, nullptr, [this] { return held; }});
     other.showCamera();
     EXPECT_TRUE(webcam.mirrored);
     EXPECT_EQ(webcam.screenTurn, 0);
@@ -375,8 +377,8 @@ TEST_F(CameraControllerTest, OnePressOnePictureWhateverArrivesWhileItIsOnItsWay)
     controller.showCamera();
     controller.shutter();
     EXPECT_TRUE(controller.isCapturing());
-    controller.shutter();      // a second click of a double-click, within the shutter lag
-    controller.photo(true);    // or a mode asking again
+    controller.shutter();    // a second click of a double-click, within the shutter lag
+    controller.photo(true);  // or a mode asking again
     loop.advance(SimulatedCamera::kShutterLag);
     EXPECT_EQ(camera.picturesTaken(), 1);
     loop.runUntilIdle();
@@ -457,6 +459,58 @@ TEST(ImageButtonTest, RecognisesItsImageViewsOnlyWhenWalked) {
     EXPECT_EQ(ImageButton::viewIsType(*icon, "ImageView", button.get()), icon.get());
     EXPECT_EQ(ImageButton::viewIsType(*icon, "ImageView", background.get()), nullptr);
     EXPECT_EQ(ViewParser::parseView(*button), 3);
+}
+
+TEST_F(CameraControllerTest, APinchZoomsAsTheDragDoesAndNeverShoots) {
+    controller.showCamera();
+    ASSERT_TRUE(record.fullScreenShutter());
+    const Pinch start{views.overlay.get(), 1.0};
+    // Apart: twice the span, twice the zoom, the drag's read-out showing it.
+    controller.pinchBegan(start);
+    EXPECT_FALSE(views.zoomView->hidden());
+    EXPECT_DOUBLE_EQ(views.zoomView->alpha(), 1.0);
+    controller.pinchChanged(Pinch{views.overlay.get(), 2.0});
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    EXPECT_FLOAT_EQ(static_cast<float>(camera.previewScale()), 2.0f);
+    EXPECT_EQ(views.zoomView->label().text(), "2.0X");
+    controller.pinchEnded(Pinch{views.overlay.get(), 5.0});
+    EXPECT_FLOAT_EQ(controller.zoom(), 4.0f);        // held at the end
+    EXPECT_DOUBLE_EQ(views.zoomView->alpha(), 0.0);  // faded as after a drag
+    // Together again from 4×: the pinch starts from the zoom there is.
+    controller.pinchBegan(start);
+    controller.pinchChanged(Pinch{views.overlay.get(), 0.5});
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    // The system cancels the pinch: the zoom stays where it got to, the read-out goes.
+    controller.pinchCancelled(Pinch{views.overlay.get(), 0.5});
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    EXPECT_DOUBLE_EQ(views.zoomView->alpha(), 0.0);
+    loop.advance(1.0);
+    EXPECT_EQ(camera.picturesTaken(), 0);  // no pinch is a tap
+    EXPECT_TRUE(controller.isLive());
+
+    // Without digital zoom a pinch does nothing at all.
+    record.setDigitalZoom(false);
+    controller.zoomTo(1.0);
+    views.zoomView->setHidden(true);
+    controller.pinchBegan(start);
+    controller.pinchChanged(Pinch{views.overlay.get(), 3.0});
+    controller.pinchEnded(Pinch{views.overlay.get(), 3.0});
+    EXPECT_FLOAT_EQ(controller.zoom(), 1.0f);
+    EXPECT_TRUE(views.zoomView->hidden());
+    loop.advance(1.0);
+    EXPECT_EQ(camera.picturesTaken(), 0);
+}
+
+TEST_F(CameraControllerTest, ACancelledDragKeepsItsZoomAndLetsTheReadOutGoWithoutShooting) {
+    controller.showCamera();
+    controller.touchesBegan(Point{50, 100});
+    controller.touchesMoved(Point{130, 100});
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    controller.touchesCancelled();
+    EXPECT_FLOAT_EQ(controller.zoom(), 2.0f);
+    EXPECT_DOUBLE_EQ(views.zoomView->alpha(), 0.0);
+    loop.advance(1.0);
+    EXPECT_EQ(camera.picturesTaken(), 0);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace kestrel {
 namespace {
 
@@ -27,8 +29,12 @@ public:
     double previewScale() const override { return scale; }
     void setPreviewTranslation(Point p) override { shift = p; }
     Point previewTranslation() const override { return shift; }
+    void setFrameObserver(std::function<void()> observer) override {
+        frameObserver = std::move(observer);
+    }
 
     bool plugged = false;
+    std::function<void()> frameObserver;
     Device device = Device::kRear;
     FlashMode flash = FlashMode::kOff;
     double scale = 1;
@@ -74,6 +80,27 @@ TEST(FallbackCameraPickerTest, SimulatedUntilACameraIsPluggedInThenTheRealOneFor
     real.plugged = false;
     EXPECT_FALSE(camera.update());
     EXPECT_FALSE(camera.isSourceAvailable());
+}
+
+TEST(FallbackCameraPickerTest, TheLiveViewHearsOfTheFramesOfTheCameraInUse) {
+    ManualRunLoop loop;
+    SimulatedCamera simulated(loop);
+    PluggableCamera real;
+    FallbackCameraPicker camera(real, simulated);
+    int frames = 0;
+    camera.setFrameObserver([&] { ++frames; });
+    loop.advance(1.0);
+    EXPECT_EQ(frames, static_cast<int>(SimulatedCamera::kFrameRate));
+    real.plugged = true;
+    ASSERT_TRUE(camera.update());
+    // The simulated camera's clock stops; the real camera tells from now on.
+    loop.advance(1.0);
+    EXPECT_EQ(frames, static_cast<int>(SimulatedCamera::kFrameRate));
+    ASSERT_TRUE(real.frameObserver);
+    real.frameObserver();
+    EXPECT_EQ(frames, static_cast<int>(SimulatedCamera::kFrameRate) + 1);
+    camera.setFrameObserver(nullptr);
+    EXPECT_FALSE(real.frameObserver);
 }
 
 }  // namespace

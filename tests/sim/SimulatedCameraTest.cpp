@@ -13,7 +13,8 @@ using test::TestImages;
 TEST(SimulatedCameraTest, StillsArriveAfterTheShutterLagInTheDevicesOrientation) {
     ManualRunLoop loop;
     int held = 1;
-    SimulatedCamera camera(loop, [&] { return held; }, 640, 480);
+    SimulatedCamera camera(
+        loop, [&] { return held; }, 640, 480);
     std::vector<Image> pictures;
     camera.takePicture([&](const Image& picture) { pictures.push_back(picture); });
     loop.advance(RunLoop::seconds(SimulatedCamera::kShutterLag) - RunLoop::Duration(1));
@@ -48,6 +49,32 @@ TEST(SimulatedCameraTest, TheSceneHasDetailTimeAndAMovingObject) {
     // Not a flat picture: the JPEG of a still is of a real photo's order.
     const Image still = camera.render(SimulatedCamera::kStillWidth, SimulatedCamera::kStillHeight);
     EXPECT_EQ(still.width(), 2592);
+}
+
+TEST(SimulatedCameraTest, TellsOfItsFramesAtItsFrameRateWhileObservedOnly) {
+    ManualRunLoop loop;
+    SimulatedCamera camera(loop, nullptr, 640, 480);
+    EXPECT_EQ(loop.pendingTimers(), 0u);  // no one observes: no frame clock
+    int frames = 0;
+    camera.setFrameObserver([&] { ++frames; });
+    const auto frame = RunLoop::seconds(1 / SimulatedCamera::kFrameRate);
+    loop.advance(frame - RunLoop::Duration(1));
+    EXPECT_EQ(frames, 0);
+    loop.advance(RunLoop::Duration(1));
+    EXPECT_EQ(frames, 1);
+    loop.advance(1.0);
+    EXPECT_EQ(frames, 1 + static_cast<int>(SimulatedCamera::kFrameRate));
+    camera.setFrameObserver(nullptr);
+    EXPECT_EQ(loop.pendingTimers(), 0u);
+    loop.advance(1.0);
+    EXPECT_EQ(frames, 1 + static_cast<int>(SimulatedCamera::kFrameRate));
+    // An observer that stops observing when told is told once.
+    camera.setFrameObserver([&] {
+        ++frames;
+        camera.setFrameObserver(nullptr);
+    });
+    loop.advance(1.0);
+    EXPECT_EQ(frames, 2 + static_cast<int>(SimulatedCamera::kFrameRate));
 }
 
 }  // namespace

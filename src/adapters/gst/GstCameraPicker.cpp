@@ -142,6 +142,8 @@ struct GstCameraPicker::Shared {
     std::atomic<long> stills{0};    // stills converted
     std::atomic<int> width{0}, height{0};
     std::atomic<int> tagRotation{-1};  // what the stream's image-orientation tag says, or -1
+    std::atomic<bool> frameObserved{false};  // whether the loop wants to hear of new frames
+    std::atomic<bool> framePosted{false};    // a new frame's post waits on the loop
 
     std::mutex mutex;  // guards latest, firstFrame and failure
     std::condition_variable changed;
@@ -273,6 +275,7 @@ bool GstCameraPicker::open() {
     shared_->loop = loop_;
     shared_->stillMemory = stillMemory_;
     shared_->owner = this;
+    shared_->frameObserved = frameObserver_ != nullptr;
     shared_->valve = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_valve");
     shared_->format = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
 
@@ -306,6 +309,13 @@ bool GstCameraPicker::open() {
             shared.firstFrame = true;
         }
         shared.changed.notify_all();
+        if (shared.frameObserved && !shared.framePosted.exchange(true)) {
+            shared.loop->post([self = shared.self.lock()] {
+                if (!self) return;
+                self->framePosted = false;
+                if (self->owner) self->owner->frameArrived();
+            });
+        }
         // Ready for the first still at full size, once the camera has started.
         if (first) shared.stillMemory->prepare(shared.width, shared.height);
         handOver(data);
@@ -560,6 +570,16 @@ void GstCameraPicker::finish(unsigned request, const Image& picture) {
         picture ? picture.withOrientation(Rotation::imageOrientation(mountRotation())) : picture;
     if (still && stillObserver_) stillObserver_(still);
     if (auto handler = std::exchange(pending_, nullptr)) handler(still);
+}
+
+void GstCameraPicker::setFrameObserver(std::function<void()> observer) {
+    frameObserver_ = std::move(observer);
+    if (shared_) shared_->frameObserved = frameObserver_ != nullptr;
+}
+
+void GstCameraPicker::frameArrived() {
+    // A copy: the observer may stop observing when told.
+    if (const auto told = frameObserver_) told();
 }
 
 Image GstCameraPicker::previewFrame() const {

@@ -68,6 +68,9 @@ public:
 
     void takePicture(PictureHandler handler) override;
     Image previewFrame() const override;
+    // Each new frame is posted to the loop while someone observes, one
+    // post at a time: frames that come while one waits are drawn with it.
+    void setFrameObserver(std::function<void()> observer) override;
     void setPreviewScale(double scale) override { previewScale_ = scale; }
     double previewScale() const override { return previewScale_; }
     void setPreviewTranslation(Point offset) override { previewTranslation_ = offset; }
@@ -116,6 +119,7 @@ private:
     void close();
     void chooseFormat(GstElement* pipeline);
     void stopped(const std::string& cause);
+    void frameArrived();
     void logProblem() const;
     void finish(unsigned request, const Image& picture);
     void applyFlash();
@@ -144,6 +148,7 @@ private:
     int previewFlip_ = -1;  // the flip element's method now, or -1 before it is set
     std::function<void()> availability_;
     std::function<void(const Image&)> stillObserver_;
+    std::function<void()> frameObserver_;
     PictureHandler pending_;
     unsigned stillRequest_ = 0;  // the latest still asked for
     Timer timeout_;

@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace kestrel {
 namespace {
@@ -532,7 +533,8 @@ Image CameraControllerHelper::cameraScreenshot(Rect rect) {
     }
     // The whole frame fitted into the overlay, black around it.
     const Rect bounds = views_->overlay->bounds();
-    const Rect shown = CameraOverlayView::shownRect(Size{bounds.width, bounds.height}, frame.size());
+    const Rect shown =
+        CameraOverlayView::shownRect(Size{bounds.width, bounds.height}, frame.size());
     const Image fitted = ImageUtils::drawPosterImage(frame, Size{shown.width, shown.height});
     return ImageUtils::drawRect(Rect{rect.x - shown.x, rect.y - shown.y, rect.width, rect.height},
                                 fitted);
@@ -642,7 +644,11 @@ void CameraControllerHelper::touchesEnded(Point point, int tapCount) {
     startPoint_ = Point{};
 }
 
-void CameraControllerHelper::touchesCancelled() { startPoint_ = Point{}; }
+void CameraControllerHelper::touchesCancelled() {
+    // The read-out the touch showed goes as at the end of a drag; the zoom stays.
+    if (Camera1Data::effective().digitalZoom()) fadeZoomView();
+    startPoint_ = Point{};
+}
 
 Point CameraControllerHelper::inOverlay(const Touch& touch) const {
     return touch.locationIn(*views_->overlay);
@@ -666,6 +672,34 @@ void CameraControllerHelper::touchesEnded(const Touch& touch) {
 void CameraControllerHelper::touchesCancelled(const Touch& touch) {
     Responder::touchesCancelled(touch);
     touchesCancelled();
+}
+
+void CameraControllerHelper::pinchBegan(const Pinch& pinch) {
+    Responder::pinchBegan(pinch);
+    if (!Camera1Data::effective().digitalZoom()) return;
+    pinching_ = true;
+    startPoint_ = Point{};  // no drag alongside
+    pinchZoom_.begin(zoom_);
+    views_->zoomView->setZoom(zoom_);
+    views_->zoomView->setHidden(false);
+    views_->zoomView->setAlpha(1);
+}
+
+void CameraControllerHelper::pinchChanged(const Pinch& pinch) {
+    Responder::pinchChanged(pinch);
+    if (pinching_) zoomTo(pinchZoom_.zoomFor(pinch.scale));
+}
+
+void CameraControllerHelper::pinchEnded(const Pinch& pinch) {
+    Responder::pinchEnded(pinch);
+    if (!std::exchange(pinching_, false)) return;
+    zoomTo(pinchZoom_.zoomFor(pinch.scale));
+    fadeZoomView();
+}
+
+void CameraControllerHelper::pinchCancelled(const Pinch& pinch) {
+    Responder::pinchCancelled(pinch);
+    if (std::exchange(pinching_, false)) fadeZoomView();
 }
 
 // --- Turning with the device ---

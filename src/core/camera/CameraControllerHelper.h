@@ -1,9 +1,10 @@
 #pragma once
 
-#include "core/platform/CameraPicker.h"
 #include "core/camera/CameraViewManager.h"
+#include "core/camera/PinchZoom.h"
 #include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
+#include "core/platform/CameraPicker.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/NotificationCenter.h"
 #include "core/platform/Timer.h"
@@ -12,8 +13,8 @@
 #include "core/ui/Responder.h"
 #include "core/ui/ScreenLayout.h"
 
-#include <filesystem>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,6 +112,12 @@ public:
     void touchesMoved(const Touch& touch) override;
     void touchesEnded(const Touch& touch) override;
     void touchesCancelled(const Touch& touch) override;
+    // Two fingers zoom the live view as the drag does (1–4×, the same
+    // read-out); a cancelled pinch leaves the zoom where it got to.
+    void pinchBegan(const Pinch& pinch) override;
+    void pinchChanged(const Pinch& pinch) override;
+    void pinchEnded(const Pinch& pinch) override;
+    void pinchCancelled(const Pinch& pinch) override;
 
     // Turning the picture, the panels and the save label with the device.
     void rotate(bool animated);
@@ -228,6 +235,8 @@ private:
     float zoom_ = 1.0f;
     float startZoom_ = 1.0f;
     Point startPoint_{};
+    PinchZoom pinchZoom_;
+    bool pinching_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for calls posted to the loop
 };
 

@@ -29,6 +29,12 @@ public:
 
     virtual void takePicture(PictureHandler handler) = 0;
     virtual Image previewFrame() const = 0;
+    // Told on the loop's thread when a new live frame is ready, for the live
+    // view to draw it (at most once for frames that come faster than the
+    // loop takes them); none: no one is told, and a camera need not keep
+    // its frame clock running for no one. A camera that never tells has a
+    // live view that is drawn only when something else changes.
+    virtual void setFrameObserver(std::function<void()> observer) { (void)observer; }
     // The upright size of the live view's frames, for their shape; none
     // before the first frame.
     virtual Size previewShape() const { return previewFrame().size(); }

@@ -1,5 +1,7 @@
 #include "core/ui/AlertView.h"
 
+#include "core/ui/DisplayNeeds.h"
+
 #include <deque>
 
 namespace kestrel {
@@ -40,6 +42,7 @@ void AlertView::show(std::shared_ptr<AlertView> alert, Handler handler) {
     if (!alert) return;
     alert->handler_ = std::move(handler);
     queue().push_back(std::move(alert));
+    DisplayNeeds::announce();  // the window shows it
 }
 
 std::shared_ptr<AlertView> AlertView::pending() {

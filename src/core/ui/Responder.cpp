@@ -18,4 +18,20 @@ void Responder::touchesCancelled(const Touch& touch) {
     if (Responder* next = nextResponder()) next->touchesCancelled(touch);
 }
 
+void Responder::pinchBegan(const Pinch& pinch) {
+    if (Responder* next = nextResponder()) next->pinchBegan(pinch);
+}
+
+void Responder::pinchChanged(const Pinch& pinch) {
+    if (Responder* next = nextResponder()) next->pinchChanged(pinch);
+}
+
+void Responder::pinchEnded(const Pinch& pinch) {
+    if (Responder* next = nextResponder()) next->pinchEnded(pinch);
+}
+
+void Responder::pinchCancelled(const Pinch& pinch) {
+    if (Responder* next = nextResponder()) next->pinchCancelled(pinch);
+}
+
 }  // namespace kestrel

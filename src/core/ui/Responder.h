@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ui/Pinch.h"
 #include "core/ui/Touch.h"
 
 namespace kestrel {
@@ -19,6 +20,12 @@ public:
     virtual void touchesMoved(const Touch& touch);
     virtual void touchesEnded(const Touch& touch);
     virtual void touchesCancelled(const Touch& touch);
+    // Two fingers, passed on the same way; the gesture ends when one lifts,
+    // or is cancelled by the system (nothing should follow from it then).
+    virtual void pinchBegan(const Pinch& pinch);
+    virtual void pinchChanged(const Pinch& pinch);
+    virtual void pinchEnded(const Pinch& pinch);
+    virtual void pinchCancelled(const Pinch& pinch);
 };
 
 }  // namespace kestrel

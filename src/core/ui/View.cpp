@@ -1,6 +1,7 @@
 #include "core/ui/View.h"
 
 #include "core/ui/AnimationBlock.h"
+#include "core/ui/DisplayNeeds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +31,15 @@ Responder* View::nextResponder() const {
     return superview_;
 }
 
-void View::noteChange(const char* property) { AnimationBlock::noteChange(this, property); }
+void View::noteChange(const char* property) {
+    AnimationBlock::noteChange(this, property);
+    DisplayNeeds::note();
+}
+
+void View::setNeedsDisplay() {
+    ++displayGeneration_;
+    DisplayNeeds::note();
+}
 
 void View::setFrame(Rect frame) {
     frame_ = frame;
@@ -98,12 +107,14 @@ void View::addSubview(const std::shared_ptr<View>& view) {
     keep->removeFromSuperview();
     keep->superview_ = this;
     subviews_.push_back(keep);
+    DisplayNeeds::note();
 }
 
 void View::removeFromSuperview() {
     if (!superview_) return;
     auto& siblings = superview_->subviews_;
     superview_ = nullptr;
+    DisplayNeeds::note();
     // The parent may hold the last reference: nothing of this view is
     // touched after the erase.
     std::erase_if(siblings,
@@ -117,6 +128,7 @@ void View::bringSubviewToFront(View* view) {
     std::shared_ptr<View> moved = *it;
     subviews_.erase(it);
     subviews_.push_back(std::move(moved));
+    DisplayNeeds::note();
 }
 
 }  // namespace kestrel

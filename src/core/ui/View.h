@@ -95,8 +95,10 @@ public:
 
     // What this view draws over its background, in its bounds.
     virtual Drawing draw() const { return {}; }
-    // Asks the renderer to draw the view again.
-    void setNeedsDisplay() { ++displayGeneration_; }
+    // Asks the renderer to draw the view again (what a view draws from state
+    // of its own, draw() or otherwise, asks this when that state changes;
+    // the properties above ask for themselves).
+    void setNeedsDisplay();
     unsigned displayGeneration() const { return displayGeneration_; }
 
 protected:

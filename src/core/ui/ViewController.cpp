@@ -1,5 +1,7 @@
 #include "core/ui/ViewController.h"
 
+#include "core/ui/DisplayNeeds.h"
+
 namespace kestrel {
 
 ViewController::ViewController(std::shared_ptr<View> view) : view_(std::move(view)) {
@@ -28,6 +30,7 @@ void ViewController::presentModalViewController(const std::shared_ptr<ViewContro
     viewWillDisappear(animated);
     controller->loadViewIfNeeded();
     transitions().push_back({"present", controller.get(), animated});
+    DisplayNeeds::note();
     controller->viewWillAppear(animated);
     controller->viewDidAppear(animated);
 }
@@ -38,6 +41,7 @@ void ViewController::dismissModalViewController(bool animated) {
     leaving->parent_ = nullptr;
     leaving->viewWillDisappear(animated);
     transitions().push_back({"dismiss", leaving.get(), animated});
+    DisplayNeeds::note();
     viewWillAppear(animated);
     viewDidAppear(animated);
 }
@@ -46,7 +50,7 @@ void ViewController::setDoneButton(std::function<void()> action) {
     auto done = std::make_shared<Button>(Rect{0, 0, 60, 30});
     done->setName("Done");
     done->setAction([action = std::move(action)](Button&) { action(); });
-    rightBarButton_ = std::move(done);
+    setRightBarButton(std::move(done));
 }
 
 void ViewController::layOut(const ScreenLayout& layout) { view_->setFrame(layout.readingColumn()); }
@@ -73,6 +77,7 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> co
     if (layout_) controller->layOut(*layout_);
     stack_.push_back(std::move(controller));
     transitions().push_back({"push", stack_.back().get(), animated});
+    DisplayNeeds::note();
     stack_.back()->viewWillAppear(animated);
     stack_.back()->viewDidAppear(animated);
 }
@@ -82,6 +87,7 @@ void NavigationController::popViewController(bool animated) {
     const std::shared_ptr<ViewController> leaving = stack_.back();
     leaving->viewWillDisappear(animated);
     transitions().push_back({"pop", leaving.get(), animated});
+    DisplayNeeds::note();
     stack_.pop_back();
     leaving->navigation_ = nullptr;
     stack_.back()->viewWillAppear(animated);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ui/Button.h"
+#include "core/ui/DisplayNeeds.h"
 #include "core/ui/Responder.h"
 #include "core/ui/ScreenLayout.h"
 #include "core/ui/View.h"
@@ -43,9 +44,15 @@ public:
 
     // The navigation item: the title and the bar's right button (none by default).
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); }
+    void setTitle(std::string title) {
+        title_ = std::move(title);
+        DisplayNeeds::note();
+    }
     const std::shared_ptr<Button>& rightBarButton() const { return rightBarButton_; }
-    void setRightBarButton(std::shared_ptr<Button> button) { rightBarButton_ = std::move(button); }
+    void setRightBarButton(std::shared_ptr<Button> button) {
+        rightBarButton_ = std::move(button);
+        DisplayNeeds::note();
+    }
     // A "Done" button on the bar's right that calls `action`.
     void setDoneButton(std::function<void()> action);
     // The navigation controller whose stack holds this controller, if any.

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace kestrel {
 namespace {
@@ -296,6 +297,39 @@ TEST(GstCameraPickerTest, BackAndFrontAreTheSourcesFacings) {
     const Image frame = camera.previewFrame();
     ASSERT_TRUE(frame);
     EXPECT_EQ(bgr(frame, 1, 1)[0], 255);  // the white one
+}
+
+TEST(GstCameraPickerTest, TellsOfNewFramesOnTheLoopOnePostAtATimeWhileObserved) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(loop, {testSource("videotestsrc ! video/x-raw,width=320,height=240,"
+                                             "framerate=100/1")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    // No one observes: nothing is posted for the frames.
+    const long unobserved = camera.previewFramesConverted();
+    ASSERT_TRUE(runUntil(loop, [&] { return camera.previewFramesConverted() > unobserved + 5; }));
+    EXPECT_FALSE(loop.waitForPosts(0ms));
+
+    int told = 0;
+    camera.setFrameObserver([&] { ++told; });
+    ASSERT_TRUE(runUntil(loop, [&] { return told >= 3; }));
+    // Frames that came while the loop did not look were told of once.
+    const long converted = camera.previewFramesConverted();
+    const int before = told;
+    // The streaming thread goes on while the loop does not run (two seconds at the most).
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (camera.previewFramesConverted() < converted + 5 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    ASSERT_GE(camera.previewFramesConverted(), converted + 5);
+    loop.runUntilIdle();
+    EXPECT_EQ(told, before + 1);
+
+    camera.setFrameObserver(nullptr);
+    loop.runUntilIdle();  // a post already on its way
+    const int stopped = told;
+    const long later = camera.previewFramesConverted();
+    ASSERT_TRUE(runUntil(loop, [&] { return camera.previewFramesConverted() > later + 5; }));
+    EXPECT_EQ(told, stopped);
 }
 
 }  // namespace
