@@ -1,0 +1,143 @@
+#include "core/imaging/BilinearKernels.h"
+
+// Highway compiles this file once per target it builds for (foreach_target
+// includes it again), then once more with HWY_ONCE for the dispatch.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "core/imaging/BilinearKernels.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace kestrel {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Half a vector of bytes at a time, widened to 16 bits. With the weight
+// below 128, weight << 8 is a signed 16-bit factor, and the rounded fixed
+// point product is exactly ((lower − upper) × weight + 64) >> 7.
+void blendRowsVector(const std::uint8_t* upper, const std::uint8_t* lower, int weight,
+                     std::uint8_t* out, std::size_t bytes) {
+    std::size_t i = 0;
+#if HWY_TARGET != HWY_SCALAR
+    if (weight > 0 && weight < BilinearKernels::kRowOne) {
+        const hn::ScalableTag<std::int16_t> d16;
+        const hn::Rebind<std::uint8_t, decltype(d16)> d8;
+        const std::size_t n = hn::Lanes(d16);
+        const auto factor = hn::Set(d16, static_cast<std::int16_t>(weight << 8));
+        for (; i + n <= bytes; i += n) {
+            const auto a = hn::PromoteTo(d16, hn::LoadU(d8, upper + i));
+            const auto b = hn::PromoteTo(d16, hn::LoadU(d8, lower + i));
+            const auto blended = hn::Add(a, hn::MulFixedPoint15(hn::Sub(b, a), factor));
+            hn::StoreU(hn::DemoteTo(d8, blended), d8, out + i);
+        }
+    }
+#endif
+    BilinearKernels::blendRowsReference(upper + i, lower + i, weight, out + i, bytes - i);
+}
+
+#if HWY_TARGET != HWY_SCALAR
+// One vector of target pixels, each from its two neighbours' eight bytes in
+// a 64-bit lane (left blue, green, red, fourth, then the same of the right),
+// multiplied as 16-bit words by the pixel's factors. Returned as 32-bit
+// lanes: the even ones hold the pixels, the odd ones nothing of use.
+template <class D64>
+hn::Vec<hn::Repartition<std::uint32_t, D64>> blendPixels(D64 d64, const std::uint8_t* row,
+                                                         const std::int64_t* offsets,
+                                                         const std::uint64_t* factors) {
+    const hn::RebindToSigned<D64> di64;
+    const hn::Repartition<std::uint16_t, D64> d16;
+    const hn::Repartition<std::uint32_t, D64> d32;
+    const auto both =
+        hn::BitCast(d16, hn::GatherOffset(d64, reinterpret_cast<const std::uint64_t*>(row),
+                                          hn::LoadU(di64, offsets)));
+    const auto f = hn::BitCast(d16, hn::LoadU(d64, factors));
+    // Blue and red (words' low bytes), green and the fourth (high bytes): the
+    // left neighbour's products in the lane's low 32 bits, the right one's above.
+    const auto even = hn::Mul(hn::And(both, hn::Set(d16, 0x00ff)), f);
+    const auto odd = hn::Mul(hn::ShiftRight<8>(both), f);
+    const auto half = hn::Set(d16, BilinearKernels::kColumnOne / 2);
+    const auto sum = [&](decltype(even) products) {
+        const auto right = hn::BitCast(d16, hn::ShiftRight<32>(hn::BitCast(d64, products)));
+        return hn::BitCast(d32, hn::ShiftRight<BilinearKernels::kColumnBits>(
+                                    hn::Add(hn::Add(products, right), half)));
+    };
+    return hn::Or(sum(even), hn::ShiftLeft<8>(sum(odd)));
+}
+#endif
+
+// Two vectors of neighbours make one vector of target pixels.
+void blendColumnsVector(const std::uint8_t* row, const std::int64_t* offsets,
+                        const std::uint64_t* factors, std::size_t from, std::size_t to,
+                        std::uint8_t* out) {
+    std::size_t x = from;
+#if HWY_TARGET != HWY_SCALAR
+    const hn::ScalableTag<std::uint64_t> d64;
+    const hn::Repartition<std::uint32_t, decltype(d64)> d32;
+    const hn::Repartition<std::uint8_t, decltype(d64)> d8;
+    const std::size_t n = hn::Lanes(d64);
+    const auto opaque = hn::Set(d32, 0xff000000u);
+    for (; x + 2 * n <= to; x += 2 * n) {
+        const auto first = blendPixels(d64, row, offsets + x, factors + x);
+        const auto second = blendPixels(d64, row, offsets + x + n, factors + x + n);
+        const auto pixels = hn::Or(hn::ConcatEven(d32, second, first), opaque);
+        hn::StoreU(hn::BitCast(d8, pixels), d8, out + 4 * x);
+    }
+#endif
+    BilinearKernels::blendColumnsReference(row, 4, offsets, factors, x, to, out);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace kestrel
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace kestrel {
+
+HWY_EXPORT(blendRowsVector);
+HWY_EXPORT(blendColumnsVector);
+
+std::uint64_t BilinearKernels::columnFactors(int weight) {
+    const auto left = static_cast<std::uint64_t>(kColumnOne - weight);
+    const auto right = static_cast<std::uint64_t>(weight);
+    return left | left << 16 | right << 32 | right << 48;
+}
+
+void BilinearKernels::blendRows(const std::uint8_t* upper, const std::uint8_t* lower, int weight,
+                                std::uint8_t* out, std::size_t bytes) {
+    HWY_DYNAMIC_DISPATCH(blendRowsVector)(upper, lower, weight, out, bytes);
+}
+
+void BilinearKernels::blendColumns(const std::uint8_t* row, std::size_t next,
+                                   const std::int64_t* offsets, const std::uint64_t* factors,
+                                   std::size_t from, std::size_t to, std::uint8_t* out) {
+    // A source one pixel wide has one neighbour, read twice: left to the plain loop.
+    if (next != 4) return blendColumnsReference(row, next, offsets, factors, from, to, out);
+    HWY_DYNAMIC_DISPATCH(blendColumnsVector)(row, offsets, factors, from, to, out);
+}
+
+void BilinearKernels::blendRowsReference(const std::uint8_t* upper, const std::uint8_t* lower,
+                                         int weight, std::uint8_t* out, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i)
+        out[i] = static_cast<std::uint8_t>(
+            upper[i] + (((lower[i] - upper[i]) * weight + kRowOne / 2) >> kRowBits));
+}
+
+void BilinearKernels::blendColumnsReference(const std::uint8_t* row, std::size_t next,
+                                            const std::int64_t* offsets,
+                                            const std::uint64_t* factors, std::size_t from,
+                                            std::size_t to, std::uint8_t* out) {
+    for (std::size_t x = from; x < to; ++x) {
+        const std::uint8_t* left = row + offsets[x];
+        const std::uint8_t* right = left + next;
+        const int weight = columnWeight(factors[x]);
+        std::uint8_t* pixel = out + 4 * x;
+        for (int c = 0; c < 3; ++c)
+            pixel[c] = static_cast<std::uint8_t>(
+                (left[c] * (kColumnOne - weight) + right[c] * weight + kColumnOne / 2) >>
+                kColumnBits);
+        pixel[3] = 0xff;
+    }
+}
+
+}  // namespace kestrel
+#endif  // HWY_ONCE
