@@ -36,6 +36,33 @@ void blendRowsVector(const std::uint8_t* upper, const std::uint8_t* lower, int w
 }
 
 #if HWY_TARGET != HWY_SCALAR
+// The eight bytes at each of `kCount` offsets of `row`, one per 64-bit lane:
+// loads of eight bytes put together (a gather is slower where the hardware
+// has one, and no faster where it has none).
+template <std::size_t kCount>
+auto loadPairs(const std::uint8_t* row, const std::int64_t* offsets) {
+    if constexpr (kCount == 1) {
+        return hn::LoadU(hn::Full64<std::uint64_t>(),
+                         reinterpret_cast<const std::uint64_t*>(row + offsets[0]));
+    } else {
+        const hn::FixedTag<std::uint64_t, kCount> d;
+        return hn::Combine(d, loadPairs<kCount / 2>(row, offsets + kCount / 2),
+                           loadPairs<kCount / 2>(row, offsets));
+    }
+}
+
+template <class D64>
+hn::Vec<D64> neighbourPairs(D64 d64, const std::uint8_t* row, const std::int64_t* offsets) {
+    constexpr std::size_t kLanes = hn::MaxLanes(D64());
+    if constexpr (kLanes == 2 || kLanes == 4 || kLanes == 8) {
+        return loadPairs<kLanes>(row, offsets);
+    } else {  // vectors of a length known only at run time
+        const hn::RebindToSigned<D64> di64;
+        return hn::GatherOffset(d64, reinterpret_cast<const std::uint64_t*>(row),
+                                hn::LoadU(di64, offsets));
+    }
+}
+
 // One vector of target pixels, each from its two neighbours' eight bytes in
 // a 64-bit lane (left blue, green, red, fourth, then the same of the right),
 // multiplied as 16-bit words by the pixel's factors. Returned as 32-bit
@@ -44,12 +71,9 @@ template <class D64>
 hn::Vec<hn::Repartition<std::uint32_t, D64>> blendPixels(D64 d64, const std::uint8_t* row,
                                                          const std::int64_t* offsets,
                                                          const std::uint64_t* factors) {
-    const hn::RebindToSigned<D64> di64;
     const hn::Repartition<std::uint16_t, D64> d16;
     const hn::Repartition<std::uint32_t, D64> d32;
-    const auto both =
-        hn::BitCast(d16, hn::GatherOffset(d64, reinterpret_cast<const std::uint64_t*>(row),
-                                          hn::LoadU(di64, offsets)));
+    const auto both = hn::BitCast(d16, neighbourPairs(d64, row, offsets));
     const auto f = hn::BitCast(d16, hn::LoadU(d64, factors));
     // Blue and red (words' low bytes), green and the fourth (high bytes): the
     // left neighbour's products in the lane's low 32 bits, the right one's above.
