@@ -40,7 +40,7 @@ void blendRowsVector(const std::uint8_t* upper, const std::uint8_t* lower, int w
 // loads of eight bytes put together (a gather is slower where the hardware
 // has one, and no faster where it has none).
 template <std::size_t kCount>
-auto loadPairs(const std::uint8_t* row, const std::int64_t* offsets) {
+HWY_INLINE auto loadPairs(const std::uint8_t* row, const std::int64_t* offsets) {
     if constexpr (kCount == 1) {
         return hn::LoadU(hn::Full64<std::uint64_t>(),
                          reinterpret_cast<const std::uint64_t*>(row + offsets[0]));
@@ -52,7 +52,8 @@ auto loadPairs(const std::uint8_t* row, const std::int64_t* offsets) {
 }
 
 template <class D64>
-hn::Vec<D64> neighbourPairs(D64 d64, const std::uint8_t* row, const std::int64_t* offsets) {
+HWY_INLINE hn::Vec<D64> neighbourPairs(D64 d64, const std::uint8_t* row,
+                                       const std::int64_t* offsets) {
     constexpr std::size_t kLanes = hn::MaxLanes(D64());
     if constexpr (kLanes == 2 || kLanes == 4 || kLanes == 8) {
         return loadPairs<kLanes>(row, offsets);
@@ -68,9 +69,10 @@ hn::Vec<D64> neighbourPairs(D64 d64, const std::uint8_t* row, const std::int64_t
 // multiplied as 16-bit words by the pixel's factors. Returned as 32-bit
 // lanes: the even ones hold the pixels, the odd ones nothing of use.
 template <class D64>
-hn::Vec<hn::Repartition<std::uint32_t, D64>> blendPixels(D64 d64, const std::uint8_t* row,
-                                                         const std::int64_t* offsets,
-                                                         const std::uint64_t* factors) {
+HWY_INLINE hn::Vec<hn::Repartition<std::uint32_t, D64>> blendPixels(D64 d64,
+                                                                    const std::uint8_t* row,
+                                                                    const std::int64_t* offsets,
+                                                                    const std::uint64_t* factors) {
     const hn::Repartition<std::uint16_t, D64> d16;
     const hn::Repartition<std::uint32_t, D64> d32;
     const auto both = hn::BitCast(d16, neighbourPairs(d64, row, offsets));

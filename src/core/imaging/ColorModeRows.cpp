@@ -38,7 +38,7 @@ namespace hn = hwy::HWY_NAMESPACE;
 using D32 = hn::ScalableTag<std::uint32_t>;
 using V32 = hn::Vec<D32>;
 
-V32 greys(D32 d, V32 pixels) {
+HWY_INLINE V32 greys(D32 d, V32 pixels) {
     const hn::RebindToSigned<D32> di;
     const hn::Rebind<float, D32> df;
     const auto byte = [&](V32 v) {
@@ -58,7 +58,7 @@ V32 greys(D32 d, V32 pixels) {
 
 // Calls op on each whole vector of the row; returns how many pixels it did.
 template <class Op>
-std::size_t eachVector(std::uint32_t* pixels, std::size_t count, Op op) {
+HWY_INLINE std::size_t eachVector(std::uint32_t* pixels, std::size_t count, Op op) {
     const D32 d;
     const std::size_t n = hn::Lanes(d);
     std::size_t x = 0;

@@ -23,7 +23,7 @@ using V32 = hn::Vec<D32>;
 // The lumas of a vector of pixels. 25 B + 66 R come from one multiply:
 // (B + R·2¹⁶) × (66 + 25·2¹⁶) holds 66 B in its lower and 25 B + 66 R in its
 // upper 16 bits, neither of which overflows.
-V32 lumas(D32 d, V32 pixels) {
+HWY_INLINE V32 lumas(D32 d, V32 pixels) {
     const auto blueRed = hn::And(pixels, hn::Set(d, 0x00ff00ffu));
     const auto green = hn::And(hn::ShiftRight<8>(pixels), hn::Set(d, 0xffu));
     const auto sum = hn::Add(hn::ShiftRight<16>(hn::Mul(blueRed, hn::Set(d, 0x00190042u))),
@@ -31,13 +31,13 @@ V32 lumas(D32 d, V32 pixels) {
     return hn::ShiftRight<8>(hn::Add(sum, hn::Set(d, 4096u)));
 }
 
-V32 loadLumas(D32 d, const std::uint8_t* pixels) {
+HWY_INLINE V32 loadLumas(D32 d, const std::uint8_t* pixels) {
     const hn::Repartition<std::uint8_t, D32> d8;
     return lumas(d, hn::BitCast(d, hn::LoadU(d8, pixels)));
 }
 
 // One bin per lane, the lanes spread over the four histograms.
-void countLanes(D32 d, V32 bins, NightVisionRows::Histograms& h) {
+HWY_INLINE void countLanes(D32 d, V32 bins, NightVisionRows::Histograms& h) {
     std::uint32_t lanes[hn::MaxLanes(D32())];
     hn::StoreU(bins, d, lanes);
     for (std::size_t i = 0; i < hn::Lanes(d); ++i)
