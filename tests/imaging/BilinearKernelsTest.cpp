@@ -65,7 +65,7 @@ TEST(BilinearKernelsTest, RowBlendGivesTheReferenceBytesForEveryWeightAndLength)
 // in the row, any weight from 0 to 64 (both ends included).
 struct Taps {
     std::vector<std::int64_t> offsets;
-    std::vector<std::uint64_t> factors;
+    std::vector<std::uint32_t> factors;
 };
 
 Taps randomTaps(std::size_t count, std::size_t sourcePixels, std::uint32_t seed) {
@@ -110,7 +110,7 @@ TEST(BilinearKernelsTest, ColumnBlendWeightsAndRoundingAreExact) {
         for (int weight = 0; weight <= 64; ++weight) {
             // A whole vector of the same pixel, so that no target leaves it to its tail.
             const std::vector<std::int64_t> offsets(32, 0);
-            const std::vector<std::uint64_t> factors(32, BilinearKernels::columnFactors(weight));
+            const std::vector<std::uint32_t> factors(32, BilinearKernels::columnFactors(weight));
             std::vector<std::uint8_t> out(4 * 32);
             BilinearKernels::blendColumns(row.data(), 4, offsets.data(), factors.data(), 0, 32,
                                           out.data());

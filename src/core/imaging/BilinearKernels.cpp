@@ -1,5 +1,7 @@
 #include "core/imaging/BilinearKernels.h"
 
+#include <algorithm>
+
 // Highway compiles this file once per target it builds for (foreach_target
 // includes it again), then once more with HWY_ONCE for the dispatch.
 #undef HWY_TARGET_INCLUDE
@@ -64,36 +66,36 @@ HWY_INLINE hn::Vec<D64> neighbourPairs(D64 d64, const std::uint8_t* row,
     }
 }
 
-// One vector of target pixels, each from its two neighbours' eight bytes in
-// a 64-bit lane (left blue, green, red, fourth, then the same of the right),
-// multiplied as 16-bit words by the pixel's factors. Returned as 32-bit
-// lanes: the even ones hold the pixels, the odd ones nothing of use.
-template <class D64>
-HWY_INLINE hn::Vec<hn::Repartition<std::uint32_t, D64>> blendPixels(D64 d64,
-                                                                    const std::uint8_t* row,
-                                                                    const std::int64_t* offsets,
-                                                                    const std::uint64_t* factors) {
-    const hn::Repartition<std::uint16_t, D64> d16;
-    const hn::Repartition<std::uint32_t, D64> d32;
-    const auto both = hn::BitCast(d16, neighbourPairs(d64, row, offsets));
-    const auto f = hn::BitCast(d16, hn::LoadU(d64, factors));
-    // Blue and red (words' low bytes), green and the fourth (high bytes): the
-    // left neighbour's products in the lane's low 32 bits, the right one's above.
-    const auto even = hn::Mul(hn::And(both, hn::Set(d16, 0x00ff)), f);
-    const auto odd = hn::Mul(hn::ShiftRight<8>(both), f);
-    const auto half = hn::Set(d16, BilinearKernels::kColumnOne / 2);
-    const auto sum = [&](decltype(even) products) {
-        const auto right = hn::BitCast(d16, hn::ShiftRight<32>(hn::BitCast(d64, products)));
-        return hn::BitCast(d32, hn::ShiftRight<BilinearKernels::kColumnBits>(
-                                    hn::Add(hn::Add(products, right), half)));
+// Each byte of the left pixels moved towards the right one's: with the
+// factor w << 9 (32767 for w = 64, which still rounds to the right byte for
+// differences up to 255), the rounded fixed point product is exactly
+// ((right − left) × w + 32) >> 6, so left + it is the reference's
+// (left × (64 − w) + right × w + 32) >> 6. Blue and red are the low bytes of
+// 16-bit words, green and the fourth the high ones.
+template <class D32>
+HWY_INLINE hn::Vec<D32> blendPixels(D32 d32, hn::Vec<D32> left, hn::Vec<D32> right,
+                                    hn::Vec<D32> factors) {
+    const hn::Repartition<std::uint16_t, D32> du16;
+    const hn::Repartition<std::int16_t, D32> d16;
+    const auto f = hn::BitCast(d16, factors);
+    const auto towards = [&](hn::Vec<decltype(du16)> l, hn::Vec<decltype(du16)> r) {
+        const auto from = hn::BitCast(d16, l);
+        return hn::BitCast(
+            du16, hn::Add(from, hn::MulFixedPoint15(hn::Sub(hn::BitCast(d16, r), from), f)));
     };
-    return hn::Or(sum(even), hn::ShiftLeft<8>(sum(odd)));
+    const auto l = hn::BitCast(du16, left);
+    const auto r = hn::BitCast(du16, right);
+    const auto low = hn::Set(du16, 0x00ff);
+    const auto even = towards(hn::And(l, low), hn::And(r, low));
+    const auto odd = towards(hn::ShiftRight<8>(l), hn::ShiftRight<8>(r));
+    return hn::BitCast(d32, hn::Or(even, hn::ShiftLeft<8>(odd)));
 }
 #endif
 
-// Two vectors of neighbours make one vector of target pixels.
+// Two vectors of neighbour pairs make one vector of target pixels: their
+// left and their right pixels apart, then blended.
 void blendColumnsVector(const std::uint8_t* row, const std::int64_t* offsets,
-                        const std::uint64_t* factors, std::size_t from, std::size_t to,
+                        const std::uint32_t* factors, std::size_t from, std::size_t to,
                         std::uint8_t* out) {
     std::size_t x = from;
 #if HWY_TARGET != HWY_SCALAR
@@ -103,10 +105,12 @@ void blendColumnsVector(const std::uint8_t* row, const std::int64_t* offsets,
     const std::size_t n = hn::Lanes(d64);
     const auto opaque = hn::Set(d32, 0xff000000u);
     for (; x + 2 * n <= to; x += 2 * n) {
-        const auto first = blendPixels(d64, row, offsets + x, factors + x);
-        const auto second = blendPixels(d64, row, offsets + x + n, factors + x + n);
-        const auto pixels = hn::Or(hn::ConcatEven(d32, second, first), opaque);
-        hn::StoreU(hn::BitCast(d8, pixels), d8, out + 4 * x);
+        const auto first = hn::BitCast(d32, neighbourPairs(d64, row, offsets + x));
+        const auto second = hn::BitCast(d32, neighbourPairs(d64, row, offsets + x + n));
+        const auto pixels =
+            blendPixels(d32, hn::ConcatEven(d32, second, first), hn::ConcatOdd(d32, second, first),
+                        hn::LoadU(d32, factors + x));
+        hn::StoreU(hn::BitCast(d8, hn::Or(pixels, opaque)), d8, out + 4 * x);
     }
 #endif
     BilinearKernels::blendColumnsReference(row, 4, offsets, factors, x, to, out);
@@ -122,10 +126,14 @@ namespace kestrel {
 HWY_EXPORT(blendRowsVector);
 HWY_EXPORT(blendColumnsVector);
 
-std::uint64_t BilinearKernels::columnFactors(int weight) {
-    const auto left = static_cast<std::uint64_t>(kColumnOne - weight);
-    const auto right = static_cast<std::uint64_t>(weight);
-    return left | left << 16 | right << 32 | right << 48;
+std::uint32_t BilinearKernels::columnFactors(int weight) {
+    const auto factor = static_cast<std::uint32_t>(std::min(weight << 9, 0x7fff));
+    return factor | factor << 16;
+}
+
+int BilinearKernels::columnWeight(std::uint32_t factors) {
+    const std::uint32_t factor = factors & 0xffff;
+    return factor == 0x7fff ? kColumnOne : static_cast<int>(factor >> 9);
 }
 
 void BilinearKernels::blendRows(const std::uint8_t* upper, const std::uint8_t* lower, int weight,
@@ -134,7 +142,7 @@ void BilinearKernels::blendRows(const std::uint8_t* upper, const std::uint8_t* l
 }
 
 void BilinearKernels::blendColumns(const std::uint8_t* row, std::size_t next,
-                                   const std::int64_t* offsets, const std::uint64_t* factors,
+                                   const std::int64_t* offsets, const std::uint32_t* factors,
                                    std::size_t from, std::size_t to, std::uint8_t* out) {
     // A source one pixel wide has one neighbour, read twice: left to the plain loop.
     if (next != 4) return blendColumnsReference(row, next, offsets, factors, from, to, out);
@@ -150,7 +158,7 @@ void BilinearKernels::blendRowsReference(const std::uint8_t* upper, const std::u
 
 void BilinearKernels::blendColumnsReference(const std::uint8_t* row, std::size_t next,
                                             const std::int64_t* offsets,
-                                            const std::uint64_t* factors, std::size_t from,
+                                            const std::uint32_t* factors, std::size_t from,
                                             std::size_t to, std::uint8_t* out) {
     for (std::size_t x = from; x < to; ++x) {
         const std::uint8_t* left = row + offsets[x];

@@ -21,13 +21,10 @@ public:
     static constexpr int kColumnBits = 6;
     static constexpr int kColumnOne = 1 << kColumnBits;
 
-    // The column weights of a target pixel as four 16-bit factors, lowest
-    // first: 64 − w, 64 − w, w, w (the factors of its eight neighbouring
-    // bytes taken two at a time).
-    static std::uint64_t columnFactors(int weight);
-    static int columnWeight(std::uint64_t factors) {
-        return static_cast<int>(factors >> 32 & 0xff);
-    }
+    // The column weight w of a target pixel as two signed 16-bit fixed point
+    // factors (w / 64 out of 2¹⁵, the largest 2¹⁵ − 1), and back.
+    static std::uint32_t columnFactors(int weight);
+    static int columnWeight(std::uint32_t factors);
 
     // `bytes` bytes of two rows blended into `out`.
     static void blendRows(const std::uint8_t* upper, const std::uint8_t* lower, int weight,
@@ -36,7 +33,7 @@ public:
     // byte offset offsets[x] of `row` and the one `next` bytes on (4, or 0
     // for a source one pixel wide), weighted by factors[x].
     static void blendColumns(const std::uint8_t* row, std::size_t next, const std::int64_t* offsets,
-                             const std::uint64_t* factors, std::size_t from, std::size_t to,
+                             const std::uint32_t* factors, std::size_t from, std::size_t to,
                              std::uint8_t* out);
 
     // The same as plain loops: the reference every target must match, and
@@ -44,7 +41,7 @@ public:
     static void blendRowsReference(const std::uint8_t* upper, const std::uint8_t* lower, int weight,
                                    std::uint8_t* out, std::size_t bytes);
     static void blendColumnsReference(const std::uint8_t* row, std::size_t next,
-                                      const std::int64_t* offsets, const std::uint64_t* factors,
+                                      const std::int64_t* offsets, const std::uint32_t* factors,
                                       std::size_t from, std::size_t to, std::uint8_t* out);
 };
 

@@ -64,7 +64,7 @@ void BilinearScaler::scale(const Source& source, const Target& target, const Pla
     const int first = columns.front().index;
     const int span = std::min(columns.back().index + 2, source.width) - first;
     std::vector<std::int64_t> offsets;
-    std::vector<std::uint64_t> factors;
+    std::vector<std::uint32_t> factors;
     offsets.reserve(columns.size());
     factors.reserve(columns.size());
     for (const Tap& tap : columns) {
