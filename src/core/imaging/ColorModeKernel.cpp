@@ -57,19 +57,10 @@ void ColorModeKernel::apply(Bitmap& bitmap, PixelRect region, int colorMode) {
     const PixelRect r{x0, y0, x1 - x0, y1 - y0};
     if (r.empty() || !handles(colorMode)) return;
 
-    // The colour each grey level becomes, for the modes that make a grey.
-    const std::uint32_t* colour = nullptr;
-    if (colorMode == 1) {
-        static const std::array<std::uint32_t, 256> grey = [] {
-            std::array<std::uint32_t, 256> t{};
-            for (std::uint32_t v = 0; v < 256; ++v)
-                t[v] = v * 0x010101u;
-            return t;
-        }();
-        colour = grey.data();
-    } else if (colorMode == 2 || colorMode == 4 || colorMode == 5) {
-        colour = tintFor(colorMode).packed.data();
-    }
+    // The colour each grey level becomes, for the tinted modes.
+    const std::uint32_t* colour = colorMode == 2 || colorMode == 4 || colorMode == 5
+                                      ? tintFor(colorMode).packed.data()
+                                      : nullptr;
     // Pixels as 32-bit words (little-endian: blue in the low byte, the
     // skipped byte in the high).
     for (int y = r.y; y < r.y + r.height; ++y)

@@ -78,6 +78,10 @@ void applyVector(int colorMode, const std::uint32_t* colour, std::uint32_t* pixe
     const auto fourth = hn::Set(d, kFourth);
     switch (colorMode) {
         case 1:
+            done = eachVector(pixels, count, [&](V32 p) {
+                return hn::Or(hn::And(p, fourth), hn::Mul(greys(d, p), hn::Set(d, 0x010101u)));
+            });
+            break;
         case 2:
         case 4:
         case 5:
@@ -155,6 +159,8 @@ void ColorModeRows::applyReference(int colorMode, const std::uint32_t* colour,
         std::uint32_t& p = pixels[x];
         switch (colorMode) {
             case 1:
+                p = (p & kFourth) | greyOf(p) * 0x010101u;
+                break;
             case 2:
             case 4:
             case 5:

@@ -11,13 +11,14 @@ namespace kestrel {
 // called (Highway: AVX-512, AVX2, SSE4 on x86, NEON on ARM), beside the plain
 // loop whose bytes it gives on every target.
 //
-//   1, 2, 4, 5  each pixel's colour bytes become colour[grey], grey the
+//   1           each colour byte becomes the pixel's grey, the
 //               luminosity blend onto black (see greyOf)
+//   2, 4, 5     each pixel's colour bytes become colour[grey]
 //   3           hard light onto black: each colour byte v ≤ 127 to 0, above to 2v − 255
 //   6           the red byte only; 7 green and blue only
 //   8           negative: 255 − v in each colour byte
 // Other modes leave the row as it is. `colour` (256 words, bytes blue,
-// green, red, 0) is read by modes 1, 2, 4 and 5 only.
+// green, red, 0) is read by modes 2, 4 and 5 only.
 class ColorModeRows {
 public:
     static void apply(int colorMode, const std::uint32_t* colour, std::uint32_t* pixels,
