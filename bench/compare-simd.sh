@@ -3,7 +3,8 @@
 # and a 12 MP still's, each colour mode and night vision over a 12 MP photo.
 # Both trees build this tree's bench/ImagingBench.cpp (it uses only the
 # kernels' public calls), and the two programs run in alternating rounds on
-# the same machine; prints the ratio new / old of each case's median.
+# the same machine; prints for each case the ratio new / old of the medians,
+# and the median and range of the rounds' own ratios.
 #
 #   bench/compare-simd.sh [BASE [ROUNDS]]
 #
@@ -47,9 +48,12 @@ for side in times:
     for r in range(1, rounds + 1):
         for b in json.load(open(f"{work}/{side}-{r}.json"))["benchmarks"]:
             times[side].setdefault(b["name"], []).append(b["real_time"])
-print(f"new / old, median of {rounds} alternating rounds (old: {base}); below 1 is faster")
+print(f"new / old in {rounds} alternating rounds (old: {base}); below 1 is faster")
+print(f"  {'case':32s} {'medians':>7s} {'paired: median':>15s} {'range':>12s}")
 for name, new in times["new"].items():
     old = times["old"].get(name)
     if old:
-        print(f"  {name:32s} {statistics.median(new) / statistics.median(old):5.2f}")
+        paired = sorted(n / o for n, o in zip(new, old))
+        print(f"  {name:32s} {statistics.median(new) / statistics.median(old):7.2f} "
+              f"{statistics.median(paired):15.2f} {paired[0]:6.2f}–{paired[-1]:.2f}")
 PY
