@@ -44,8 +44,7 @@ constexpr std::int64_t kCutShareDivisor = 50;
 
 void addTables(const Tables& tables, std::array<std::int64_t, 256>& into) {
     for (const NightVisionRows::Counts& counts : tables)
-        for (std::size_t j = 0; j < 256; ++j)
-            into[j] += counts[j];
+        for (std::size_t j = 0; j < 256; ++j) into[j] += counts[j];
 }
 
 }  // namespace
@@ -100,11 +99,9 @@ void CAutoNightVisionImageEffect::countAll() {
             NightVisionRows::countRow(data_ + y * bytesPerRow_, width_, h);
     });
     histogram_.fill(0);
-    for (const Tables& h : partial)
-        addTables(h, histogram_);
+    for (const Tables& h : partial) addTables(h, histogram_);
     low_ = 0;
-    while (low_ < 255 && histogram_[static_cast<std::size_t>(low_)] == 0)
-        ++low_;
+    while (low_ < 255 && histogram_[static_cast<std::size_t>(low_)] == 0) ++low_;
 }
 
 bool CAutoNightVisionImageEffect::findHigh(int from) {
