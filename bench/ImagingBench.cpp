@@ -2,6 +2,7 @@
 // Compare cases within one run (ratios), not across machines.
 #include "core/imaging/BilinearScaler.h"
 #include "core/imaging/CAutoNightVisionImageEffect.h"
+#include "core/imaging/ColorModeKernel.h"
 #include "core/imaging/ImageDraw.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/imaging/NightVisionEffect.h"
@@ -163,6 +164,38 @@ void BM_LiveViewScale720p(benchmark::State& state) {
     setPixels(state, 400 * 534);
 }
 BENCHMARK(BM_LiveViewScale720p)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A 12 MP still scaled to a 1600 x 1200 view of it (the shape of a viewer's
+// screen). Arg 0: the fastest path, 1: the portable one.
+void BM_StillScale12MP(benchmark::State& state) {
+    const Bitmap& still = photo().bitmap();
+    Bitmap shown(1600, 1200);
+    const auto path = state.range(0) == 0 ? BilinearScaler::Path::kFastest : BilinearScaler::Path::kPortable;
+    for (auto _ : state) {
+        BilinearScaler::scale({still.data(), still.bytesPerRow(), kWidth, kHeight},
+                              {shown.data(), shown.bytesPerRow(), 1600, 1200}, {0, 0, 1600, 1200}, path);
+        benchmark::ClobberMemory();
+    }
+    setPixels(state, 1600 * 1200);
+}
+BENCHMARK(BM_StillScale12MP)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One colour mode's pass over the whole photo (the argument: the mode), on a
+// fresh copy of it each time (restored outside the timing).
+void BM_ColorMode12MP(benchmark::State& state) {
+    const Bitmap& source = photo().bitmap();
+    Bitmap pixels = source.clone();
+    const int mode = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(pixels.data(), source.data(), source.byteCount());
+        state.ResumeTiming();
+        ColorModeKernel::apply(pixels, PixelRect{0, 0, kWidth, kHeight}, mode);
+        benchmark::ClobberMemory();
+    }
+    setPixels(state, std::int64_t{kWidth} * kHeight);
+}
+BENCHMARK(BM_ColorMode12MP)->DenseRange(1, 8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrel

@@ -37,6 +37,7 @@ RUN_PACKAGES=(
   gstreamer1.0-libcamera
   qt6-positioning-dev
   libgl-dev
+  libhwy-dev        # Highway: the pixel kernels, dispatched at run time to the processor's vectors
 )
 
 # In addition, to build and pass the tests.

@@ -1,4 +1,5 @@
 #include "core/imaging/BilinearScaler.h"
+#include "support/SimdTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,9 @@ struct Pixels {
     std::vector<std::uint8_t> bytes;
 
     Pixels(int w, int h, int padding = 3)
-        : width(w), height(h), bytesPerRow(4 * static_cast<std::size_t>(w + padding)),
+        : width(w),
+          height(h),
+          bytesPerRow(4 * static_cast<std::size_t>(w + padding)),
           bytes(bytesPerRow * static_cast<std::size_t>(h), 0xA5) {}
     std::size_t offset(int x, int y) const {
         return static_cast<std::size_t>(y) * bytesPerRow + 4 * static_cast<std::size_t>(x);
@@ -40,7 +43,8 @@ Pixels noise(int w, int h, unsigned seed) {
     std::mt19937 random(seed);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) *(p.at(x, y) + c) = static_cast<std::uint8_t>(random());
+            for (int c = 0; c < 4; ++c)
+                *(p.at(x, y) + c) = static_cast<std::uint8_t>(random());
     return p;
 }
 
@@ -67,10 +71,12 @@ int worstError(const Pixels& source, Pixels& target, const Placement& at) {
     for (int y = 0; y < target.height; ++y) {
         for (int x = 0; x < target.width; ++x) {
             for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::abs(*(target.at(x, y) + c) - reference(source, at, x, y, c)));
+                worst = std::max(worst,
+                                 std::abs(*(target.at(x, y) + c) - reference(source, at, x, y, c)));
             EXPECT_EQ(*(target.at(x, y) + 3), 0xff) << x << "," << y;
         }
-        for (std::size_t b = 4 * static_cast<std::size_t>(target.width); b < target.bytesPerRow; ++b)
+        for (std::size_t b = 4 * static_cast<std::size_t>(target.width); b < target.bytesPerRow;
+             ++b)
             EXPECT_EQ(target.bytes[target.offset(0, y) + b], 0xA5) << "padding of row " << y;
     }
     return worst;
@@ -118,24 +124,61 @@ TEST(BilinearScalerTest, SameSizeIsAnExactCopy) {
     BilinearScaler::scale(source.source(), target.target(), {0, 0, 21, 11});
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 21; ++x)
-            for (int c = 0; c < 3; ++c) ASSERT_EQ(*(target.at(x, y) + c), *(source.at(x, y) + c));
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(*(target.at(x, y) + c), *(source.at(x, y) + c));
 }
 
 TEST(BilinearScalerTest, VectorPathGivesThePortableBytes) {
-    if (!BilinearScaler::hasVectorPath()) GTEST_SKIP() << "no AVX2 on this processor";
-    std::mt19937 random(11);
-    for (int round = 0; round < 40; ++round) {
-        const int sw = 2 + static_cast<int>(random() % 90), sh = 2 + static_cast<int>(random() % 40);
-        const int tw = 1 + static_cast<int>(random() % 70), th = 1 + static_cast<int>(random() % 30);
-        const Placement at{(static_cast<int>(random() % 41) - 20) * 0.37,
-                           (static_cast<int>(random() % 21) - 10) * 0.53,
-                           tw * (0.3 + static_cast<int>(random() % 100) / 40.0),
-                           th * (0.3 + static_cast<int>(random() % 100) / 40.0)};
-        const Pixels source = noise(sw, sh, static_cast<unsigned>(round));
-        Pixels fast(tw, th), portable(tw, th);
-        BilinearScaler::scale(source.source(), fast.target(), at, Path::kFastest);
-        BilinearScaler::scale(source.source(), portable.target(), at, Path::kPortable);
-        ASSERT_EQ(fast.bytes, portable.bytes) << sw << "x" << sh << " into " << tw << "x" << th;
+    test::SimdTargets::forEach([](const test::SimdTargets::Target&) {
+        std::mt19937 random(11);
+        for (int round = 0; round < 40; ++round) {
+            const int sw = 2 + static_cast<int>(random() % 90),
+                      sh = 2 + static_cast<int>(random() % 40);
+            const int tw = 1 + static_cast<int>(random() % 70),
+                      th = 1 + static_cast<int>(random() % 30);
+            const Placement at{(static_cast<int>(random() % 41) - 20) * 0.37,
+                               (static_cast<int>(random() % 21) - 10) * 0.53,
+                               tw * (0.3 + static_cast<int>(random() % 100) / 40.0),
+                               th * (0.3 + static_cast<int>(random() % 100) / 40.0)};
+            const Pixels source = noise(sw, sh, static_cast<unsigned>(round));
+            Pixels fast(tw, th), portable(tw, th);
+            BilinearScaler::scale(source.source(), fast.target(), at, Path::kFastest);
+            BilinearScaler::scale(source.source(), portable.target(), at, Path::kPortable);
+            ASSERT_EQ(fast.bytes, portable.bytes) << sw << "x" << sh << " into " << tw << "x" << th;
+        }
+    });
+}
+
+TEST(BilinearScalerTest, ScalerGivesThePortableBytesOnEveryTarget) {
+    // The live view's case at full size and odd ones around it: up, down, a
+    // part of the frame, sources one pixel wide or high.
+    struct Scaling {
+        int sourceWidth, sourceHeight, targetWidth, targetHeight;
+        BilinearScaler::Placement at;
+    };
+    const Scaling scalings[] = {
+        {1280, 720, 400, 534, {-274.5, 0, 949.3, 534}},
+        {640, 480, 401, 299, {0, 0, 401, 299}},
+        {37, 23, 131, 77, {-5.5, -2.25, 140, 80}},
+        {1, 40, 17, 9, {0, 0, 17, 9}},
+        {33, 1, 65, 3, {0, 0, 65, 3}},
+    };
+    for (const Scaling& c : scalings) {
+        const auto bytesPerRow = 4 * static_cast<std::size_t>(c.sourceWidth) + 8;
+        const std::vector<std::uint8_t> source =
+            test::noiseBytes(bytesPerRow * static_cast<std::size_t>(c.sourceHeight), 9);
+        const auto targetRow = 4 * static_cast<std::size_t>(c.targetWidth) + 4;
+        std::vector<std::uint8_t> plain(targetRow * static_cast<std::size_t>(c.targetHeight), 0xA5);
+        BilinearScaler::scale({source.data(), bytesPerRow, c.sourceWidth, c.sourceHeight},
+                              {plain.data(), targetRow, c.targetWidth, c.targetHeight}, c.at,
+                              BilinearScaler::Path::kPortable);
+        test::SimdTargets::forEach([&](const test::SimdTargets::Target&) {
+            std::vector<std::uint8_t> fast(plain.size(), 0xA5);
+            BilinearScaler::scale({source.data(), bytesPerRow, c.sourceWidth, c.sourceHeight},
+                                  {fast.data(), targetRow, c.targetWidth, c.targetHeight}, c.at);
+            ASSERT_EQ(fast, plain) << c.sourceWidth << "x" << c.sourceHeight << " into "
+                                   << c.targetWidth << "x" << c.targetHeight;
+        });
     }
 }
 
@@ -161,7 +204,8 @@ TEST(BilinearScalerTest, NothingIsDrawnForAnEmptySourceOrPlacement) {
     BilinearScaler::scale(source.source(), target.target(), {0, 0, 0, 5});
     BilinearScaler::scale(source.source(), target.target(), {0, 0, 5, -1});
     BilinearScaler::scale(source.source(), target.target(), {0, 0, NAN, 5});
-    BilinearScaler::scale({source.bytes.data(), source.bytesPerRow, 0, 4}, target.target(), {0, 0, 5, 5});
+    BilinearScaler::scale({source.bytes.data(), source.bytesPerRow, 0, 4}, target.target(),
+                          {0, 0, 5, 5});
     EXPECT_EQ(target.bytes, before);
 }
 

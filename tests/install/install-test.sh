@@ -63,7 +63,7 @@ for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/libexec/kestrel-cli-ca
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done
 depends="$(dpkg-deb --field "$deb" Depends)"
-for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 gstreamer1.0-plugins-good; do
+for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 libhwy1 gstreamer1.0-plugins-good; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
 done
 recommends="$(dpkg-deb --field "$deb" Recommends)"

@@ -12,8 +12,9 @@ namespace kestrel {
 // 0xff, as opaque pixels must have it for the window.
 //
 // Positions are resolved to 1/64 of a source pixel across and 1/128 down,
-// which keeps every sum in 16 bits; the AVX2 path and the portable one give
-// the same bytes.
+// which keeps every sum in 16 bits; the vector path (BilinearKernels, for
+// whichever vectors the processor has) and the portable one give the same
+// bytes.
 class BilinearScaler {
 public:
     struct Source {
@@ -41,7 +42,8 @@ public:
 
     static void scale(const Source& source, const Target& target, const Placement& placement,
                       Path path = Path::kFastest);
-    // Whether this processor runs the vector path.
+    // Whether this processor runs a vector path (any processor Highway has
+    // vector code for: every x86-64 with SSSE3, every aarch64).
     static bool hasVectorPath();
 };
 
