@@ -3,13 +3,15 @@
 // that the album and the viewer show, as the window and kestrel-cli shoot
 // run them. Beside it, for comparison, the same save followed by a reading
 // of the whole tree, as the store did before it kept its reading up to date.
-// Compare cases within one run (ratios), not across machines.
+// Compare cases within one run (ratios), not across machines; the store is
+// made under $TMPDIR (TMPDIR=/dev/shm measures without the disk's flushes).
 #include "core/imaging/Image.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/store/CameraRoll.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,8 +48,9 @@ const std::vector<std::uint8_t>& photo() {
 class SyntheticStore {
 public:
     explicit SyntheticStore(int count) {
-        char pattern[] = "/tmp/kestrel-store-bench-XXXXXX";
-        root_ = ::mkdtemp(pattern);
+        // Under $TMPDIR: TMPDIR=/dev/shm leaves out the disk's flushes.
+        std::string pattern = (fs::temp_directory_path() / "kestrel-store-bench-XXXXXX").string();
+        root_ = ::mkdtemp(pattern.data());
         std::string keys;
         for (int folder = 100, left = count; left > 0; ++folder) {
             const int inFolder = std::min(999, left);
@@ -66,6 +69,12 @@ public:
         fs::create_directories(root_ / ".MISC");
         std::ofstream(root_ / ".MISC" / "Info.plist")
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" << keys << "</dict></plist>";
+        // As a store looks that was filled over months: nothing in it written
+        // in the last seconds, when a listing cannot be trusted to stay.
+        const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+        for (const auto& entry : fs::recursive_directory_iterator(root_))
+            if (entry.is_directory()) fs::last_write_time(entry.path(), longAgo);
+        fs::last_write_time(root_, longAgo);
     }
     ~SyntheticStore() { fs::remove_all(root_); }
     SyntheticStore(const SyntheticStore&) = delete;
