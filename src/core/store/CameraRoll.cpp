@@ -57,6 +57,7 @@ void CameraRoll::reset() {
     parsed_ = fullParse_ = false;
     recordStamp_ = rootStamp_ = saveRecordStamp_ = saveRootStamp_ = DiskStamp{};
     pending_ = {};
+    written_.reset();
     for (auto& folder : folders_) folder->reset();
     folders_.clear();
 }
@@ -123,6 +124,8 @@ std::optional<InfoRecord> CameraRoll::recordIfChanged(DiskStamp& stamp) {
     const DiskStamp now = DiskStamp::of(xmlFile());
     if (stamp.stillHolds(now)) return std::nullopt;
     stamp = now;
+    // This store's own last write: its numbers are the folders' already.
+    if (written_ && written_->stamp.sameAs(now)) return std::nullopt;
     return InfoRecord::read(xmlFile());
 }
 
@@ -291,12 +294,20 @@ bool CameraRoll::writeRecord(const CameraRollFolder& folder) {
     // Writers of one tree take turns at the record, so that none writes back
     // what it read before another's write.
     const FolderLock turn(albumPath_ + "/.MISC");
-    InfoRecord record = InfoRecord::read(xmlFile());
+    // Unchanged since this store wrote it (the same file, as written: another
+    // writer's record is a new file), the record need not be read again.
+    InfoRecord record = written_ && written_->stamp.sameAs(DiskStamp::of(xmlFile()))
+                            ? std::move(written_->record)
+                            : InfoRecord::read(xmlFile());
+    written_.reset();
     folder.update(record);
     std::string error;
-    if (record.write(xmlFile(), &error)) return true;
-    Log::error("store: cannot write " + xmlFile() + ": " + error);
-    return false;
+    if (!record.write(xmlFile(), &error)) {
+        Log::error("store: cannot write " + xmlFile() + ": " + error);
+        return false;
+    }
+    written_.emplace(Written{DiskStamp::of(xmlFile()), std::move(record)});
+    return true;
 }
 
 std::optional<std::string> CameraRoll::saveImage(const Image& image, const Image& thumbnail, const Image& poster) {

@@ -119,6 +119,12 @@ private:
     DiskStamp saveRecordStamp_, saveRootStamp_;
     // What a save's look found gone, for the next refresh's photo list.
     CameraRollFolder::Changes pending_;
+    // The record as this store last wrote it, and the file's stamp then.
+    struct Written {
+        DiskStamp stamp;
+        InfoRecord record;
+    };
+    std::optional<Written> written_;
     std::vector<std::unique_ptr<CameraRollFolder>> folders_;
     std::vector<std::shared_ptr<CameraRollFileInfo>> files_;
 };
