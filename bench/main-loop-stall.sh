@@ -21,7 +21,7 @@ trap 'rm -rf "$WORK"' EXIT
 dbus-run-session -- bash -c '
   set -euo pipefail
   xvfb-run -a -s "-screen 0 1280x1024x24" "$KESTREL" --config-dir "$WORK/config" \
-    --dcim "$WORK/DCIM" --store "$WORK/store" \
+    --dcim "$WORK/DCIM" ${STORE:+--store "$WORK/store"} \
     --camera "gst:videotestsrc pattern=smpte ! video/x-raw,width=4000,height=3000,framerate=30/1" \
     >"$WORK/kestrel.log" 2>&1 &
   for _ in $(seq 150); do

@@ -218,6 +218,7 @@ void ShootCommand::run() const {
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.
+    SaverQueue photoWorker("photo processing", *loop);
     SaverQueue ownStoreWorker("own store", *loop);
     SaverQueue cameraRollWorker("camera roll", *loop);
     DcimPhotoAlbum album(root, *loop, cameraRollWorker);
@@ -230,7 +231,7 @@ void ShootCommand::run() const {
         camera, views, *loop, sounds, saver, center, DirectoryUtils::getBundelFolder(),
         [&location] { return location.currentLocation(); },
         [&devicePosition] { return devicePosition.orientation(); }, microphone.get(),
-        [&devicePosition] { return devicePosition.hasAccelerometer(); }});
+        [&devicePosition] { return devicePosition.hasAccelerometer(); }, &photoWorker});
     if (!store_.empty()) controller.setCameraRoll(std::make_shared<CameraRoll>(store_));
 
     int saved = 0;
@@ -284,11 +285,11 @@ void ShootCommand::run() const {
                 manual->runUntilIdle();
                 continue;
             }
-            if (controller.isSaving()) {
-                // A save is under way on its worker: virtual time stands
-                // still until its completion comes by post.
+            if (controller.isSaving() || controller.isProcessing()) {
+                // A picture is being processed or saved on its worker:
+                // virtual time stands still until its completion comes by post.
                 if (!manual->waitForPosts(std::chrono::minutes(2)))
-                    throw CliError::failure("a save did not finish");
+                    throw CliError::failure("a picture's processing or save did not finish");
                 manual->runUntilIdle();
                 continue;
             }

@@ -7,6 +7,7 @@
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
 #include "support/AppOptions.h"
+#include "support/CameraWaits.h"
 #include "support/JpegBytes.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace kestrel {
@@ -49,7 +51,8 @@ protected:
         for (int turns = 0; quits == 0 && turns < 10000; ++turns) {
             if (loop.waitForPosts(std::chrono::milliseconds(0))) {
                 loop.runUntilIdle();
-            } else if (!app->ownStoreWorker().idle() || !app->cameraRollWorker().idle()) {
+            } else if (!app->photoWorker().idle() || !app->ownStoreWorker().idle() ||
+                       !app->cameraRollWorker().idle()) {
                 loop.waitForPosts(std::chrono::milliseconds(50));
                 loop.runUntilIdle();
             } else {
@@ -109,6 +112,7 @@ TEST_F(QuitTest, AQuitDuringTheCaptureLetsThePhotoReachTheDiskWhole) {
 TEST_F(QuitTest, AQuitDuringTheSaveWaitsForItAndWithoutAutoSaveTheReviewIsDropped) {
     pressShutter();
     loop.advance(SimulatedCamera::kShutterLag);
+    ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
     loop.runUntilIdle();  // the automatic save starts on this turn
     ASSERT_TRUE(app->camera().isSaving());
     app->terminate();
@@ -120,8 +124,32 @@ TEST_F(QuitTest, AQuitDuringTheSaveWaitsForItAndWithoutAutoSaveTheReviewIsDroppe
     open(false);
     pressShutter();
     loop.advance(SimulatedCamera::kShutterLag);
+    ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
     ASSERT_TRUE(app->camera().image());
     app->terminate();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(photos().size(), 1u);
+}
+
+// The picture is still being processed when the quit comes (the photo worker
+// is held): the quit waits for it, and for its save, and the photo is on disk.
+TEST_F(QuitTest, AQuitWhileThePictureIsProcessedWaitsForItsSave) {
+    std::promise<void> gate;
+    app->photoWorker().enqueue([held = gate.get_future().share()] { held.wait(); });
+    pressShutter();
+    loop.advance(SimulatedCamera::kShutterLag);
+    ASSERT_TRUE(app->camera().isProcessing());
+    EXPECT_EQ(app->camera().session().state(), CaptureSession::State::kProcessing);
+    // A press while the picture is processed takes no second one.
+    pressShutter();
+    loop.advance(SimulatedCamera::kShutterLag);
+    EXPECT_FALSE(app->camera().isCapturing());
+    app->terminate();
+    EXPECT_EQ(app->photosOnTheirWay(), 1u);
+    loop.advance(1.0);
+    EXPECT_EQ(quits, 0);  // still waiting for it
+    gate.set_value();
+    runUntilQuit();
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(photos().size(), 1u);
 }

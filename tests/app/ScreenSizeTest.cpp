@@ -6,6 +6,7 @@
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
 #include "support/AppOptions.h"
+#include "support/CameraWaits.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 
@@ -70,6 +71,7 @@ TEST_F(ScreenSizeTest, AResizeLaysTheCameraOutAgainAndKeepsWhatItWasDoing) {
 
     bar.shutterButton().press();
     loop.advance(0.5);
+    ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
     loop.runUntilIdle();
     loop.advance(1.0);
     ASSERT_FALSE(app->camera().isLive());

@@ -8,6 +8,7 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
@@ -85,7 +86,8 @@ protected:
 
     void shoot() {
         window->tap(centerOnScreen(app->cameraViews().toolBar->shutterButton()));
-        loop.advance(0.5);                                         // the shutter lag
+        loop.advance(0.5);  // the shutter lag
+        ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
         ASSERT_TRUE(loop.waitForPosts(std::chrono::seconds(60)));  // the save, on its thread
         loop.runUntilIdle();
         loop.advance(1.5);  // the save animation, back to live view
@@ -271,6 +273,7 @@ TEST_F(WindowTrustTest, ReturnKeepsAReviewedPictureBackspaceRetakesMShowsTheMode
     record().setAutoSave(false);
     key(*window, Qt::Key_Space);
     loop.advance(0.5);
+    ASSERT_TRUE(test::awaitProcessing(loop, controller()));
     ASSERT_TRUE(controller().image());
     key(*window, Qt::Key_Space);  // the shutter does nothing in review
     key(*window, Qt::Key_Return);
@@ -280,6 +283,7 @@ TEST_F(WindowTrustTest, ReturnKeepsAReviewedPictureBackspaceRetakesMShowsTheMode
 
     key(*window, Qt::Key_Space);
     loop.advance(0.5);
+    ASSERT_TRUE(test::awaitProcessing(loop, controller()));
     ASSERT_TRUE(controller().image());
     key(*window, Qt::Key_Backspace);
     settle();
@@ -319,6 +323,7 @@ TEST_F(WindowTrustTest, SettingsOrAlbumMidCountDownOrReviewStrandNothing) {
     useMode(Camera1Data::kStandard);
     key(*window, Qt::Key_Space);
     loop.advance(0.5);
+    ASSERT_TRUE(test::awaitProcessing(loop, controller()));
     ASSERT_TRUE(controller().image());
     for (int leave : {Qt::Key_A, Qt::Key_S}) {
         key(*window, leave);
@@ -389,6 +394,7 @@ TEST_F(WindowTrustTest, LandscapeShowsTheReviewAndCountersUprightForTheHolder) {
         ASSERT_EQ(app->devicePosition().orientation(), orientation);
         key(*window, Qt::Key_Space);
         loop.advance(0.5);
+        ASSERT_TRUE(test::awaitProcessing(loop, controller()));
         ASSERT_TRUE(controller().image());
         const QImage shot = window->screenshot();
         const std::string name = orientation == 3 ? "left" : "right";

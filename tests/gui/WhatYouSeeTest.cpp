@@ -6,6 +6,7 @@
 #include "core/ui/AlertView.h"
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
@@ -134,6 +135,7 @@ TEST_P(WhatYouSeeTest, TheLiveViewInsideTheMaskShowsWhatThePhotoHolds) {
             for (int i = 0; i < 100 && !controller.image(); ++i) {
                 loop.runUntilIdle();
                 loop.advance(0.05);
+                ASSERT_TRUE(test::awaitProcessing(loop, controller));
             }
             ASSERT_TRUE(controller.image());
             const Image photo = ImageResizer::colorMatch(controller.image(), Size{0, 0});

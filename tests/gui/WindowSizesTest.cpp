@@ -7,6 +7,7 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
@@ -199,6 +200,7 @@ TEST_P(WindowSizesTest, EveryScreenFitsTheWindowAndEveryControlIsReachable) {
     // Review: the toolbar's other page, then Use saves the picture into the use button.
     window->tap(centreOf(onScreen(bar.shutterButton())));
     loop.advance(0.5);  // the shutter lag
+    ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
     loop.runUntilIdle();
     loop.advance(1.0);  // the toolbar slides to its review page
     ASSERT_TRUE(bar.reviewPageShown());

@@ -37,6 +37,7 @@ KestrelApp::KestrelApp(Ports ports, Options options)
                                                  ports.loop, center_)),
       animation_(&ports.loop),
       rollRoot_(DirectoryUtils::getCameraRollFolder(options.dcim)),
+      photoWorker_("photo processing", ports.loop),
       ownStoreWorker_("own store", ports.loop),
       cameraRollWorker_("camera roll", ports.loop),
       photoAlbum_(rollRoot_, ports.loop, cameraRollWorker_),
@@ -58,7 +59,7 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     cameraHelper_ = std::make_unique<CameraControllerHelper>(CameraControllerHelper::Services{
         ports.camera, views_, ports.loop, ports.sounds, saver_, center_, options.resources,
         [this] { return location_->currentLocation(); }, [this] { return position_.orientation(); },
-        ports.audio, [this] { return position_.hasAccelerometer(); }});
+        ports.audio, [this] { return position_.hasAccelerometer(); }, &photoWorker_});
     if (options.store) {
         roll_ = std::make_shared<CameraRoll>(*options.store);
         cameraHelper_->setCameraRoll(roll_);
@@ -105,6 +106,7 @@ KestrelApp::~KestrelApp() {
     if (quitting_)
         bound = std::max(std::chrono::milliseconds(0),
                          std::chrono::duration_cast<std::chrono::milliseconds>(quitDeadline_ - loop_->now()));
+    photoWorker_.shutdown(bound);
     ownStoreWorker_.shutdown(bound);
     cameraRollWorker_.shutdown(bound);
 }
@@ -119,7 +121,6 @@ void KestrelApp::terminate() {
         return;
     }
     quitting_ = true;
-    savesAtQuit_ = saver_.savesStarted();
     quitDeadline_ = loop_->now() + kQuitBound;
     if (const std::size_t photos = photosOnTheirWay())
         Log::info("waiting for " + std::to_string(photos) + (photos == 1 ? " photo" : " photos") +
@@ -128,20 +129,15 @@ void KestrelApp::terminate() {
 }
 
 std::size_t KestrelApp::photosOnTheirWay() const {
-    std::size_t photos = ownStoreWorker_.pending() + cameraRollWorker_.pending();
-    if (quitting_ && !photoSettled()) ++photos;
-    else if (!quitting_ && !cameraHelper_->isLive() && !cameraHelper_->isSaving() &&
-             Camera1Data::effective().autoSave())
-        ++photos;
+    std::size_t photos = ownStoreWorker_.pending() + cameraRollWorker_.pending() +
+                         cameraHelper_->photosBeforeTheStore();
     if (photos == 0 && cameraHelper_->isSaving()) photos = 1;  // its completion is still to run
     return photos;
 }
 
 bool KestrelApp::photoSettled() const {
     // A picture under review without auto-save waits for Use: quitting drops it.
-    if (!Camera1Data::effective().autoSave()) return true;
-    if (saver_.savesStarted() > savesAtQuit_) return true;  // handed to the saver
-    return cameraHelper_->isLive() || cameraHelper_->isSaving();
+    return cameraHelper_->photosBeforeTheStore() == 0;
 }
 
 bool KestrelApp::savesDrained() const {

@@ -95,9 +95,10 @@ public:
     // The application leaves the foreground: the settings are saved.
     void resignActive() { delegate_.applicationWillResignActive(); }
     // The application ends (its window closed, or a quit signal): the
-    // settings are saved at once; then a photo on its way is let through: a
-    // capture in flight, or a reviewed photo whose automatic save has not
-    // started yet, is let settle on the run loop until its save is queued,
+    // settings are saved at once; then the photos on their way are let
+    // through: a capture in flight, a picture being processed, or a reviewed
+    // photo whose automatic save has not started yet, each with auto-save on,
+    // is let settle on the run loop until its save is queued,
     // and the saver workers are drained, their completions run. Then the quit
     // handler is called. All of it is bounded by kQuitBound, and a second
     // terminate() while waiting quits at once.
@@ -105,13 +106,14 @@ public:
     // What ends the run loop once terminate() is done (the window's shell).
     void setQuitHandler(std::function<void()> handler) { quitHandler_ = std::move(handler); }
     bool quitting() const { return quitting_; }
-    // Photos queued or being saved, plus one in flight not yet handed over.
+    // Photos queued or being saved, plus those in flight not yet handed over.
     std::size_t photosOnTheirWay() const;
     static constexpr RunLoop::Duration kQuitBound = RunLoop::seconds(10);
     static constexpr RunLoop::Duration kQuitPoll = RunLoop::seconds(0.05);
 
     AppSettings& settings() { return settings_; }
     RunLoop& loop() { return *loop_; }
+    SaverQueue& photoWorker() { return photoWorker_; }
     SaverQueue& ownStoreWorker() { return ownStoreWorker_; }
     SaverQueue& cameraRollWorker() { return cameraRollWorker_; }
     CameraControllerHelper& camera() { return *cameraHelper_; }
@@ -134,7 +136,7 @@ private:
     // none before the first frame.
     Size frameShape();
     static constexpr float kSameShape = 0.01f;
-    // Quitting: whether the photo in flight at the quit has reached the saver.
+    // Quitting: whether the photos in flight have all reached the saver.
     bool photoSettled() const;
     bool savesDrained() const;
     void checkQuit();
@@ -149,7 +151,9 @@ private:
     std::unique_ptr<DeviceLocation> location_;
     AnimationBlock animation_;
     std::string rollRoot_;
-    // Before everything that saves through them; shut down first of all.
+    // Before everything that saves through them; shut down first of all,
+    // the photo worker (whose pictures go on to the savers) before the others.
+    SaverQueue photoWorker_;
     SaverQueue ownStoreWorker_;
     SaverQueue cameraRollWorker_;
     DcimPhotoAlbum photoAlbum_;
@@ -172,7 +176,6 @@ private:
     std::function<void()> quitHandler_;
     Timer quitTimer_;
     RunLoop::Duration quitDeadline_{};
-    std::size_t savesAtQuit_ = 0;
     bool quitting_ = false;
     bool quitDone_ = false;
 };

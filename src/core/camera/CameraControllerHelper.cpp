@@ -47,7 +47,8 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       cues_(s.sounds, resources_),
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
-      flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})) {
+      flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})),
+      session_(s.loop, s.photoWorker) {
     audio_ = s.audio;
     orientationObserver_ = notifications_->addObserver(
         DevicePosition::kChangeOrientation, [this](const Notification&) { rotate(true); });
@@ -60,6 +61,10 @@ CameraControllerHelper::CameraControllerHelper(Services s)
     bar.cancelButton().setAction([this](Button&) { cancel(); });
     views_->overlay->setHelper(this);
     views_->overlay->setFrameShape([picker = picker_] { return picker->previewShape(); });
+    session_.setFirstPhotoObserver(
+        [this](const CaptureSession::Processed& result) { firstPhotoProcessed(result); });
+    session_.setShownObserver([this] { pictureShown(); });
+    session_.setTraceObserver([this](const std::string& event) { trace(event); });
 }
 
 CameraControllerHelper::~CameraControllerHelper() {
@@ -73,6 +78,7 @@ CameraControllerHelper::~CameraControllerHelper() {
 
 void CameraControllerHelper::setLayout(const ScreenLayout& layout) {
     layout_ = layout;
+    session_.setShownPixels(reviewPixels());
     container_->setFrame(layout.screenRect());
     views_->layOut(layout);
     flashButton_->setFrame(layout.flashButton());
@@ -131,7 +137,7 @@ void CameraControllerHelper::showCamera() {
 void CameraControllerHelper::hideCamera() {
     cameraWillHide();
     // A picture still on its way is finished by its mode when it comes.
-    if (!capturing_) handler_.reset();
+    if (!session_.isCapturing() && !isProcessing()) handler_.reset();
     container_->removeFromSuperview();
 }
 
@@ -149,12 +155,12 @@ void CameraControllerHelper::cameraWillHide() {
 
 void CameraControllerHelper::cameraDidShow() {
     hidden_ = false;
-    if (!image_) return;
+    if (!image()) return;
     // A picture that was reviewed (or came while the camera was away) is not dropped.
     presentReview();
     if (saving_) {
         showSaving();
-    } else if (Camera1Data::effective().autoSave()) {
+    } else if (session_.shownAutoSaves()) {
         std::weak_ptr<int> alive = alive_;
         loop_->post([this, alive] {
             if (alive.lock() && !hidden_) save();
@@ -296,7 +302,7 @@ void CameraControllerHelper::showModeNotice() {
     const Camera1Data* settings = Camera1Data::data();
     const int mode = settings ? settings->mode() : -1;
     const bool needsOne = mode == Camera1Data::kStabilizing || mode == Camera1Data::kMoving;
-    if (!needsOne || !hasAccelerometer_ || hasAccelerometer_() || image_) return;
+    if (!needsOne || !hasAccelerometer_ || hasAccelerometer_() || image()) return;
     // The settings' names of the two modes.
     label.setText(std::string(mode == Camera1Data::kStabilizing ? "Stabilizing" : "Moving") +
                   " needs an accelerometer; this device has none");
@@ -320,33 +326,22 @@ void CameraControllerHelper::showNoCamera() {
 }
 
 void CameraControllerHelper::shutter() {
-    // One press, one picture: not while one is on its way, reviewed or saved.
-    if (image_ || capturing_ || hidden_ || !handler_ || !picker_->isSourceAvailable()) return;
+    // One press, one picture: not while one is on its way, processed, reviewed or saved.
+    if (!isLive() || hidden_ || !handler_ || !picker_->isSourceAvailable()) return;
     handler_->shutter();
 }
 
 void CameraControllerHelper::photo(bool finalPhoto) {
-    if (capturing_ || hidden_) return;
-    if (image_) {
-        // A picture in review holds the camera. One already handed to the
-        // store does not hold a final picture back: that one's save waits
-        // its turn (a series on a fixed interval neither skips nor slips).
-        if (!finalPhoto || !saving_) return;
-        if (queuedSaves_.size() >= kMaxQueuedSaves) {
-            Log::warning("camera: " + std::to_string(queuedSaves_.size()) +
-                         " pictures already wait to be saved; this one is skipped");
-            trace("picture skipped: saves behind");
-            return;
-        }
-    }
-    finalPhoto_ = finalPhoto;
-    capturing_ = true;
+    if (hidden_ || !session_.mayRequest(finalPhoto)) return;
+    // What the picture becomes is fixed now, with the settings of the press.
+    CameraHandler::Recipe recipe;
+    if (handler_) recipe = finalPhoto ? handler_->finalRecipe(zoom_) : handler_->firstRecipe(zoom_);
+    session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave());
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
     std::weak_ptr<int> alive = alive_;
     picker_->takePicture([this, alive](const Image& picture) {
         if (!alive.lock()) return;
-        capturing_ = false;
         const Size size = picture.size();
         trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
               std::to_string(static_cast<int>(size.height)));
@@ -355,46 +350,51 @@ void CameraControllerHelper::photo(bool finalPhoto) {
 }
 
 void CameraControllerHelper::pictureTaken(const Image& picture) {
-    if (!picture) {
-        // The camera failed or went away: back to the live view, no series left running.
+    if (!session_.arrived(picture)) {
+        if (picture) return;  // not asked for
+        // The camera failed or went away: no series left running, and back
+        // to the live view unless a picture is shown.
         Log::warning("camera: no picture came");
         trace("picture failed");
         if (handler_) handler_->setAutoStart(false);
-        restart(false);
+        if (isLive()) restart(false);
         if (!picker_->isSourceAvailable()) showNoCamera();
         return;
     }
     const EffectiveSettings settings = Camera1Data::effective();
     if (settings.vibrateAlert()) sounds_->vibrate();
     cues_.play(SoundCues::kShot);
-    if (!finalPhoto_) {
-        if (handler_) {
-            handler_->firstPhoto(picture, zoom_);
-            handler_->ready();
-        }
-        return;
-    }
-    if (image_ && saving_) {
-        // Taken while the one before is still saving: saved after it.
-        queuedSaves_.push_back(handler_ ? handler_->processPhoto(picture, zoom_) : picture);
-        trace("save queued");
-        return;
-    }
-    showReview(picture);
+}
+
+void CameraControllerHelper::firstPhotoProcessed(const CaptureSession::Processed& result) {
+    ghost_ = result;
+    if (!handler_) return;
+    handler_->keepFirstPhoto(result.full);
+    handler_->ready();
+}
+
+void CameraControllerHelper::pictureShown() {
+    presentReview();
     if (hidden_) return;  // kept, and shown again when the camera is back
-    if (settings.autoSave()) {
+    if (session_.shownAutoSaves()) {
         std::weak_ptr<int> alive = alive_;
         loop_->post([this, alive] {
-            if (alive.lock()) save();
+            if (alive.lock() && !hidden_) save();
         });
     } else {
         views_->toolBar->scrollToReview(true);
     }
 }
 
-void CameraControllerHelper::showReview(const Image& picture) {
-    image_ = handler_ ? handler_->processPhoto(picture, zoom_) : picture;
-    presentReview();
+Size CameraControllerHelper::reviewPixels() const {
+    // The picture is shown upright or turned with the device: the larger
+    // of the two areas' sides covers both.
+    const Rect upright = layout_.pictureArea();
+    const Rect turned = layout_.turnedPictureArea();
+    const double ratio = layout_.pixelRatio();
+    const double side = std::max({upright.width, upright.height, turned.width, turned.height});
+    const auto pixels = static_cast<float>(std::ceil(side * ratio));
+    return Size{pixels, pixels};
 }
 
 void CameraControllerHelper::presentReview() {
@@ -403,7 +403,7 @@ void CameraControllerHelper::presentReview() {
     review.setHidden(false);
     review.setAlpha(1);
     if (review.superview()) review.superview()->bringSubviewToFront(&review);
-    review.setImage(image_);
+    review.setImage(session_.shown());
     rotate(false);
     views_->overlay->setShowBorder(false);
     views_->overlay->setShowGrid(false);
@@ -421,28 +421,22 @@ void CameraControllerHelper::setToolbarButtonsEnabled(bool enabled) {
 }
 
 void CameraControllerHelper::save() {
-    if (!image_ || saving_) return;
+    if (session_.state() != CaptureSession::State::kReviewing || saving_) return;
     showSaving();
     const auto position = currentLocation_ ? currentLocation_() : std::nullopt;
     std::weak_ptr<int> alive = alive_;
     saving_ = true;
-    saver_->saveImage(image_, position, cameraRoll_,
+    session_.saveStarted();
+    saver_->saveImage(image(), position, cameraRoll_,
                       [this, alive](const std::optional<std::string>& path) {
                           if (!alive.lock()) return;
                           saving_ = false;
                           trace(path ? "saved " + *path : std::string("save failed"));
                           if (path) cues_.play(SoundCues::kSaved);
                           if (saveObserver_) saveObserver_(path);
-                          if (!queuedSaves_.empty()) {
-                              // The next picture's save starts now; the
-                              // live view comes back after the last one.
-                              image_ = std::move(queuedSaves_.front());
-                              queuedSaves_.pop_front();
-                              presentReview();
-                              save();
-                              return;
-                          }
-                          afterSave();
+                          // The next picture waiting is shown and saved; the
+                          // live view comes back after the last one.
+                          if (!session_.saveFinished()) afterSave();
                       });
 }
 
@@ -455,7 +449,8 @@ void CameraControllerHelper::afterSave() {
 
 void CameraControllerHelper::animateSave() {
     ImageView& review = *views_->saveImageView;
-    const bool autoSave = Camera1Data::effective().autoSave();
+    const bool autoSave = session_.shownAutoSaves();
+    session_.returning();
     std::weak_ptr<int> alive = alive_;
     auto finished = [this, alive] {
         if (!alive.lock()) return;
@@ -478,7 +473,9 @@ void CameraControllerHelper::animateSave() {
 }
 
 void CameraControllerHelper::restart(bool) {
-    image_ = Image();
+    if (session_.state() == CaptureSession::State::kReturning) session_.returned();
+    else session_.retaken();
+    if (!isLive() && image()) return;  // a picture that waited is shown now
     views_->overlay->setShowBorder(true);
     views_->overlay->setShowGrid(true);
     views_->overlay->setBackgroundColor(std::nullopt);
@@ -505,7 +502,8 @@ void CameraControllerHelper::cancel() {
 void CameraControllerHelper::overlay(const Image& ghost) {
     ImageView& picture = *views_->saveImageView;
     if (ghost) {
-        picture.setImage(ghost);
+        // The reduced copy of the first exposure when that is the one.
+        picture.setImage(ghost.sameBitmap(ghost_.full) && ghost_.shown ? ghost_.shown : ghost);
         picture.setAlpha(0.33);
         picture.setFrame(layout_.pictureArea());
         picture.setHidden(false);

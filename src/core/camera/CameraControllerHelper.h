@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/camera/CameraViewManager.h"
+#include "core/camera/CaptureSession.h"
 #include "core/camera/PinchZoom.h"
 #include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
@@ -46,6 +47,9 @@ public:
         std::function<int()> deviceOrientation;                       // may be empty: upright
         AudioSystem* audio = nullptr;                                 // none: no microphone
         std::function<bool()> hasAccelerometer = nullptr;             // may be empty: there is one
+        // Where pictures are processed, off the main loop; none: on the
+        // main loop (posted), as tests may want.
+        SaverQueue* photoWorker = nullptr;
     };
     static constexpr float kMovementPerDoubling = 80;
 
@@ -84,7 +88,6 @@ public:
     void shutter();
     void photo(bool finalPhoto) override;
     void pictureTaken(const Image& picture);
-    void showReview(const Image& picture);
     void save();
     void afterSave();
     void restart(bool represent);
@@ -139,7 +142,9 @@ public:
     const ScreenLayout& layout() const { return layout_; }
 
     CameraHandler* handler() const { return handler_.get(); }
-    const Image& image() const { return image_; }
+    // The processed picture under review or being saved; none in live view.
+    const Image& image() const { return session_.image(); }
+    const CaptureSession& session() const { return session_; }
     void setCameraRoll(std::shared_ptr<CameraRoll> roll) { cameraRoll_ = std::move(roll); }
     // Told of every finished save: the photo's path, or none when it failed.
     void setSaveObserver(std::function<void(const std::optional<std::string>&)> observer) {
@@ -149,15 +154,18 @@ public:
     void setTraceObserver(std::function<void(const std::string&)> observer) {
         traceObserver_ = std::move(observer);
     }
-    bool isLive() const { return !image_ && !capturing_; }
+    bool isLive() const { return session_.state() == CaptureSession::State::kLive; }
     // A picture was asked of the camera and has not come yet.
-    bool isCapturing() const { return capturing_; }
+    bool isCapturing() const { return session_.isCapturing(); }
     // A picture is on its way to the store (its completion comes by post).
     bool isSaving() const { return saving_; }
+    // Pictures on the photo worker (their completions come by post).
+    bool isProcessing() const { return session_.processing() > 0; }
     // Pictures waiting for the save under way to finish before theirs starts.
-    std::size_t queuedSaves() const { return queuedSaves_.size(); }
-    // At most this many pictures wait behind a save; a further one is skipped (and logged).
-    static constexpr std::size_t kMaxQueuedSaves = 8;
+    std::size_t queuedSaves() const { return session_.queuedSaves(); }
+    // Final pictures bound for the store by themselves (auto-save) that the
+    // saver has not been given yet: quitting waits for them.
+    std::size_t photosBeforeTheStore() const { return session_.photosBeforeTheStore(); }
     // What the toolbar's settings button does (the root controller's settings:).
     void setSettingsAction(std::function<void()> action);
     View& container() { return *container_; }
@@ -191,6 +199,13 @@ private:
     void animateSave();
     // The reviewed picture on black, the border and grid hidden.
     void presentReview();
+    // The session's answers: an intermediate frame processed; a final
+    // picture to review or save.
+    void firstPhotoProcessed(const CaptureSession::Processed& result);
+    void pictureShown();
+    // What the screen shows a picture at, in pixels (the review's area,
+    // turned or not).
+    Size reviewPixels() const;
     // "Saving to Camera Roll..." with the toolbar's buttons held.
     void showSaving();
     // The mode icon shown, faded out 3 s later.
@@ -217,13 +232,11 @@ private:
     std::shared_ptr<Button> flashButton_;
     std::shared_ptr<CameraRoll> cameraRoll_;
     std::unique_ptr<CameraHandler> handler_;
-    Image image_;
-    bool finalPhoto_ = true;
-    bool capturing_ = false;
-    bool saving_ = false;
-    // Final pictures taken while an earlier one was still being saved (an
-    // interval series faster than the store), saved in turn after it.
-    std::deque<Image> queuedSaves_;
+    CaptureSession session_;
+    bool saving_ = false;  // the saver has the picture shown; its completion is to come
+    // The last intermediate frame processed and its reduced copy: the ghost
+    // of a first exposure is shown small.
+    CaptureSession::Processed ghost_;
     bool hidden_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;

@@ -9,8 +9,12 @@ void CameraDlxHandler::photo() {
     if (controller()) controller()->photo(static_cast<bool>(image1_));
 }
 
-void CameraDlxHandler::firstPhoto(const Image& image, float zoom) {
-    image1_ = CameraHandler::processPhoto(image, zoom);
+CameraHandler::Recipe CameraDlxHandler::firstRecipe(float zoom) {
+    return CameraHandler::finalRecipe(zoom);  // the first exposure as a photo of its own
+}
+
+void CameraDlxHandler::keepFirstPhoto(const Image& processed) {
+    image1_ = processed;
     trace("first exposure held");
 }
 
@@ -19,12 +23,15 @@ void CameraDlxHandler::ready() {
     if (controller()) controller()->overlay(image1_);
 }
 
-Image CameraDlxHandler::processPhoto(const Image& image, float zoom) {
-    return mergeWith(CameraHandler::processPhoto(image, zoom));
+CameraHandler::Recipe CameraDlxHandler::finalRecipe(float zoom) {
+    return [second = CameraHandler::finalRecipe(zoom), first = image1_,
+            merge = merge()](const Image& picture) { return merge(first, second(picture)); };
 }
 
-Image CameraDlxHandler::mergeWith(const Image& image) {
-    return ImageDraw::simplyMerge(image1_, image);
+CameraDlxHandler::Merge CameraDlxHandler::merge() const {
+    return [](const Image& first, const Image& second) {
+        return ImageDraw::simplyMerge(first, second);
+    };
 }
 
 void CameraDlxHandler::cancel() {
@@ -49,9 +56,11 @@ int Camera3dHandler::modification() const {
     return channels() ? 7 : 5;
 }
 
-Image Camera3dHandler::mergeWith(const Image& image) {
-    return channels() ? ImageDraw::channelMerge(image1(), image)
-                      : CameraDlxHandler::mergeWith(image);
+CameraDlxHandler::Merge Camera3dHandler::merge() const {
+    if (!channels()) return CameraDlxHandler::merge();
+    return [](const Image& first, const Image& second) {
+        return ImageDraw::channelMerge(first, second);
+    };
 }
 
 }  // namespace kestrel

@@ -8,11 +8,16 @@ namespace kestrel {
 // the second is laid over it at half opacity.
 class CameraDlxHandler : public CameraHandler {
 public:
+    // Two exposures into one picture; any thread.
+    using Merge = Image (*)(const Image& first, const Image& second);
+
     void photo() override;
-    void firstPhoto(const Image& image, float zoom) override;
+    Recipe firstRecipe(float zoom) override;
+    void keepFirstPhoto(const Image& processed) override;
     void ready() override;
-    Image processPhoto(const Image& image, float zoom) override;
-    virtual Image mergeWith(const Image& image);
+    // The second exposure processed, then laid over the first held now.
+    Recipe finalRecipe(float zoom) override;
+    virtual Merge merge() const;
     void cancel() override;
     void reset() override;
     std::optional<std::string> getModeImage() const override { return "Mode_Double_on.png"; }
@@ -29,7 +34,7 @@ private:
 class Camera3dHandler : public CameraDlxHandler {
 public:
     int modification() const override;
-    Image mergeWith(const Image& image) override;
+    Merge merge() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_3D.png"; }
 
 private:

@@ -46,7 +46,11 @@ void CameraHandler::photo() {
     if (controller_) controller_->photo(true);
 }
 
-void CameraHandler::firstPhoto(const Image&, float) {}
+CameraHandler::Recipe CameraHandler::firstRecipe(float) {
+    return [](const Image& picture) { return picture; };
+}
+
+void CameraHandler::keepFirstPhoto(const Image&) {}
 
 // --- Count-down ---
 
@@ -207,16 +211,18 @@ std::optional<std::string> CameraHandler::timeStamp() const {
     return timeStampText(std::chrono::system_clock::now());
 }
 
-Image CameraHandler::processPhoto(const Image& image, float zoom) {
+CameraHandler::Recipe CameraHandler::finalRecipe(float zoom) {
     const EffectiveSettings effective = Camera1Data::effective();
     PhotoSettings settings;
     settings.fullSizePhoto = effective.fullSizePhoto();
     settings.aspectRatio = static_cast<float>(Camera1Data::getAspectRatio(effective.ratio()));
     settings.ratioChosen = effective.ratio() != 0;
     settings.modification = modification();
-    settings.timeStamp = timeStamp();
+    settings.timeStamp = timeStamp();  // the time of the press, not of the processing
     settings.tilt = effective.tilt();
-    return PhotoProcessor::processPhoto(image, zoom, settings);
+    return [settings, zoom](const Image& picture) {
+        return PhotoProcessor::processPhoto(picture, zoom, settings);
+    };
 }
 
 // --- Sensing modes ---

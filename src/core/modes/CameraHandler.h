@@ -5,6 +5,7 @@
 #include "core/modes/SoundFile.h"
 #include "core/platform/Timer.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,11 +29,23 @@ public:
     void setController(CameraHandlerHost* controller);
     CameraHandlerHost* controller() const { return controller_; }
 
+    // What a picture becomes: fixed on the main thread when the picture is
+    // asked for (a snapshot of the effective settings and of the mode's own
+    // state), then run on the photo worker, so it touches nothing else.
+    using Recipe = std::function<Image(const Image& picture)>;
+
     // --- The controller's protocol ---
     virtual void ready();
     virtual bool shutter();
-    virtual void firstPhoto(const Image& image, float zoom);
-    virtual Image processPhoto(const Image& image, float zoom);
+    // The recipe of a final picture asked for now, and of an intermediate
+    // frame (the first exposure, a cell of a series).
+    virtual Recipe finalRecipe(float zoom);
+    virtual Recipe firstRecipe(float zoom);
+    // An intermediate frame made by its recipe, back on the main thread.
+    virtual void keepFirstPhoto(const Image& processed);
+    // Both steps at once, on the caller's thread.
+    void firstPhoto(const Image& image, float zoom) { keepFirstPhoto(firstRecipe(zoom)(image)); }
+    Image processPhoto(const Image& image, float zoom) { return finalRecipe(zoom)(image); }
     virtual void reset() {}
     virtual void cancel() {}
     virtual std::optional<std::string> getModeImage() const { return std::nullopt; }

@@ -36,12 +36,24 @@ void CameraRapidHandler::photo() {
     if (controller()) controller()->photo(finalPhoto);
 }
 
-void CameraRapidHandler::firstPhoto(const Image& image, float) {
+CameraHandler::Recipe CameraRapidHandler::firstRecipe(float) {
+    const Size landscape = seriesLength() == 16 ? Size{400, 300} : Size{320, 240};
+    // The first picture's shape is not known until it comes (-1).
+    const int vertical = images_.empty() ? -1 : vertical_ ? 1 : 0;
+    return [landscape, vertical](const Image& picture) {
+        const Size size = picture.size();
+        const bool upright = vertical < 0 ? size.height > size.width : vertical == 1;
+        return ImageDraw::simpleResize(
+            picture, upright ? Size{landscape.height, landscape.width} : landscape);
+    };
+}
+
+void CameraRapidHandler::keepFirstPhoto(const Image& cell) {
     if (images_.empty()) {
-        const Size size = image.size();
+        const Size size = cell.size();
         vertical_ = size.height > size.width;
     }
-    images_.push_back(ImageDraw::simpleResize(image, cellSize()));
+    images_.push_back(cell);
     if (!controller()) return;
     Label& label = controller()->saveLabel();
     label.setText(std::to_string(images_.size()) + " of " + std::to_string(seriesLength()));
@@ -49,27 +61,37 @@ void CameraRapidHandler::firstPhoto(const Image& image, float) {
     trace("series " + label.text());
 }
 
-Image CameraRapidHandler::processPhoto(const Image& image, float zoom) {
-    firstPhoto(image, zoom);
-    if (controller()) controller()->saveLabel().setHidden(true);
-    const Size canvas = canvasSize();
-    const Size cell = cellSize();
-    const int perRow = columns();
-    ImageDraw draw;
-    if (!draw.start(canvas)) {
-        Log::error("rapid fire: cannot open the contact sheet");
-        images_.clear();
-        return image;
-    }
-    for (std::size_t i = 0; i < images_.size(); ++i) {
-        const float x = cell.width * static_cast<float>(static_cast<int>(i) % perRow);
-        const float top = cell.height * static_cast<float>(static_cast<int>(i) / perRow);
-        // The canvas counts y upwards from the bottom; the sheet's rows go down.
-        draw.drawImage(images_[i], Rect{},
-                       Rect{x, canvas.height - top - cell.height, cell.width, cell.height});
-    }
+CameraHandler::Recipe CameraRapidHandler::finalRecipe(float zoom) {
+    Recipe lastCell = firstRecipe(zoom);
+    std::vector<Image> cells = std::move(images_);
     images_.clear();
-    return draw.end();
+    if (controller()) {
+        // The counter reaches the last picture as the sheet goes to review.
+        Label& label = controller()->saveLabel();
+        label.setText(std::to_string(cells.size() + 1) + " of " + std::to_string(seriesLength()));
+        label.setHidden(true);
+    }
+    const int perRow = columns();
+    return [lastCell = std::move(lastCell), cells = std::move(cells),
+            perRow](const Image& picture) {
+        std::vector<Image> sheet = cells;
+        sheet.push_back(lastCell(picture));
+        const Size cell = sheet.front().size();
+        const Size canvas = cell.height > cell.width ? Size{1200, 1600} : Size{1600, 1200};
+        ImageDraw draw;
+        if (!draw.start(canvas)) {
+            Log::error("rapid fire: cannot open the contact sheet");
+            return picture;
+        }
+        for (std::size_t i = 0; i < sheet.size(); ++i) {
+            const float x = cell.width * static_cast<float>(static_cast<int>(i) % perRow);
+            const float top = cell.height * static_cast<float>(static_cast<int>(i) / perRow);
+            // The canvas counts y upwards from the bottom; the sheet's rows go down.
+            draw.drawImage(sheet[i], Rect{},
+                           Rect{x, canvas.height - top - cell.height, cell.width, cell.height});
+        }
+        return draw.end();
+    };
 }
 
 }  // namespace kestrel

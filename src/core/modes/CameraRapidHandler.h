@@ -28,8 +28,13 @@ public:
     Size canvasSize() const;
 
     void photo() override;
-    void firstPhoto(const Image& image, float zoom) override;
-    Image processPhoto(const Image& image, float zoom) override;
+    // A cell of the sheet: the picture reduced to the cell's size (the first
+    // picture's shape decides whether the sheet stands upright).
+    Recipe firstRecipe(float zoom) override;
+    void keepFirstPhoto(const Image& cell) override;
+    // The last cell, then the sheet of every cell kept so far; the series
+    // starts anew.
+    Recipe finalRecipe(float zoom) override;
     std::optional<std::string> getModeImage() const override { return "Mode_Rapid_on.png"; }
 
     const std::vector<Image>& images() const { return images_; }

@@ -6,7 +6,12 @@
 #include <cstdlib>
 #include <exception>
 
+#include <cerrno>
+#include <cstring>
+
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace kestrel {
 namespace {
@@ -104,7 +109,18 @@ void SaverQueue::hold(std::chrono::milliseconds delay) {
     std::this_thread::sleep_for(delay);
 }
 
+void SaverQueue::yieldToTheWindow() {
+    // A worker's photos are never waited on by a person the way the window
+    // is: on a phone's few cores its thread gives way to the main loop's
+    // (a raised nice value for this thread alone; Linux threads have their own).
+    errno = 0;
+    const int now = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    if (errno == 0 && setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), now + kNicer) != 0)
+        Log::debug("saving (" + name_ + "): the worker keeps its priority: " + std::strerror(errno));
+}
+
 void SaverQueue::run() {
+    yieldToTheWindow();
     for (;;) {
         Job job;
         {

@@ -70,6 +70,8 @@ public:
 private:
     void run();
     void hold(std::chrono::milliseconds delay);
+    void yieldToTheWindow();
+    static constexpr int kNicer = 5;
 
     const std::string name_;
     RunLoop* loop_;
