@@ -78,7 +78,6 @@ CameraControllerHelper::~CameraControllerHelper() {
 
 void CameraControllerHelper::setLayout(const ScreenLayout& layout) {
     layout_ = layout;
-    session_.setShownPixels(reviewPixels());
     container_->setFrame(layout.screenRect());
     views_->layOut(layout);
     flashButton_->setFrame(layout.flashButton());
@@ -336,6 +335,7 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     // What the picture becomes is fixed now, with the settings of the press.
     CameraHandler::Recipe recipe;
     if (handler_) recipe = finalPhoto ? handler_->finalRecipe(zoom_) : handler_->firstRecipe(zoom_);
+    session_.setShownPixels(reviewPixels());
     session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave());
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
@@ -387,14 +387,14 @@ void CameraControllerHelper::pictureShown() {
 }
 
 Size CameraControllerHelper::reviewPixels() const {
-    // The picture is shown upright or turned with the device: the larger
-    // of the two areas' sides covers both.
-    const Rect upright = layout_.pictureArea();
-    const Rect turned = layout_.turnedPictureArea();
+    // The box the review draws the picture in, as the device is held now
+    // (turned with it for a quarter turn), in the display's pixels: a copy of
+    // exactly that size is drawn without scaling.
+    const int held = controlOrientation();
+    const Rect area = held == 3 || held == 4 ? layout_.turnedPictureArea() : layout_.pictureArea();
     const double ratio = layout_.pixelRatio();
-    const double side = std::max({upright.width, upright.height, turned.width, turned.height});
-    const auto pixels = static_cast<float>(std::ceil(side * ratio));
-    return Size{pixels, pixels};
+    return Size{static_cast<float>(std::round(area.width * ratio)),
+                static_cast<float>(std::round(area.height * ratio))};
 }
 
 void CameraControllerHelper::presentReview() {

@@ -27,25 +27,27 @@ bool DcimPhotoAlbum::writeTaggedImage(const Image& image, const GeoPosition& pos
 }
 
 void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> position, Completion completion) {
-    auto encoded = ExifImageSaver::encode(image);
     SaverQueue* worker = worker_;
-    if (!encoded) {
-        worker->complete([completion] { completion(false); });
-        return;
-    }
-    // The saves before this one on the worker, and other writers, have
-    // changed the tree: the save catches up with them.
-    worker->enqueue([encoded = std::move(*encoded), root = root_, roll = roll_, position, worker, completion] {
+    // Encoded on the worker too: a 12 MP photo's JPEG and squares would hold
+    // the main loop for several frames. The saves before this one on the
+    // worker, and other writers, have changed the tree: the save catches up
+    // with them.
+    worker->enqueue([image, root = root_, roll = roll_, position, worker, completion] {
+        const auto encoded = ExifImageSaver::encode(image);
+        if (!encoded) {
+            worker->complete([completion] { completion(false); });
+            return;
+        }
         bool saved = false;
         try {
             // Date and device tags, and the position's, in the photo before
             // its one write.
             ExifWriter writer(root + " (new photo)");
-            const auto stamped = position ? writer.stamped(encoded.image, *position)
-                                          : writer.stamped(encoded.image, static_cast<const LocationSource*>(nullptr));
+            const auto stamped = position ? writer.stamped(encoded->image, *position)
+                                          : writer.stamped(encoded->image, static_cast<const LocationSource*>(nullptr));
             if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");
-            saved = roll->saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
-                                        encoded.thumbnail, encoded.poster)
+            saved = roll->saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded->image,
+                                        encoded->thumbnail, encoded->poster)
                         .has_value();
         } catch (const std::exception& e) {
             Log::error(std::string("saving: the photo could not be saved into ") + root + ": " + e.what());

@@ -35,18 +35,20 @@ std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, Camera
 
 void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
                                   std::shared_ptr<const LocationSource> location, Completion completion) {
-    auto encoded = encode(image);
-    if (!encoded) {
-        worker.complete([completion] {
-            if (completion) completion(std::nullopt);
-        });
-        return;
-    }
-    // The main thread does not touch the store until the completion.
-    worker.enqueue([encoded = std::move(*encoded), cameraRoll, &worker, location, completion] {
+    // The photo is encoded on the worker (a 12 MP photo's JPEG would hold
+    // the main loop for frames), and the main thread does not touch the
+    // store until the completion.
+    worker.enqueue([image, cameraRoll, &worker, location, completion] {
+        const auto encoded = encode(image);
+        if (!encoded) {
+            worker.complete([completion] {
+                if (completion) completion(std::nullopt);
+            });
+            return;
+        }
         std::optional<std::string> path;
         try {
-            path = saving(encoded, *cameraRoll, location.get());
+            path = saving(*encoded, *cameraRoll, location.get());
         } catch (const std::exception& e) {
             Log::error(std::string("saving: the photo could not be saved: ") + e.what());
         }
