@@ -56,11 +56,14 @@ void CameraChoice::lookAgain() {
         // The real camera's own pipeline says when it goes away.
         return;
     }
+    if (real_->isStarting()) return;  // the one found last time is on its way
     finder_->find();
     const CameraFinder::Choice choice = finder_->chooseAuto();
-    if (!choice.source || !real_->setSources({*choice.source})) return;
+    if (!choice.source) return;
+    // Started without waiting: the availability observer takes it over once
+    // its frames flow.
     report_ = choice.why;
-    if (fallback_->update() && changed_) changed_();
+    real_->replaceSources({*choice.source});
 }
 
 }  // namespace kestrel

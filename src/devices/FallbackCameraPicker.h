@@ -20,6 +20,7 @@ public:
     bool usesRealCamera() const { return current_ == real_; }
 
     bool isSourceAvailable() const override { return current_->isSourceAvailable(); }
+    bool isStarting() const override { return current_->isStarting(); }
     bool isCameraDeviceAvailable(Device device) const override {
         return current_->isCameraDeviceAvailable(device);
     }

@@ -169,7 +169,7 @@ void GstCameraPicker::tagSeen(Shared& shared, GstEvent* event) {
 }
 
 GstCameraPicker::GstCameraPicker(RunLoop& loop, std::vector<CameraSource> sources)
-    : loop_(&loop), sources_(std::move(sources)), timeout_(loop) {
+    : loop_(&loop), sources_(std::move(sources)), timeout_(loop), startTimeout_(loop) {
     initGstreamer();
 }
 
@@ -195,15 +195,6 @@ bool GstCameraPicker::isFlashAvailable(Device device) const {
     return running_ && device == device_ && photography_ &&
            (gst_photography_get_capabilities(GST_PHOTOGRAPHY(photography_)) &
             GST_PHOTOGRAPHY_CAPS_FLASH) != 0;
-}
-
-bool GstCameraPicker::setSources(std::vector<CameraSource> sources) {
-    close();
-    sources_ = std::move(sources);
-    if (!sourceFor(device_)) device_ = Device::kRear;
-    if (start()) return true;
-    logProblem();
-    return false;
 }
 
 void GstCameraPicker::logProblem() const {
@@ -236,6 +227,47 @@ bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
     applyFlash();
     Log::debug("camera: " + name + " (" + sourceFor(device_)->how + ")");
     return true;
+}
+
+bool GstCameraPicker::startInBackground(std::chrono::milliseconds timeout) {
+    if (!open()) return false;
+    starting_ = true;
+    const std::string name = sourceFor(device_)->name;
+    startTimeout_.start(timeout, [this, name, timeout] {
+        if (!starting_) return;
+        close();
+        problem_ = "no picture from " + name + " within " + std::to_string(timeout.count()) + " ms";
+        logProblem();
+        if (availability_) availability_();
+    });
+    return true;
+}
+
+void GstCameraPicker::firstFrameCame() {
+    if (!starting_) return;  // a blocking start() has seen it already
+    starting_ = false;
+    startTimeout_.stop();
+    running_ = true;
+    problem_.reset();
+    applyFlash();
+    Log::debug("camera: " + sourceFor(device_)->name + " (" + sourceFor(device_)->how + ")");
+    if (availability_) availability_();
+}
+
+void GstCameraPicker::tellAvailabilityLater() {
+    loop_->post([this, alive = std::weak_ptr<int>(alive_)] {
+        if (alive.lock() && availability_) availability_();
+    });
+}
+
+void GstCameraPicker::replaceSources(std::vector<CameraSource> sources) {
+    close();
+    sources_ = std::move(sources);
+    if (!sourceFor(device_)) device_ = Device::kRear;
+    if (!startInBackground()) {
+        logProblem();
+        tellAvailabilityLater();
+    }
 }
 
 bool GstCameraPicker::open() {
@@ -317,7 +349,12 @@ bool GstCameraPicker::open() {
             });
         }
         // Ready for the first still at full size, once the camera has started.
-        if (first) shared.stillMemory->prepare(shared.width, shared.height);
+        if (first) {
+            shared.stillMemory->prepare(shared.width, shared.height);
+            shared.loop->post([self = shared.self.lock()] {
+                if (self && self->owner) self->owner->firstFrameCame();
+            });
+        }
         handOver(data);
         return GST_FLOW_OK;
     };
@@ -459,6 +496,8 @@ void GstCameraPicker::chooseFormat(GstElement* pipeline) {
 
 void GstCameraPicker::close() {
     timeout_.stop();
+    startTimeout_.stop();
+    starting_ = false;
     if (shared_) shared_->owner = nullptr;
     if (photography_) gst_object_unref(std::exchange(photography_, nullptr));
     if (GstElement* pipeline = std::exchange(pipeline_, nullptr)) {
@@ -520,10 +559,10 @@ void GstCameraPicker::stopped(const std::string& cause) {
 void GstCameraPicker::setCameraDevice(Device device) {
     if (device == device_ || !sourceFor(device)) return;
     device_ = device;
-    const bool wasRunning = running_;
+    // The window goes on while the other camera starts ("Starting camera…").
     close();
-    if (!start()) logProblem();
-    if (wasRunning != running_ && availability_) availability_();
+    if (!startInBackground()) logProblem();
+    tellAvailabilityLater();
 }
 
 void GstCameraPicker::setFlashMode(FlashMode mode) {

@@ -34,6 +34,7 @@ namespace kestrel {
 class GstCameraPicker final : public CameraPicker {
 public:
     static constexpr double kStillTimeout = 5.0;
+    static constexpr std::chrono::milliseconds kStartTimeout{5000};
     // Until the live view says what size it draws at, its frames fit in
     // this box (the screen needs no more).
     static constexpr int kPreviewBox = 640;
@@ -53,12 +54,18 @@ public:
     // Starts the chosen device's pipeline and waits (blocking) until its
     // first frame arrives or it fails; answers whether frames flow, with the
     // cause in `problem` otherwise, for the caller to report (once).
-    bool start(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
-    // Replaces the sources (a camera found later) and starts again; a
-    // failure is logged with its cause.
-    bool setSources(std::vector<CameraSource> sources);
+    bool start(std::chrono::milliseconds timeout = kStartTimeout);
+    // The same without waiting: the camera is starting until its first frame
+    // comes, it fails, or `timeout` passes, and then the availability
+    // observer is told on the loop. Answers false (the cause in problem())
+    // only when the pipeline cannot even be made.
+    bool startInBackground(std::chrono::milliseconds timeout = kStartTimeout);
+    // Replaces the sources (a camera found later) and starts again in the
+    // background; a failure is logged with its cause.
+    void replaceSources(std::vector<CameraSource> sources);
 
     bool isSourceAvailable() const override { return running_; }
+    bool isStarting() const override { return starting_; }
     bool isCameraDeviceAvailable(Device device) const override;
     bool isFlashAvailable(Device device) const override;
     Device cameraDevice() const override { return device_; }
@@ -119,6 +126,10 @@ private:
     void close();
     void chooseFormat(GstElement* pipeline);
     void stopped(const std::string& cause);
+    // The first frame of a pipeline started in the background.
+    void firstFrameCame();
+    // Told on a later turn of the loop: the caller's own call is over first.
+    void tellAvailabilityLater();
     void frameArrived();
     void logProblem() const;
     void finish(unsigned request, const Image& picture);
@@ -135,6 +146,7 @@ private:
     GstElement* pipeline_ = nullptr;
     GstElement* photography_ = nullptr;  // the element that offers a flash, or none
     bool running_ = false;
+    bool starting_ = false;  // started in the background, no frame yet
     Device device_ = Device::kRear;
     FlashMode flash_ = FlashMode::kOff;
     double previewScale_ = 1.0;
@@ -152,6 +164,7 @@ private:
     PictureHandler pending_;
     unsigned stillRequest_ = 0;  // the latest still asked for
     Timer timeout_;
+    Timer startTimeout_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for posts to this object
     // Kept across the pipeline's restarts (the same camera after it comes back).
     std::shared_ptr<StillMemory> stillMemory_ = StillMemory::create();

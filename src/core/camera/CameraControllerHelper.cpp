@@ -267,6 +267,9 @@ void CameraControllerHelper::camera() {
     if (Camera1Data* settings = Camera1Data::data())
         settings->setCamera(settings->camera() == 1 ? 0 : 1);
     refreshCamera();
+    // The other camera starts in the background; the screen is set up again
+    // when it comes (the camera tells its availability).
+    if (picker_->isStarting()) showNoCamera();
 }
 
 void CameraControllerHelper::flash() {
@@ -318,10 +321,12 @@ void CameraControllerHelper::showNoCamera() {
         container_->addSubview(view);
     }
     noticeShown_ = false;
-    v.saveLabel->setText("No camera found");
+    // A camera on its way is not a missing one: the window goes on meanwhile.
+    const bool starting = picker_->isStarting();
+    v.saveLabel->setText(starting ? "Starting camera\u2026" : "No camera found");
     v.saveLabel->setHidden(false);
     v.toolBar->shutterButton().setEnabled(false);
-    trace("no camera");
+    trace(starting ? "camera starting" : "no camera");
 }
 
 void CameraControllerHelper::shutter() {

@@ -78,7 +78,8 @@ public:
     static void setButton(Button& button, const std::string& image);
     void setup();
     void setupHardware();
-    // Without a camera: a message, and the toolbar for the settings and the album.
+    // Without a camera, or while it starts: a message, and the toolbar for
+    // the settings and the album.
     void showNoCamera();
     void refreshCamera();
     void refreshFlash();

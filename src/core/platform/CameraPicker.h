@@ -20,6 +20,9 @@ public:
     virtual ~CameraPicker() = default;
 
     virtual bool isSourceAvailable() const = 0;
+    // The camera is on its way (a pipeline started, its first frame not yet
+    // come): not available yet, and not missing either.
+    virtual bool isStarting() const { return false; }
     virtual bool isCameraDeviceAvailable(Device device) const = 0;
     virtual bool isFlashAvailable(Device device) const = 0;
     virtual Device cameraDevice() const = 0;

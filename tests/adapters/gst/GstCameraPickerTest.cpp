@@ -290,13 +290,41 @@ TEST(GstCameraPickerTest, BackAndFrontAreTheSourcesFacings) {
     ASSERT_TRUE(camera.start());
     EXPECT_TRUE(camera.isCameraDeviceAvailable(CameraPicker::Device::kFront));
     EXPECT_EQ(camera.sourceSize(), (std::pair{64, 48}));
+    int told = 0;
+    camera.setAvailabilityObserver([&] { ++told; });
+    // The switch answers at once; the other camera starts in the background
+    // and says when it is there.
     camera.setCameraDevice(CameraPicker::Device::kFront);
     EXPECT_EQ(camera.cameraDevice(), CameraPicker::Device::kFront);
-    EXPECT_TRUE(camera.isSourceAvailable());
+    EXPECT_TRUE(camera.isStarting());
+    EXPECT_FALSE(camera.isSourceAvailable());
+    ASSERT_TRUE(runUntil(loop, [&] { return camera.isSourceAvailable(); }));
+    EXPECT_FALSE(camera.isStarting());
+    EXPECT_GE(told, 1);
     EXPECT_EQ(camera.sourceSize(), (std::pair{32, 24}));
     const Image frame = camera.previewFrame();
     ASSERT_TRUE(frame);
     EXPECT_EQ(bgr(frame, 1, 1)[0], 255);  // the white one
+}
+
+TEST(GstCameraPickerTest, ACameraThatNeverGivesAFrameStopsStartingAfterTheBoundAndSaysWhy) {
+    ManualRunLoop loop;
+    // A live source held before its first frame: it never comes.
+    GstCameraPicker camera(loop, {testSource("videotestsrc is-live=true ! video/x-raw,width=64,"
+                                             "height=48 ! valve drop=true")});
+    int told = 0;
+    camera.setAvailabilityObserver([&] { ++told; });
+    ASSERT_TRUE(camera.startInBackground(std::chrono::milliseconds(10000)));
+    EXPECT_TRUE(camera.isStarting());
+    loop.advance(9.9);  // the loop runs on while the camera starts
+    EXPECT_TRUE(camera.isStarting());
+    EXPECT_EQ(told, 0);
+    loop.advance(0.2);
+    EXPECT_FALSE(camera.isStarting());
+    EXPECT_FALSE(camera.isSourceAvailable());
+    EXPECT_EQ(told, 1);
+    ASSERT_TRUE(camera.problem());
+    EXPECT_NE(camera.problem()->find("within 10000 ms"), std::string::npos) << *camera.problem();
 }
 
 TEST(GstCameraPickerTest, TellsOfNewFramesOnTheLoopOnePostAtATimeWhileObserved) {
