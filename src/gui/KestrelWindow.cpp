@@ -16,6 +16,7 @@
 #include <QStyleHints>
 #include <QTouchEvent>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cmath>
 #include <utility>
@@ -66,6 +67,17 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
         update();
         sync_.start();
     });
+}
+
+void KestrelWindow::fitFrameOnScreen() {
+    const QWindow* handle = windowHandle();
+    const QScreen* on = screen();
+    if (!handle || !on) return;
+    const QSize room = on->availableSize().shrunkBy(handle->frameMargins());
+    if (width() <= room.width() && height() <= room.height()) return;
+    const Size fitted = app_->startingWindowSize(
+        Size{static_cast<float>(room.width()), static_cast<float>(room.height())});
+    resize(static_cast<int>(fitted.width), static_cast<int>(fitted.height));
 }
 
 KestrelWindow::~KestrelWindow() {

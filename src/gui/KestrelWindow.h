@@ -52,6 +52,10 @@ public:
     AccessibleScreen& accessibleScreen() { return accessible_; }
     // Whether the list of keys is shown over the screen.
     bool keyListShown() const { return keys_.keyListShown(); }
+    // Once shown: a window whose frame (the decorations a Wayland window
+    // draws itself, a window manager's border) would stick out of the
+    // screen's available area is made smaller, so that the frame fits too.
+    void fitFrameOnScreen();
     // Answers the oldest waiting alert with a Qt dialog (or `answer` when given).
     void showAlerts(std::optional<int> answer = std::nullopt);
 

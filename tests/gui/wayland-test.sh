@@ -2,7 +2,8 @@
 # The window on a Wayland compositor, as on a Wayland desktop or a phone's
 # shell: Kestrel on weston's headless backend (its own runtime folder and
 # socket) through Qt's wayland platform, on a private session bus. Weston
-# sees an xdg toplevel "Kestrel" that draws the live view again and again,
+# sees an xdg toplevel "Kestrel" that fits its screen, decorations and all,
+# and draws the live view again and again,
 # its own capture of the screen shows the live view, a photo taken over the
 # bus is saved as a JPEG, a second start finds the first, and SIGTERM ends
 # the window at once with status 0.
@@ -29,6 +30,12 @@ toplevel=$(grep -m1 -E 'rq xdg_toplevel@[0-9]+\.set_title\("Kestrel"\)' "$WORK/w
 client=$(sed -E 's/.*client (0x[0-9a-f]+) .*/\1/' <<<"$toplevel")
 grep -q "client $client rq xdg_toplevel@[0-9]*\.set_app_id(\"kestrel\")" "$WORK/weston.log" ||
   fail "the window's app id is not kestrel"
+# The whole window, the decorations Qt draws on Wayland included, fits the screen.
+geometry=$(grep "client $client rq xdg_surface@[0-9]*\.set_window_geometry" "$WORK/weston.log" | tail -n1 |
+  sed -E 's/.*\(([-0-9]+), ([-0-9]+), ([0-9]+), ([0-9]+)\).*/\3 \4/')
+read -r width height <<<"$geometry"
+[ -n "${height:-}" ] && [ "$width" -le 360 ] && [ "$height" -le 720 ] ||
+  fail "the window (${width:-?} x ${height:-?}) is larger than weston's 360 x 720 screen"
 frames=$(grep -c "client $client rq wl_surface@[0-9]*\.attach(wl_buffer" "$WORK/weston.log" || true)
 [ "$frames" -ge 10 ] || fail "the window drew $frames frames on weston in its first second"
 
@@ -87,4 +94,4 @@ QT_QPA_PLATFORM=wayland "$KESTREL" --simulate --config-dir "$WORK/config2" --dci
   2>"$WORK/second.log" | grep -q "already running" || fail "a second kestrel did not find the first"
 kill -0 "$kestrel" 2>/dev/null || fail "the window ended when a second start brought it forward"
 quit_kestrel
-echo "wayland: window on weston ($frames frames in the first second, live view on $sky % of the capture), 1 photo saved, quit with status 0"
+echo "wayland: window on weston (${width} x ${height}, $frames frames in the first second, live view on $sky % of the capture), 1 photo saved, quit with status 0"
