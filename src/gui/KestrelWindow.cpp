@@ -212,18 +212,24 @@ void KestrelWindow::navigationBarTap(Point point) {
 }
 
 void KestrelWindow::press(Point point, int tapCount) {
+    pressed_ = ScreenRenderer::Hit{};
+    onNavigationBar_ = false;
     if (keys_.keyListShown()) {
         // A touch on the key list closes it and goes no further.
+        doubleTaps_.accepts(&keys_, tapCount);
         keys_.hideKeyList();
         update();
-        pressed_ = ScreenRenderer::Hit{};
-        onNavigationBar_ = false;
         return;
     }
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
     layOutScreen();
     renderer_.prepare(app_->topController());
+    // The screen shown: the top one of a navigation controller's stack.
+    NavigationController* navigation = renderer_.navigation();
+    const ViewController* screen =
+        navigation ? &navigation->topViewController() : &app_->topController();
+    if (!doubleTaps_.accepts(screen, tapCount)) return;
     onNavigationBar_ =
         point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;
     pressed_ = onNavigationBar_ ? ScreenRenderer::Hit{} : renderer_.hitTest(point);

@@ -2,6 +2,7 @@
 
 #include "core/app/KestrelApp.h"
 #include "core/app/KeyCommands.h"
+#include "core/ui/DoubleTapScreen.h"
 #include "core/ui/TouchSequence.h"
 #include "gui/AccessibleScreen.h"
 #include "gui/ScreenRenderer.h"
@@ -23,7 +24,8 @@ namespace kestrel::gui {
 // The mouse and a touch screen's fingers become the core's touches: the view
 // under the finger gets them and passes on what it does not handle, so the
 // window knows no particular screen; a double-click (a second tap) is one
-// more tap with tap count 2. Fingers go through the core's touch sequence,
+// more tap with tap count 2, and goes nowhere when the first tap changed the
+// screen (the core's DoubleTapScreen). Fingers go through the core's touch sequence,
 // which makes two of them a pinch for the view the first one touched; the
 // mouse Qt makes of touches is ignored. Keys go to the core's key commands.
 class KestrelWindow : public QWidget, private TouchSequence::Target {
@@ -113,6 +115,7 @@ private:
     ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
     ScreenRenderer::Hit pinched_;  // the view a pinch began in, held until it ends
     TouchSequence touches_;
+    DoubleTapScreen doubleTaps_;
     Touch touch_;
     Point pressPoint_{};
     Point lastPoint_{};
