@@ -216,7 +216,7 @@ void KestrelWindow::press(Point point, int tapCount) {
     onNavigationBar_ = false;
     if (keys_.keyListShown()) {
         // A touch on the key list closes it and goes no further.
-        doubleTaps_.accepts(&keys_, tapCount);
+        touched_.began(&keys_, tapCount);
         keys_.hideKeyList();
         update();
         return;
@@ -224,12 +224,7 @@ void KestrelWindow::press(Point point, int tapCount) {
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
     layOutScreen();
-    renderer_.prepare(app_->topController());
-    // The screen shown: the top one of a navigation controller's stack.
-    NavigationController* navigation = renderer_.navigation();
-    const ViewController* screen =
-        navigation ? &navigation->topViewController() : &app_->topController();
-    if (!doubleTaps_.accepts(screen, tapCount)) return;
+    if (!touched_.began(shownScreen(), tapCount)) return;
     onNavigationBar_ =
         point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;
     pressed_ = onNavigationBar_ ? ScreenRenderer::Hit{} : renderer_.hitTest(point);
@@ -238,13 +233,29 @@ void KestrelWindow::press(Point point, int tapCount) {
     pressed_.view->touchesBegan(touch_);
 }
 
+const ViewController* KestrelWindow::shownScreen() {
+    renderer_.prepare(app_->topController());
+    if (NavigationController* navigation = renderer_.navigation())
+        return &navigation->topViewController();
+    return &app_->topController();
+}
+
+bool KestrelWindow::touchGoesOn() {
+    if (touched_.continuesOn(shownScreen())) return true;
+    const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
+    if (touched.view && !dragging_) touched.view->touchesCancelled(touch_);
+    onNavigationBar_ = false;
+    dragging_ = false;
+    return false;
+}
+
 Point KestrelWindow::touchLocation(Point point) const {
     return Point{pressed_.local.x + point.x - pressPoint_.x,
                  pressed_.local.y + point.y - pressPoint_.y};
 }
 
 void KestrelWindow::move(Point point) {
-    if (!pressed_.view) return;
+    if (!pressed_.view || !touchGoesOn()) return;
     if (pressed_.table && !dragging_ && std::abs(point.y - pressPoint_.y) > 6) {
         // A drag in a table scrolls it: the touch is no tap any more.
         dragging_ = true;
@@ -261,6 +272,7 @@ void KestrelWindow::move(Point point) {
 }
 
 void KestrelWindow::release(Point point) {
+    if ((onNavigationBar_ || pressed_.view) && !touchGoesOn()) return;
     if (onNavigationBar_) {
         onNavigationBar_ = false;
         if (point.y < ScreenRenderer::kNavigationBarHeight) navigationBarTap(point);

@@ -1,4 +1,5 @@
 #include "core/app/KestrelApp.h"
+#include "core/library/ImageTileCell.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/ui/AlertView.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -305,6 +307,37 @@ TEST_P(TransitionInputWindowTest, TheReviewSlidingInTakesOneAnswer) {
     EXPECT_GT(watch.lastPaint, slideEnds);
     nextFrame();
     EXPECT_FALSE(window->renderer().animating());
+}
+
+// A finger held down as a key changes the screen under it: lifted, it
+// taps nothing of the screen that went (no shutter on the album, no photo
+// opened behind the camera), and the next screens open as they should.
+TEST_P(TransitionInputWindowTest, AFingerHeldAsAKeyChangesTheScreenTapsNothingThatWent) {
+    fillRoll(4);
+    const int pictures = camera.picturesTaken();
+    const QPoint picture = toQPoint(middleOnScreen(*app->cameraViews().overlay));
+    QTest::touchEvent(window.get(), touchScreen()).press(0, picture);
+    key(Qt::Key_A);
+    QTest::touchEvent(window.get(), touchScreen()).release(0, picture);
+    settle();
+    ASSERT_TRUE(app->albumShown());
+    EXPECT_EQ(camera.picturesTaken(), pictures) << "the lifted finger was the full-screen shutter";
+
+    window->screenshot();  // lays the tiles out
+    const float width = static_cast<float>(std::get<0>(GetParam()).width);
+    const float columns = static_cast<float>(app->screenLayout().albumColumns());
+    const QPoint tile = toQPoint(
+        Point{std::floor((width - ImageTileCell::kTileWidth * columns) / 2) + 40, 44 + 40});
+    QTest::touchEvent(window.get(), touchScreen()).press(0, tile);
+    key(Qt::Key_Escape);  // Done
+    QTest::touchEvent(window.get(), touchScreen()).release(0, tile);
+    settle();
+    ASSERT_TRUE(cameraShown());
+    EXPECT_EQ(app->albumNavigation().depth(), 1u) << "a photo opened behind the camera";
+    bar().albumButton().press();
+    settle();
+    ASSERT_TRUE(app->albumShown());
+    EXPECT_EQ(app->albumNavigation().depth(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
