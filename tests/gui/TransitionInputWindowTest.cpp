@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -140,6 +141,18 @@ protected:
             }
         }
     }
+    // The screen as drawn, kept where $KESTREL_SCREENSHOTS says.
+    void keep(const std::string& name) {
+        const QImage shot = window->screenshot();
+        ASSERT_FALSE(shot.isNull());
+        if (const char* folder = std::getenv("KESTREL_SCREENSHOTS"); folder && *folder) {
+            const WindowSize size = std::get<0>(GetParam());
+            std::filesystem::create_directories(folder);
+            EXPECT_TRUE(shot.save(QString::fromStdString(
+                std::string(folder) + "/transition-" + name + "-" + std::to_string(size.width) +
+                "x" + std::to_string(size.height) + ".png")));
+        }
+    }
     void key(int which) { QTest::keyClick(window.get(), static_cast<Qt::Key>(which)); }
     CameraToolbar& bar() { return *app->cameraViews().toolBar; }
     bool cameraShown() { return &app->topController() == &app->root().cameraScreen(); }
@@ -227,6 +240,7 @@ TEST_P(TransitionInputWindowTest, ASecondTapOnTheScreenTheFirstOpenedDoesNothing
     settle();
     ASSERT_TRUE(app->albumShown());
     EXPECT_EQ(app->albumNavigation().depth(), 1u) << "the second tap opened a photo";
+    if (std::get<1>(GetParam()) == Input::kDoubleClick) keep("album-double-clicked");
 
     // Done, twice: the camera again, the camera switch untouched.
     const int pictures = camera.picturesTaken();
@@ -289,6 +303,7 @@ TEST_P(TransitionInputWindowTest, TheReviewSlidingInTakesOneAnswer) {
     loop.advance(0.3);
     nextFrame();
     EXPECT_TRUE(window->renderer().animating());
+    if (std::get<1>(GetParam()) == Input::kDoubleClick) keep("review-sliding");
     doubleTapAt(middleOnScreen(bar().useButton()));
     key(Qt::Key_Return);
     QTest::touchEvent(window.get(), touchScreen())
@@ -307,6 +322,7 @@ TEST_P(TransitionInputWindowTest, TheReviewSlidingInTakesOneAnswer) {
     EXPECT_GT(watch.lastPaint, slideEnds);
     nextFrame();
     EXPECT_FALSE(window->renderer().animating());
+    if (std::get<1>(GetParam()) == Input::kDoubleClick) keep("review-answered");
 }
 
 // A finger held down as a key changes the screen under it: lifted, it
