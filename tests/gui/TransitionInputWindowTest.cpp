@@ -177,7 +177,7 @@ protected:
                 found.push_back(entry.path());
         return found;
     }
-    // Photos in the roll: copies of one shot, enough to fill the album's screen.
+    // Photos in the roll: copies of one shot and its thumbnail, enough to fill the album's screen.
     void fillRoll(int count) {
         bar().shutterButton().press();
         loop.advance(SimulatedCamera::kShutterLag + 0.1);
@@ -188,10 +188,15 @@ protected:
         settle();
         const auto shot = photos();
         ASSERT_EQ(shot.size(), 1u);
+        const std::filesystem::path folder = shot[0].parent_path();
+        const std::filesystem::path thumbnail =
+            folder / ".MISC" / shot[0].filename().replace_extension(".THM");
+        ASSERT_TRUE(std::filesystem::exists(thumbnail));
         for (int i = 2; i <= count; ++i) {
             char name[16];
-            std::snprintf(name, sizeof name, "IMG_%04d.JPG", i);
-            std::filesystem::copy_file(shot[0], shot[0].parent_path() / name);
+            std::snprintf(name, sizeof name, "IMG_%04d", i);
+            std::filesystem::copy_file(shot[0], folder / (std::string(name) + ".JPG"));
+            std::filesystem::copy_file(thumbnail, folder / ".MISC" / (std::string(name) + ".THM"));
         }
     }
 
@@ -296,7 +301,10 @@ TEST_P(TransitionInputWindowTest, TheSettingsOnTheirWayOutTakeNoMoreInput) {
 // and then rests.
 TEST_P(TransitionInputWindowTest, TheReviewSlidingInTakesOneAnswer) {
     key(Qt::Key_Space);
-    loop.advance(SimulatedCamera::kShutterLag + 0.05);  // the picture comes: the bar starts sliding
+    loop.advance(SimulatedCamera::kShutterLag + 0.05);  // the picture comes
+    // Its processing's posts, if it has any: then the bar starts sliding.
+    while (!bar().reviewPageShown() && loop.waitForPosts(60s))
+        loop.runUntilIdle();
     QCoreApplication::processEvents();
     ASSERT_TRUE(bar().reviewPageShown());
     const double slideEnds = RunLoop::toSeconds(loop.now()) + AnimationBlock::kViewDuration;
