@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -79,9 +80,17 @@ struct WindowSize {
 // sends it, or a touch screen's two quick taps.
 enum class Input { kDoubleClick, kDoubleTap };
 
+void PrintTo(const WindowSize& size, std::ostream* out) {
+    *out << size.width << "x" << size.height;
+}
+void PrintTo(Input input, std::ostream* out) {
+    *out << (input == Input::kDoubleClick ? "double-click" : "double tap");
+}
+
 // Input that lands while the screen changes under it: the second tap of a
 // double-click on a button that opens or closes a screen, a key pressed as
-// the settings close, and the review sliding in after a shot. The window
+// the settings close or with a finger held down, and the review sliding in
+// after a shot. The window
 // is shown on Qt's offscreen platform, over the simulated camera on virtual
 // time; Qt's events are synthetic (QTest).
 class TransitionInputWindowTest : public ::testing::TestWithParam<std::tuple<WindowSize, Input>> {
@@ -156,9 +165,6 @@ protected:
     void key(int which) { QTest::keyClick(window.get(), static_cast<Qt::Key>(which)); }
     CameraToolbar& bar() { return *app->cameraViews().toolBar; }
     bool cameraShown() { return &app->topController() == &app->root().cameraScreen(); }
-    NavigationController* navigation() {
-        return dynamic_cast<NavigationController*>(&app->topController());
-    }
     // What the settings screen shows: each control's name, value and state.
     std::vector<std::string> settingsShown() {
         window->screenshot();  // lays the rows out
