@@ -38,6 +38,7 @@ RUN_PACKAGES=(
   qt6-positioning-dev
   libgl-dev
   libhwy-dev        # Highway: the pixel kernels, dispatched at run time to the processor's vectors
+  qt6-wayland       # the window on Wayland desktops and phone shells
 )
 
 # In addition, to build and pass the tests.
@@ -62,6 +63,7 @@ TEST_PACKAGES=(
   pipewire          # a private PipeWire daemon with PipeWire's test camera
   pipewire-bin      # pw-link: the camera tests link that camera as a session manager would
   libspa-0.2-modules  # PipeWire's test video source
+  weston            # a headless Wayland compositor for the Wayland test
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).

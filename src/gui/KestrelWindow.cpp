@@ -16,6 +16,7 @@
 #include <QStyleHints>
 #include <QTouchEvent>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cmath>
 #include <utility>
@@ -66,6 +67,17 @@ KestrelWindow::KestrelWindow(KestrelApp& app, CameraPicker* camera)
         update();
         sync_.start();
     });
+}
+
+void KestrelWindow::fitFrameOnScreen() {
+    const QWindow* handle = windowHandle();
+    const QScreen* on = screen();
+    if (!handle || !on) return;
+    const QSize room = on->availableSize().shrunkBy(handle->frameMargins());
+    if (width() <= room.width() && height() <= room.height()) return;
+    const Size fitted = app_->startingWindowSize(
+        Size{static_cast<float>(room.width()), static_cast<float>(room.height())});
+    resize(static_cast<int>(fitted.width), static_cast<int>(fitted.height));
 }
 
 KestrelWindow::~KestrelWindow() {
@@ -200,18 +212,19 @@ void KestrelWindow::navigationBarTap(Point point) {
 }
 
 void KestrelWindow::press(Point point, int tapCount) {
+    pressed_ = ScreenRenderer::Hit{};
+    onNavigationBar_ = false;
     if (keys_.keyListShown()) {
         // A touch on the key list closes it and goes no further.
+        touched_.began(&keys_, tapCount);
         keys_.hideKeyList();
         update();
-        pressed_ = ScreenRenderer::Hit{};
-        onNavigationBar_ = false;
         return;
     }
     pressPoint_ = lastPoint_ = point;
     dragging_ = false;
     layOutScreen();
-    renderer_.prepare(app_->topController());
+    if (!touched_.began(shownScreen(), tapCount)) return;
     onNavigationBar_ =
         point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;
     pressed_ = onNavigationBar_ ? ScreenRenderer::Hit{} : renderer_.hitTest(point);
@@ -220,13 +233,29 @@ void KestrelWindow::press(Point point, int tapCount) {
     pressed_.view->touchesBegan(touch_);
 }
 
+const ViewController* KestrelWindow::shownScreen() {
+    renderer_.prepare(app_->topController());
+    if (NavigationController* navigation = renderer_.navigation())
+        return &navigation->topViewController();
+    return &app_->topController();
+}
+
+bool KestrelWindow::touchGoesOn() {
+    if (touched_.continuesOn(shownScreen())) return true;
+    const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
+    if (touched.view && !dragging_) touched.view->touchesCancelled(touch_);
+    onNavigationBar_ = false;
+    dragging_ = false;
+    return false;
+}
+
 Point KestrelWindow::touchLocation(Point point) const {
     return Point{pressed_.local.x + point.x - pressPoint_.x,
                  pressed_.local.y + point.y - pressPoint_.y};
 }
 
 void KestrelWindow::move(Point point) {
-    if (!pressed_.view) return;
+    if (!pressed_.view || !touchGoesOn()) return;
     if (pressed_.table && !dragging_ && std::abs(point.y - pressPoint_.y) > 6) {
         // A drag in a table scrolls it: the touch is no tap any more.
         dragging_ = true;
@@ -243,6 +272,7 @@ void KestrelWindow::move(Point point) {
 }
 
 void KestrelWindow::release(Point point) {
+    if ((onNavigationBar_ || pressed_.view) && !touchGoesOn()) return;
     if (onNavigationBar_) {
         onNavigationBar_ = false;
         if (point.y < ScreenRenderer::kNavigationBarHeight) navigationBarTap(point);

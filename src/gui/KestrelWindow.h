@@ -3,6 +3,7 @@
 #include "core/app/KestrelApp.h"
 #include "core/app/KeyCommands.h"
 #include "core/ui/TouchSequence.h"
+#include "core/ui/TouchedScreen.h"
 #include "gui/AccessibleScreen.h"
 #include "gui/ScreenRenderer.h"
 
@@ -23,7 +24,9 @@ namespace kestrel::gui {
 // The mouse and a touch screen's fingers become the core's touches: the view
 // under the finger gets them and passes on what it does not handle, so the
 // window knows no particular screen; a double-click (a second tap) is one
-// more tap with tap count 2. Fingers go through the core's touch sequence,
+// more tap with tap count 2, and goes nowhere when the first tap changed the
+// screen; a touch held as the screen changes is cancelled (the core's
+// TouchedScreen). Fingers go through the core's touch sequence,
 // which makes two of them a pinch for the view the first one touched; the
 // mouse Qt makes of touches is ignored. Keys go to the core's key commands.
 class KestrelWindow : public QWidget, private TouchSequence::Target {
@@ -52,6 +55,10 @@ public:
     AccessibleScreen& accessibleScreen() { return accessible_; }
     // Whether the list of keys is shown over the screen.
     bool keyListShown() const { return keys_.keyListShown(); }
+    // Once shown: a window whose frame (the decorations a Wayland window
+    // draws itself, a window manager's border) would stick out of the
+    // screen's available area is made smaller, so that the frame fits too.
+    void fitFrameOnScreen();
     // Answers the oldest waiting alert with a Qt dialog (or `answer` when given).
     void showAlerts(std::optional<int> answer = std::nullopt);
 
@@ -87,6 +94,11 @@ private:
     void pinchEnded(double scale) override;
     void pinchCancelled(double scale) override;
     void touchEvent(QTouchEvent& event);
+    // The screen shown (a navigation controller's top screen), prepared for hit tests.
+    const ViewController* shownScreen();
+    // Whether the touch under way still has its screen; when that went, the
+    // touched view hears the touch was cancelled.
+    bool touchGoesOn();
     // Where the touch is now in the touched view (moved by as much as the pointer).
     Point touchLocation(Point point) const;
     void navigationBarTap(Point point);
@@ -109,6 +121,7 @@ private:
     ScreenRenderer::Hit pressed_;  // the touched view, held until the touch ends
     ScreenRenderer::Hit pinched_;  // the view a pinch began in, held until it ends
     TouchSequence touches_;
+    TouchedScreen touched_;
     Touch touch_;
     Point pressPoint_{};
     Point lastPoint_{};

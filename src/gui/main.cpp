@@ -339,6 +339,7 @@ int main(int argc, char** argv) {
     }
     app.start();
     window.show();
+    window.fitFrameOnScreen();  // the frame's size is known once shown
     followScreenTurn(window, app.camera());
     if (!screenshot.empty()) {
         QTimer::singleShot(static_cast<int>(after * 1000), [&] {

@@ -67,7 +67,7 @@ for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 l
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
 done
 recommends="$(dpkg-deb --field "$deb" Recommends)"
-for wanted in gstreamer1.0-pipewire gstreamer1.0-libcamera; do
+for wanted in gstreamer1.0-pipewire gstreamer1.0-libcamera qt6-wayland; do
   grep -q "$wanted" <<<"$recommends" || { echo "the package does not recommend $wanted: $recommends" >&2; exit 1; }
 done
 if grep -q "libqt6multimedia" <<<"$depends"; then echo "the package still depends on Qt Multimedia" >&2; exit 1; fi
