@@ -415,6 +415,7 @@ TEST_F(WindowTrustTest, LandscapeShowsTheReviewAndCountersUprightForTheHolder) {
         useMode(Camera1Data::kSound);  // no microphone here: it listens, and never fires
         EXPECT_TRUE(app->cameraViews().saveLabel->hidden()) << name;  // no "3 of 16" left over
         loop.advance(0.5);
+        ASSERT_TRUE(test::awaitProcessing(loop, controller()));  // the series' last frame
         EXPECT_FALSE(controller().image()) << name;
         key(*window, Qt::Key_Space);
         loop.advance(0.3);
