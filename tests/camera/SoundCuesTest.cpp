@@ -4,6 +4,7 @@
 #include "core/platform/ManualRunLoop.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/TempDir.h"
 
@@ -50,6 +51,7 @@ protected:
     void press() { app->cameraViews().toolBar->shutterButton().press(); }
     void settle() {
         loop.advance(0.5);
+        test::awaitPhotos(loop, app->camera());
         while (loop.waitForPosts(std::chrono::milliseconds(500))) loop.runUntilIdle();
         loop.advance(1.5);
     }

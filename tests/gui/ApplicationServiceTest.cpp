@@ -5,6 +5,7 @@
 #include "gui/ApplicationService.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
@@ -105,6 +106,7 @@ protected:
     // Saves under way finish, and the screen is live again.
     void settle() {
         loop.advance(0.5);
+        test::awaitPhotos(loop, app->camera());
         while (loop.waitForPosts(std::chrono::milliseconds(500))) loop.runUntilIdle();
         loop.advance(1.5);
     }

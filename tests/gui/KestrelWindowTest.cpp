@@ -221,6 +221,7 @@ protected:
     // Saves under way finish, and the screen is live again.
     void settle() {
         loop.advance(0.5);
+        test::awaitPhotos(loop, controller());
         while (loop.waitForPosts(std::chrono::milliseconds(500)))
             loop.runUntilIdle();
         loop.advance(1.5);

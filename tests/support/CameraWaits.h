@@ -23,4 +23,17 @@ inline bool awaitProcessing(ManualRunLoop& loop, const CameraControllerHelper& c
     return true;
 }
 
+// The same, then the saves under way (on the store's thread) until the
+// camera is back in the live view or waiting for a choice.
+inline bool awaitPhotos(ManualRunLoop& loop, const CameraControllerHelper& camera) {
+    while (camera.isProcessing() || camera.isSaving()) {
+        if (!loop.waitForPosts(std::chrono::seconds(60))) {
+            ADD_FAILURE() << "a picture was still being processed or saved after 60 s";
+            return false;
+        }
+        loop.runUntilIdle();
+    }
+    return true;
+}
+
 }  // namespace kestrel::test
