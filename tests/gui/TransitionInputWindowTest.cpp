@@ -7,6 +7,7 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
+#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
@@ -187,6 +188,7 @@ protected:
     void fillRoll(int count) {
         bar().shutterButton().press();
         loop.advance(SimulatedCamera::kShutterLag + 0.1);
+        ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
         settle();
         bar().useButton().press();
         ASSERT_TRUE(loop.waitForPosts(60s));
