@@ -191,8 +191,7 @@ protected:
         ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
         settle();
         bar().useButton().press();
-        ASSERT_TRUE(loop.waitForPosts(60s));
-        loop.runUntilIdle();
+        ASSERT_TRUE(test::awaitPhotos(loop, app->camera()));  // saved, its completion run
         settle();
         const auto shot = photos();
         ASSERT_EQ(shot.size(), 1u);
