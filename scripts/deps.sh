@@ -79,6 +79,9 @@ BENCH_PACKAGES=(
   gstreamer1.0-tools   # gst-launch-1.0, the live view's peer
   gstreamer1.0-x       # ximagesink
   xvfb
+  dbus-daemon          # bench/main-loop-stall.sh: the window on a private session bus,
+  libglib2.0-bin       # found with gdbus,
+  python3-gi           # and asked every 5 ms by bench/stall_probe.py
 )
 
 packages_for() {
