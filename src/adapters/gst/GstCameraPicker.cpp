@@ -222,11 +222,15 @@ bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
         problem_ = *failure;
         return false;
     }
+    nowRunning();
+    return true;
+}
+
+void GstCameraPicker::nowRunning() {
     running_ = true;
     problem_.reset();
     applyFlash();
-    Log::debug("camera: " + name + " (" + sourceFor(device_)->how + ")");
-    return true;
+    Log::debug("camera: " + sourceFor(device_)->name + " (" + sourceFor(device_)->how + ")");
 }
 
 bool GstCameraPicker::startInBackground(std::chrono::milliseconds timeout) {
@@ -247,10 +251,7 @@ void GstCameraPicker::firstFrameCame() {
     if (!starting_) return;  // a blocking start() has seen it already
     starting_ = false;
     startTimeout_.stop();
-    running_ = true;
-    problem_.reset();
-    applyFlash();
-    Log::debug("camera: " + sourceFor(device_)->name + " (" + sourceFor(device_)->how + ")");
+    nowRunning();
     if (availability_) availability_();
 }
 

@@ -128,6 +128,8 @@ private:
     void stopped(const std::string& cause);
     // The first frame of a pipeline started in the background.
     void firstFrameCame();
+    // Frames flow: the camera is there, its flash set.
+    void nowRunning();
     // Told on a later turn of the loop: the caller's own call is over first.
     void tellAvailabilityLater();
     void frameArrived();

@@ -150,24 +150,17 @@ void CaptureSession::saveStarted() {
     if (state_ == State::kReviewing) enter(State::kSaving);
 }
 
-bool CaptureSession::saveFinished() {
-    if (state_ != State::kSaving) return false;
-    if (showNext()) return true;
-    return false;
-}
+bool CaptureSession::saveFinished() { return state_ == State::kSaving && showNext(); }
 
 void CaptureSession::returning() { enter(State::kReturning); }
 
-void CaptureSession::returned() {
-    image_ = Image();
-    shown_ = Image();
-    shownAutoSave_ = false;
-    enter(stateBehind());
-    showNext();
-}
+void CaptureSession::returned() { dropShown(); }
 
 void CaptureSession::retaken() {
-    if (state_ != State::kReviewing) return;
+    if (state_ == State::kReviewing) dropShown();
+}
+
+void CaptureSession::dropShown() {
     image_ = Image();
     shown_ = Image();
     shownAutoSave_ = false;

@@ -115,6 +115,8 @@ private:
     void processedArrived(const Processed& result, bool autoSave);
     // The first picture waiting becomes the one shown.
     bool showNext();
+    // The picture shown goes; the next one waiting, if any, is shown.
+    void dropShown();
     // Live, or what follows behind, when nothing is shown.
     State stateBehind() const;
     void enter(State state);

@@ -20,8 +20,12 @@ int CameraRapidHandler::seriesLength() const {
 
 int CameraRapidHandler::columns() const { return seriesLength() == 16 ? 4 : 5; }
 
+Size CameraRapidHandler::landscapeCell() const {
+    return seriesLength() == 16 ? Size{400, 300} : Size{320, 240};
+}
+
 Size CameraRapidHandler::cellSize() const {
-    const Size landscape = seriesLength() == 16 ? Size{400, 300} : Size{320, 240};
+    const Size landscape = landscapeCell();
     return vertical_ ? Size{landscape.height, landscape.width} : landscape;
 }
 
@@ -37,7 +41,7 @@ void CameraRapidHandler::photo() {
 }
 
 CameraHandler::Recipe CameraRapidHandler::firstRecipe(float) {
-    const Size landscape = seriesLength() == 16 ? Size{400, 300} : Size{320, 240};
+    const Size landscape = landscapeCell();
     // The first picture's shape is not known until it comes (-1).
     const int vertical = images_.empty() ? -1 : vertical_ ? 1 : 0;
     return [landscape, vertical](const Image& picture) {

@@ -41,6 +41,9 @@ public:
     bool vertical() const { return vertical_; }
 
 private:
+    // A cell's size on a sheet that lies on its side.
+    Size landscapeCell() const;
+
     std::vector<Image> images_;
     bool vertical_ = false;
 };
