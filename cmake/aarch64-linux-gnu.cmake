@@ -25,6 +25,9 @@ list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KESTREL_ARM64_SYSROOT)
 
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+# Without GCC's notes that std::pair is passed as before GCC 10.1: every
+# aarch64 object here is built by the same compiler.
+set(CMAKE_CXX_FLAGS_INIT "-Wno-psabi")
 set(CMAKE_SYSROOT "${KESTREL_ARM64_SYSROOT}")
 set(CMAKE_FIND_ROOT_PATH "${KESTREL_ARM64_SYSROOT}")
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

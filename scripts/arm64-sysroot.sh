@@ -45,7 +45,46 @@ resolve() {
 resolve >"$work/closure"
 [ -s "$work/closure" ] || { echo "arm64-sysroot: apt resolved no packages" >&2; exit 1; }
 stamp="$(sha256sum <"$work/closure" | cut -c1-64)"
+
+# dpkg's record of the root's packages, at DIR/var/lib/dpkg, as if they were
+# installed with the root's paths: dpkg-shlibdeps (the arm64 Debian package's
+# dependencies) finds there which package each library comes from and its
+# symbols file. The paths under /lib, /bin and /sbin are listed under /usr too,
+# as the merged /usr has them.
+make_dpkg_database() {
+  local root="$1" db="$1/var/lib/dpkg.new" control="$work/control" name version base deb fields info
+  rm -rf "$db"
+  mkdir -p "$db/info" "$db/updates" "$db/triggers" "$control"
+  echo 1 >"$db/info/format"
+  echo arm64 >"$db/arch"
+  : >"$db/status"
+  while IFS='=' read -r name version; do
+    base="${name%:*}"
+    for deb in "$debs/${base}_${version//:/%3a}_"{arm64,all}.deb; do
+      [ -f "$deb" ] || continue
+      fields="$(dpkg-deb -f "$deb")"
+      { sed '/^Package:/a Status: install ok installed' <<<"$fields"; echo; } >>"$db/status"
+      info="$base"
+      grep -q '^Multi-Arch: same$' <<<"$fields" && info="$base:arm64"
+      dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's#^\./\(..*[^/]\)$#/\1#p' |
+        sed -e "s#^#$root#" -e p -e "s#^$root/\(lib\|bin\|sbin\)/#$root/usr/\1/#" | sort -u >"$db/info/$info.list"
+      rm -rf "${control:?}"/*
+      dpkg-deb -e "$deb" "$control"
+      for file in shlibs symbols; do
+        if [ -f "$control/$file" ]; then cp "$control/$file" "$db/info/$info.$file"; fi
+      done
+    done
+  done <"$work/closure"
+  echo "$stamp" >"$db/.sysroot-stamp"
+  rm -rf "$root/var/lib/dpkg"
+  mv "$db" "$root/var/lib/dpkg"
+}
+
 if [ -f "$root/.sysroot-stamp" ] && [ "$(cat "$root/.sysroot-stamp")" = "$stamp" ]; then
+  if [ "$(cat "$root/var/lib/dpkg/.sysroot-stamp" 2>/dev/null)" != "$stamp" ]; then
+    echo "arm64-sysroot: recording the packages of $root" >&2
+    make_dpkg_database "$root"
+  fi
   echo "$root"
   exit 0
 fi
@@ -99,4 +138,6 @@ rm -rf "${new:?}"/{tmp,run,dev,proc,sys,home,root,work,var/run,var/lock,var/tmp}
 echo "$stamp" >"$new/.sysroot-stamp"
 rm -rf "$root"
 mv "$new" "$root"
+echo "arm64-sysroot: recording the packages of $root" >&2
+make_dpkg_database "$root"
 echo "$root"

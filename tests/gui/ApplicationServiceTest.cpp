@@ -6,6 +6,7 @@
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
 #include "support/AppOptions.h"
+#include "support/ProgramCommand.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -114,7 +115,10 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
         process.setProcessEnvironment(environment);
-        process.start(KESTREL_CLI_PROGRAM, args);
+        QStringList command;
+        for (const auto& word : test::programCommand({KESTREL_CLI_PROGRAM})) command << QString::fromStdString(word);
+        command << args;
+        process.start(command.takeFirst(), command);
         EXPECT_TRUE(spinUntil([&] { return process.state() == QProcess::NotRunning; }));
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 process.readAllStandardOutput().toStdString(),
