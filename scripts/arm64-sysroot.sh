@@ -52,7 +52,7 @@ stamp="$(sha256sum <"$work/closure" | cut -c1-64)"
 # symbols file. The paths under /lib, /bin and /sbin are listed under /usr too,
 # as the merged /usr has them.
 make_dpkg_database() {
-  local root="$1" db="$1/var/lib/dpkg.new" control="$work/control" name version base deb fields info
+  local root="$1" db="$1/var/lib/dpkg.new" control="$work/control" name version base deb info
   rm -rf "$db"
   mkdir -p "$db/info" "$db/updates" "$db/triggers" "$control"
   echo 1 >"$db/info/format"
@@ -62,14 +62,13 @@ make_dpkg_database() {
     base="${name%:*}"
     for deb in "$debs/${base}_${version//:/%3a}_"{arm64,all}.deb; do
       [ -f "$deb" ] || continue
-      fields="$(dpkg-deb -f "$deb")"
-      { sed '/^Package:/a Status: install ok installed' <<<"$fields"; echo; } >>"$db/status"
-      info="$base"
-      grep -q '^Multi-Arch: same$' <<<"$fields" && info="$base:arm64"
-      dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's#^\./\(..*[^/]\)$#/\1#p' |
-        sed -e "s#^#$root#" -e p -e "s#^$root/\(lib\|bin\|sbin\)/#$root/usr/\1/#" | sort -u >"$db/info/$info.list"
       rm -rf "${control:?}"/*
       dpkg-deb -e "$deb" "$control"
+      { sed '/^Package:/a Status: install ok installed' "$control/control"; echo; } >>"$db/status"
+      info="$base"
+      if grep -q '^Multi-Arch: same$' "$control/control"; then info="$base:arm64"; fi
+      dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's#^\./\(..*[^/]\)$#/\1#p' |
+        sed -e "s#^#$root#" -e p -e "s#^$root/\(lib\|bin\|sbin\)/#$root/usr/\1/#" | sort -u >"$db/info/$info.list"
       for file in shlibs symbols; do
         if [ -f "$control/$file" ]; then cp "$control/$file" "$db/info/$info.$file"; fi
       done
