@@ -45,4 +45,6 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 
 # Every aarch64 program that the build or the tests start runs in qemu-user,
 # its libraries and dynamic loader taken from the root.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -cpu cortex-a72 -L "${KESTREL_ARM64_SYSROOT}")
+# By its full path: the tests start it with posix_spawn, which searches no PATH.
+find_program(KESTREL_QEMU_AARCH64 qemu-aarch64 REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${KESTREL_QEMU_AARCH64}" -cpu cortex-a72 -L "${KESTREL_ARM64_SYSROOT}")
