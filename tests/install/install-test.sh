@@ -4,7 +4,8 @@
 # the Debian package and checks its contents.
 #
 #   install-test.sh BUILD_DIR
-# A cross build's programs run in KESTREL_TEST_EMULATOR (its words).
+# A cross build's programs run in KESTREL_TEST_EMULATOR (its words), and its
+# package is for KESTREL_PACKAGE_ARCHITECTURE (else this machine's).
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -75,6 +76,9 @@ for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/libexec/kestrel-cli-ca
             ./usr/share/doc/kestrel/copyright; do
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done
+architecture="$(dpkg-deb --field "$deb" Architecture)"
+[ "$architecture" = "${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" ] ||
+  { echo "the package is for $architecture, not ${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" >&2; exit 1; }
 depends="$(dpkg-deb --field "$deb" Depends)"
 for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 libhwy1 gstreamer1.0-plugins-good; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
