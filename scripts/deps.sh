@@ -4,7 +4,11 @@
 #   scripts/deps.sh run     packages to build and run Kestrel
 #   scripts/deps.sh test    those plus the packages the tests and sanitizers need
 #   scripts/deps.sh bench   those plus the packages bench/ needs (Google Benchmark, libvips)
-#   scripts/deps.sh list [run|test|bench]   print the package names only
+#   scripts/deps.sh arm64   the test set plus the cross toolchain and qemu-user, for
+#                           the aarch64 build and its suite (scripts/test.sh arm64); and
+#                           dpkg told of arm64 packages, which the aarch64 root is made of
+#   scripts/deps.sh list [run|test|bench|arm64|arm64-sysroot|arm64-sysroot-left-out]
+#                           print the package names only
 #
 # Idempotent: packages already installed are not touched and apt is not
 # consulted at all when nothing is missing. Uses sudo only when not root.
@@ -84,12 +88,66 @@ BENCH_PACKAGES=(
   python3-gi           # and asked every 5 ms by bench/stall_probe.py
 )
 
+# In addition, to cross-build for aarch64 and run that build's suite emulated.
+ARM64_PACKAGES=(
+  crossbuild-essential-arm64
+  qemu-user         # qemu-aarch64: the suite runs on an emulated Cortex-A72 (NEON, no SVE)
+  ccache
+)
+
+# The arm64 packages the aarch64 root (scripts/arm64-sysroot.sh) is unpacked
+# from, with what they depend on: the build's libraries and headers, and what
+# the suite loads at run time (Qt's platform plugins, GStreamer's elements,
+# PipeWire's client modules).
+ARM64_SYSROOT_PACKAGES=(
+  libplist-dev
+  libcairo2-dev
+  libturbojpeg0-dev
+  libjpeg-dev
+  libexif-dev
+  libcli11-dev
+  nlohmann-json3-dev
+  libsndfile1-dev
+  libpulse-dev
+  libcanberra-dev
+  qt6-base-dev
+  qt6-qpa-plugins
+  qt6-wayland
+  qt6-positioning-dev
+  libgstreamer1.0-dev
+  libgstreamer-plugins-base1.0-dev
+  libgstreamer-plugins-bad1.0-dev
+  gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good
+  gstreamer1.0-pipewire
+  gstreamer1.0-libcamera
+  libspa-0.2-modules
+  libgl-dev
+  libhwy-dev
+  libgtest-dev
+  libgmock-dev
+)
+
+# What those depend on that neither the build nor the suite uses, left out
+# of the root: OpenCV (which the bad plugins' headers pull in), Mesa's
+# drivers (the suite draws offscreen), and the interpreters and init system.
+ARM64_SYSROOT_LEFT_OUT=(
+  libopencv-dev
+  libgl1-mesa-dri
+  perl
+  python3
+  systemd
+)
+
 packages_for() {
   case "$1" in
     run) printf '%s\n' "${RUN_PACKAGES[@]}" ;;
     test) printf '%s\n' "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
     bench) printf '%s\n' "${RUN_PACKAGES[@]}" "${BENCH_PACKAGES[@]}" ;;
-    *) echo "deps.sh: unknown package set '$1' (run, test or bench)" >&2; exit 2 ;;
+    arm64) printf '%s\n' "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${ARM64_PACKAGES[@]}" ;;
+    arm64-sysroot) printf '%s\n' "${ARM64_SYSROOT_PACKAGES[@]}" ;;
+    arm64-sysroot-left-out) printf '%s\n' "${ARM64_SYSROOT_LEFT_OUT[@]}" ;;
+    *) echo "deps.sh: unknown package set '$1' (run, test, bench, arm64, arm64-sysroot or arm64-sysroot-left-out)" >&2; exit 2 ;;
   esac
 }
 
@@ -104,18 +162,23 @@ missing_from() {
 
 install_set() {
   local -a wanted missing
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  # The aarch64 root is unpacked from arm64 packages: apt must know of them.
+  if [ "$1" = arm64 ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    "${sudo[@]}" dpkg --add-architecture arm64
+    "${sudo[@]}" apt-get update -qq
+  fi
   mapfile -t wanted < <(packages_for "$1")
   mapfile -t missing < <(missing_from "${wanted[@]}")
   [ "${#missing[@]}" -eq 0 ] && return 0
-  local sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   echo "Installing Debian packages: ${missing[*]}" >&2
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 case "${1:-}" in
-  run|test|bench) install_set "$1" ;;
+  run|test|bench|arm64) install_set "$1" ;;
   list) packages_for "${2:-test}" ;;
-  *) echo "usage: scripts/deps.sh run|test|bench|list [run|test|bench]" >&2; exit 2 ;;
+  *) echo "usage: scripts/deps.sh run|test|bench|arm64|list [SET]" >&2; exit 2 ;;
 esac

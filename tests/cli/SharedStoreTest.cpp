@@ -6,6 +6,7 @@
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
+#include "support/ProgramCommand.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +32,9 @@ TEST(SharedStoreTest, TwoProcessesSavingIntoOneStoreAtOnceKeepEveryPhotoUnderIts
         for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
                  {"timer delay", "0"}, {"timer interval", "2"}, {"timer count", "0"}, {"full size photo", "no"}})
             ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0);
-        shooters.push_back(std::make_unique<test::ChildProcess>(std::vector<std::string>{
-            KESTREL_CLI_PROGRAM, "--config-dir", config, "shoot", "--mode", "2", "--count", std::to_string(kEach),
-            "--virtual-time", "--max-time", "1000", "--store", store.string()}));
+        shooters.push_back(std::make_unique<test::ChildProcess>(test::programCommand(
+            {KESTREL_CLI_PROGRAM, "--config-dir", config, "shoot", "--mode", "2", "--count", std::to_string(kEach),
+             "--virtual-time", "--max-time", "1000", "--store", store.string()})));
         ASSERT_TRUE(shooters.back()->started());
     }
     std::set<std::string> saved;

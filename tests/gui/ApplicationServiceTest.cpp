@@ -7,6 +7,8 @@
 #include "sim/SimulatedCamera.h"
 #include "support/CameraWaits.h"
 #include "support/AppOptions.h"
+#include "support/ChildProcess.h"
+#include "support/ProgramCommand.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -15,13 +17,14 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <future>
 #include <thread>
+
+#include <sys/wait.h>
 
 namespace kestrel {
 namespace {
@@ -37,16 +40,15 @@ std::size_t photosIn(const std::filesystem::path& dcim) {
 }
 
 // A session bus of the test's own: a dbus-daemon for as long as the test runs.
+// (Started as the suite starts its other programs, not with QProcess: Qt's
+// clone with a pidfd is what an emulated build's qemu-user cannot run.)
 class PrivateBus {
 public:
     PrivateBus() {
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        if (daemon_.waitForReadyRead(5000)) address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        if (daemon_.waitFor("\n")) address_ = QString::fromStdString(daemon_.out.substr(0, daemon_.out.find('\n')));
     }
     ~PrivateBus() {
         for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
-        daemon_.kill();
-        daemon_.waitForFinished(2000);
     }
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -59,7 +61,7 @@ public:
     }
 
 private:
-    QProcess daemon_;
+    test::ChildProcess daemon_{{"dbus-daemon", "--session", "--nofork", "--print-address=1"}};
     QString address_;
     QStringList names_;
 };
@@ -112,15 +114,14 @@ protected:
     }
     // kestrel-cli run as its own process on the private bus.
     std::tuple<int, std::string, std::string> cli(const QStringList& args, const QString& busAddress) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
-        process.setProcessEnvironment(environment);
-        process.start(KESTREL_CLI_PROGRAM, args);
-        EXPECT_TRUE(spinUntil([&] { return process.state() == QProcess::NotRunning; }));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
+        std::vector<std::string> command{KESTREL_CLI_PROGRAM};
+        for (const QString& arg : args) command.push_back(arg.toStdString());
+        test::ChildProcess process(test::programCommand(command),
+                                   {"DBUS_SESSION_BUS_ADDRESS=" + busAddress.toStdString()});
+        std::optional<int> status;
+        // The window's side of the call is answered on this thread's events meanwhile.
+        EXPECT_TRUE(spinUntil([&] { return (status = process.exitStatus()).has_value(); }));
+        return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, process.out, process.err};
     }
 
     test::TempDir dir;

@@ -9,6 +9,7 @@
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
+#include "support/ProgramCommand.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +71,8 @@ protected:
 
 TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
     fs::create_directories(dir / "run");
-    Child kestrel({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(), "--dcim",
-                   dcim().string(), "--press", "m space"},
+    Child kestrel(test::programCommand({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(),
+                                        "--dcim", dcim().string(), "--press", "m space"}),
                   windowEnvironment("1.5"));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("holding this save")) << kestrel.err;  // the save is under way
@@ -89,8 +90,8 @@ TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
 
 TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
     fs::create_directories(dir / "run");
-    Child kestrel({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(), "--dcim",
-                   dcim().string(), "--press", "m"},
+    Child kestrel(test::programCommand({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(),
+                                        "--dcim", dcim().string(), "--press", "m"}),
                   windowEnvironment(""));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
@@ -103,8 +104,8 @@ TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
 }
 
 TEST_F(QuitBySignalTest, AShootInterruptedMidSaveKeepsThePhotoAndSaysSo) {
-    Child cli({KESTREL_CLI_PROGRAM, "--config-dir", config().string(), "shoot", "--mode", "1",
-               "--count", "3", "--dcim", dcim().string()},
+    Child cli(test::programCommand({KESTREL_CLI_PROGRAM, "--config-dir", config().string(), "shoot", "--mode", "1",
+                                    "--count", "3", "--dcim", dcim().string()}),
               {std::string(SaverQueue::kDelayVariable) + "=1.5"});
     ASSERT_TRUE(cli.started());
     ASSERT_TRUE(cli.waitFor("holding this save")) << cli.err;

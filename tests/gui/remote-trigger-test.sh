@@ -10,13 +10,13 @@ source "$(dirname "$0")/window-session.sh" "$@"
 start_kestrel offscreen
 take_picture
 wait_photos 1
-sleep 1.5  # back to live view after the save
-"$CLI" trigger >/dev/null || fail "kestrel-cli trigger failed"
+pause 1.5  # back to live view after the save
+cli trigger >/dev/null || fail "kestrel-cli trigger failed"
 wait_photos 2
 
-QT_QPA_PLATFORM=offscreen "$KESTREL" --simulate --config-dir "$WORK/config2" --dcim "$WORK/DCIM2" \
+QT_QPA_PLATFORM=offscreen kestrel_program --simulate --config-dir "$WORK/config2" --dcim "$WORK/DCIM2" \
   | grep -q "already running" || fail "a second kestrel did not find the first"
 quit_kestrel
-if "$CLI" trigger 2>"$WORK/err"; then fail "trigger without a window succeeded"; fi
+if cli trigger 2>"$WORK/err"; then fail "trigger without a window succeeded"; fi
 grep -qx "kestrel-cli: no Kestrel window is running" "$WORK/err" || fail "trigger said: $(cat "$WORK/err")"
 echo "remote trigger: gdbus 1 photo, kestrel-cli trigger 1 photo, second start and no window as expected"

@@ -4,6 +4,8 @@
 # driven over AT-SPI by tests/gui/screen_reader.py.
 #
 #   screen-reader-test.sh KESTREL_PROGRAM
+# A cross build's kestrel runs in KESTREL_TEST_EMULATOR (its words), the
+# waits KESTREL_TEST_TIME_FACTOR times as long.
 set -euo pipefail
 program="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -24,11 +26,12 @@ read -r -t 10 -u "$displayfd" number || { cat "$work/xvfb.log" >&2; echo "Xvfb d
 export DISPLAY=":$number"
 
 # Everything else on a session bus of its own.
-DCIM="$work/DCIM" CONFIG="$work/config" PROGRAM="$program" HERE="$here" \
+DCIM="$work/DCIM" CONFIG="$work/config" PROGRAM="$program" HERE="$here" EMULATOR="${KESTREL_TEST_EMULATOR:-}" \
 dbus-run-session -- bash -c '
   set -euo pipefail
+  emulator=($EMULATOR)
   QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
-    "$PROGRAM" --simulate --config-dir "$CONFIG" --dcim "$DCIM" >"$CONFIG.log" 2>&1 &
+    "${emulator[@]}" "$PROGRAM" --simulate --config-dir "$CONFIG" --dcim "$DCIM" >"$CONFIG.log" 2>&1 &
   kestrel=$!
   status=0
   /usr/bin/python3 "$HERE/screen_reader.py" "$DCIM" || status=$?

@@ -90,7 +90,7 @@ wait_photos 1
 photo=$(find "$WORK/DCIM" -name "*.JPG" -not -path "*/.MISC/*")
 [ "$(head -c 3 "$photo" | od -An -tx1 | tr -d ' ')" = "ffd8ff" ] || fail "$photo is no JPEG"
 
-QT_QPA_PLATFORM=wayland "$KESTREL" --simulate --config-dir "$WORK/config2" --dcim "$WORK/DCIM2" \
+QT_QPA_PLATFORM=wayland kestrel_program --simulate --config-dir "$WORK/config2" --dcim "$WORK/DCIM2" \
   2>"$WORK/second.log" | grep -q "already running" || fail "a second kestrel did not find the first"
 kill -0 "$kestrel" 2>/dev/null || fail "the window ended when a second start brought it forward"
 quit_kestrel

@@ -4,11 +4,24 @@
 # the Debian package and checks its contents.
 #
 #   install-test.sh BUILD_DIR
+# A cross build's programs run in KESTREL_TEST_EMULATOR (its words), and its
+# package is for KESTREL_PACKAGE_ARCHITECTURE (else this machine's).
 set -euo pipefail
 build="$(cd "$1" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
+read -r -a emulator <<<"${KESTREL_TEST_EMULATOR:-}"
+run() { "${emulator[@]}" "$@"; }
+# Emulated, on a machine without binfmt_misc: the kestrel-cli-camera that
+# kestrel-cli execs, in the folder given, is run in the emulator (once every
+# check of what was installed is done).
+emulate_camera_program() {
+  [ "${#emulator[@]}" -gt 0 ] || return 0
+  mv "$1/kestrel-cli-camera" "$1/kestrel-cli-camera.aarch64"
+  "$here/../support/emulated-program.sh" "$1/kestrel-cli-camera.aarch64" "$1/kestrel-cli-camera" "${emulator[@]}"
+}
 
 cmake --install "$build" --prefix "$prefix" --strip >/dev/null
 for file in bin/kestrel bin/kestrel-cli libexec/kestrel-cli-camera share/kestrel/beep.wav \
@@ -37,12 +50,13 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' \
   { echo "the metainfo does not give the project licence GPL-3.0-or-later" >&2; exit 1; }
 
 # The installed programs run, and find their bundle beside them.
-"$prefix/bin/kestrel-cli" --help-all | grep -q -- '--virtual-time'
-"$prefix/bin/kestrel-cli" --version | grep -q '^kestrel-cli [0-9]'
-"$prefix/bin/kestrel" --version | grep -q '^kestrel [0-9]'
-"$prefix/bin/kestrel-cli" --config-dir "$work/config" shoot --mode 2 --virtual-time \
+emulate_camera_program "$prefix/libexec"
+run "$prefix/bin/kestrel-cli" --help-all | grep -q -- '--virtual-time'
+run "$prefix/bin/kestrel-cli" --version | grep -q '^kestrel-cli [0-9]'
+run "$prefix/bin/kestrel" --version | grep -q '^kestrel [0-9]'
+run "$prefix/bin/kestrel-cli" --config-dir "$work/config" shoot --mode 2 --virtual-time \
   --dcim "$work/DCIM" --max-time 30 --trace | grep -q beep   # the timer's beeps come from share/kestrel
-QT_QPA_PLATFORM=offscreen "$prefix/bin/kestrel" --simulate --startup-time --config-dir "$work/config" \
+QT_QPA_PLATFORM=offscreen run "$prefix/bin/kestrel" --simulate --startup-time --config-dir "$work/config" \
   --dcim "$work/DCIM" | grep -q 'first frame'
 
 # The metainfo and the desktop entry as the software centres and menus read
@@ -62,6 +76,9 @@ for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/libexec/kestrel-cli-ca
             ./usr/share/doc/kestrel/copyright; do
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done
+architecture="$(dpkg-deb --field "$deb" Architecture)"
+[ "$architecture" = "${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" ] ||
+  { echo "the package is for $architecture, not ${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" >&2; exit 1; }
 depends="$(dpkg-deb --field "$deb" Depends)"
 for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 libhwy1 gstreamer1.0-plugins-good; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
@@ -74,8 +91,9 @@ if grep -q "libqt6multimedia" <<<"$depends"; then echo "the package still depend
 # What the package installs runs: its files unpacked, the programs started from them.
 dpkg-deb -x "$deb" "$work/unpacked"
 check_copyright "$work/unpacked/usr/share/doc/kestrel/copyright"
-"$work/unpacked/usr/bin/kestrel-cli" --config-dir "$work/config2" shoot --mode 2 --virtual-time \
+emulate_camera_program "$work/unpacked/usr/libexec"
+run "$work/unpacked/usr/bin/kestrel-cli" --config-dir "$work/config2" shoot --mode 2 --virtual-time \
   --dcim "$work/DCIM2" --max-time 30 --trace | grep -q beep
-QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/kestrel" --simulate --startup-time --config-dir "$work/config2" \
+QT_QPA_PLATFORM=offscreen run "$work/unpacked/usr/bin/kestrel" --simulate --startup-time --config-dir "$work/config2" \
   --dcim "$work/DCIM2" | grep -q 'first frame'
 echo "installed, ran, validated and packaged"

@@ -34,7 +34,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::vect
     argv.push_back(nullptr);
     for (const auto& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
@@ -77,6 +77,17 @@ int ChildProcess::finish() {
     return -1;
 }
 
+std::optional<int> ChildProcess::exitStatus() {
+    if (pid_ <= 0) return std::nullopt;
+    readSome(Clock::now() + std::chrono::milliseconds(1));
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return std::nullopt;
+    pid_ = -1;
+    const auto until = Clock::now() + kPatience;
+    while (readSome(until)) {
+    }
+    return status;
+}
 
 // One read from whichever stream has something; NO at the end of both.
 bool ChildProcess::readSome(Clock::time_point until) {

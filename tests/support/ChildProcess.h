@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -8,7 +9,8 @@
 namespace kestrel::test {
 
 // A program running with its output read through pipes; killed if it still
-// runs when the object goes. Waits are bounded (90 s, only reached when
+// runs when the object goes. The program is looked for in PATH when its name
+// has no slash. Waits are bounded (90 s, only reached when
 // something is broken).
 class ChildProcess {
 public:
@@ -24,6 +26,9 @@ public:
     void signal(int number) const;
     // Reads to the end and answers the wait status; -1 after too long.
     int finish();
+    // Without waiting: what the program wrote so far is read, and its wait
+    // status answered once it has ended (its output then read to the end).
+    std::optional<int> exitStatus();
 
     std::string out;
     std::string err;
