@@ -12,6 +12,7 @@
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ protected:
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
           controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
-                                                      KESTREL_RESOURCES_DIR, nullptr,
+                                                      test::testPaths().resourcesDir, nullptr,
                                                       [this] { return held; }}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kStandard);
@@ -167,7 +168,7 @@ TEST_F(CameraControllerTest, FlashCyclesAndOneCameraHidesTheButtons) {
     OneCamera single;
     CameraViewManager otherViews;
     CameraControllerHelper other(CameraControllerHelper::Services{
-        single, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
+        single, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
     other.setup();
     EXPECT_TRUE(other.cameraButton().hidden());
     EXPECT_TRUE(other.flashButton().hidden());
@@ -178,7 +179,7 @@ TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
     OneCamera single;
     CameraViewManager otherViews;
     CameraControllerHelper other(CameraControllerHelper::Services{
-        single, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
+        single, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
     EXPECT_FALSE(other.cameraScreenshot(Rect{0, 0, 320, 427}));  // no preview yet
     // Red left of x = 400, blue right of it, in a 640 × 480 preview.
     single.preview = test::TestImages::make(640, 480, [](int x, int) {
@@ -235,7 +236,7 @@ TEST_F(CameraControllerTest, AUserFacingCameraMirrorsItsLiveViewAndItsPhotoOnlyW
     CameraViewManager otherViews;
     CameraControllerHelper other(
         CameraControllerHelper::Services{webcam, otherViews, loop, sounds, saver, center,
-                                         KESTREL_RESOURCES_DIR, nullptr, [this] { return held; }});
+                                         test::testPaths().resourcesDir, nullptr, [this] { return held; }});
     other.showCamera();
     EXPECT_TRUE(webcam.mirrored);
     EXPECT_EQ(webcam.screenTurn, 0);
@@ -259,7 +260,7 @@ TEST_F(CameraControllerTest, WithoutACameraTheScreenSaysSoAndStaysUsable) {
     OneCamera broken;
     CameraViewManager otherViews;
     CameraControllerHelper other(CameraControllerHelper::Services{
-        broken, otherViews, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr, nullptr});
+        broken, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
     other.showCamera();
     ASSERT_NE(other.handler(), nullptr);
     // A still that fails: back to the live view, nothing saved, nothing hanging.

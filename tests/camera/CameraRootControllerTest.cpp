@@ -7,6 +7,7 @@
 #include "sim/SimulatedCamera.h"
 #include "support/MemoryStore.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include "support/RecordingSounds.h"
 
@@ -20,7 +21,7 @@ protected:
     RootTest()
         : record(store), camera(loop, nullptr, 64, 48), album((dir / "DCIM").string(), loop),
           saver(album, (dir / "DCIM").string(), loop, nullptr),
-          helper(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center, KESTREL_RESOURCES_DIR,
+          helper(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center, test::testPaths().resourcesDir,
                                                   nullptr, nullptr}),
           settingsScreens(std::make_shared<NavigationController>(std::make_shared<ViewController>())) {
         ApplicationId::setId(ApplicationId::kThisBuild);

@@ -11,6 +11,7 @@
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +174,7 @@ protected:
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
           controller(CameraControllerHelper::Services{
-              camera, views, loop, sounds, saver, center, KESTREL_RESOURCES_DIR, nullptr,
+              camera, views, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr,
               nullptr, nullptr, nullptr, &worker}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kStandard);

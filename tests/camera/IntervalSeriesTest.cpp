@@ -10,6 +10,7 @@
 #include "support/MemoryStore.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ protected:
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
           controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
-                                                      KESTREL_RESOURCES_DIR, nullptr, nullptr}) {
+                                                      test::testPaths().resourcesDir, nullptr, nullptr}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kTimer);
         record.setAutoSave(true);

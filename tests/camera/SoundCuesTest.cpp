@@ -4,9 +4,10 @@
 #include "core/platform/ManualRunLoop.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
-#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
+#include "support/CameraWaits.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +97,7 @@ TEST_F(SoundCuesTest, OffByDefaultThenShotSavedAndArmedFromTheSettingsRow) {
 
 TEST(SoundCuesFilesTest, EveryCueIsInTheBundle) {
     for (const char* file : SoundCues::kFiles)
-        EXPECT_GT(std::filesystem::file_size(std::filesystem::path(KESTREL_RESOURCES_DIR) / file), 1000u)
+        EXPECT_GT(std::filesystem::file_size(test::testPaths().resourcesDir / file), 1000u)
             << file;
 }
 

@@ -8,6 +8,7 @@
 #include "support/JpegBytes.h"
 #include "support/ProgramCommand.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(SharedStoreTest, TwoProcessesSavingIntoOneStoreAtOnceKeepEveryPhotoUnderIts
                  {"timer delay", "0"}, {"timer interval", "2"}, {"timer count", "0"}, {"full size photo", "no"}})
             ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0);
         shooters.push_back(std::make_unique<test::ChildProcess>(test::programCommand(
-            {KESTREL_CLI_PROGRAM, "--config-dir", config, "shoot", "--mode", "2", "--count", std::to_string(kEach),
+            {test::testPaths().cliProgram, "--config-dir", config, "shoot", "--mode", "2", "--count", std::to_string(kEach),
              "--virtual-time", "--max-time", "1000", "--store", store.string()})));
         ASSERT_TRUE(shooters.back()->started());
     }

@@ -1,5 +1,6 @@
 #include "FuzzTargets.h"
 #include "support/JpegBytes.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +29,13 @@ int replay(const fs::path& folder, void (*target)(const std::uint8_t*, std::size
 }
 
 TEST(FuzzCorpusTest, SectionFileCorpusAndCrashes) {
-    const fs::path fuzz = KESTREL_FUZZ_DIR;
+    const fs::path fuzz = test::testPaths().fuzzDir();
     EXPECT_GT(replay(fuzz / "corpus" / "section", fuzz::sectionFileRoundTrip), 0);
     replay(fuzz / "crashes", fuzz::sectionFileRoundTrip, "SectionFileFuzzer-");
 }
 
 TEST(FuzzCorpusTest, GpsReadCorpusAndCrashes) {
-    const fs::path fuzz = KESTREL_FUZZ_DIR;
+    const fs::path fuzz = test::testPaths().fuzzDir();
     EXPECT_GT(replay(fuzz / "corpus" / "gps", fuzz::gpsRead), 0);
     replay(fuzz / "crashes", fuzz::gpsRead, "GpsReadFuzzer-");
 }

@@ -6,6 +6,7 @@
 #include "core/exif/JpegSectionFile.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ using test::JpegBytes;
 
 fs::path samples() {
     const char* dir = std::getenv("KESTREL_SAMPLES");
-    return dir && *dir ? fs::path(dir) : fs::path(KESTREL_SAMPLES_DIR);
+    return dir && *dir ? fs::path(dir) : test::testPaths().samplesDir;
 }
 
 std::string run(const std::string& command) {

@@ -5,13 +5,14 @@
 #include "gui/ApplicationService.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
-#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
+#include "support/CameraWaits.h"
 #include "support/ChildProcess.h"
 #include "support/ProgramCommand.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -114,7 +115,7 @@ protected:
     }
     // kestrel-cli run as its own process on the private bus.
     std::tuple<int, std::string, std::string> cli(const QStringList& args, const QString& busAddress) {
-        std::vector<std::string> command{KESTREL_CLI_PROGRAM};
+        std::vector<std::string> command{test::testPaths().cliProgram};
         for (const QString& arg : args) command.push_back(arg.toStdString());
         test::ChildProcess process(test::programCommand(command),
                                    {"DBUS_SESSION_BUS_ADDRESS=" + busAddress.toStdString()});

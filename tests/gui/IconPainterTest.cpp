@@ -1,6 +1,7 @@
 #include "core/settingsui/SettingsController.h"
 #include "gui/IconPainter.h"
 #include "support/QtApplication.h"
+#include "support/TestPaths.h"
 
 #include <QImage>
 
@@ -49,7 +50,7 @@ double difference(const QImage& a, const QImage& b) {
 // the mode buttons' two faces.
 std::set<std::string> namesUsedByTheScreens() {
     const std::filesystem::path core =
-        std::filesystem::path(KESTREL_FUZZ_DIR).parent_path() / "src" / "core";
+        test::testPaths().sourceDir / "src" / "core";
     const std::regex literal("\"([A-Za-z][A-Za-z0-9_]*\\.png)\"");  // whole names, not suffixes
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(core)) {

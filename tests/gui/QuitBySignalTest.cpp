@@ -11,6 +11,7 @@
 #include "support/JpegBytes.h"
 #include "support/ProgramCommand.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,7 @@ protected:
 
 TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
     fs::create_directories(dir / "run");
-    Child kestrel(test::programCommand({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(),
+    Child kestrel(test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir", config().string(),
                                         "--dcim", dcim().string(), "--press", "m space"}),
                   windowEnvironment("1.5"));
     ASSERT_TRUE(kestrel.started());
@@ -90,7 +91,7 @@ TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
 
 TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
     fs::create_directories(dir / "run");
-    Child kestrel(test::programCommand({KESTREL_GUI_PROGRAM, "--simulate", "--config-dir", config().string(),
+    Child kestrel(test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir", config().string(),
                                         "--dcim", dcim().string(), "--press", "m"}),
                   windowEnvironment(""));
     ASSERT_TRUE(kestrel.started());
@@ -104,7 +105,7 @@ TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
 }
 
 TEST_F(QuitBySignalTest, AShootInterruptedMidSaveKeepsThePhotoAndSaysSo) {
-    Child cli(test::programCommand({KESTREL_CLI_PROGRAM, "--config-dir", config().string(), "shoot", "--mode", "1",
+    Child cli(test::programCommand({test::testPaths().cliProgram, "--config-dir", config().string(), "shoot", "--mode", "1",
                                     "--count", "3", "--dcim", dcim().string()}),
               {std::string(SaverQueue::kDelayVariable) + "=1.5"});
     ASSERT_TRUE(cli.started());

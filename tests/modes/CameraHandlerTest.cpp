@@ -4,6 +4,7 @@
 #include "core/settings/Camera1Data.h"
 #include "support/MemoryStore.h"
 #include "support/TestImages.h"
+#include "support/TestPaths.h"
 
 #include "support/FakeHandlerHost.h"
 
@@ -202,10 +203,10 @@ TEST_F(CameraHandlerTest, TheStandardProcessing) {
 
 TEST(SoundFileTest, NamesAndFiles) {
     test::RecordingSounds sounds;
-    EXPECT_TRUE(SoundFile::soundFileFromFileName("beep.wav", KESTREL_RESOURCES_DIR, sounds));
-    EXPECT_FALSE(SoundFile::soundFileFromFileName("beep", KESTREL_RESOURCES_DIR, sounds));
-    EXPECT_FALSE(SoundFile::soundFileFromFileName("beep.old.wav", KESTREL_RESOURCES_DIR, sounds));
-    EXPECT_FALSE(SoundFile::soundFileFromFileName("missing.wav", KESTREL_RESOURCES_DIR, sounds));
+    EXPECT_TRUE(SoundFile::soundFileFromFileName("beep.wav", test::testPaths().resourcesDir, sounds));
+    EXPECT_FALSE(SoundFile::soundFileFromFileName("beep", test::testPaths().resourcesDir, sounds));
+    EXPECT_FALSE(SoundFile::soundFileFromFileName("beep.old.wav", test::testPaths().resourcesDir, sounds));
+    EXPECT_FALSE(SoundFile::soundFileFromFileName("missing.wav", test::testPaths().resourcesDir, sounds));
     EXPECT_EQ(sounds.disposed, 1);  // the first went with its object
 }
 

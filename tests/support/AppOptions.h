@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app/KestrelApp.h"
+#include "support/TestPaths.h"
 
 #include <filesystem>
 
@@ -12,7 +13,7 @@ inline KestrelApp::Options appOptions(const std::filesystem::path& dir) {
     KestrelApp::Options options;
     options.configDir = dir / "config";
     options.dcim = (dir / "DCIM").string();
-    options.resources = KESTREL_RESOURCES_DIR;
+    options.resources = test::testPaths().resourcesDir;
     options.identity.version = "test";
     return options;
 }

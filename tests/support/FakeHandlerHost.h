@@ -9,6 +9,7 @@
 #include "core/ui/Label.h"
 #include "core/ui/View.h"
 #include "support/RecordingSounds.h"
+#include "support/TestPaths.h"
 
 #include <filesystem>
 #include <memory>
@@ -34,7 +35,7 @@ public:
     ImageButton& shutterButton() override { return shutter; }
     RunLoop& runLoop() override { return loop; }
     SystemSounds& systemSounds() override { return sounds; }
-    std::filesystem::path resources() const override { return KESTREL_RESOURCES_DIR; }
+    std::filesystem::path resources() const override { return test::testPaths().resourcesDir; }
     Label& saveLabel() override { return save; }
     void overlay(const Image& image) override { ghost = image; }
     Image cameraScreenshot(Rect) override { return screen; }

@@ -1,4 +1,5 @@
 #include "support/FakePortal.h"
+#include "support/TestPaths.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -28,7 +29,7 @@ FakePortal::FakePortal(const std::string& mode, const std::string& pipewireSocke
         close(in[1]);
         return;
     }
-    const std::string script = std::string(KESTREL_TESTS_DIR) + "/adapters/gst/fake_portal.py";
+    const std::string script = (test::testPaths().testsDir() / "adapters/gst/fake_portal.py").string();
     std::vector<std::string> args{"dbus-run-session", "--", kPython, script, mode};
     if (!pipewireSocket.empty()) args.push_back(pipewireSocket);
     std::vector<char*> argv;

@@ -1,4 +1,5 @@
 #include "adapters/linux/CanberraSounds.h"
+#include "support/TestPaths.h"
 
 #include "support/TempDir.h"
 
@@ -18,7 +19,7 @@ TEST(CanberraSoundsTest, WithoutASoundServerNothingPlaysAndNothingWaits) {
         CanberraSounds sounds("pulse");  // the sound server's backend, with no server to reach
         EXPECT_EQ(sounds.registerSound(dir / "missing.wav"), 0u);
         const auto beep =
-            sounds.registerSound(std::filesystem::path(KESTREL_RESOURCES_DIR) / "beep.wav");
+            sounds.registerSound(test::testPaths().resourcesDir / "beep.wav");
         ASSERT_NE(beep, 0u);
         const auto before = std::chrono::steady_clock::now();
         for (int i = 0; i < 10; ++i)
