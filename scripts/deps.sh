@@ -68,6 +68,7 @@ TEST_PACKAGES=(
   pipewire-bin      # pw-link: the camera tests link that camera as a session manager would
   libspa-0.2-modules  # PipeWire's test video source
   weston            # a headless Wayland compositor for the Wayland test
+  ccache            # the compiler cache every build folder and clone shares
 )
 
 # In addition, to run the benchmarks and time the peers side by side (bench/).
@@ -92,7 +93,6 @@ BENCH_PACKAGES=(
 ARM64_PACKAGES=(
   crossbuild-essential-arm64
   qemu-user         # qemu-aarch64: the suite runs on an emulated Cortex-A72 (NEON, no SVE)
-  ccache
 )
 
 # The arm64 packages the aarch64 root (scripts/arm64-sysroot.sh) is unpacked
