@@ -4,14 +4,28 @@
 
 namespace kestrel {
 
-FallbackCameraPicker::FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated)
-    : real_(&real), current_(&simulated) {
-    update();
+FallbackCameraPicker::FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated,
+                                           bool waiting)
+    : real_(&real),
+      simulated_(&simulated),
+      current_(waiting ? &real : &simulated),
+      waiting_(waiting) {
+    if (!waiting_) update();
+}
+
+void FallbackCameraPicker::endWait() {
+    if (!waiting_) return;
+    waiting_ = false;
+    if (real_->isSourceAvailable()) return;  // the real camera runs: it stays
+    current_ = simulated_;
+    real_->setFrameObserver(nullptr);
+    current_->setFrameObserver(frameObserver_);
+    Log::info("camera: no camera runs; the simulated camera serves until one is plugged in");
 }
 
 bool FallbackCameraPicker::update() {
-    if (usesRealCamera() || !real_->isSourceAvailable()) return false;
-    CameraPicker& simulated = *current_;
+    if (waiting_ || usesRealCamera() || !real_->isSourceAvailable()) return false;
+    CameraPicker& simulated = *simulated_;
     // The device first: choosing it may open another camera, which takes the flash mode.
     if (real_->isCameraDeviceAvailable(simulated.cameraDevice()))
         real_->setCameraDevice(simulated.cameraDevice());

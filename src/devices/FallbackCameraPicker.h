@@ -11,16 +11,23 @@ namespace kestrel {
 // preview's zoom and shift over, so the live view goes on as it was; after
 // it, a camera that is unplugged again is the real camera's own matter (the
 // screen says there is none) rather than a silent return to the simulation.
+//
+// Made `waiting`, it waits for the real camera first (its source being
+// chosen, or started, in the background): the screen says the camera is
+// starting, and shows neither camera's picture, until endWait().
 class FallbackCameraPicker final : public CameraPicker {
 public:
-    FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated);
+    FallbackCameraPicker(CameraPicker& real, CameraPicker& simulated, bool waiting = false);
 
     // Looks at the real camera again; true when this call switched to it.
     bool update();
-    bool usesRealCamera() const { return current_ == real_; }
+    bool usesRealCamera() const { return !waiting_ && current_ == real_; }
+    // The wait is over: the real camera serves if it runs, else the simulated one.
+    void endWait();
+    bool isWaiting() const { return waiting_; }
 
-    bool isSourceAvailable() const override { return current_->isSourceAvailable(); }
-    bool isStarting() const override { return current_->isStarting(); }
+    bool isSourceAvailable() const override { return !waiting_ && current_->isSourceAvailable(); }
+    bool isStarting() const override { return waiting_ || current_->isStarting(); }
     bool isCameraDeviceAvailable(Device device) const override {
         return current_->isCameraDeviceAvailable(device);
     }
@@ -52,7 +59,9 @@ public:
 
 private:
     CameraPicker* real_;
+    CameraPicker* simulated_;
     CameraPicker* current_;
+    bool waiting_;
     std::function<void()> frameObserver_;
 };
 

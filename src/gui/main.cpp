@@ -11,8 +11,8 @@
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
-#include "devices/DeviceChoice.h"
 #include "devices/CameraChoice.h"
+#include "devices/DeviceChoice.h"
 #include "gui/ApplicationService.h"
 #include "gui/KestrelWindow.h"
 #include "sim/NmeaLocationManager.h"
@@ -22,9 +22,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QWindow>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cerrno>
@@ -91,7 +91,8 @@ std::string keyHelp() {
     }
     return text +
            "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
-           "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli trigger\n"
+           "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli "
+           "trigger\n"
            "calls them. Starting kestrel again brings the running window forward.\n";
 }
 
@@ -104,14 +105,16 @@ void followScreenTurn(QWidget& window, kestrel::CameraControllerHelper& camera) 
     if (!handle) return;
     auto apply = [&camera, handle] {
         if (const QScreen* screen = handle->screen())
-            camera.setScreenTurn(screen->angleBetween(screen->nativeOrientation(), screen->orientation()));
+            camera.setScreenTurn(
+                screen->angleBetween(screen->nativeOrientation(), screen->orientation()));
     };
     apply();
     QObject::connect(handle, &QWindow::screenChanged, handle, [apply, handle](QScreen* screen) {
         apply();
         if (screen)
-            QObject::connect(screen, &QScreen::orientationChanged, handle, [apply] { apply(); },
-                             Qt::UniqueConnection);
+            QObject::connect(
+                screen, &QScreen::orientationChanged, handle, [apply] { apply(); },
+                Qt::UniqueConnection);
     });
     if (QScreen* screen = handle->screen())
         QObject::connect(screen, &QScreen::orientationChanged, handle, [apply] { apply(); });
@@ -205,7 +208,8 @@ int main(int argc, char** argv) {
     gui::ApplicationService service;
     if (service.claim(QDBusConnection::sessionBus()) == gui::ApplicationService::Claim::kRunning) {
         if (!gui::ApplicationService::activateRunning(QDBusConnection::sessionBus())) {
-            std::cerr << "kestrel: another Kestrel holds the session bus name but does not answer\n";
+            std::cerr
+                << "kestrel: another Kestrel holds the session bus name but does not answer\n";
             return 1;
         }
         std::cout << "kestrel: already running: its window is brought forward\n";
@@ -225,27 +229,38 @@ int main(int argc, char** argv) {
     std::unique_ptr<AudioSystem> microphone = devices.takeMicrophone();
     DevicePosition* position = nullptr;
     auto heldAs = [&position] { return position ? position->orientation() : 1; };
-    // The camera --camera names; with auto, the simulated one until a camera is plugged in.
-    CameraChoice cameraChoice(
-        loop, CameraChoice::Options{*cameraSpec, simulate, heldAs,
-                                    scene == "moving" ? SimulatedCamera::Scene::kMoving
-                                                      : SimulatedCamera::Scene::kStill,
-                                    "", cameraRotation});
+    // The camera --camera names; with auto, the simulated one until a camera
+    // is plugged in. Looked for and started off the loop: the window shows
+    // "Starting camera…" meanwhile, and what was found is said once it runs
+    // or has failed.
+    CameraChoice::Options cameraOptions{
+        *cameraSpec,
+        simulate,
+        heldAs,
+        scene == "moving" ? SimulatedCamera::Scene::kMoving : SimulatedCamera::Scene::kStill,
+        "",
+        cameraRotation};
+    cameraOptions.startInBackground = true;
+    CameraChoice cameraChoice(loop, cameraOptions);
     CameraPicker& camera = cameraChoice.camera();
-    const bool cameraFound = cameraChoice.usesRealCamera();
-    if (!cameraChoice.failure().empty())
-        std::cerr << "kestrel: the camera does not start: " << cameraChoice.failure() << "\n";
-    // One line when this machine has none of the hardware.
     const std::string& accelerometerUsed = devices.reports()[0].used;
     const bool realAccelerometer =
         accelerometerUsed != "none" && accelerometerUsed.rfind("simulated", 0) != 0;
     const bool realMicrophone = devices.reports()[1].used.rfind("simulated", 0) != 0;
-    if (!cameraFound && !realAccelerometer && !realMicrophone)
-        std::cerr
-            << "kestrel: no camera, accelerometer or microphone here: running on simulated devices "
-               "(kestrel-cli devices tells more)\n";
+    auto reportCamera = [&cameraChoice, realAccelerometer, realMicrophone] {
+        if (!cameraChoice.failure().empty())
+            std::cerr << "kestrel: the camera does not start: " << cameraChoice.failure() << "\n";
+        // One line when this machine has none of the hardware.
+        if (!cameraChoice.usesRealCamera() && !realAccelerometer && !realMicrophone)
+            std::cerr << "kestrel: no camera, accelerometer or microphone here: running on "
+                         "simulated devices (kestrel-cli devices tells more)\n";
+        else
+            Log::info("camera: " + cameraChoice.report());
+    };
+    if (cameraChoice.isSettled())
+        reportCamera();
     else
-        Log::info("camera: " + cameraChoice.report());
+        cameraChoice.setSettledObserver(reportCamera);
     CanberraSounds sounds;
     QtFeedback feedback;
     sounds.setVibrator([&feedback] { feedback.vibrate(); });

@@ -167,8 +167,9 @@ TEST_F(CameraControllerTest, FlashCyclesAndOneCameraHidesTheButtons) {
 
     OneCamera single;
     CameraViewManager otherViews;
-    CameraControllerHelper other(CameraControllerHelper::Services{
-        single, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
+    CameraControllerHelper other(
+        CameraControllerHelper::Services{single, otherViews, loop, sounds, saver, center,
+                                         test::testPaths().resourcesDir, nullptr, nullptr});
     other.setup();
     EXPECT_TRUE(other.cameraButton().hidden());
     EXPECT_TRUE(other.flashButton().hidden());
@@ -178,8 +179,9 @@ TEST_F(CameraControllerTest, FlashCyclesAndOneCameraHidesTheButtons) {
 TEST_F(CameraControllerTest, TheSnapshotIsWhatTheLiveViewShows) {
     OneCamera single;
     CameraViewManager otherViews;
-    CameraControllerHelper other(CameraControllerHelper::Services{
-        single, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
+    CameraControllerHelper other(
+        CameraControllerHelper::Services{single, otherViews, loop, sounds, saver, center,
+                                         test::testPaths().resourcesDir, nullptr, nullptr});
     EXPECT_FALSE(other.cameraScreenshot(Rect{0, 0, 320, 427}));  // no preview yet
     // Red left of x = 400, blue right of it, in a 640 × 480 preview.
     single.preview = test::TestImages::make(640, 480, [](int x, int) {
@@ -234,9 +236,9 @@ TEST_F(CameraControllerTest, AUserFacingCameraMirrorsItsLiveViewAndItsPhotoOnlyW
     OneCamera webcam;
     webcam.user = true;
     CameraViewManager otherViews;
-    CameraControllerHelper other(
-        CameraControllerHelper::Services{webcam, otherViews, loop, sounds, saver, center,
-                                         test::testPaths().resourcesDir, nullptr, [this] { return held; }});
+    CameraControllerHelper other(CameraControllerHelper::Services{
+        webcam, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr,
+        [this] { return held; }});
     other.showCamera();
     EXPECT_TRUE(webcam.mirrored);
     EXPECT_EQ(webcam.screenTurn, 0);
@@ -259,8 +261,9 @@ TEST_F(CameraControllerTest, AUserFacingCameraMirrorsItsLiveViewAndItsPhotoOnlyW
 TEST_F(CameraControllerTest, WithoutACameraTheScreenSaysSoAndStaysUsable) {
     OneCamera broken;
     CameraViewManager otherViews;
-    CameraControllerHelper other(CameraControllerHelper::Services{
-        broken, otherViews, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr, nullptr});
+    CameraControllerHelper other(
+        CameraControllerHelper::Services{broken, otherViews, loop, sounds, saver, center,
+                                         test::testPaths().resourcesDir, nullptr, nullptr});
     other.showCamera();
     ASSERT_NE(other.handler(), nullptr);
     // A still that fails: back to the live view, nothing saved, nothing hanging.

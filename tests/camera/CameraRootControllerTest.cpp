@@ -19,11 +19,15 @@ namespace {
 class RootTest : public ::testing::Test {
 protected:
     RootTest()
-        : record(store), camera(loop, nullptr, 64, 48), album((dir / "DCIM").string(), loop),
+        : record(store),
+          camera(loop, nullptr, 64, 48),
+          album((dir / "DCIM").string(), loop),
           saver(album, (dir / "DCIM").string(), loop, nullptr),
-          helper(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center, test::testPaths().resourcesDir,
-                                                  nullptr, nullptr}),
-          settingsScreens(std::make_shared<NavigationController>(std::make_shared<ViewController>())) {
+          helper(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
+                                                  test::testPaths().resourcesDir, nullptr,
+                                                  nullptr}),
+          settingsScreens(
+              std::make_shared<NavigationController>(std::make_shared<ViewController>())) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kStandard);
         ViewController::transitions().clear();
@@ -72,9 +76,10 @@ TEST_F(RootTest, FromVersion4TheCameraGoesAndComesBack) {
     loop.advance(RunLoop::Duration(1));
     EXPECT_EQ(root.mAction(), CameraRootController::kShowCamera);
     EXPECT_EQ(root.modalViewController(), &root.cameraScreen());
-    EXPECT_EQ(transitionsSeen(), (std::vector<std::string>{"present camera", "dismiss camera",
-                                                           "present animated settings", "dismiss animated settings",
-                                                           "present camera"}));
+    EXPECT_EQ(
+        transitionsSeen(),
+        (std::vector<std::string>{"present camera", "dismiss camera", "present animated settings",
+                                  "dismiss animated settings", "present camera"}));
 }
 
 TEST_F(RootTest, BeforeVersion4TheSettingsGoOnTopOfTheRunningCamera) {

@@ -34,8 +34,12 @@ public:
     }
     bool isSourceAvailable() const override { return !starting_; }
     bool isStarting() const override { return starting_; }
-    bool isCameraDeviceAvailable(Device d) const override { return inner_->isCameraDeviceAvailable(d); }
-    bool isFlashAvailable(Device d) const override { return !starting_ && inner_->isFlashAvailable(d); }
+    bool isCameraDeviceAvailable(Device d) const override {
+        return inner_->isCameraDeviceAvailable(d);
+    }
+    bool isFlashAvailable(Device d) const override {
+        return !starting_ && inner_->isFlashAvailable(d);
+    }
     Device cameraDevice() const override { return inner_->cameraDevice(); }
     void setCameraDevice(Device d) override { inner_->setCameraDevice(d); }
     FlashMode flashMode() const override { return inner_->flashMode(); }
@@ -63,7 +67,8 @@ protected:
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
           controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
-                                                      test::testPaths().resourcesDir, nullptr, nullptr}) {
+                                                      test::testPaths().resourcesDir, nullptr,
+                                                      nullptr}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kTimer);
         record.timer().setTimerDelay(2);

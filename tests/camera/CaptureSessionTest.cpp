@@ -1,5 +1,5 @@
-#include "core/camera/CaptureSession.h"
 #include "core/camera/CameraControllerHelper.h"
+#include "core/camera/CaptureSession.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
@@ -75,11 +75,12 @@ TEST_F(CaptureSessionTest, OnlyAFinalPictureFollowsOneBoundForTheStore) {
         int steps;  // 0 capturing, 1 processing, 2 reviewing, 3 saving
         bool finalMay;
     };
-    for (const Case& c : {Case{"capturing", true, 0, false}, Case{"processing", true, 1, true},
-                          Case{"processing, for review", false, 1, false},
-                          Case{"reviewing, auto-saved", true, 2, true},
-                          Case{"reviewing, for the user", false, 2, false},
-                          Case{"saving", true, 3, true}, Case{"saving what the user kept", false, 3, true}}) {
+    for (const Case& c :
+         {Case{"capturing", true, 0, false}, Case{"processing", true, 1, true},
+          Case{"processing, for review", false, 1, false},
+          Case{"reviewing, auto-saved", true, 2, true},
+          Case{"reviewing, for the user", false, 2, false}, Case{"saving", true, 3, true},
+          Case{"saving what the user kept", false, 3, true}}) {
         CaptureSession fresh(loop, nullptr);
         fresh.requested(true, nullptr, c.autoSave);
         if (c.steps >= 1) {
@@ -173,9 +174,9 @@ protected:
           album((dir / "DCIM").string(), loop),
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
-          controller(CameraControllerHelper::Services{
-              camera, views, loop, sounds, saver, center, test::testPaths().resourcesDir, nullptr,
-              nullptr, nullptr, nullptr, &worker}) {
+          controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
+                                                      test::testPaths().resourcesDir, nullptr,
+                                                      nullptr, nullptr, nullptr, &worker}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kStandard);
         record.setFullSizePhoto(true);
@@ -187,7 +188,9 @@ protected:
         worker.shutdown();
         ApplicationId::setId(0);
     }
-    void hold() { worker.enqueue([gate = gate.get_future().share()] { gate.wait(); }); }
+    void hold() {
+        worker.enqueue([gate = gate.get_future().share()] { gate.wait(); });
+    }
     void release() {
         if (!released) gate.set_value();
         released = true;

@@ -31,7 +31,8 @@ protected:
           saver(album, (dir / "DCIM").string(), loop, nullptr),
           block(&loop),
           controller(CameraControllerHelper::Services{camera, views, loop, sounds, saver, center,
-                                                      test::testPaths().resourcesDir, nullptr, nullptr}) {
+                                                      test::testPaths().resourcesDir, nullptr,
+                                                      nullptr}) {
         ApplicationId::setId(ApplicationId::kThisBuild);
         record.setMode(Camera1Data::kTimer);
         record.setAutoSave(true);

@@ -53,14 +53,16 @@ protected:
     void settle() {
         loop.advance(0.5);
         test::awaitPhotos(loop, app->camera());
-        while (loop.waitForPosts(std::chrono::milliseconds(500))) loop.runUntilIdle();
+        while (loop.waitForPosts(std::chrono::milliseconds(500)))
+            loop.runUntilIdle();
         loop.advance(1.5);
     }
 
     test::TempDir dir;
     ManualRunLoop loop;
     SimulatedCamera camera{loop, nullptr, 640, 480};
-    std::optional<SimulatedAccelerometer> accelerometer = SimulatedAccelerometer::named(loop, "steady");
+    std::optional<SimulatedAccelerometer> accelerometer =
+        SimulatedAccelerometer::named(loop, "steady");
     NamedSounds sounds;
     std::unique_ptr<KestrelApp> app;
 };
@@ -97,8 +99,7 @@ TEST_F(SoundCuesTest, OffByDefaultThenShotSavedAndArmedFromTheSettingsRow) {
 
 TEST(SoundCuesFilesTest, EveryCueIsInTheBundle) {
     for (const char* file : SoundCues::kFiles)
-        EXPECT_GT(std::filesystem::file_size(test::testPaths().resourcesDir / file), 1000u)
-            << file;
+        EXPECT_GT(std::filesystem::file_size(test::testPaths().resourcesDir / file), 1000u) << file;
 }
 
 }  // namespace

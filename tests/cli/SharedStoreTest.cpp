@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace kestrel {
 namespace {
@@ -30,12 +30,17 @@ TEST(SharedStoreTest, TwoProcessesSavingIntoOneStoreAtOnceKeepEveryPhotoUnderIts
     for (const char* name : {"a", "b"}) {
         const std::string config = (dir / name).string();
         // An interval series of small pictures, one every 2 s of virtual time.
-        for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-                 {"timer delay", "0"}, {"timer interval", "2"}, {"timer count", "0"}, {"full size photo", "no"}})
-            ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0);
-        shooters.push_back(std::make_unique<test::ChildProcess>(test::programCommand(
-            {test::testPaths().cliProgram, "--config-dir", config, "shoot", "--mode", "2", "--count", std::to_string(kEach),
-             "--virtual-time", "--max-time", "1000", "--store", store.string()})));
+        for (const auto& [key, value] :
+             std::vector<std::pair<std::string, std::string>>{{"timer delay", "0"},
+                                                              {"timer interval", "2"},
+                                                              {"timer count", "0"},
+                                                              {"full size photo", "no"}})
+            ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status,
+                      0);
+        shooters.push_back(std::make_unique<test::ChildProcess>(
+            test::programCommand({test::testPaths().cliProgram, "--config-dir", config, "shoot",
+                                  "--mode", "2", "--count", std::to_string(kEach), "--virtual-time",
+                                  "--max-time", "1000", "--store", store.string()})));
         ASSERT_TRUE(shooters.back()->started());
     }
     std::set<std::string> saved;
@@ -52,10 +57,12 @@ TEST(SharedStoreTest, TwoProcessesSavingIntoOneStoreAtOnceKeepEveryPhotoUnderIts
     std::set<std::string> onDisk;
     for (const auto& entry : fs::recursive_directory_iterator(store)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("IMG_", 0) == 0 && entry.path().extension() == ".JPG") onDisk.insert(entry.path().string());
+        if (name.rfind("IMG_", 0) == 0 && entry.path().extension() == ".JPG")
+            onDisk.insert(entry.path().string());
     }
     EXPECT_EQ(onDisk, saved);
-    for (const auto& photo : saved) EXPECT_TRUE(JpegCodec::readHeader(test::JpegBytes::read(photo))) << photo;
+    for (const auto& photo : saved)
+        EXPECT_TRUE(JpegCodec::readHeader(test::JpegBytes::read(photo))) << photo;
     const InfoRecord record = InfoRecord::read(store / ".MISC" / "Info.plist");
     EXPECT_FALSE(record.wasCorrupt());
     EXPECT_EQ(record.lastFileGroupNumber(100), 2 * kEach);

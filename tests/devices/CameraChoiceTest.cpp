@@ -1,9 +1,12 @@
 #include "devices/CameraChoice.h"
 
 #include "core/platform/ManualRunLoop.h"
+#include "support/FakePortal.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 namespace kestrel {
 namespace {
@@ -20,6 +23,21 @@ CameraChoice::Options optionsFor(const std::string& spec, const test::TempDir& d
 
 CameraFinder::Survey seeing(std::vector<CameraFinder::Sighting> sightings) {
     return [sightings] { return sightings; };
+}
+
+CameraChoice::Options inBackground(CameraChoice::Options options) {
+    options.startInBackground = true;
+    return options;
+}
+
+// Runs what other threads post to the loop until `done`, for at most five
+// seconds: the chooser's thread and GStreamer's run on the real clock.
+template <typename Done>
+bool runUntil(ManualRunLoop& loop, Done done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < until)
+        if (loop.waitForPosts(std::chrono::milliseconds(10))) loop.runUntilIdle();
+    return done();
 }
 
 TEST(CameraChoiceTest, AutoFallsBackToTheSimulatedCameraAndSaysSoInOneLine) {
@@ -90,6 +108,76 @@ TEST(CameraChoiceTest, EachNamedSourceIsUsedAsAskedEvenWhenItDoesNotStart) {
         EXPECT_GT(missing.failure().size(), spec.size() + 2) << spec;  // and why
         EXPECT_EQ(missing.report(), spec + " (as asked)");
     }
+}
+
+TEST(CameraChoiceTest, StartedInTheBackgroundTheCameraIsStartingUntilItRunsOrFailsThenSettles) {
+    test::TempDir dir;
+    ManualRunLoop loop;
+    struct Case {
+        std::string spec;
+        CameraFinder::Survey survey;
+        bool runs;
+        bool real;     // the camera shown is the real one (else the simulated one serves)
+        bool failure;  // a source was chosen and does not start
+        bool atOnce;   // it fails as it is opened (no such device), before any wait
+    };
+    const std::string testSource = "gst:videotestsrc ! video/x-raw,width=320,height=240";
+    for (const Case& c :
+         {Case{testSource, {}, true, true, false, false},
+          Case{"v4l2:/dev/kestrel-test-none", {}, false, true, true, true},
+          Case{"auto", seeing({}), false, false, false, false},
+          Case{"auto", seeing({{"v4l2", "Gone", {{"device.path", "/dev/kestrel-test-none"}}, ""}}),
+               false, false, true, false}}) {
+        CameraChoice choice(loop, inBackground(optionsFor(c.spec, dir)), c.survey);
+        int settled = 0;
+        choice.setSettledObserver([&] { ++settled; });
+        // Nothing waited for in the constructor: the screen says "Starting
+        // camera…" (or at once that there is no camera); the settling comes by the loop.
+        EXPECT_FALSE(choice.isSettled()) << c.spec;
+        EXPECT_EQ(choice.camera().isStarting(), !c.atOnce) << c.spec;
+        EXPECT_FALSE(choice.camera().isSourceAvailable()) << c.spec;
+        EXPECT_FALSE(choice.camera().previewFrame()) << c.spec;  // neither camera's picture
+
+        ASSERT_TRUE(runUntil(loop, [&] { return choice.isSettled(); })) << c.spec;
+        EXPECT_EQ(settled, 1) << c.spec;
+        EXPECT_FALSE(choice.camera().isStarting()) << c.spec;
+        EXPECT_EQ(choice.usesRealCamera(), c.real) << c.spec;
+        EXPECT_EQ(!choice.failure().empty(), c.failure) << c.spec << ": " << choice.failure();
+        // The real camera runs, the simulated one serves, or the named one is missing.
+        EXPECT_EQ(choice.camera().isSourceAvailable(), c.runs || !c.real) << c.spec;
+        if (c.spec == "auto")
+            EXPECT_TRUE(choice.report().ends_with("): the simulated camera")) << choice.report();
+        else
+            EXPECT_EQ(choice.report(), c.spec + " (as asked)");
+        loop.runUntilIdle();
+        EXPECT_EQ(settled, 1) << c.spec;  // once
+    }
+}
+
+TEST(CameraChoiceTest, ThePortalAskingTheUserHoldsNeitherTheLoopNorTheQuit) {
+    if (!test::FakePortal::available())
+        GTEST_SKIP() << "dbus-run-session or python3-gi is missing (scripts/deps.sh test)";
+    test::FakePortal portal("ask");
+    ASSERT_FALSE(portal.bus().empty());
+    ManualRunLoop loop;
+    test::TempDir dir;
+    CameraChoice::Options options = inBackground(optionsFor("auto", dir));
+    options.portalBus = portal.bus();
+    auto choice = std::make_unique<CameraChoice>(
+        loop, options, seeing({{"v4l2", "V4", {{"device.path", "/dev/kestrel-test-none"}}, ""}}));
+    ASSERT_EQ(portal.nextLine(std::chrono::seconds(5)), "asked");
+    // The loop goes on while the desktop asks: the window answers.
+    bool ran = false;
+    loop.post([&] { ran = true; });
+    loop.runUntilIdle();
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(choice->camera().isStarting());
+    EXPECT_FALSE(choice->isSettled());
+    // Quitting meanwhile ends the wait at once.
+    const auto quit = std::chrono::steady_clock::now();
+    choice.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - quit, std::chrono::seconds(2));
+    loop.runUntilIdle();  // its answer, posted as it went, reaches nobody
 }
 
 }  // namespace

@@ -46,10 +46,12 @@ std::size_t photosIn(const std::filesystem::path& dcim) {
 class PrivateBus {
 public:
     PrivateBus() {
-        if (daemon_.waitFor("\n")) address_ = QString::fromStdString(daemon_.out.substr(0, daemon_.out.find('\n')));
+        if (daemon_.waitFor("\n"))
+            address_ = QString::fromStdString(daemon_.out.substr(0, daemon_.out.find('\n')));
     }
     ~PrivateBus() {
-        for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
+        for (const QString& name : names_)
+            QDBusConnection::disconnectFromBus(name);
     }
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -57,7 +59,9 @@ public:
     const QString& address() const { return address_; }
     // A new connection to the bus, as another process would have.
     QDBusConnection connect() {
-        names_ << QStringLiteral("kestrel-test-%1-%2").arg(reinterpret_cast<quintptr>(this)).arg(names_.size());
+        names_ << QStringLiteral("kestrel-test-%1-%2")
+                      .arg(reinterpret_cast<quintptr>(this))
+                      .arg(names_.size());
         return QDBusConnection::connectToBus(address_, names_.back());
     }
 
@@ -97,10 +101,11 @@ protected:
     }
 
     // ActivateAction from another connection, as gdbus or a launcher sends it.
-    QDBusMessage action(QDBusConnection& from, const QString& name, const QVariantList& parameter = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            ApplicationService::kName, ApplicationService::kPath, ApplicationService::kInterface,
-            "ActivateAction");
+    QDBusMessage action(QDBusConnection& from, const QString& name,
+                        const QVariantList& parameter = {}) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(ApplicationService::kName, ApplicationService::kPath,
+                                           ApplicationService::kInterface, "ActivateAction");
         call << name << QVariant::fromValue(parameter) << QVariantMap{};
         QDBusPendingCallWatcher reply(from.asyncCall(call));
         EXPECT_TRUE(spinUntil([&] { return reply.isFinished(); }));
@@ -110,13 +115,16 @@ protected:
     void settle() {
         loop.advance(0.5);
         test::awaitPhotos(loop, app->camera());
-        while (loop.waitForPosts(std::chrono::milliseconds(500))) loop.runUntilIdle();
+        while (loop.waitForPosts(std::chrono::milliseconds(500)))
+            loop.runUntilIdle();
         loop.advance(1.5);
     }
     // kestrel-cli run as its own process on the private bus.
-    std::tuple<int, std::string, std::string> cli(const QStringList& args, const QString& busAddress) {
+    std::tuple<int, std::string, std::string> cli(const QStringList& args,
+                                                  const QString& busAddress) {
         std::vector<std::string> command{test::testPaths().cliProgram};
-        for (const QString& arg : args) command.push_back(arg.toStdString());
+        for (const QString& arg : args)
+            command.push_back(arg.toStdString());
         test::ChildProcess process(test::programCommand(command),
                                    {"DBUS_SESSION_BUS_ADDRESS=" + busAddress.toStdString()});
         std::optional<int> status;
@@ -128,7 +136,8 @@ protected:
     test::TempDir dir;
     ManualRunLoop loop;
     SimulatedCamera camera{loop, nullptr, 640, 480};
-    std::optional<SimulatedAccelerometer> accelerometer = SimulatedAccelerometer::named(loop, "steady");
+    std::optional<SimulatedAccelerometer> accelerometer =
+        SimulatedAccelerometer::named(loop, "steady");
     test::RecordingSounds sounds;
     std::unique_ptr<KestrelApp> app;
     std::optional<AppActions> actions;
@@ -172,7 +181,8 @@ TEST_F(ApplicationServiceTest, ActionsFromTheBusPressTheShutterCancelAndSetTheMo
                                                        {"take-picture", {1}},
                                                        {"self-destruct", {}}}) {
         const QDBusMessage reply = action(client, name, parameter);
-        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.InvalidArgs") << name.toStdString();
+        EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.InvalidArgs")
+            << name.toStdString();
     }
     EXPECT_EQ(app->settings().record().mode(), Camera1Data::kTimer);
 
@@ -187,8 +197,9 @@ TEST_F(ApplicationServiceTest, ActionsFromTheBusPressTheShutterCancelAndSetTheMo
 
     // Activate and Open bring the window forward.
     for (const char* method : {"Activate", "Open"}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            ApplicationService::kName, ApplicationService::kPath, ApplicationService::kInterface, method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(ApplicationService::kName, ApplicationService::kPath,
+                                           ApplicationService::kInterface, method);
         if (std::string(method) == "Open") call << QStringList{"file:///tmp/x.jpg"};
         call << QVariantMap{};
         QDBusPendingCallWatcher reply(client.asyncCall(call));
@@ -215,9 +226,8 @@ TEST_F(ApplicationServiceTest, ASecondKestrelBringsTheFirstForwardAndTriggerFind
     QDBusConnection secondBus = bus.connect();
     auto answered = std::async(std::launch::async,
                                [&] { return ApplicationService::activateRunning(secondBus); });
-    ASSERT_TRUE(spinUntil([&] {
-        return answered.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }));
+    ASSERT_TRUE(spinUntil(
+        [&] { return answered.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     EXPECT_TRUE(answered.get());
     EXPECT_EQ(activated, 1);
 
@@ -249,7 +259,8 @@ TEST_F(ApplicationServiceTest, ASecondKestrelBringsTheFirstForwardAndTriggerFind
     EXPECT_EQ(camera.picturesTaken(), 1);
 
     // No session bus at all: one line, exit 1.
-    const auto [status, out, err] = cli({"trigger"}, "unix:path=" + QString::fromStdString((dir.path() / "no-bus").string()));
+    const auto [status, out, err] =
+        cli({"trigger"}, "unix:path=" + QString::fromStdString((dir.path() / "no-bus").string()));
     EXPECT_EQ(status, 1);
     EXPECT_EQ(err.rfind("kestrel-cli: no Kestrel window is running (no session bus", 0), 0u) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);

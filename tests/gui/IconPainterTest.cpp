@@ -49,8 +49,7 @@ double difference(const QImage& a, const QImage& b) {
 // The image names written in Kestrel's core ("Toolbar_Play.png", ...) and
 // the mode buttons' two faces.
 std::set<std::string> namesUsedByTheScreens() {
-    const std::filesystem::path core =
-        test::testPaths().sourceDir / "src" / "core";
+    const std::filesystem::path core = test::testPaths().sourceDir / "src" / "core";
     const std::regex literal("\"([A-Za-z][A-Za-z0-9_]*\\.png)\"");  // whole names, not suffixes
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(core)) {

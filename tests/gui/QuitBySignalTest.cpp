@@ -36,8 +36,14 @@ protected:
     QuitBySignalTest() {
         // A known start: Sound mode (the last in the settings' order, so the
         // next-mode key gives Standard, which shoots at once) and auto-save on.
-        EXPECT_EQ(test::runCli({"--config-dir", config().string(), "settings", "set", "camera mode", "5"}).status, 0);
-        EXPECT_EQ(test::runCli({"--config-dir", config().string(), "settings", "set", "auto save", "yes"}).status, 0);
+        EXPECT_EQ(
+            test::runCli({"--config-dir", config().string(), "settings", "set", "camera mode", "5"})
+                .status,
+            0);
+        EXPECT_EQ(
+            test::runCli({"--config-dir", config().string(), "settings", "set", "auto save", "yes"})
+                .status,
+            0);
     }
     fs::path config() const { return dir / "config"; }
     fs::path dcim() const { return dir / "DCIM"; }
@@ -72,16 +78,18 @@ protected:
 
 TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
     fs::create_directories(dir / "run");
-    Child kestrel(test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir", config().string(),
-                                        "--dcim", dcim().string(), "--press", "m space"}),
-                  windowEnvironment("1.5"));
+    Child kestrel(
+        test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir",
+                              config().string(), "--dcim", dcim().string(), "--press", "m space"}),
+        windowEnvironment("1.5"));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("holding this save")) << kestrel.err;  // the save is under way
     kestrel.signal(SIGTERM);
     const int status = kestrel.finish();
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
     EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
-    EXPECT_NE(kestrel.err.find("waiting for 1 photo to be saved"), std::string::npos) << kestrel.err;
+    EXPECT_NE(kestrel.err.find("waiting for 1 photo to be saved"), std::string::npos)
+        << kestrel.err;
     const auto saved = photos();
     ASSERT_EQ(saved.size(), 1u) << kestrel.err;  // the photo, and nothing half-written beside it
     EXPECT_EQ(saved[0].filename(), "IMG_0001.JPG");
@@ -91,9 +99,10 @@ TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
 
 TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
     fs::create_directories(dir / "run");
-    Child kestrel(test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir", config().string(),
-                                        "--dcim", dcim().string(), "--press", "m"}),
-                  windowEnvironment(""));
+    Child kestrel(
+        test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir",
+                              config().string(), "--dcim", dcim().string(), "--press", "m"}),
+        windowEnvironment(""));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
     kestrel.signal(SIGTERM);
@@ -104,10 +113,32 @@ TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
     EXPECT_TRUE(photos().empty());
 }
 
+TEST_F(QuitBySignalTest, TheWindowAnswersAndQuitsWhileItsCameraIsStillStarting) {
+    // A camera that never gives its first frame: the window gives up on it
+    // after 5 s, and meanwhile takes keys and a quit as at any other time.
+    fs::create_directories(dir / "run");
+    Child kestrel(
+        test::programCommand(
+            {test::testPaths().guiProgram, "--camera",
+             "gst:videotestsrc is-live=true ! video/x-raw,width=64,height=48 ! valve drop=true",
+             "--config-dir", config().string(), "--dcim", dcim().string(), "--press", "m"}),
+        windowEnvironment(""));
+    ASSERT_TRUE(kestrel.started());
+    ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
+    kestrel.signal(SIGTERM);
+    const int status = kestrel.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
+    EXPECT_EQ(kestrel.err.find("within 5000 ms"), std::string::npos)
+        << kestrel.err;  // not given up yet
+    EXPECT_EQ(storedMode(), Camera1Data::kStandard);
+}
+
 TEST_F(QuitBySignalTest, AShootInterruptedMidSaveKeepsThePhotoAndSaysSo) {
-    Child cli(test::programCommand({test::testPaths().cliProgram, "--config-dir", config().string(), "shoot", "--mode", "1",
-                                    "--count", "3", "--dcim", dcim().string()}),
-              {std::string(SaverQueue::kDelayVariable) + "=1.5"});
+    Child cli(
+        test::programCommand({test::testPaths().cliProgram, "--config-dir", config().string(),
+                              "shoot", "--mode", "1", "--count", "3", "--dcim", dcim().string()}),
+        {std::string(SaverQueue::kDelayVariable) + "=1.5"});
     ASSERT_TRUE(cli.started());
     ASSERT_TRUE(cli.waitFor("holding this save")) << cli.err;
     cli.signal(SIGINT);

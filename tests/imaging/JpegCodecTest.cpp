@@ -26,25 +26,42 @@ Image smooth(int w, int h) {
 
 // A JPEG with an EXIF block holding only the Orientation tag.
 Bytes withExifOrientation(const Bytes& jpeg, int orientation, bool bigEndian) {
-    Bytes tiff = bigEndian ? Bytes{'M', 'M', 0, 42, 0, 0, 0, 8} : Bytes{'I', 'I', 42, 0, 8, 0, 0, 0};
+    Bytes tiff =
+        bigEndian ? Bytes{'M', 'M', 0, 42, 0, 0, 0, 8} : Bytes{'I', 'I', 42, 0, 8, 0, 0, 0};
     auto put16 = [&](int v) {
-        if (bigEndian) tiff.insert(tiff.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
-        else tiff.insert(tiff.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+        if (bigEndian)
+            tiff.insert(tiff.end(),
+                        {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+        else
+            tiff.insert(tiff.end(),
+                        {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
     };
     put16(1);       // one entry
     put16(0x0112);  // Orientation
     put16(3);       // SHORT
-    put16(1); put16(0);  // count 1 (32-bit)
-    if (bigEndian) { put16(orientation); put16(0); } else { put16(orientation); put16(0); }
-    put16(0); put16(0);  // no next IFD
+    put16(1);
+    put16(0);  // count 1 (32-bit)
+    if (bigEndian) {
+        put16(orientation);
+        put16(0);
+    } else {
+        put16(orientation);
+        put16(0);
+    }
+    put16(0);
+    put16(0);         // no next IFD
     if (bigEndian) {  // count was written as two 16-bit halves: fix its order
-        tiff[14] = 0; tiff[15] = 0; tiff[16] = 0; tiff[17] = 1;
+        tiff[14] = 0;
+        tiff[15] = 0;
+        tiff[16] = 0;
+        tiff[17] = 1;
     }
     Bytes app1{0xFF, 0xE1};
     const std::size_t length = 2 + 6 + tiff.size();
     app1.push_back(static_cast<std::uint8_t>(length >> 8));
     app1.push_back(static_cast<std::uint8_t>(length));
-    for (char c : std::string("Exif\0\0", 6)) app1.push_back(static_cast<std::uint8_t>(c));
+    for (char c : std::string("Exif\0\0", 6))
+        app1.push_back(static_cast<std::uint8_t>(c));
     app1.insert(app1.end(), tiff.begin(), tiff.end());
     // SOI, the APP1 segment, the rest: copied into place (GCC 12's -O3 takes
     // a growing vector's insert for an overflow, on aarch64).
@@ -61,7 +78,8 @@ TEST(JpegCodecTest, RoundTripKeepsThePictureAndWrites420) {
     ASSERT_TRUE(jpeg);
     tjhandle tj = tjInitDecompress();
     int w = 0, h = 0, subsampling = -1, colorspace = -1;
-    ASSERT_EQ(tjDecompressHeader3(tj, jpeg->data(), jpeg->size(), &w, &h, &subsampling, &colorspace), 0);
+    ASSERT_EQ(
+        tjDecompressHeader3(tj, jpeg->data(), jpeg->size(), &w, &h, &subsampling, &colorspace), 0);
     tjDestroy(tj);
     EXPECT_EQ(subsampling, TJSAMP_420);
     const auto decoded = JpegCodec::decode(*jpeg);
@@ -106,7 +124,8 @@ TEST(JpegCodecTest, TruncatedOrCorruptFilesAreErrorsNotHalfPictures) {
     Bytes garbage(1000, 0x5A);
     EXPECT_FALSE(JpegCodec::decode(garbage));
     Bytes corrupt = *jpeg;
-    for (std::size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 64; ++i) corrupt[i] = 0xFF;
+    for (std::size_t i = corrupt.size() / 2; i < corrupt.size() / 2 + 64; ++i)
+        corrupt[i] = 0xFF;
     EXPECT_FALSE(JpegCodec::decode(corrupt));
 }
 
@@ -118,11 +137,13 @@ TEST(JpegCodecTest, ExifOrientationBecomesTheImageOrientation) {
         for (bool bigEndian : {false, true}) {
             const auto image = JpegCodec::decode(withExifOrientation(*jpeg, exif, bigEndian));
             ASSERT_TRUE(image) << exif;
-            EXPECT_EQ(image->orientation(), expected[exif]) << "EXIF " << exif << (bigEndian ? " MM" : " II");
+            EXPECT_EQ(image->orientation(), expected[exif])
+                << "EXIF " << exif << (bigEndian ? " MM" : " II");
             EXPECT_EQ(image->width(), 64);  // stored as it was
         }
     EXPECT_EQ(JpegCodec::decode(withExifOrientation(*jpeg, 9, false))->orientation(), Image::kUp);
-    EXPECT_EQ(JpegCodec::readHeader(withExifOrientation(*jpeg, 6, false))->orientation, Image::kRight);
+    EXPECT_EQ(JpegCodec::readHeader(withExifOrientation(*jpeg, 6, false))->orientation,
+              Image::kRight);
 }
 
 TEST(JpegCodecTest, EncodingWritesTheUprightPicture) {
@@ -149,7 +170,8 @@ TEST(ImageFileTest, FormatsByExtensionAndAtomicWrites) {
     std::ofstream(dir / "bad.png") << "not a png";
     EXPECT_FALSE(ImageFile::read(dir / "bad.png"));
     int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
     EXPECT_EQ(entries, 3);  // no temporary files left
 }
 
@@ -166,7 +188,8 @@ TEST(JpegBandEncoderTest, BandsJoinIntoOneStandardJpegOfTheSamePixels) {
         const auto banded = JpegBandEncoder::encode(picture.bitmap(), 90, bands);
         ASSERT_TRUE(banded);
         std::string error;
-        const auto decoded = JpegCodec::decode(*banded, 1, &error);  // strict: a misnumbered restart fails
+        const auto decoded =
+            JpegCodec::decode(*banded, 1, &error);  // strict: a misnumbered restart fails
         ASSERT_TRUE(decoded) << error;
         EXPECT_EQ(decoded->height(), 530);
         EXPECT_EQ(TestImages::maxDifference(*decoded, *onePiece), 0);

@@ -203,10 +203,13 @@ TEST_F(CameraHandlerTest, TheStandardProcessing) {
 
 TEST(SoundFileTest, NamesAndFiles) {
     test::RecordingSounds sounds;
-    EXPECT_TRUE(SoundFile::soundFileFromFileName("beep.wav", test::testPaths().resourcesDir, sounds));
+    EXPECT_TRUE(
+        SoundFile::soundFileFromFileName("beep.wav", test::testPaths().resourcesDir, sounds));
     EXPECT_FALSE(SoundFile::soundFileFromFileName("beep", test::testPaths().resourcesDir, sounds));
-    EXPECT_FALSE(SoundFile::soundFileFromFileName("beep.old.wav", test::testPaths().resourcesDir, sounds));
-    EXPECT_FALSE(SoundFile::soundFileFromFileName("missing.wav", test::testPaths().resourcesDir, sounds));
+    EXPECT_FALSE(
+        SoundFile::soundFileFromFileName("beep.old.wav", test::testPaths().resourcesDir, sounds));
+    EXPECT_FALSE(
+        SoundFile::soundFileFromFileName("missing.wav", test::testPaths().resourcesDir, sounds));
     EXPECT_EQ(sounds.disposed, 1);  // the first went with its object
 }
 

@@ -18,7 +18,8 @@ constexpr auto kPatience = std::chrono::seconds(90);  // only reached when somet
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args,
+                           const std::vector<std::string>& extraEnvironment) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -28,11 +29,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::vect
     posix_spawn_file_actions_addclose(&actions, outPipe[0]);
     posix_spawn_file_actions_addclose(&actions, errPipe[0]);
     std::vector<std::string> environment(extraEnvironment);
-    for (char** variable = environ; *variable; ++variable) environment.emplace_back(*variable);
+    for (char** variable = environ; *variable; ++variable)
+        environment.emplace_back(*variable);
     std::vector<char*> argv, envp;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    for (const auto& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
+    for (const auto& e : environment)
+        envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
@@ -109,6 +113,5 @@ bool ChildProcess::readSome(Clock::time_point until) {
     }
     return out_ >= 0 || err_ >= 0;
 }
-
 
 }  // namespace kestrel::test

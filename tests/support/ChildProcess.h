@@ -1,9 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace kestrel::test {
@@ -14,7 +14,8 @@ namespace kestrel::test {
 // something is broken).
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment = {});
+    ChildProcess(const std::vector<std::string>& args,
+                 const std::vector<std::string>& extraEnvironment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -29,7 +29,8 @@ FakePortal::FakePortal(const std::string& mode, const std::string& pipewireSocke
         close(in[1]);
         return;
     }
-    const std::string script = (test::testPaths().testsDir() / "adapters/gst/fake_portal.py").string();
+    const std::string script =
+        (test::testPaths().testsDir() / "adapters/gst/fake_portal.py").string();
     std::vector<std::string> args{"dbus-run-session", "--", kPython, script, mode};
     if (!pipewireSocket.empty()) args.push_back(pipewireSocket);
     std::vector<char*> argv;

@@ -10,7 +10,8 @@ namespace kestrel::test {
 
 // The desktop's camera portal played by tests/adapters/gst/fake_portal.py on
 // a private session bus (dbus-run-session) of its own: `mode` is allow,
-// refuse, fail, nocamera or absent (the bus without the portal). Its remote
+// refuse, fail, ask (never answers), nocamera or absent (the bus without the
+// portal). Its remote
 // is a socket connected to `pipewireSocket` when given, else one the fake
 // watches. Gone, with its bus, when this object goes.
 class FakePortal {
@@ -24,7 +25,8 @@ public:
     static bool available();
     // The private bus's address; empty when the fake did not come up.
     const std::string& bus() const { return bus_; }
-    // The next line the fake says ("remote INODE"), within `timeout`.
+    // The next line the fake says ("remote INODE" for each remote handed
+    // out; in ask mode "asked" for each AccessCamera), within `timeout`.
     std::optional<std::string> nextLine(std::chrono::milliseconds timeout);
 
 private:

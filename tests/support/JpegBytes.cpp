@@ -50,7 +50,8 @@ Bytes JpegBytes::read(const std::filesystem::path& file) {
 
 void JpegBytes::write(const std::filesystem::path& file, const Bytes& bytes) {
     std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace kestrel::test

@@ -52,7 +52,8 @@ int TestImages::maxDifference(const Image& a, const Image& b, int inset) {
         for (int x = inset; x < a.width() - inset; ++x) {
             const Rgb p = at(a, x, y);
             const Rgb q = at(b, x, y);
-            worst = std::max({worst, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+            worst =
+                std::max({worst, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
         }
     return worst;
 }

@@ -17,17 +17,24 @@ TestPaths readTestPaths(const std::filesystem::path& file) {
         if (space == std::string::npos) continue;
         const std::string key = line.substr(0, space);
         const std::string value = line.substr(space + 1);
-        if (key == "source") paths.sourceDir = value;
-        else if (key == "resources") paths.resourcesDir = value;
-        else if (key == "samples") paths.samplesDir = value;
-        else if (key == "gui") paths.guiProgram = value;
-        else if (key == "cli") paths.cliProgram = value;
-        else if (key == "emulator") paths.emulator.push_back(value);
+        if (key == "source")
+            paths.sourceDir = value;
+        else if (key == "resources")
+            paths.resourcesDir = value;
+        else if (key == "samples")
+            paths.samplesDir = value;
+        else if (key == "gui")
+            paths.guiProgram = value;
+        else if (key == "cli")
+            paths.cliProgram = value;
+        else if (key == "emulator")
+            paths.emulator.push_back(value);
     }
-    for (const auto& [name, value] : {std::pair{"source", paths.sourceDir.string()},
-                                      std::pair{"resources", paths.resourcesDir.string()},
-                                      std::pair{"samples", paths.samplesDir.string()},
-                                      std::pair{"gui", paths.guiProgram}, std::pair{"cli", paths.cliProgram}}) {
+    for (const auto& [name, value] :
+         {std::pair{"source", paths.sourceDir.string()},
+          std::pair{"resources", paths.resourcesDir.string()},
+          std::pair{"samples", paths.samplesDir.string()}, std::pair{"gui", paths.guiProgram},
+          std::pair{"cli", paths.cliProgram}}) {
         if (value.empty()) throw std::runtime_error(file.string() + " names no " + name);
     }
     return paths;
@@ -35,7 +42,8 @@ TestPaths readTestPaths(const std::filesystem::path& file) {
 
 const TestPaths& testPaths() {
     static const TestPaths paths = [] {
-        const auto file = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrel_tests.paths";
+        const auto file =
+            std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrel_tests.paths";
         try {
             return readTestPaths(file);
         } catch (const std::exception& error) {

@@ -15,8 +15,8 @@ struct TestPaths {
     std::filesystem::path resourcesDir;  // the programs' resource bundle in the build tree
     std::filesystem::path samplesDir;    // the sample photos scripts/fetch-samples.sh fetched
     std::string guiProgram;              // kestrel
-    std::string cliProgram;              // kestrel-cli (in a cross build: the copy that runs emulated)
-    std::vector<std::string> emulator;   // a cross build's emulator, its words; none natively
+    std::string cliProgram;  // kestrel-cli (in a cross build: the copy that runs emulated)
+    std::vector<std::string> emulator;  // a cross build's emulator, its words; none natively
 
     std::filesystem::path testsDir() const { return sourceDir / "tests"; }
     std::filesystem::path fuzzDir() const { return sourceDir / "fuzz"; }

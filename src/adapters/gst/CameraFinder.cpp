@@ -232,7 +232,8 @@ void CameraFinder::find() {
             if (spec.argument.empty()) spec.argument = get("node.name");
             camera.source.facing = facingOf(get("api.libcamera.location"));
             keys = {"v4l2:" + get("api.v4l2.path"), "libcamera:" + get("api.libcamera.path")};
-            camera.source.rotation = sensors_.forLibcameraId(get("api.libcamera.path")).value_or(-1);
+            camera.source.rotation =
+                sensors_.forLibcameraId(get("api.libcamera.path")).value_or(-1);
         } else if (sighting.provider == "libcamera") {
             spec = {CameraSpec::Kind::kLibcamera, get("camera-name")};
             keys = {"libcamera:" + spec.argument};
@@ -279,6 +280,8 @@ CameraFinder::Choice CameraFinder::chooseAuto() {
     const Camera& first = cameras_.front();
     return {first.source, "the first camera by " + first.source.how + portal};
 }
+
+void CameraFinder::cancel() { portal_->cancel(); }
 
 void CameraFinder::watch(RunLoop& loop, std::function<void()> changed) {
     if (survey_ || watch_) return;  // the survey's owner says when to look again

@@ -59,6 +59,9 @@ public:
     // auto: the portal in a sandbox or when it answers; else PipeWire; else
     // libcamera; else V4L2; else the simulated camera. Opens the portal's remote.
     Choice chooseAuto();
+    // From any thread: a wait on the portal in chooseAuto() ends at once,
+    // and the portal is not asked again (the program is going).
+    void cancel();
 
     // Where a camera's sensor mounting is read (tests give a tree of their own).
     void setSensorRotation(SensorRotation rotation) { sensors_ = std::move(rotation); }

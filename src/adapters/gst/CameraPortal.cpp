@@ -42,14 +42,13 @@ bool CameraPortal::inSandbox() {
 bool CameraPortal::isCameraPresent(std::string* why) {
     GError* error = nullptr;
     if (!connection_) {
-        connection_ = address_.empty()
-                          ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)
-                          : g_dbus_connection_new_for_address_sync(
-                                address_.c_str(),
-                                static_cast<GDBusConnectionFlags>(
-                                    G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-                                nullptr, nullptr, &error);
+        connection_ = address_.empty() ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)
+                                       : g_dbus_connection_new_for_address_sync(
+                                             address_.c_str(),
+                                             static_cast<GDBusConnectionFlags>(
+                                                 G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                             nullptr, nullptr, &error);
         if (!connection_) {
             *why = "no session bus: " + take(error);
             return false;
@@ -65,8 +64,8 @@ bool CameraPortal::isCameraPresent(std::string* why) {
     }
     GVariant* value = nullptr;
     g_variant_get(reply, "(v)", &value);
-    const bool present = g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN) &&
-                         g_variant_get_boolean(value);
+    const bool present =
+        g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(value);
     g_variant_unref(value);
     g_variant_unref(reply);
     if (!present) *why = "the camera portal has no camera";
@@ -75,11 +74,19 @@ bool CameraPortal::isCameraPresent(std::string* why) {
 
 int CameraPortal::openPipeWireRemote(std::string* why) {
     if (fd_ >= 0) return fd_;
+    {
+        const std::lock_guard lock(mutex_);
+        if (cancelled_) {
+            *why = "the camera portal was not asked: the program is going";
+            return -1;
+        }
+    }
     if (!connection_ && !isCameraPresent(why)) return -1;
     GDBusConnection* bus = connection(connection_);
     // The request's object path is known before the call, so its answer cannot be missed.
     static std::atomic<int> counter{0};
-    const std::string token = "kestrel" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+    const std::string token =
+        "kestrel" + std::to_string(getpid()) + "_" + std::to_string(++counter);
     std::string sender = g_dbus_connection_get_unique_name(bus) + 1;  // without the ':'
     for (char& c : sender)
         if (c == '.') c = '_';
@@ -110,9 +117,7 @@ int CameraPortal::openPipeWireRemote(std::string* why) {
         G_VARIANT_TYPE("(o)"), G_DBUS_CALL_FLAGS_NONE, kAnswerTimeoutMs, nullptr, &error);
     if (reply) {
         g_variant_unref(reply);
-        const gint64 until = g_get_monotonic_time() + gint64{kAccessTimeoutMs} * 1000;
-        while (!answer.done && g_get_monotonic_time() < until)
-            g_main_context_iteration(context, FALSE) || (g_usleep(2000), true);
+        awaitAnswer(answer.done);
     }
     g_dbus_connection_signal_unsubscribe(bus, subscription);
     g_main_context_pop_thread_default(context);
@@ -122,7 +127,9 @@ int CameraPortal::openPipeWireRemote(std::string* why) {
         return -1;
     }
     if (!answer.done || answer.response != 0) {
-        *why = !answer.done ? "no answer from the camera portal"
+        *why = !answer.done
+                   ? "no answer from the camera portal within " +
+                         std::to_string(kAccessTimeoutMs / 1000) + " s, or the program is going"
                : answer.response == 1 ? "the camera was not allowed"
                                       : "the camera portal could not give access";
         return -1;
@@ -145,6 +152,46 @@ int CameraPortal::openPipeWireRemote(std::string* why) {
     if (fds) g_object_unref(fds);
     if (fd_ < 0) *why = "the camera portal's remote could not be read: " + take(error);
     return fd_;
+}
+
+bool CameraPortal::awaitAnswer(const bool& answered) {
+    // Sleeps in the context until the answer, the time limit or cancel()
+    // wakes it: no polling while the desktop asks the user.
+    GMainContext* context = g_main_context_get_thread_default();
+    {
+        const std::lock_guard lock(mutex_);
+        if (cancelled_) return false;
+        waiting_ = context;
+    }
+    bool timedOut = false;
+    GSource* limit = g_timeout_source_new(kAccessTimeoutMs);
+    g_source_set_callback(
+        limit,
+        [](gpointer flag) -> gboolean {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &timedOut, nullptr);
+    g_source_attach(limit, context);
+    for (;;) {
+        {
+            const std::lock_guard lock(mutex_);
+            if (answered || timedOut || cancelled_) {
+                waiting_ = nullptr;
+                break;
+            }
+        }
+        g_main_context_iteration(context, TRUE);
+    }
+    g_source_destroy(limit);
+    g_source_unref(limit);
+    return answered;
+}
+
+void CameraPortal::cancel() {
+    const std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    if (waiting_) g_main_context_wakeup(static_cast<GMainContext*>(waiting_));
 }
 
 }  // namespace kestrel

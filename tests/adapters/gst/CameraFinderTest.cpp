@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <mutex>
 
 #include <sys/stat.h>
@@ -110,7 +111,7 @@ TEST(CameraFinderTest, EachCameraOnceByItsBestWayWithItsFacingAndLargestFormats)
     // The still: the largest at any rate; the live view: the largest at a live rate.
     EXPECT_EQ(cameras[3].still, "2592x1944 (YUY2, 2 fps)");
     EXPECT_EQ(cameras[3].preview, "1920x1080 (image/jpeg, 30 fps)");
-    EXPECT_EQ(cameras[0].still, "none");  // offered no formats
+    EXPECT_EQ(cameras[0].still, "none");                           // offered no formats
     EXPECT_EQ(cameras[2].still, "up to 1280x720 (YUY2, 30 fps)");  // a range of sizes
 }
 
@@ -209,6 +210,29 @@ TEST_F(CameraPortalTest, ARefusalOrNoPortalFallsThroughToTheNextCameraWithTheCau
         // Only an allowing portal hands out a remote.
         EXPECT_EQ(portal.nextLine(0ms), std::nullopt) << c.mode;
     }
+}
+
+TEST_F(CameraPortalTest, AWaitForTheUsersAnswerEndsAtOnceWhenCancelledAndNothingIsAskedAfter) {
+    // The desktop asks the user, who does not answer: the wait sleeps in
+    // the portal's context until cancel() wakes it, not the 60 s limit.
+    test::FakePortal portal("ask");
+    ASSERT_FALSE(portal.bus().empty());
+    CameraFinder finder(portal.bus(), seeing({v4l2("V4", "/dev/video0")}));
+    finder.find();
+    auto choosing = std::async(std::launch::async, [&] { return finder.chooseAuto(); });
+    ASSERT_EQ(portal.nextLine(5s), "asked");
+    EXPECT_EQ(choosing.wait_for(100ms), std::future_status::timeout);  // still waiting
+    const auto cancelled = std::chrono::steady_clock::now();
+    finder.cancel();
+    ASSERT_EQ(choosing.wait_for(5s), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 2s);
+    const CameraFinder::Choice choice = choosing.get();
+    ASSERT_TRUE(choice.source);
+    EXPECT_EQ(choice.source->how, "v4l2");  // the next camera, as for any unanswered portal
+    EXPECT_NE(choice.why.find("no answer from the camera portal"), std::string::npos) << choice.why;
+    // Cancelled for good: the portal is not asked again.
+    EXPECT_EQ(finder.chooseAuto().source->how, "v4l2");
+    EXPECT_EQ(portal.nextLine(200ms), std::nullopt);
 }
 
 }  // namespace

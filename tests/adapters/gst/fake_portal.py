@@ -4,12 +4,14 @@
     dbus-run-session -- fake_portal.py MODE [PIPEWIRE_SOCKET]
 
 MODE: allow (AccessCamera answers 0), refuse (1: the user said no), fail (2),
-nocamera (IsCameraPresent is false) or absent (the bus, without the portal).
+ask (no answer: the user has not decided), nocamera (IsCameraPresent is
+false) or absent (the bus, without the portal).
 OpenPipeWireRemote returns a socket connected to PIPEWIRE_SOCKET when given,
 else one end of a socket pair (no PipeWire behind it).
 
-Says on stdout, one line each: "bus ADDRESS" once the portal is there and
-"remote INODE" for each descriptor it hands out. Ends when stdin closes.
+Says on stdout, one line each: "bus ADDRESS" once the portal is there,
+"remote INODE" for each descriptor it hands out, and in ask mode "asked"
+for each AccessCamera. Ends when stdin closes.
 """
 import os
 import socket
@@ -45,6 +47,9 @@ def method_call(conn, sender, _path, _interface, method, params, invocation):
         token = params.unpack()[0].get("handle_token", "t")
         request = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), token)
         invocation.return_value(GLib.Variant("(o)", (request,)))
+        if mode == "ask":
+            say("asked")
+            return
         # The answer comes later, as the user's would.
         GLib.timeout_add(20, lambda: conn.emit_signal(
             sender, request, "org.freedesktop.portal.Request", "Response",

@@ -18,8 +18,7 @@ TEST(CanberraSoundsTest, WithoutASoundServerNothingPlaysAndNothingWaits) {
     {
         CanberraSounds sounds("pulse");  // the sound server's backend, with no server to reach
         EXPECT_EQ(sounds.registerSound(dir / "missing.wav"), 0u);
-        const auto beep =
-            sounds.registerSound(test::testPaths().resourcesDir / "beep.wav");
+        const auto beep = sounds.registerSound(test::testPaths().resourcesDir / "beep.wav");
         ASSERT_NE(beep, 0u);
         const auto before = std::chrono::steady_clock::now();
         for (int i = 0; i < 10; ++i)
