@@ -131,6 +131,32 @@ TEST_F(QuitTest, AQuitDuringTheSaveWaitsForItAndWithoutAutoSaveTheReviewIsDroppe
     EXPECT_EQ(photos().size(), 1u);
 }
 
+TEST_F(QuitTest, AnAutoSavedPictureKeptForTheCamerasReturnIsSavedByAQuitFromTheSettings) {
+    // Shot, then the settings opened before it came: it waits for the
+    // camera's return to be shown and saved. A quit from the settings saves
+    // it, whether it came before the quit or comes after it.
+    for (const bool cameBeforeTheQuit : {true, false}) {
+        open(true);
+        pressShutter();
+        app->cameraViews().toolBar->settingsButton().press();
+        ASSERT_TRUE(app->camera().isHidden());
+        if (cameBeforeTheQuit) {
+            loop.advance(SimulatedCamera::kShutterLag);
+            ASSERT_TRUE(test::awaitProcessing(loop, app->camera()));
+            loop.runUntilIdle();
+            ASSERT_TRUE(app->camera().image());  // kept for the camera's return
+            ASSERT_FALSE(app->camera().isSaving());
+        }
+        const auto before = photos().size();
+        const auto quitAt = loop.now();
+        app->terminate();
+        runUntilQuit();
+        EXPECT_EQ(quits, 1);
+        EXPECT_LT(loop.now() - quitAt, KestrelApp::kQuitBound) << cameBeforeTheQuit;  // not given up
+        EXPECT_EQ(photos().size(), before + 1) << cameBeforeTheQuit;
+    }
+}
+
 // The picture is still being processed when the quit comes (the photo worker
 // is held): the quit waits for it, and for its save, and the photo is on disk.
 TEST_F(QuitTest, AQuitWhileThePictureIsProcessedWaitsForItsSave) {

@@ -122,6 +122,7 @@ void KestrelApp::terminate() {
     }
     quitting_ = true;
     quitDeadline_ = loop_->now() + kQuitBound;
+    cameraHelper_->quitting();
     if (const std::size_t photos = photosOnTheirWay())
         Log::info("waiting for " + std::to_string(photos) + (photos == 1 ? " photo" : " photos") +
                   " to be saved\u2026");

@@ -378,8 +378,14 @@ void CameraControllerHelper::firstPhotoProcessed(const CaptureSession::Processed
     handler_->ready();
 }
 
+void CameraControllerHelper::quitting() {
+    quitting_ = true;
+    if (hidden_ && session_.shownAutoSaves()) save();
+}
+
 void CameraControllerHelper::pictureShown() {
     presentReview();
+    if (hidden_ && quitting_ && session_.shownAutoSaves()) return save();
     if (hidden_) return;  // kept, and shown again when the camera is back
     if (session_.shownAutoSaves()) {
         std::weak_ptr<int> alive = alive_;

@@ -167,6 +167,10 @@ public:
     // Final pictures bound for the store by themselves (auto-save) that the
     // saver has not been given yet: quitting waits for them.
     std::size_t photosBeforeTheStore() const { return session_.photosBeforeTheStore(); }
+    // The program is going: an auto-saved picture kept for the camera's
+    // return (it came behind the settings or the album) is saved now, and so
+    // is one that comes from here on, shown or not.
+    void quitting();
     // What the toolbar's settings button does (the root controller's settings:).
     void setSettingsAction(std::function<void()> action);
     View& container() { return *container_; }
@@ -239,6 +243,7 @@ private:
     // of a first exposure is shown small.
     CaptureSession::Processed ghost_;
     bool hidden_ = false;
+    bool quitting_ = false;
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;
