@@ -56,6 +56,13 @@ protected:
             environment.push_back(std::string(SaverQueue::kDelayVariable) + "=" + saveDelay);
         return environment;
     }
+    // SIGTERM, as a logout sends it: the window ends by itself, with status 0.
+    static void endedBySigterm(Child& kestrel) {
+        kestrel.signal(SIGTERM);
+        const int status = kestrel.finish();
+        ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
+    }
     int storedMode() const {
         const PlistPreferenceStore stored(PreferenceLocation::preferenceFile(config()));
         return stored.integerForKey("camera mode");
@@ -84,10 +91,7 @@ TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
         windowEnvironment("1.5"));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("holding this save")) << kestrel.err;  // the save is under way
-    kestrel.signal(SIGTERM);
-    const int status = kestrel.finish();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
+    endedBySigterm(kestrel);
     EXPECT_NE(kestrel.err.find("waiting for 1 photo to be saved"), std::string::npos)
         << kestrel.err;
     const auto saved = photos();
@@ -105,10 +109,7 @@ TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
         windowEnvironment(""));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
-    kestrel.signal(SIGTERM);
-    const int status = kestrel.finish();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
+    endedBySigterm(kestrel);
     EXPECT_EQ(storedMode(), Camera1Data::kStandard);
     EXPECT_TRUE(photos().empty());
 }
@@ -125,10 +126,7 @@ TEST_F(QuitBySignalTest, TheWindowAnswersAndQuitsWhileItsCameraIsStillStarting) 
         windowEnvironment(""));
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
-    kestrel.signal(SIGTERM);
-    const int status = kestrel.finish();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << kestrel.err;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << kestrel.err;
+    endedBySigterm(kestrel);
     EXPECT_EQ(kestrel.err.find("within 5000 ms"), std::string::npos)
         << kestrel.err;  // not given up yet
     EXPECT_EQ(storedMode(), Camera1Data::kStandard);
