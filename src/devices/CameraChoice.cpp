@@ -3,6 +3,16 @@
 #include "core/platform/Log.h"
 
 namespace kestrel {
+namespace {
+
+// The source --camera names, by its own name.
+CameraSource namedSource(const CameraSpec& spec) {
+    return CameraSource{spec.description(), spec.how(),
+                        spec.how() + (spec.argument.empty() ? "" : ":" + spec.argument),
+                        CameraSource::Facing::kUnknown, -1};
+}
+
+}  // namespace
 
 CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey survey)
     : loop_(&loop), simulated_(loop, options.heldAs) {
@@ -25,10 +35,7 @@ CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey 
         source = choice.source;
         report_ = choice.why;
     } else {
-        source = CameraSource{
-            options.spec.description(), options.spec.how(),
-            options.spec.how() + (options.spec.argument.empty() ? "" : ":" + options.spec.argument),
-            CameraSource::Facing::kUnknown, -1};
+        source = namedSource(options.spec);
         report_ = source->name + " (as asked)";
     }
     real_ = std::make_unique<GstCameraPicker>(
@@ -59,10 +66,7 @@ void CameraChoice::startInBackground(const Options& options, CameraFinder::Surve
     real_->setMountRotation(options.mountRotation);
     real_->setAvailabilityObserver([this] { cameraChanged(); });
     if (options.spec.kind != CameraSpec::Kind::kAuto) {
-        const CameraSource source{
-            options.spec.description(), options.spec.how(),
-            options.spec.how() + (options.spec.argument.empty() ? "" : ":" + options.spec.argument),
-            CameraSource::Facing::kUnknown, -1};
+        const CameraSource source = namedSource(options.spec);
         report_ = source.name + " (as asked)";
         launchSource_ = source.name;
         camera_ = real_.get();
