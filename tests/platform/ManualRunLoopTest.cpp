@@ -224,5 +224,16 @@ TEST(ManualRunLoopTest, SecondsRoundToTheNearestMicrosecond) {
     EXPECT_DOUBLE_EQ(RunLoop::toSeconds(microseconds(750'000)), 0.75);
 }
 
+TEST(ManualRunLoopTest, ItsDayRunsWithItsClockFromTheStartItWasGiven) {
+    ManualRunLoop loop;
+    const auto start = std::chrono::sys_days{std::chrono::December / 31 / 2026} + std::chrono::hours(23);
+    loop.setWallStart(start);
+    EXPECT_EQ(loop.wallNow(), start);
+    loop.advance(3600.5);  // past midnight, whatever the machine's clock says
+    EXPECT_EQ(loop.wallNow(), start + std::chrono::milliseconds(3'600'500));
+    // A moment before now reads as the time it was, not as now.
+    EXPECT_EQ(loop.wallTime(RunLoop::seconds(10)), start + std::chrono::seconds(10));
+}
+
 }  // namespace
 }  // namespace kestrel

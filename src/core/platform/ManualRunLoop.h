@@ -2,6 +2,7 @@
 
 #include "core/platform/RunLoop.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -29,6 +30,12 @@ public:
     ManualRunLoop& operator=(const ManualRunLoop&) = delete;
 
     Duration now() const override;
+    // The loop's epoch is the wall-clock time it was made at, unless set.
+    std::chrono::system_clock::time_point wallTime(Duration moment) const override {
+        return wallStart_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(moment);
+    }
+    // The wall-clock time of the loop's epoch (a test's day starts when it says).
+    void setWallStart(std::chrono::system_clock::time_point start) { wallStart_ = start; }
     TimerId schedule(Duration delay, Callback callback) override;
     TimerId scheduleRepeating(Duration interval, Callback callback) override;
     bool cancel(TimerId timer) override;
@@ -79,6 +86,7 @@ private:
     void drainPosts();
 
     Duration now_{0};
+    std::chrono::system_clock::time_point wallStart_ = std::chrono::system_clock::now();
     std::uint64_t nextOrder_ = 1;
     TimerId nextId_ = 1;
     std::map<TimerId, Timer> timers_;

@@ -25,6 +25,16 @@ public:
     // Time since the loop's epoch. Never goes backwards.
     virtual Duration now() const = 0;
 
+    // The wall-clock time of `moment` on this loop's clock: what a photo's
+    // date and a time of day are read from. A loop on real time answers the
+    // system clock's time of that moment; a loop on virtual time carries a
+    // day of its own that runs with its clock.
+    virtual std::chrono::system_clock::time_point wallTime(Duration moment) const {
+        using std::chrono::system_clock;
+        return system_clock::now() - std::chrono::duration_cast<system_clock::duration>(now() - moment);
+    }
+    std::chrono::system_clock::time_point wallNow() const { return wallTime(now()); }
+
     // Calls `callback` once, `delay` from now (a negative delay counts as 0).
     virtual TimerId schedule(Duration delay, Callback callback) = 0;
     // Calls `callback` every `interval`, the first time `interval` from now.
