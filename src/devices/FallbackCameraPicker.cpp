@@ -17,9 +17,7 @@ void FallbackCameraPicker::endWait() {
     if (!waiting_) return;
     waiting_ = false;
     if (real_->isSourceAvailable()) return;  // the real camera runs: it stays
-    current_ = simulated_;
-    real_->setFrameObserver(nullptr);
-    current_->setFrameObserver(frameObserver_);
+    handOver(*real_, *simulated_);
     Log::info("camera: no camera runs; the simulated camera serves until one is plugged in");
 }
 
@@ -32,11 +30,23 @@ bool FallbackCameraPicker::update() {
     real_->setFlashMode(simulated.flashMode());
     real_->setPreviewScale(simulated.previewScale());
     real_->setPreviewTranslation(simulated.previewTranslation());
-    simulated.setFrameObserver(nullptr);
-    current_ = real_;
-    current_->setFrameObserver(frameObserver_);
+    handOver(simulated, *real_);
     Log::info("camera: a camera was plugged in; the simulated camera is no longer used");
     return true;
+}
+
+void FallbackCameraPicker::handOver(CameraPicker& from, CameraPicker& to) {
+    from.setFrameObserver(nullptr);
+    if (ringBudget_) from.keepRecentFrames(std::nullopt, false);
+    current_ = &to;
+    to.setFrameObserver(frameObserver_);
+    if (ringBudget_) to.keepRecentFrames(ringBudget_, ringSharpness_);
+}
+
+void FallbackCameraPicker::keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) {
+    ringBudget_ = budget;
+    ringSharpness_ = sharpness;
+    current_->keepRecentFrames(budget, sharpness);
 }
 
 void FallbackCameraPicker::setFrameObserver(std::function<void()> observer) {

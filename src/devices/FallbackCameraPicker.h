@@ -40,6 +40,12 @@ public:
     void setFlashMode(FlashMode mode) override { current_->setFlashMode(mode); }
 
     void takePicture(PictureHandler handler) override { current_->takePicture(std::move(handler)); }
+    // Kept by the camera in use, and handed over when another takes its place.
+    void keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) override;
+    bool keepsRecentFrames() const override { return current_->keepsRecentFrames(); }
+    void takeStill(const StillChoice& choice, StillHandler handler) override {
+        current_->takeStill(choice, std::move(handler));
+    }
     Image previewFrame() const override { return current_->previewFrame(); }
     // The camera in use tells; the switch hands the observer over.
     void setFrameObserver(std::function<void()> observer) override;
@@ -63,6 +69,10 @@ private:
     CameraPicker* current_;
     bool waiting_;
     std::function<void()> frameObserver_;
+    std::optional<FrameRing::Budget> ringBudget_;
+    bool ringSharpness_ = false;
+    // The observer and the kept frames move from one camera to the other.
+    void handOver(CameraPicker& from, CameraPicker& to);
 };
 
 }  // namespace kestrel

@@ -107,6 +107,10 @@ AudioStatus SimulatedAudioUnit::render(std::uint32_t*, double, std::uint32_t ele
     return 0;
 }
 
+std::optional<RunLoop::Duration> SimulatedAudioUnit::inputTime() const {
+    return RunLoop::seconds(static_cast<double>(cycleStart_ + kFramesPerCycle) / hardware_.sampleRate);
+}
+
 void SimulatedAudioUnit::stop() {
     timer_.stop();
     {

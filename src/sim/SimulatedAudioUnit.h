@@ -47,6 +47,8 @@ public:
     AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
                        std::uint32_t frames, AudioBufferList* buffers) override;
     AudioStatus dispose() override;
+    // The end of the cycle on the loop's clock: the microphone has no latency.
+    std::optional<RunLoop::Duration> inputTime() const override;
 
 private:
     void runCycle(std::int64_t firstSample);

@@ -3,6 +3,7 @@
 #include "core/imaging/CairoSurface.h"
 #include "core/imaging/ImageResizer.h"
 #include "core/imaging/Rotation.h"
+#include "core/imaging/Sharpness.h"
 
 #include <cairo.h>
 
@@ -24,16 +25,77 @@ SimulatedCamera::~SimulatedCamera() {
     if (frameClock_) loop_->cancel(frameClock_);
 }
 
+class SimulatedCamera::KeptFrame final : public FrameRing::Frame {
+public:
+    KeptFrame(SceneMoment moment, int width, int height, int orientation)
+        : moment_(moment), width_(width), height_(height), orientation_(orientation) {}
+    Image picture() const override { return render(moment_, width_, height_, orientation_); }
+
+private:
+    SceneMoment moment_;
+    int width_;
+    int height_;
+    int orientation_;
+};
+
 void SimulatedCamera::setFrameObserver(std::function<void()> observer) {
     frameObserver_ = std::move(observer);
-    if (frameObserver_ && !frameClock_) {
-        frameClock_ = loop_->scheduleRepeating(RunLoop::seconds(1 / kFrameRate), [this] {
-            // A copy: the observer may stop observing when told.
-            if (const auto told = frameObserver_) told();
-        });
-    } else if (!frameObserver_ && frameClock_) {
+    updateFrameClock();
+}
+
+void SimulatedCamera::updateFrameClock() {
+    const bool wanted = frameObserver_ || ring_;
+    if (wanted && !frameClock_) {
+        frameClock_ = loop_->scheduleRepeating(RunLoop::seconds(1 / kFrameRate), [this] { frameTick(); });
+    } else if (!wanted && frameClock_) {
         loop_->cancel(std::exchange(frameClock_, 0));
     }
+}
+
+void SimulatedCamera::frameTick() {
+    if (ring_) {
+        const RunLoop::Duration now = loop_->now();
+        const std::size_t bytes =
+            static_cast<std::size_t>(stillWidth_) * static_cast<std::size_t>(stillHeight_) * 3 / 2;
+        ring_->add(now, bytes,
+                   std::make_shared<KeptFrame>(sceneNow(), stillWidth_, stillHeight_, stillOrientation()));
+        if (ringSharpness_)
+            ring_->noteSharpness(now, Sharpness::of(render(kPreviewWidth, kPreviewHeight).bitmap()));
+    }
+    // A copy: the observer may stop observing when told.
+    if (const auto told = frameObserver_) told();
+}
+
+void SimulatedCamera::keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) {
+    ringSharpness_ = sharpness;
+    if (!budget) {
+        ring_.reset();
+    } else if (!ring_ || ring_->budget().maxBytes != budget->maxBytes ||
+               ring_->budget().span != budget->span || ring_->budget().maxFrames != budget->maxFrames) {
+        ring_ = std::make_unique<FrameRing>(*budget);
+    }
+    updateFrameClock();
+}
+
+void SimulatedCamera::takeStill(const StillChoice& choice, StillHandler handler) {
+    std::optional<FrameRing::Kept> kept;
+    if (ring_ && choice.rule == StillChoice::Rule::kNearest) kept = ring_->nearest(choice.moment);
+    if (ring_ && choice.rule == StillChoice::Rule::kSharpest) kept = ring_->sharpest(choice.from, choice.to);
+    if (!kept) {
+        takePicture([this, handler = std::move(handler)](const Image& picture) {
+            handler(picture, loop_->now());
+        });
+        return;
+    }
+    loop_->schedule(RunLoop::seconds(kConversionLag), [this, kept = *kept, handler = std::move(handler)] {
+        ++picturesTaken_;
+        handler(kept.frame->picture(), kept.time);
+    });
+}
+
+int SimulatedCamera::stillOrientation() const {
+    const int held = deviceOrientation_ ? deviceOrientation_() : 1;
+    return orientationFor(held, mountRotation_);
 }
 
 int SimulatedCamera::orientationFor(int deviceOrientation, int mount) {
@@ -44,8 +106,7 @@ int SimulatedCamera::orientationFor(int deviceOrientation, int mount) {
 void SimulatedCamera::takePicture(PictureHandler handler) {
     loop_->schedule(RunLoop::seconds(kShutterLag), [this, handler = std::move(handler)] {
         ++picturesTaken_;
-        const int held = deviceOrientation_ ? deviceOrientation_() : 1;
-        handler(still(orientationFor(held, mountRotation_)));
+        handler(still(stillOrientation()));
     });
 }
 
@@ -76,7 +137,15 @@ Image SimulatedCamera::render(int width, int height) const {
     return render(width, height, Image::kUp);
 }
 
+SimulatedCamera::SceneMoment SimulatedCamera::sceneNow() const {
+    return SceneMoment{RunLoop::toSeconds(loop_->now()), device_, objectPosition_, scene_};
+}
+
 Image SimulatedCamera::render(int width, int height, int orientation) const {
+    return render(sceneNow(), width, height, orientation);
+}
+
+Image SimulatedCamera::render(const SceneMoment& moment, int width, int height, int orientation) {
     Bitmap bitmap(width, height);
     {
         CairoSurface surface(bitmap);
@@ -101,11 +170,11 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
             default:
                 break;
         }
-        if (device_ == Device::kFront) {  // the front camera sees the scene mirrored
+        if (moment.device == Device::kFront) {  // the front camera sees the scene mirrored
             cairo_translate(cr, w, 0);
             cairo_scale(cr, -1, 1);
         }
-        const bool front = device_ == Device::kFront;
+        const bool front = moment.device == Device::kFront;
         // Sky and hills.
         cairo_set_source_rgb(cr, front ? 0.55 : 0.45, 0.65, 0.9);
         cairo_paint(cr);
@@ -135,7 +204,7 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
         cairo_close_path(cr);
         cairo_fill(cr);
         // A clock face and the time.
-        const double seconds = RunLoop::toSeconds(loop_->now());
+        const double seconds = moment.seconds;
         const double cx = w * 0.2, cy = h * 0.25, radius = h * 0.12;
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_arc(cr, cx, cy, radius, 0, 2 * std::numbers::pi);
@@ -157,12 +226,12 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
         cairo_show_text(cr, text);
         // The ball that moves when asked.
         cairo_set_source_rgb(cr, 0.9, 0.1, 0.1);
-        cairo_arc(cr, w * std::fmod(objectPosition_, 1.0), h * 0.82, h * 0.06, 0,
+        cairo_arc(cr, w * std::fmod(moment.objectPosition, 1.0), h * 0.82, h * 0.06, 0,
                   2 * std::numbers::pi);
         cairo_fill(cr);
         // Someone walking through the picture.
         const double sinceFirst = seconds - kFirstCrossing;
-        if (scene_ == Scene::kMoving && sinceFirst >= 0) {
+        if (moment.scene == Scene::kMoving && sinceFirst >= 0) {
             const double progress = std::fmod(sinceFirst, kCrossingPeriod) / kCrossingTime;
             if (progress < 1) {
                 const double figure = w * 0.18;
@@ -175,7 +244,7 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
             }
         }
         // The lamp off: everything in the room as dim as it gets.
-        if (scene_ == Scene::kLightSwitch &&
+        if (moment.scene == Scene::kLightSwitch &&
             (sinceFirst < 0 || std::fmod(sinceFirst, kCrossingPeriod) >= kLampOnTime)) {
             cairo_set_source_rgba(cr, 0, 0, 0, 1 - kDimLight);
             cairo_paint(cr);

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/platform/CameraPicker.h"
+#include "core/platform/FrameRing.h"
 #include "core/platform/RunLoop.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace kestrel {
 
@@ -36,6 +39,16 @@ public:
     static constexpr int kPreviewWidth = 640;  // the sensor's live frames, as they lie
     static constexpr int kPreviewHeight = 480;
     static constexpr double kFrameRate = 30;  // live frames a second, while someone is told of them
+    // A kept frame becomes a picture this long after it is chosen.
+    static constexpr double kConversionLag = 0.05;
+    // What the scene looks like at one moment: all a frame needs to be drawn
+    // later, on any thread.
+    struct SceneMoment {
+        double seconds = 0;
+        Device device = Device::kRear;
+        double objectPosition = 0.3;
+        Scene scene = Scene::kStill;
+    };
 
     // `deviceOrientation` answers how the device is held (1–4, as the device
     // position service numbers it); none means upright.
@@ -53,6 +66,12 @@ public:
     FlashMode flashMode() const override { return flash_; }
     void setFlashMode(FlashMode mode) override { flash_ = mode; }
     void takePicture(PictureHandler handler) override;
+    // While kept, a frame at every tick of the frame clock: its scene, drawn
+    // at full size only when chosen; its bytes count as a 4:2:0 sensor's.
+    void keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) override;
+    bool keepsRecentFrames() const override { return ring_ != nullptr; }
+    void takeStill(const StillChoice& choice, StillHandler handler) override;
+    const FrameRing* recentFrames() const { return ring_.get(); }
     Image previewFrame() const override;
     // The scene moves on at every frame of the frame clock (the loop's time).
     void setFrameObserver(std::function<void()> observer) override;
@@ -77,6 +96,9 @@ public:
 
     // The scene at the loop's current time, `width` × `height`, stored upright.
     Image render(int width, int height) const;
+    // The scene of `moment`, as render() below draws it. Any thread.
+    static Image render(const SceneMoment& moment, int width, int height, int orientation);
+    SceneMoment sceneNow() const;
     // The scene drawn into a `width` × `height` bitmap carrying `orientation`
     // (up, down, left or right), so that it shows the scene upright.
     Image render(int width, int height, int orientation) const;
@@ -88,6 +110,12 @@ public:
     static int orientationFor(int deviceOrientation, int mount = kMountRotation);
 
 private:
+    class KeptFrame;
+    // The frame clock runs while someone is told of frames or frames are kept.
+    void updateFrameClock();
+    void frameTick();
+    int stillOrientation() const;
+
     RunLoop* loop_;
     std::function<int()> deviceOrientation_;
     int stillWidth_;
@@ -104,6 +132,8 @@ private:
     int picturesTaken_ = 0;
     std::function<void()> frameObserver_;
     RunLoop::TimerId frameClock_ = 0;
+    std::unique_ptr<FrameRing> ring_;
+    bool ringSharpness_ = false;
 };
 
 }  // namespace kestrel

@@ -1,5 +1,7 @@
 #include "adapters/gst/GstCameraPicker.h"
 
+#include "adapters/gst/GstRecentFrames.h"
+
 #include "adapters/gst/GstInit.h"
 #include "core/imaging/Rotation.h"
 #include "core/platform/Log.h"
@@ -53,22 +55,6 @@ std::string errorText(GstMessage* message) {
     g_clear_error(&error);
     g_free(debug);
     return text;
-}
-
-// The working layout of a BGRx sample, copied row by row (the sample's rows
-// may be padded) into memory kept for stills: the sample goes back to
-// GStreamer at once, whatever the still's way through review and saving.
-Image toImage(GstSample* sample, StillMemory& memory) {
-    GstVideoInfo info;
-    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return Image();
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
-        return Image();
-    Image picture = memory.copy(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                                static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                                static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0)));
-    gst_video_frame_unmap(&frame);
-    return picture;
 }
 
 // A BGRx sample as a picture without copying it: the picture reads the
@@ -145,9 +131,14 @@ struct GstCameraPicker::Shared {
     std::atomic<bool> frameObserved{false};  // whether the loop wants to hear of new frames
     std::atomic<bool> framePosted{false};    // a new frame's post waits on the loop
 
-    std::mutex mutex;  // guards latest, firstFrame and failure
+    std::mutex mutex;  // guards latest, firstFrame, failure and recent
     std::condition_variable changed;
     Image latest;
+    std::shared_ptr<GstRecentFrames> recent;  // while frames are kept
+    std::shared_ptr<GstRecentFrames> recentFrames() {
+        std::lock_guard lock(mutex);
+        return recent;
+    }
     bool firstFrame = false;
     std::optional<std::string> failure;
 };
@@ -173,7 +164,10 @@ GstCameraPicker::GstCameraPicker(RunLoop& loop, std::vector<CameraSource> source
     initGstreamer();
 }
 
-GstCameraPicker::~GstCameraPicker() { close(); }
+GstCameraPicker::~GstCameraPicker() {
+    close();
+    recentFrames_.reset();
+}
 
 const CameraSource* GstCameraPicker::sourceFor(Device device) const {
     for (const CameraSource& source : sources_) {
@@ -311,6 +305,7 @@ bool GstCameraPicker::open() {
     shared_->frameObserved = frameObserver_ != nullptr;
     shared_->valve = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_valve");
     shared_->format = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
+    shared_->recent = recentFrames_;
 
     GstAppSinkCallbacks preview{};
     preview.new_sample = [](GstAppSink* sink, gpointer data) {
@@ -318,7 +313,10 @@ bool GstCameraPicker::open() {
         Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
         GstSample* sample = gst_app_sink_pull_sample(sink);
         if (!sample) return GST_FLOW_OK;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);  // alive while the frame is
         Image frame = wrap(sample);
+        if (const auto recent = shared.recentFrames(); recent && recent->measuresSharpness())
+            recent->notePreview(shared.format, buffer, frame);
         const bool first = !shared.firstFrame;
         if (first) {
             if (GstPad* pad = gst_element_get_static_pad(shared.format, "src")) {
@@ -371,7 +369,7 @@ bool GstCameraPicker::open() {
             return GST_FLOW_OK;
         }
         g_object_set(shared->valve, "drop", TRUE, nullptr);
-        Image picture = toImage(sample, *shared->stillMemory);
+        Image picture = GstRecentFrames::copyBgrx(sample, *shared->stillMemory);
         gst_sample_unref(sample);
         ++shared->stills;
         shared->loop->post([shared, request, picture] {
@@ -405,6 +403,21 @@ bool GstCameraPicker::open() {
             const std::shared_ptr<Shared>& shared = *static_cast<std::shared_ptr<Shared>*>(data);
             if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) shared->fail("the source ended (end of stream)");
             if (GST_EVENT_TYPE(event) == GST_EVENT_TAG) tagSeen(*shared, event);
+            handOver(data);
+            return GST_PAD_PROBE_OK;
+        },
+        sharedCopy(), release);
+    // The source's frames as they come, for the frames kept while a mode waits.
+    gst_pad_add_probe(
+        sourcePad, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            takeOver(data);
+            const std::shared_ptr<Shared>& shared = *static_cast<std::shared_ptr<Shared>*>(data);
+            if (const auto recent = shared->recentFrames()) {
+                GstCaps* caps = gst_pad_get_current_caps(pad);
+                recent->add(shared->format, GST_PAD_PROBE_INFO_BUFFER(info), caps);
+                if (caps) gst_caps_unref(caps);
+            }
             handOver(data);
             return GST_PAD_PROBE_OK;
         },
@@ -496,6 +509,7 @@ void GstCameraPicker::chooseFormat(GstElement* pipeline) {
 }
 
 void GstCameraPicker::close() {
+    if (converter_.joinable()) converter_.join();
     timeout_.stop();
     startTimeout_.stop();
     starting_ = false;
@@ -600,6 +614,50 @@ void GstCameraPicker::takePicture(PictureHandler handler) {
             g_object_set(shared_->valve, "drop", TRUE, nullptr);
         }
         finish(request, Image());
+    });
+}
+
+void GstCameraPicker::keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) {
+    recentFrames_ = budget ? std::make_shared<GstRecentFrames>(*budget, sharpness, stillMemory_) : nullptr;
+    if (shared_) {
+        std::shared_ptr<GstRecentFrames> gone;  // its frames go back outside the lock
+        std::lock_guard lock(shared_->mutex);
+        gone = std::exchange(shared_->recent, recentFrames_);
+    }
+}
+
+void GstCameraPicker::takeStill(const StillChoice& choice, StillHandler handler) {
+    // The kept frames' times are on the steady clock; the loop's moments
+    // are carried over by where both clocks stand now.
+    const RunLoop::Duration toSteady =
+        std::chrono::duration_cast<RunLoop::Duration>(std::chrono::steady_clock::now().time_since_epoch()) -
+        loop_->now();
+    std::optional<FrameRing::Kept> kept;
+    if (running_ && recentFrames_) {
+        const FrameRing& ring = recentFrames_->ring();
+        if (choice.rule == StillChoice::Rule::kNearest) kept = ring.nearest(choice.moment + toSteady);
+        if (choice.rule == StillChoice::Rule::kSharpest)
+            kept = ring.sharpest(choice.from + toSteady, choice.to + toSteady);
+    }
+    if (!kept) {
+        takePicture([this, handler = std::move(handler)](const Image& picture) {
+            handler(picture, picture ? std::optional(loop_->now()) : std::nullopt);
+        });
+        return;
+    }
+    const RunLoop::Duration frameTime = kept->time - toSteady;
+    pending_ = [handler = std::move(handler), frameTime](const Image& picture) {
+        handler(picture, frameTime);
+    };
+    const unsigned request = ++stillRequest_ == 0 ? ++stillRequest_ : stillRequest_;
+    // Converted off the loop: a full-size frame takes tens of milliseconds.
+    if (converter_.joinable()) converter_.join();
+    converter_ = std::thread([this, request, frame = kept->frame, alive = std::weak_ptr<int>(alive_)] {
+        const Image picture = frame->picture();
+        ++stillsFromKept_;
+        loop_->post([this, request, picture, alive] {
+            if (alive.lock()) finish(request, picture);
+        });
     });
 }
 

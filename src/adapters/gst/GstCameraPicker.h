@@ -6,6 +6,7 @@
 #include "core/platform/RunLoop.h"
 #include "core/platform/Timer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -13,12 +14,15 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstEvent GstEvent;
 
 namespace kestrel {
+
+class GstRecentFrames;
 
 // The camera through a GStreamer pipeline: the source (a real camera or any
 // source description) negotiated at its largest size at a usable frame rate,
@@ -74,6 +78,14 @@ public:
     void setFlashMode(FlashMode mode) override;
 
     void takePicture(PictureHandler handler) override;
+    // While kept, every source frame is held (or copied, for a small pool)
+    // as it leaves the source, before any conversion; a chosen one is
+    // converted on a thread of its own.
+    void keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) override;
+    bool keepsRecentFrames() const override { return recentFrames_ != nullptr; }
+    void takeStill(const StillChoice& choice, StillHandler handler) override;
+    // Stills made from kept frames.
+    long stillsFromKeptFrames() const { return stillsFromKept_.load(); }
     Image previewFrame() const override;
     // Each new frame is posted to the loop while someone observes, one
     // post at a time: frames that come while one waits are drawn with it.
@@ -170,6 +182,9 @@ private:
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for posts to this object
     // Kept across the pipeline's restarts (the same camera after it comes back).
     std::shared_ptr<StillMemory> stillMemory_ = StillMemory::create();
+    std::shared_ptr<GstRecentFrames> recentFrames_;  // while frames are kept
+    std::thread converter_;  // turns a kept frame into a still
+    std::atomic<long> stillsFromKept_{0};
 };
 
 }  // namespace kestrel

@@ -48,7 +48,8 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       container_(std::make_shared<View>(Rect{0, 0, 320, 480})),
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})),
-      session_(s.loop, s.photoWorker) {
+      session_(s.loop, s.photoWorker),
+      moment_(s.loop, *picker_) {
     audio_ = s.audio;
     orientationObserver_ = notifications_->addObserver(
         DevicePosition::kChangeOrientation, [this](const Notification&) { rotate(true); });
@@ -149,6 +150,7 @@ void CameraControllerHelper::cameraWillHide() {
     handler_->setAutoStart(false);
     if (handler_->state() == CameraHandler::kDelay || handler_->state() == CameraHandler::kSensing)
         handler_->shutter();
+    updateMoment();
     trace("camera hidden");
 }
 
@@ -270,6 +272,7 @@ void CameraControllerHelper::camera() {
     // The other camera starts in the background; the screen is set up again
     // when it comes (the camera tells its availability).
     if (picker_->isStarting()) showNoCamera();
+    updateMoment();
 }
 
 void CameraControllerHelper::flash() {
@@ -279,6 +282,7 @@ void CameraControllerHelper::flash() {
         settings->setFlash(next);
     }
     refreshFlash();
+    updateMoment();  // frames kept without the flash are no use with it
 }
 
 void CameraControllerHelper::reset() {
@@ -293,6 +297,7 @@ void CameraControllerHelper::reset() {
         handler_->ready();
     }
     showModeNotice();
+    updateMoment();
 }
 
 void CameraControllerHelper::showModeNotice() {
@@ -336,6 +341,7 @@ void CameraControllerHelper::shutter() {
 }
 
 void CameraControllerHelper::photo(bool finalPhoto) {
+    const std::optional<RunLoop::Duration> event = handler_ ? handler_->takeEventTime() : std::nullopt;
     if (hidden_ || !session_.mayRequest(finalPhoto)) return;
     // What the picture becomes is fixed now, with the settings of the press.
     CameraHandler::Recipe recipe;
@@ -344,14 +350,50 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave());
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
+    // Which frame: the next one, or one the camera kept (the frames of a
+    // series' cells and first exposures are always the next).
+    const MomentCapture::Plan plan =
+        finalPhoto ? moment_.plan(momentOptions(), event) : MomentCapture::Plan{};
+    const RunLoop::Duration decided = loop_->now();
+    stillPending_ = true;
     std::weak_ptr<int> alive = alive_;
-    picker_->takePicture([this, alive](const Image& picture) {
+    auto take = [this, alive, plan, decided] {
         if (!alive.lock()) return;
-        const Size size = picture.size();
-        trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
-              std::to_string(static_cast<int>(size.height)));
-        pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture);
-    });
+        picker_->takeStill(plan.choice, [this, alive, plan, decided](
+                                            const Image& picture,
+                                            std::optional<RunLoop::Duration> frameTime) {
+            if (!alive.lock()) return;
+            stillPending_ = false;
+            const Size size = picture.size();
+            trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
+                  std::to_string(static_cast<int>(size.height)));
+            if (plan.choice.rule != CameraPicker::StillChoice::Rule::kNext)
+                trace(MomentCapture::describe(plan, decided, frameTime));
+            pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture);
+            updateMoment();
+        });
+    };
+    // The sharpest frame of a window is chosen once the window has passed.
+    if (plan.wait > RunLoop::Duration::zero()) loop_->schedule(plan.wait, take);
+    else take();
+}
+
+MomentCapture::Options CameraControllerHelper::momentOptions() const {
+    const EffectiveSettings settings = Camera1Data::effective();
+    MomentCapture::Options options;
+    options.catchTheMoment = settings.catchTheMoment();
+    options.pickTheSharpest = settings.pickTheSharpest();
+    options.flash = picker_->flashMode() != CameraPicker::FlashMode::kOff &&
+                    picker_->isFlashAvailable(picker_->cameraDevice());
+    return options;
+}
+
+void CameraControllerHelper::updateMoment() {
+    // Standard mode takes a press at any time: its frames are kept all along.
+    const bool pressAtOnce = Camera1Data::effective().mode() == Camera1Data::kStandard;
+    const bool waiting = !hidden_ && isLive() && handler_ && picker_->isSourceAvailable() &&
+                         (handler_->state() != CameraHandler::kIdle || pressAtOnce);
+    moment_.update(momentOptions(), stillPending_ || waiting);
 }
 
 void CameraControllerHelper::pictureTaken(const Image& picture) {
@@ -496,7 +538,9 @@ void CameraControllerHelper::restart(bool) {
     views_->toolBar->scrollToPreview(true);
     std::weak_ptr<int> alive = alive_;
     loop_->post([this, alive] {
-        if (alive.lock() && handler_) handler_->ready();
+        if (!alive.lock()) return;
+        if (handler_) handler_->ready();
+        updateMoment();
     });
 }
 

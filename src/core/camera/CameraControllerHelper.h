@@ -2,6 +2,7 @@
 
 #include "core/camera/CameraViewManager.h"
 #include "core/camera/CaptureSession.h"
+#include "core/camera/MomentCapture.h"
 #include "core/camera/PinchZoom.h"
 #include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
@@ -189,6 +190,7 @@ public:
     Image cameraScreenshot(Rect rect) override;
     AudioSystem* audioSystem() override { return audio_; }
     void sensingStarted() override { cues_.play(SoundCues::kArmed); }
+    void waitingChanged() override { updateMoment(); }
     void trace(const std::string& event) override {
         if (traceObserver_) traceObserver_(event);
     }
@@ -197,6 +199,10 @@ private:
     int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
     // The live view turned for the window and mirrored for a camera facing the user.
     void applyPreviewOrientation();
+    // The camera keeps its recent frames while the mode waits for its
+    // trigger and its still choice uses them, or a still is being chosen.
+    void updateMoment();
+    MomentCapture::Options momentOptions() const;
     // A mode that needs an accelerometer says, in live view, that there is none.
     void showModeNotice();
     void setToolbarButtonsEnabled(bool enabled);
@@ -238,6 +244,8 @@ private:
     std::shared_ptr<CameraRoll> cameraRoll_;
     std::unique_ptr<CameraHandler> handler_;
     CaptureSession session_;
+    MomentCapture moment_;
+    bool stillPending_ = false;  // a still asked of the camera has not come yet
     bool saving_ = false;  // the saver has the picture shown; its completion is to come
     // The last intermediate frame processed and its reduced copy: the ghost
     // of a first exposure is shown small.

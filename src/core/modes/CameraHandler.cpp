@@ -43,7 +43,11 @@ bool CameraHandler::shutter() {
 }
 
 void CameraHandler::photo() {
-    if (controller_) controller_->photo(true);
+    if (!controller_) return;
+    // A mode that saw its event earlier has said when; otherwise the picture
+    // is of now: the press, the end of the count-down, the decision.
+    if (!eventTime_) eventTime_ = controller_->runLoop().now();
+    controller_->photo(true);
 }
 
 CameraHandler::Recipe CameraHandler::firstRecipe(float) {
@@ -64,6 +68,7 @@ void CameraHandler::startDelay() {
     });
     state_ = kDelay;
     trace("count-down started");
+    controller_->waitingChanged();
     Label& label = controller_->timerLabel();
     label.setFont(Font{72, true});
     label.setText("");
@@ -101,7 +106,10 @@ void CameraHandler::stopDelay() {
     if (controller_) controller_->timerLabel().setHidden(true);
     delayTimer_.reset();
     state_ = kIdle;
-    if (controller_) controller_->shutterButton().setImage("camera.png");
+    if (controller_) {
+        controller_->shutterButton().setImage("camera.png");
+        controller_->waitingChanged();
+    }
 }
 
 void CameraHandler::endDelay() {
@@ -128,6 +136,7 @@ void CameraHandler::startSensing() {
     levelShown_ = -1;
     trace("sensing started");
     controller_->sensingStarted();
+    controller_->waitingChanged();
     controller_->sensorView().setHidden(!showSensingIndicator());
     controller_->shutterButton().setImage("pause.png");
 }
@@ -160,6 +169,7 @@ void CameraHandler::stopSensing() {
         controller_->shutterButton().setImage("camera.png");
     }
     state_ = kIdle;
+    if (controller_) controller_->waitingChanged();
 }
 
 void CameraHandler::endSensing() {

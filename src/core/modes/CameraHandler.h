@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kestrel {
 
@@ -74,6 +75,12 @@ public:
     // Date style medium and time style short, in the user's locale.
     static std::string timeStampText(std::chrono::system_clock::time_point when);
 
+    // The moment the picture asked for now is of: the trigger's own event
+    // where the mode knows it (the loudest sound), else the moment it
+    // decided or the shutter was pressed. Taken once, when the picture is
+    // asked for.
+    std::optional<RunLoop::Duration> takeEventTime() { return std::exchange(eventTime_, std::nullopt); }
+
     int state() const { return state_; }
     int delayCount() const { return delayCount_; }
     bool autoStart() const { return autoStart_; }
@@ -84,12 +91,17 @@ protected:
     // For a mode's own waiting phase between pictures (a series' interval):
     // shown as a count-down's state, so that a press or leaving the camera
     // stops it as it stops a count-down.
-    void setState(State state) { state_ = state; }
+    void setState(State state) {
+        state_ = state;
+        if (controller_) controller_->waitingChanged();
+    }
     // The sensing panel's status picture; the empty name removes it.
     void setStatusImage(const std::string& name);
     void trace(const std::string& event) const {
         if (controller_) controller_->trace(event);
     }
+    // The trigger's event happened at `time` on the run loop's clock.
+    void setEventTime(RunLoop::Duration time) { eventTime_ = time; }
 
 private:
     // Posted calls hold this weakly: a handler replaced before its call runs
@@ -104,6 +116,7 @@ private:
     int state_ = kIdle;
     int delayCount_ = 0;
     bool autoStart_ = false;
+    std::optional<RunLoop::Duration> eventTime_;
     float levelShown_ = -1;
 };
 

@@ -42,6 +42,9 @@ public:
     virtual AudioSystem* audioSystem() = 0;
     // A sensing watch has started: the picture is now up to the sensor.
     virtual void sensingStarted() {}
+    // The mode began or stopped waiting for its trigger (a count-down, a
+    // sensing watch, the pause of a series).
+    virtual void waitingChanged() {}
     // One line of the screen's event trace ("count-down 3", "beep", ...).
     virtual void trace(const std::string& event) { (void)event; }
 };

@@ -24,9 +24,13 @@ bool CameraSoundHandler::senseReady(float& level) {
     const float threshold = sensitivity();
     // The loudest cycle since the last poll, read once: a clap between two
     // polls is seen, and seen by one poll only.
+    const auto loudest = detector_ ? detector_->loudestTime() : std::nullopt;
     const float value = detector_ ? detector_->takeLevel() : 0.0f;
     level = value / threshold;
-    return threshold <= value;
+    if (threshold > value) return false;
+    // The picture is of the clap itself, not of this poll.
+    if (loudest) setEventTime(*loudest);
+    return true;
 }
 
 void CameraSoundHandler::startSensing() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/RunLoop.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -74,6 +76,10 @@ public:
     // into `buffers`, in the format set on the output side of element 1.
     virtual AudioStatus render(std::uint32_t* flags, double sampleTime, std::uint32_t element,
                                std::uint32_t frames, AudioBufferList* buffers) = 0;
+    // Audio thread, inside the callback: when the cycle's last input sample
+    // reached the microphone, on the run loop's clock (the cycle's end less
+    // the input's latency); none when the unit cannot tell.
+    virtual std::optional<RunLoop::Duration> inputTime() const { return std::nullopt; }
     // Stops the unit; once this answers 0 no callback runs any more.
     virtual AudioStatus dispose() = 0;
 };

@@ -2,8 +2,11 @@
 
 #include "core/imaging/Geometry.h"
 #include "core/imaging/Image.h"
+#include "core/platform/FrameRing.h"
+#include "core/platform/RunLoop.h"
 
 #include <functional>
+#include <optional>
 
 namespace kestrel {
 
@@ -31,6 +34,40 @@ public:
     virtual void setFlashMode(FlashMode mode) = 0;
 
     virtual void takePicture(PictureHandler handler) = 0;
+
+    // Which frame a still is: the next one the camera delivers (a picture
+    // asked for now), the kept frame nearest a moment just past, or the
+    // sharpest kept frame of a window of moments.
+    struct StillChoice {
+        enum class Rule { kNext, kNearest, kSharpest };
+        Rule rule = Rule::kNext;
+        RunLoop::Duration moment{};  // kNearest
+        RunLoop::Duration from{};    // kSharpest: the window
+        RunLoop::Duration to{};
+    };
+    // A still, and the time of its frame on the run loop's clock (none when
+    // the camera cannot tell).
+    using StillHandler =
+        std::function<void(const Image& picture, std::optional<RunLoop::Duration> frameTime)>;
+    // While `budget` is set the camera keeps its latest full-size frames, as
+    // they come, within it; with `sharpness` it also measures each live
+    // frame's sharpness for them. None stops that and lets them go. A camera
+    // that cannot keep frames ignores it: its stills are the next frame.
+    virtual void keepRecentFrames(std::optional<FrameRing::Budget> budget, bool sharpness) {
+        (void)budget;
+        (void)sharpness;
+    }
+    // Whether frames are being kept.
+    virtual bool keepsRecentFrames() const { return false; }
+    // The still `choice` names, delivered on the loop as takePicture
+    // delivers; a choice the kept frames cannot answer (none kept, none in
+    // the window) is the next frame.
+    virtual void takeStill(const StillChoice& choice, StillHandler handler) {
+        (void)choice;
+        takePicture([handler = std::move(handler)](const Image& picture) {
+            handler(picture, std::nullopt);
+        });
+    }
     virtual Image previewFrame() const = 0;
     // Told on the loop's thread when a new live frame is ready, for the live
     // view to draw it (at most once for frames that come faster than the

@@ -16,7 +16,10 @@ AudioStatus AudioDetection::process(std::uint32_t* flags, double sampleTime, std
                                     AudioBufferList* buffers) {
     if (!running()) return 0;
     const AudioStatus status = renderInput(flags, sampleTime, frames, buffers);
-    detect(*buffers);
+    if (detect(*buffers)) {
+        const auto at = inputTime();
+        loudestAt_.store(at ? at->count() : kNoTime, std::memory_order_release);
+    }
     silence(*buffers);
     return status;
 }
@@ -41,9 +44,9 @@ void accumulate(const AudioBuffer& buffer, double& sum, double& squares, long& c
 
 }  // namespace
 
-void AudioDetection::detect(const AudioBufferList& buffers) {
+bool AudioDetection::detect(const AudioBufferList& buffers) {
     const long bits = bitsPerSample();
-    if (bits != 16 && bits != 32) return;
+    if (bits != 16 && bits != 32) return false;
     double sum = 0;
     double squares = 0;
     long count = 0;
@@ -55,7 +58,7 @@ void AudioDetection::detect(const AudioBufferList& buffers) {
         else
             accumulate<std::int32_t>(buffer, sum, squares, count);
     }
-    if (count == 0) return;
+    if (count == 0) return false;
     const double n = static_cast<double>(count);
     const double mean = sum / n;
     // The spread about the cycle's own mean: the converter's offset drops out.
@@ -65,9 +68,10 @@ void AudioDetection::detect(const AudioBufferList& buffers) {
     // The largest since the last take; a concurrent take either sees this
     // cycle or leaves it for the next poll.
     float held = level_.load(std::memory_order_relaxed);
-    while (cycle > held &&
-           !level_.compare_exchange_weak(held, cycle, std::memory_order_relaxed)) {
+    while (cycle > held) {
+        if (level_.compare_exchange_weak(held, cycle, std::memory_order_relaxed)) return true;
     }
+    return false;
 }
 
 void AudioDetection::silence(AudioBufferList& buffers) {

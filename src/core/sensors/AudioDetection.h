@@ -3,6 +3,8 @@
 #include "core/sensors/AudioUnitProcessor.h"
 
 #include <atomic>
+#include <cstdint>
+#include <optional>
 
 namespace kestrel {
 
@@ -24,11 +26,19 @@ public:
 
     AudioStatus process(std::uint32_t* flags, double sampleTime, std::uint32_t frames,
                         AudioBufferList* buffers) override;
-    void detect(const AudioBufferList& buffers);
+    // Answers whether the cycle is the loudest since the last take.
+    bool detect(const AudioBufferList& buffers);
     static void silence(AudioBufferList& buffers);
 
     // The loudest cycle since the last take, then 0 until a cycle comes.
     float takeLevel() { return level_.exchange(0.0f, std::memory_order_relaxed); }
+    // When the loudest cycle heard so far was (see AudioUnit::inputTime), or
+    // none when the unit does not tell. Read it with the level it belongs to.
+    std::optional<RunLoop::Duration> loudestTime() const {
+        const std::int64_t at = loudestAt_.load(std::memory_order_acquire);
+        if (at == kNoTime) return std::nullopt;
+        return RunLoop::Duration(at);
+    }
     // The loudest cycle since the last take, left in place.
     float level() const { return level_.load(std::memory_order_relaxed); }
     void setLevel(float level) { level_.store(level, std::memory_order_relaxed); }
@@ -42,6 +52,11 @@ private:
     static_assert(std::atomic<float>::is_always_lock_free,
                   "the audio thread must never wait for the level");
     std::atomic<float> level_{0.0f};
+    // Written by the audio thread when a cycle becomes the loudest, just
+    // after its level: a take between the two reads the time of the cycle
+    // before, a cycle's length off at most.
+    static constexpr std::int64_t kNoTime = INT64_MIN;
+    std::atomic<std::int64_t> loudestAt_{kNoTime};
 };
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrel {
@@ -41,6 +42,10 @@ public:
     const std::string& route() const { return route_; }
 
 protected:
+    // Audio thread: the current cycle's input time (see AudioUnit), or none.
+    std::optional<RunLoop::Duration> inputTime() const {
+        return unit_ ? unit_->inputTime() : std::nullopt;
+    }
     AudioStatus renderInput(std::uint32_t* flags, double sampleTime, std::uint32_t frames,
                             AudioBufferList* buffers);
 

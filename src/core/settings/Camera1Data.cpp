@@ -88,6 +88,7 @@ void Camera1Data::attachSubRecords() {
     rapid_.attach(this);
     video_.attach(this);
     anaglyph_.attach(this);
+    stillChoice_.attach(this);
 }
 
 Camera1Data* Camera1Data::data() { return dynamic_cast<Camera1Data*>(PrefObject::singleObject()); }
@@ -108,6 +109,7 @@ void Camera1Data::resetSubRecords() {
     rapid_ = Camera1RapidData();
     video_ = Camera1VideoData();
     anaglyph_ = Camera13dData();
+    stillChoice_ = Camera1StillChoiceData();
 }
 
 void Camera1Data::initialize() {

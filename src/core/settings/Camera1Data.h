@@ -4,6 +4,7 @@
 #include "core/settings/Camera1MotionData.h"
 #include "core/settings/Camera1RapidData.h"
 #include "core/settings/Camera1SoundData.h"
+#include "core/settings/Camera1StillChoiceData.h"
 #include "core/settings/Camera1StablizingData.h"
 #include "core/settings/Camera1StandardData.h"
 #include "core/settings/Camera1TimerData.h"
@@ -123,6 +124,9 @@ public:
     Camera13dData& anaglyph() { return anaglyph_; }
     const Camera13dData& anaglyph() const { return anaglyph_; }
     void setAnaglyph(const Camera13dData& value) { replace(anaglyph_, value); }
+    Camera1StillChoiceData& stillChoice() { return stillChoice_; }
+    const Camera1StillChoiceData& stillChoice() const { return stillChoice_; }
+    void setStillChoice(const Camera1StillChoiceData& value) { replace(stillChoice_, value); }
 
     // Clears what must never be on after a load: tilt.
     void autocorrect();
@@ -142,6 +146,7 @@ public:
         Camera1RapidData::visitFields(self.rapid_, visit);
         Camera1VideoData::visitFields(self.video_, visit);
         Camera13dData::visitFields(self.anaglyph_, visit);
+        Camera1StillChoiceData::visitFields(self.stillChoice_, visit);
     }
 
     // Tables of the aspect ratios and colour effects.
@@ -243,6 +248,7 @@ private:
     Camera1RapidData rapid_;
     Camera1VideoData video_;
     Camera13dData anaglyph_;
+    Camera1StillChoiceData stillChoice_;
 };
 
 }  // namespace kestrel

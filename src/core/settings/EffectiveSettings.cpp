@@ -18,6 +18,8 @@ EffectiveSettings::EffectiveSettings(const Camera1Data* record, int variant) : v
     grid_ = record->grid();
     digitalZoom_ = record->digitalZoom();
     fullScreenShutter_ = record->fullScreenShutter();
+    catchTheMoment_ = record->stillChoice().catchTheMoment(mode_);
+    pickTheSharpest_ = record->stillChoice().pickTheSharpest(mode_);
 }
 
 bool EffectiveSettings::fullSizePhoto() const {

@@ -28,6 +28,9 @@ public:
     bool digitalZoom() const;
     bool fullScreenShutter() const;
     bool modifiedImage() const;
+    // The mode's still choice (off for modes that do not offer it).
+    bool catchTheMoment() const { return catchTheMoment_; }
+    bool pickTheSharpest() const { return pickTheSharpest_; }
 
     int mode() const { return mode_; }
     int variant() const { return variant_; }
@@ -46,6 +49,8 @@ private:
     bool grid_ = false;
     bool digitalZoom_ = false;
     bool fullScreenShutter_ = false;
+    bool catchTheMoment_ = false;
+    bool pickTheSharpest_ = false;
 };
 
 }  // namespace kestrel

@@ -106,6 +106,8 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     timerCountCell_ = makeSegments("Photos", {"\u221e", "5", "10", "25", "100"}, &C::timerCount);
     maxWaitCell_ = makeSegments("Maximum Wait", {"\u221e", "5s", "10s", "30s"}, &C::maxWait);
     ignoreLightCell_ = makeSwitch("Ignore Light Changes", &C::ignoreLight);
+    catchTheMomentCell_ = makeSwitch("Catch the Moment", &C::catchTheMoment);
+    pickTheSharpestCell_ = makeSwitch("Pick the Sharpest", &C::pickTheSharpest);
     photoSizeCell_ = makeSegments("Photo Size", {"", ""}, &C::photoSize);
     rapidModeCell_ = makeSegments("Photos per Sheet", {"16", "25"}, &C::rapidMode);
     videoResolutionCell_ =
@@ -256,6 +258,16 @@ void CameraSettingsController::populateCellLists() {
             break;
         default:
             break;
+    }
+    // Which frame the mode's still is, after the mode's own rows.
+    const Camera1StillChoiceData* choice = record() ? &record()->stillChoice() : nullptr;
+    if (Camera1StillChoiceData::offersCatchTheMoment(mode)) {
+        add({catchTheMomentCell_});
+        catchTheMomentCell_->checkbox().setOn(choice && choice->catchTheMoment(mode));
+    }
+    if (Camera1StillChoiceData::offersPickTheSharpest(mode)) {
+        add({pickTheSharpestCell_});
+        pickTheSharpestCell_->checkbox().setOn(choice && choice->pickTheSharpest(mode));
     }
 }
 
@@ -477,6 +489,16 @@ void CameraSettingsController::maxWait() {
 void CameraSettingsController::ignoreLight() {
     if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kMotion)
         r->motion().setIgnoreLight(ignoreLightCell_->checkbox().isOn());
+}
+
+void CameraSettingsController::catchTheMoment() {
+    if (Camera1Data* r = record())
+        r->stillChoice().setCatchTheMoment(r->mode(), catchTheMomentCell_->checkbox().isOn());
+}
+
+void CameraSettingsController::pickTheSharpest() {
+    if (Camera1Data* r = record())
+        r->stillChoice().setPickTheSharpest(r->mode(), pickTheSharpestCell_->checkbox().isOn());
 }
 
 void CameraSettingsController::rapidMode() {

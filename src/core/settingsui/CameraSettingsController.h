@@ -87,6 +87,8 @@ public:
     void timerCount();
     void maxWait();
     void ignoreLight();
+    void catchTheMoment();
+    void pickTheSharpest();
     void rapidMode();
     void videoResolution();
     void anaglyphColor();
@@ -113,6 +115,8 @@ public:
     SwitchTableViewCell& autoShutterCell() { return *autoShutterCell_; }
     SwitchTableViewCell& repeatCell() { return *repeatCell_; }
     SwitchTableViewCell& ignoreLightCell() { return *ignoreLightCell_; }
+    SwitchTableViewCell& catchTheMomentCell() { return *catchTheMomentCell_; }
+    SwitchTableViewCell& pickTheSharpestCell() { return *pickTheSharpestCell_; }
     SegmentedTableViewCell& timerIntervalCell() { return *timerIntervalCell_; }
     SegmentedTableViewCell& timerCountCell() { return *timerCountCell_; }
     SegmentedTableViewCell& maxWaitCell() { return *maxWaitCell_; }
@@ -159,6 +163,8 @@ private:
     // The series, waiting and light rows of the timer, stabilizer and motion modes.
     std::shared_ptr<SegmentedTableViewCell> timerIntervalCell_, timerCountCell_, maxWaitCell_;
     std::shared_ptr<SwitchTableViewCell> ignoreLightCell_;
+    std::shared_ptr<SwitchTableViewCell> catchTheMomentCell_;
+    std::shared_ptr<SwitchTableViewCell> pickTheSharpestCell_;
     std::shared_ptr<CustomTableViewCell> aboutCell_;
     std::shared_ptr<ViewController> aboutController_;
     std::shared_ptr<RatioController> ratioController_;
