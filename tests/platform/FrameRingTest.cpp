@@ -51,8 +51,8 @@ TEST(FrameRingTest, KeepsAboutTheLastSecondWithinItsMemoryBudget) {
     const std::vector<Case> cases = {
         // 640 × 480 NV12: a second of frames fits easily (31 frames 33 ms apart).
         {"small frames: the second", 460'800, 192 * mib, 31},
-        // 2592 × 1936 NV12, 7.5 MB each: the budget holds 25.
-        {"5 MP frames: the budget", 7'527'168, 192 * mib, 25},
+        // 2592 × 1936 NV12, 7.5 MB each: 192 MiB holds 26.
+        {"5 MP frames: the budget", 7'527'168, 192 * mib, 26},
         // 12 MP NV12, 18 MB each.
         {"12 MP frames: the budget", 18'000'000, 192 * mib, 11},
         {"a frame larger than the budget: none", 200 * mib, 192 * mib, 0},

@@ -305,6 +305,11 @@ bool GstCameraPicker::open() {
     shared_->frameObserved = frameObserver_ != nullptr;
     shared_->valve = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_valve");
     shared_->format = gst_bin_get_by_name(GST_BIN(pipeline), "kestrel_format");
+    // Frames of another camera, or of this one before it stopped, are not
+    // the moments of this stream.
+    if (recentFrames_)
+        recentFrames_ = std::make_shared<GstRecentFrames>(recentFrames_->ring().budget(),
+                                                          recentFrames_->measuresSharpness(), stillMemory_);
     shared_->recent = recentFrames_;
 
     GstAppSinkCallbacks preview{};

@@ -383,7 +383,9 @@ MomentCapture::Options CameraControllerHelper::momentOptions() const {
     MomentCapture::Options options;
     options.catchTheMoment = settings.catchTheMoment();
     options.pickTheSharpest = settings.pickTheSharpest();
-    options.flash = picker_->flashMode() != CameraPicker::FlashMode::kOff &&
+    // Only a flash set to fire: with the automatic flash the moment counts
+    // for more than a flash the camera might have chosen.
+    options.flash = picker_->flashMode() == CameraPicker::FlashMode::kOn &&
                     picker_->isFlashAvailable(picker_->cameraDevice());
     return options;
 }
@@ -392,7 +394,7 @@ void CameraControllerHelper::updateMoment() {
     // Standard mode takes a press at any time: its frames are kept all along.
     const bool pressAtOnce = Camera1Data::effective().mode() == Camera1Data::kStandard;
     const bool waiting = !hidden_ && isLive() && handler_ && picker_->isSourceAvailable() &&
-                         (handler_->state() != CameraHandler::kIdle || pressAtOnce);
+                         (handler_->state() != CameraHandler::kIdle || handler_->photoDue() || pressAtOnce);
     moment_.update(momentOptions(), stillPending_ || waiting);
 }
 

@@ -14,7 +14,7 @@ namespace kestrel {
 // keeps its recent frames; when the trigger fires, the still is the kept
 // frame nearest the event's own moment (the clap, the first changed
 // snapshot), or the sharpest within kSharpestWindow of it, not the next frame
-// after the decision. With the flash about to fire the frames are not used:
+// after the decision. With the flash set to fire the frames are not used:
 // they were taken without it. Main thread.
 class MomentCapture {
 public:
@@ -23,7 +23,7 @@ public:
     struct Options {
         bool catchTheMoment = false;
         bool pickTheSharpest = false;
-        bool flash = false;  // the flash may fire for the picture
+        bool flash = false;  // the flash is set to fire for the picture
     };
     // How to ask for a still: the camera's choice, after `wait` (the end of
     // the window the sharpest frame is chosen from).

@@ -113,15 +113,22 @@ void CameraHandler::stopDelay() {
 }
 
 void CameraHandler::endDelay() {
+    photoDue_ = true;  // before the stop: the frames kept for the picture stay
     stopDelay();
     postPhoto();
 }
 
 void CameraHandler::postPhoto() {
     // On the next turn of the loop, after the tick that decided has returned.
-    if (!controller_) return;
+    if (!controller_) {
+        photoDue_ = false;
+        return;
+    }
+    photoDue_ = true;
     controller_->runLoop().post([this, alive = std::weak_ptr<int>(alive_)] {
-        if (alive.lock()) photo();
+        if (!alive.lock()) return;
+        photoDue_ = false;
+        photo();
     });
 }
 
@@ -173,6 +180,7 @@ void CameraHandler::stopSensing() {
 }
 
 void CameraHandler::endSensing() {
+    photoDue_ = true;  // before the stop: the frames kept for the picture stay
     stopSensing();
     postPhoto();
 }

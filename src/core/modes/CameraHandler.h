@@ -82,6 +82,9 @@ public:
     std::optional<RunLoop::Duration> takeEventTime() { return std::exchange(eventTime_, std::nullopt); }
 
     int state() const { return state_; }
+    // The trigger has fired and the picture is asked for on the next turn
+    // of the loop.
+    bool photoDue() const { return photoDue_; }
     int delayCount() const { return delayCount_; }
     bool autoStart() const { return autoStart_; }
     void setAutoStart(bool autoStart) { autoStart_ = autoStart; }
@@ -117,6 +120,7 @@ private:
     int delayCount_ = 0;
     bool autoStart_ = false;
     std::optional<RunLoop::Duration> eventTime_;
+    bool photoDue_ = false;
     float levelShown_ = -1;
 };
 

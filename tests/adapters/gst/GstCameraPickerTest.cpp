@@ -362,3 +362,61 @@ TEST(GstCameraPickerTest, TellsOfNewFramesOnTheLoopOnePostAtATimeWhileObserved) 
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// The frames kept while a mode waits: a still of a moment just past is the
+// source's frame of that moment, at full size, converted only when chosen.
+TEST(GstCameraPickerKeptFramesTest, AStillOfAMomentJustPastIsThatMomentsFrame) {
+    ManualRunLoop loop;
+    GstCameraPicker camera(loop, {testSource("videotestsrc is-live=true pattern=ball ! "
+                                             "video/x-raw,format=I420,width=800,height=600,framerate=30/1")});
+    ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
+    FrameRing::Budget budget;
+    budget.span = RunLoop::seconds(1.0);
+    camera.keepRecentFrames(budget, true);
+    EXPECT_TRUE(camera.keepsRecentFrames());
+    // About two thirds of a second of frames (the loop's clock stands still;
+    // the camera's does not).
+    const auto since = std::chrono::steady_clock::now();
+    runUntil(loop, [&] { return std::chrono::steady_clock::now() - since > 700ms; });
+
+    struct Case {
+        const char* what;
+        CameraPicker::StillChoice choice;
+    };
+    CameraPicker::StillChoice nearest;
+    nearest.rule = CameraPicker::StillChoice::Rule::kNearest;
+    nearest.moment = loop.now() - RunLoop::seconds(0.3);
+    CameraPicker::StillChoice sharpest;
+    sharpest.rule = CameraPicker::StillChoice::Rule::kSharpest;
+    sharpest.from = loop.now() - RunLoop::seconds(0.5);
+    sharpest.to = loop.now() - RunLoop::seconds(0.2);
+    for (const Case& c : {Case{"nearest", nearest}, Case{"sharpest", sharpest}}) {
+        SCOPED_TRACE(c.what);
+        Image still;
+        std::optional<RunLoop::Duration> frameTime;
+        camera.takeStill(c.choice, [&](const Image& picture, std::optional<RunLoop::Duration> time) {
+            still = picture;
+            frameTime = time;
+        });
+        ASSERT_TRUE(runUntil(loop, [&] { return static_cast<bool>(still); }));
+        EXPECT_EQ(still.width(), 800);
+        EXPECT_EQ(still.height(), 600);
+        ASSERT_TRUE(frameTime);
+        if (c.choice.rule == CameraPicker::StillChoice::Rule::kNearest) {
+            EXPECT_LE(std::chrono::abs(*frameTime - c.choice.moment), RunLoop::seconds(1.0 / 30 + 0.01));
+        } else {
+            EXPECT_GE(*frameTime, c.choice.from - RunLoop::seconds(0.001));
+            EXPECT_LE(*frameTime, c.choice.to + RunLoop::seconds(0.001));
+        }
+    }
+    EXPECT_EQ(camera.stillsFromKeptFrames(), 2);
+    EXPECT_EQ(camera.stillsConverted(), 0);  // the still branch was never opened
+    camera.keepRecentFrames(std::nullopt, false);
+    EXPECT_FALSE(camera.keepsRecentFrames());
+}
+
+}  // namespace
+}  // namespace kestrel
