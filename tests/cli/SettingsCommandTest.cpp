@@ -48,7 +48,7 @@ TEST_F(SettingsCommandTest, ShowOnFirstStartGivesDefaultsAndWritesNothing) {
     const Result r = cli({"settings", "show", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Json json = r.json();
-    EXPECT_EQ(json["stored"].size(), 34u);  // 33 keys and "persisted"
+    EXPECT_EQ(json["stored"].size(), 44u);  // 43 keys and "persisted"
     EXPECT_EQ(json["stored"]["mirror front photos"], false);
     EXPECT_EQ(json["stored"]["timer interval"], 0);
     EXPECT_EQ(json["stored"]["timer count"], 0);

@@ -55,6 +55,25 @@ protected:
         press("Done");
         loop.advance(1.0);
     }
+    // Whether a screen reader finds a control named `name` on the screen.
+    bool shown(const std::string& name) {
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        for (int i = 0; root && i < root->childCount(); ++i)
+            if (QAccessibleInterface* child = root->child(i);
+                child && child->text(QAccessible::Name).toStdString() == name)
+                return true;
+        return false;
+    }
+    // Scrolls the screen down as a finger does until `name` shows.
+    void scrollTo(const std::string& name) {
+        const float x = static_cast<float>(window->width()) / 2;
+        const auto height = static_cast<float>(window->height());
+        for (int i = 0; i < 8 && !shown(name); ++i) {
+            window->drag(Point{x, height * 0.8f}, Point{x, height * 0.4f});
+            loop.advance(1.0);
+            window->screenshot();  // laid out as drawn
+        }
+    }
     // Presses (or toggles) the control a screen reader finds under `name`
     // (a switch is named by its row: `role` tells them apart). The press is
     // a tap at the control's centre, as a finger's.
@@ -117,6 +136,7 @@ TEST_F(SettingsRowsWindowTest, TheStillChoiceRowsAreOfferedWhereTheyApplyAndWrit
         window->resize(width, height);
         openSettings(Camera1Data::kSound);
         const bool caught = record().stillChoice().catchTheMoment(Camera1Data::kSound);
+        scrollTo("Pick the Sharpest");  // the last rows
         press("Catch the Moment", QAccessible::CheckBox);
         EXPECT_NE(record().stillChoice().catchTheMoment(Camera1Data::kSound), caught);
         press("Pick the Sharpest", QAccessible::CheckBox);

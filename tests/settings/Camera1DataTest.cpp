@@ -36,6 +36,11 @@ TEST(Camera1DataTest, FirstStartTakesTheDefaultsAndWritesNothing) {
         {"motion ignore light", false},
         {"sound sensitivity", 0}, {"rapid mode", 16}, {"video resolution", 320},
         {"3d color", false},
+        // Which frame each mode's still is: 0, each mode's own default.
+        {"stabilizer catch the moment", 0}, {"standard catch the moment", 0}, {"timer catch the moment", 0},
+        {"toss catch the moment", 0}, {"motion catch the moment", 0}, {"sound catch the moment", 0},
+        {"stabilizer pick the sharpest", 0}, {"standard pick the sharpest", 0},
+        {"timer pick the sharpest", 0}, {"sound pick the sharpest", 0},
     };
     EXPECT_EQ(fieldsOf(record), expected);
     EXPECT_FALSE(record.persisted());
@@ -171,6 +176,44 @@ TEST(Camera1DataTest, EffectiveValuesFollowTheProcessWideRecordAndCode) {
     ApplicationId::setId(50203);
     EXPECT_EQ(Camera1Data::effective().ratio(), 2);
     ApplicationId::setId(0);
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// Stored as 0 (the mode's default), 1 (on) or 2 (off): a record stored
+// before the options existed reads as each mode's default.
+TEST(Camera1StillChoiceDataTest, EachModeHasItsDefaultAndOffersOnlyItsOptions) {
+    Camera1StillChoiceData choice;
+    struct Row {
+        int mode;
+        bool catchesByDefault, offersCatch, offersSharpest;
+    };
+    const std::vector<Row> rows = {
+        {Camera1Data::kStabilizing, false, true, true}, {Camera1Data::kStandard, false, true, true},
+        {Camera1Data::kTimer, false, true, true},       {Camera1Data::kMoving, true, true, false},
+        {Camera1Data::kMotion, true, true, false},      {Camera1Data::kSound, true, true, true},
+        {Camera1Data::kRapidFire, false, false, false}, {Camera1Data::kDoubleExposure, false, false, false},
+        {Camera1Data::kPrint, false, false, false},     {-1, false, false, false},
+        {42, false, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        EXPECT_EQ(choice.catchTheMoment(row.mode), row.catchesByDefault);
+        EXPECT_FALSE(choice.pickTheSharpest(row.mode));
+        choice.setCatchTheMoment(row.mode, !row.catchesByDefault);
+        choice.setPickTheSharpest(row.mode, true);
+        EXPECT_EQ(choice.catchTheMoment(row.mode), row.offersCatch ? !row.catchesByDefault : false);
+        EXPECT_EQ(choice.pickTheSharpest(row.mode), row.offersSharpest);
+    }
+    // A hand-edited store's odd value reads as the default.
+    test::MemoryStore store;
+    store.setInteger(7, "sound catch the moment");
+    choice.load(store);
+    EXPECT_TRUE(choice.catchTheMoment(Camera1Data::kSound));
 }
 
 }  // namespace

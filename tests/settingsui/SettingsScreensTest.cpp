@@ -116,6 +116,11 @@ TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
                       Camera1Data::canChangeFullSizePhoto(mode) ? 1 : 0);
             EXPECT_EQ(std::count(general.begin(), general.end(), &screen->timerBeepCell()),
                       Camera1Data::canChangeTimerBeep(mode) ? 1 : 0);
+            // Which frame the still is, last, where the mode offers it.
+            EXPECT_EQ(std::count(general.begin(), general.end(), &screen->catchTheMomentCell()),
+                      Camera1StillChoiceData::offersCatchTheMoment(mode) ? 1 : 0);
+            EXPECT_EQ(std::count(general.begin(), general.end(), &screen->pickTheSharpestCell()),
+                      Camera1StillChoiceData::offersPickTheSharpest(mode) ? 1 : 0);
         }
     }
     ApplicationId::setId(ApplicationId::kThisBuild);

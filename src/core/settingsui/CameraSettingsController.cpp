@@ -210,6 +210,16 @@ void CameraSettingsController::populateCellLists() {
     };
     for (const auto& [allowed, cell] : general)
         if (allowed(mode)) generalCellList_.push_back(cell);
+    // Which frame the mode's still is, with the other choices of the photo.
+    const Camera1StillChoiceData* choice = record() ? &record()->stillChoice() : nullptr;
+    if (Camera1StillChoiceData::offersCatchTheMoment(mode)) {
+        generalCellList_.push_back(catchTheMomentCell_);
+        catchTheMomentCell_->checkbox().setOn(choice && choice->catchTheMoment(mode));
+    }
+    if (Camera1StillChoiceData::offersPickTheSharpest(mode)) {
+        generalCellList_.push_back(pickTheSharpestCell_);
+        pickTheSharpestCell_->checkbox().setOn(choice && choice->pickTheSharpest(mode));
+    }
 
     auto add = [this](std::initializer_list<std::shared_ptr<TableViewCell>> cells) {
         modeCellList_.insert(modeCellList_.end(), cells.begin(), cells.end());
@@ -258,16 +268,6 @@ void CameraSettingsController::populateCellLists() {
             break;
         default:
             break;
-    }
-    // Which frame the mode's still is, after the mode's own rows.
-    const Camera1StillChoiceData* choice = record() ? &record()->stillChoice() : nullptr;
-    if (Camera1StillChoiceData::offersCatchTheMoment(mode)) {
-        add({catchTheMomentCell_});
-        catchTheMomentCell_->checkbox().setOn(choice && choice->catchTheMoment(mode));
-    }
-    if (Camera1StillChoiceData::offersPickTheSharpest(mode)) {
-        add({pickTheSharpestCell_});
-        pickTheSharpestCell_->checkbox().setOn(choice && choice->pickTheSharpest(mode));
     }
 }
 
