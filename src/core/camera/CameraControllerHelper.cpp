@@ -2,6 +2,7 @@
 
 #include "core/imaging/Rotation.h"
 
+#include "core/exif/PhotoOrigin.h"
 #include "core/imaging/ImageUtils.h"
 #include "core/modes/CameraDlxHandler.h"
 #include "core/modes/CameraMotionHandler.h"
@@ -340,22 +341,26 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     // What the picture becomes is fixed now, with the settings of the press.
     CameraHandler::Recipe recipe;
     if (handler_) recipe = finalPhoto ? handler_->finalRecipe(zoom_) : handler_->firstRecipe(zoom_);
+    // Why it is taken, as the mode tells it now (the level heard, the count).
+    std::string reason = handler_ && finalPhoto ? handler_->reason() : std::string("shutter");
     session_.setShownPixels(reviewPixels());
-    session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave());
+    session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave(), std::move(reason));
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
     std::weak_ptr<int> alive = alive_;
     picker_->takePicture([this, alive](const Image& picture) {
         if (!alive.lock()) return;
+        // The still's moment: for now, when the camera's answer comes.
+        const RunLoop::Duration capturedAt = loop_->now();
         const Size size = picture.size();
         trace("picture received " + std::to_string(static_cast<int>(size.width)) + "x" +
               std::to_string(static_cast<int>(size.height)));
-        pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture);
+        pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture, capturedAt);
     });
 }
 
-void CameraControllerHelper::pictureTaken(const Image& picture) {
-    if (!session_.arrived(picture)) {
+void CameraControllerHelper::pictureTaken(const Image& picture, RunLoop::Duration capturedAt) {
+    if (!session_.arrived(picture, capturedAt)) {
         if (picture) return;  // not asked for
         // The camera failed or went away: no series left running, and back
         // to the live view unless a picture is shown.
@@ -438,7 +443,10 @@ void CameraControllerHelper::save() {
     std::weak_ptr<int> alive = alive_;
     saving_ = true;
     session_.saveStarted();
-    saver_->saveImage(image(), position, cameraRoll_,
+    // The moment of the shot on the wall clock, now (a loop on virtual time
+    // answers its own day's).
+    const PhotoOrigin origin{session_.shownReason(), loop_->wallTime(session_.shownCapturedAt())};
+    saver_->saveImage(image(), position, cameraRoll_, origin,
                       [this, alive](const std::optional<std::string>& path) {
                           if (!alive.lock()) return;
                           saving_ = false;

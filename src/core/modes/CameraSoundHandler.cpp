@@ -3,6 +3,8 @@
 #include "core/platform/Log.h"
 #include "core/settings/Camera1Data.h"
 
+#include <cstdio>
+
 namespace kestrel {
 
 CameraSoundHandler::~CameraSoundHandler() {
@@ -26,7 +28,18 @@ bool CameraSoundHandler::senseReady(float& level) {
     // polls is seen, and seen by one poll only.
     const float value = detector_ ? detector_->takeLevel() : 0.0f;
     level = value / threshold;
-    return threshold <= value;
+    if (threshold > value) return false;
+    heard_ = value;
+    threshold_ = threshold;
+    return true;
+}
+
+std::string CameraSoundHandler::reason() const {
+    char text[64];
+    std::snprintf(text, sizeof text, "sound %.1f dBFS over %.0f dBFS",
+                  static_cast<double>(AudioDetection::toDbfs(heard_)),
+                  static_cast<double>(AudioDetection::toDbfs(threshold_)));
+    return text;
 }
 
 void CameraSoundHandler::startSensing() {
