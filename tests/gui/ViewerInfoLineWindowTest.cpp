@@ -67,9 +67,10 @@ protected:
     QImage screenshot(const std::string& name) {
         const QImage shot = window->screenshot(1.0);
         const char* kept = std::getenv("KESTREL_SCREENSHOTS");
-        if (kept && *kept)
+        if (kept && *kept) {
             EXPECT_TRUE(shot.save(QString::fromStdString(std::string(kept) + "/viewer-info-" +
                                                          sizeName(GetParam()) + "-" + name + ".png")));
+        }
         return shot;
     }
     std::vector<Element> elements() {
@@ -98,13 +99,13 @@ protected:
 
 TEST_P(ViewerInfoLineWindowTest, APhotoKestrelTookSaysWhatTookItAndOthersSayNothing) {
     // A picture taken with the shutter and kept with Use.
-    CameraControllerHelper& camera = app->camera();
-    camera.shutter();
+    CameraControllerHelper& screen = app->camera();
+    screen.shutter();
     loop.advance(0.5);
-    ASSERT_TRUE(test::awaitProcessing(loop, camera));
+    ASSERT_TRUE(test::awaitProcessing(loop, screen));
     loop.advance(1.0);
-    camera.use();
-    ASSERT_TRUE(test::awaitPhotos(loop, camera));
+    screen.use();
+    ASSERT_TRUE(test::awaitPhotos(loop, screen));
     loop.advance(1.5);
 
     app->cameraViews().toolBar->albumButton().press();

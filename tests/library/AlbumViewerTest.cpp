@@ -305,7 +305,7 @@ TEST_F(AlbumViewerTest, TheInfoLineTellsWhatTookAPhotoKestrelTook) {
         SCOPED_TRACE(i);
         EXPECT_EQ(CameraRollViewer::infoText(files[i]->file()), expected[i]);
         EXPECT_EQ(v.infoLine().hidden(), !expected[i]);
-        if (expected[i]) EXPECT_EQ(v.infoLine().text(), *expected[i]);
+        EXPECT_EQ(v.infoLine().text(), expected[i].value_or(""));
         v.next();
     }
     const Rect line = v.infoLine().frame();
