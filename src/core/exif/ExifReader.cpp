@@ -3,9 +3,8 @@
 #include "core/exif/ExifValueParser.h"
 #include "core/exif/LibExifFileWrapper.h"
 
-#include <libexif/exif-utils.h>
-
 #include <libexif/exif-tag.h>
+#include <libexif/exif-utils.h>
 
 #include <algorithm>
 #include <charconv>

@@ -3,7 +3,7 @@
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
 
-#include <algorithm>
+#include <algorithm>  // the toss's jolt
 #include <cstdio>
 #include <string>
 
@@ -28,23 +28,23 @@ bool CameraStabilizerHandler::senseReady(float& level) {
     float mean = 10.0f;
     const bool steady = position && position->stable(sensitivity(), mean);
     level = 2 * mean;
-    const RunLoop::Duration waited =
-        controller() ? controller()->runLoop().now() - sensingSince_ : RunLoop::Duration{};
-    if (steady) {
-        waited_ = waited;
-        gaveUpAfter_ = 0;
-        return true;
-    }
+    if (steady) return fired(0);
     // Never a still moment within the maximum wait: the picture anyway.
     const auto* s = stabilizerSettings();
     const int maxWait = s ? s->maxWait() : 0;
-    if (maxWait > 0 && controller() && waited >= RunLoop::seconds(static_cast<double>(maxWait))) {
+    if (maxWait > 0 && controller() &&
+        controller()->runLoop().now() - sensingSince_ >=
+            RunLoop::seconds(static_cast<double>(maxWait))) {
         trace("not steady within " + std::to_string(maxWait) + " s: picture anyway");
-        waited_ = waited;
-        gaveUpAfter_ = maxWait;
-        return true;
+        return fired(maxWait);
     }
     return false;
+}
+
+bool CameraStabilizerHandler::fired(int gaveUpAfter) {
+    waited_ = controller() ? controller()->runLoop().now() - sensingSince_ : RunLoop::Duration{};
+    gaveUpAfter_ = gaveUpAfter;
+    return true;
 }
 
 std::string CameraStabilizerHandler::reason() const {

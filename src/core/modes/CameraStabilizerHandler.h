@@ -24,6 +24,9 @@ public:
     std::optional<std::string> getModeImage() const override { return "Mode_Stable_on.png"; }
 
 private:
+    // Notes, for the reason, how long sensing waited and whether it gave up.
+    bool fired(int gaveUpAfter);
+
     RunLoop::Duration sensingSince_{};
     RunLoop::Duration waited_{};
     int gaveUpAfter_ = 0;  // seconds of the maximum wait that ran out; 0: steady
