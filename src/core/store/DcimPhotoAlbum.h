@@ -15,8 +15,9 @@ namespace kestrel {
 // folder, written as the platform camera writes it (JPEG 0.95, the next
 // folder and file name, the thumbnail in .MISC, the poster, the record, the
 // date and device tags, and a given position's GPS tags and origin, all in
-// the photo before its one write) on the camera roll's saver worker, one save at a
-// time and in order; the completion comes back to the main run loop.
+// the photo before its one write) on the camera roll's saver worker, one
+// save at a time and in order; the completion comes back to the main run
+// loop.
 class DcimPhotoAlbum final : public PhotoAlbum {
 public:
     // Saves on `worker`, which the application owns and drains when it quits.

@@ -21,9 +21,10 @@ namespace kestrel {
 // comparing readings of the device camera roll and, with a position, gets
 // the GPS tags. With a store of Kestrel's own: the background saver, on the
 // own store's saver worker. Either way a photo Kestrel took carries its
-// origin (why and when it was taken) in its tags. Main thread; the completion is called once per
-// save, on the main thread, with the photo's path or none (a later save
-// replaces an earlier target); none is called once the saver is gone.
+// origin (why and when it was taken) in its tags. Main thread; the
+// completion is called once per save, on the main thread, with the photo's
+// path or none (a later save replaces an earlier target); none is called
+// once the saver is gone.
 class GpsImageSaver {
 public:
     using Completion = std::function<void(const std::optional<std::string>& path)>;
