@@ -5,6 +5,8 @@
 #include "core/exif/ExifWriter.h"
 #include "core/exif/LibExifFileWrapper.h"
 
+#include <libexif/exif-tag.h>
+
 #include <cstdio>
 #include <ctime>
 
@@ -26,6 +28,16 @@ std::chrono::system_clock::time_point localTimeToday(const std::string& text) {
     local.tm_sec = s;
     local.tm_isdst = -1;
     return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+// A value on its one line of the dump: a tab or a line break in a file's
+// text would split the entry, an escape would reach the terminal.
+std::string oneLine(std::string value) {
+    for (char& c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) c = '.';
+    }
+    return value;
 }
 
 }  // namespace
@@ -99,9 +111,14 @@ void ExifCommands::read() const {
 void ExifCommands::dump() const {
     const LibExifFileWrapper wrapper(file_, LibExifFileWrapper::Reading::kTagsOnly);
     if (!wrapper.isJpeg()) throw CliError::failure(wrapper.lastError());
+    // The comment as its text, whole (the library's rendering stops at 1 KiB).
+    const auto comment = ExifReader::userCommentIn(wrapper);
     for (const auto& ifd : wrapper.imageFileDirectories())
-        for (const auto& entry : ifd.ifdEntries)
-            *context_.out << ifd.ifdName << '\t' << entry->tagName() << '\t' << entry->value() << '\n';
+        for (const auto& entry : ifd.ifdEntries) {
+            const bool isComment = comment && ifd.ifdName == "EXIF" && entry->entry()->tag == EXIF_TAG_USER_COMMENT;
+            *context_.out << ifd.ifdName << '\t' << entry->tagName() << '\t'
+                          << oneLine(isComment ? *comment : entry->value()) << '\n';
+        }
 }
 
 }  // namespace kestrel::cli

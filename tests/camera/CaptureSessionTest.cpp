@@ -1,5 +1,8 @@
 #include "core/camera/CameraControllerHelper.h"
 #include "core/camera/CaptureSession.h"
+#include "core/exif/ExifReader.h"
+#include "core/exif/ExifWriter.h"
+#include "core/exif/LibExifFileWrapper.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
@@ -15,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <future>
 #include <vector>
 
@@ -110,6 +114,47 @@ TEST_F(CaptureSessionTest, PicturesBehindASaveAreShownAndSavedInTheOrderTheyWere
     EXPECT_EQ(saved, (std::vector<int>{10, 11, 12}));
     EXPECT_EQ(session.photosBeforeTheStore(), 0u);
     EXPECT_EQ(shown, 3);
+}
+
+// Each picture keeps the reason it was asked for with and the moment the
+// camera took it, through processing and the queue behind a save.
+TEST_F(CaptureSessionTest, EachPictureKeepsItsReasonAndTheMomentItWasTaken) {
+    const auto at = [](double s) { return RunLoop::seconds(s); };
+    session.requested(true, nullptr, true, "timer 1 s, every 2 s, picture 1");
+    ASSERT_TRUE(session.arrived(test::TestImages::uniform(10, 8, {1, 2, 3}), at(1.5)));
+    loop.runUntilIdle();
+    session.saveStarted();
+    session.requested(true, nullptr, true, "timer 1 s, every 2 s, picture 2");
+    ASSERT_TRUE(session.arrived(test::TestImages::uniform(11, 8, {1, 2, 3}), at(3.5)));
+    session.requested(true, nullptr, true, "motion 6.2 % of the view");
+    ASSERT_TRUE(session.arrived(test::TestImages::uniform(12, 8, {1, 2, 3}), at(4.25)));
+    loop.runUntilIdle();
+    ASSERT_EQ(session.queuedSaves(), 2u);
+    struct Seen {
+        int width;
+        std::string reason;
+        RunLoop::Duration at;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen{{session.image().width(), session.shownReason(), session.shownCapturedAt()}};
+    while (session.saveFinished()) {
+        seen.push_back({session.image().width(), session.shownReason(), session.shownCapturedAt()});
+        session.saveStarted();
+    }
+    EXPECT_EQ(seen, (std::vector<Seen>{{10, "timer 1 s, every 2 s, picture 1", at(1.5)},
+                                       {11, "timer 1 s, every 2 s, picture 2", at(3.5)},
+                                       {12, "motion 6.2 % of the view", at(4.25)}}));
+    session.returning();
+    session.returned();
+    EXPECT_EQ(session.shownReason(), "");  // nothing shown, nothing to tell
+
+    // Asked for without a reason: the shutter's; come without a moment: now.
+    loop.advance(0.75);
+    session.requested(true, nullptr, false);
+    ASSERT_TRUE(session.arrived(test::TestImages::uniform(13, 8, {1, 2, 3})));
+    loop.runUntilIdle();
+    EXPECT_EQ(session.shownReason(), "shutter");
+    EXPECT_EQ(session.shownCapturedAt(), loop.now());
 }
 
 TEST_F(CaptureSessionTest, BehindASaveAtMostEightWaitAndAFailedCaptureLeavesThePictureShown) {
@@ -263,6 +308,82 @@ TEST_F(CaptureOnAWorkerTest, APictureProcessedWhileTheCameraIsAwayIsReviewedWhen
     loop.advance(1.0);
     EXPECT_TRUE(views.toolBar->reviewPageShown());
     EXPECT_FALSE(views.saveImageView->hidden());
+}
+
+// Lets a worker held by the test go on, at the latest when it goes out of scope.
+class Gate {
+public:
+    explicit Gate(SaverQueue& worker) {
+        worker.enqueue([opened = promise_.get_future().share()] { opened.wait(); });
+    }
+    ~Gate() { open(); }
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+    void open() {
+        if (!opened_) promise_.set_value();
+        opened_ = true;
+    }
+
+private:
+    std::promise<void> promise_;
+    bool opened_ = false;
+};
+
+// An interval series on a pinned virtual day: the second picture waits
+// behind the first one's save until long after it was taken, and still
+// records the moment the camera took it (DateTimeOriginal to the second,
+// SubSecTimeOriginal to the millisecond) and why; DateTime stays the moment
+// of writing.
+TEST_F(CaptureOnAWorkerTest, APhotoSavedLateRecordsTheMomentItWasTakenOnTheLoopsDay) {
+    using namespace std::chrono;
+    const system_clock::time_point day = system_clock::from_time_t(1'941'523'200) + milliseconds(123);
+    loop.setWallStart(day);
+    record.setMode(Camera1Data::kTimer);
+    record.setAutoSave(true);
+    record.timer().setTimerDelay(1);
+    record.timer().setInterval(2);
+    record.timer().setCount(2);
+    controller.reset();
+    std::vector<RunLoop::Duration> received;
+    controller.setTraceObserver([&](const std::string& event) {
+        if (event.starts_with("picture received")) received.push_back(loop.now());
+    });
+    std::vector<std::string> saved;
+    controller.setSaveObserver([&](const std::optional<std::string>& path) { saved.push_back(path.value_or("")); });
+
+    Gate cameraRoll(album.worker());  // the first save takes until the test says
+    controller.shutter();
+    while (loop.now() < RunLoop::seconds(9)) {
+        loop.advance(0.05);
+        ASSERT_TRUE(test::awaitProcessing(loop, controller));
+    }
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], RunLoop::seconds(1.2 + SimulatedCamera::kShutterLag));
+    EXPECT_EQ(received[1], RunLoop::seconds(3.2 + SimulatedCamera::kShutterLag));
+    EXPECT_TRUE(controller.isSaving());
+    EXPECT_EQ(controller.queuedSaves(), 1u);
+    EXPECT_TRUE(saved.empty());
+    cameraRoll.open();
+    ASSERT_TRUE(test::awaitPhotos(loop, controller));
+    ASSERT_EQ(saved.size(), 2u);
+
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        SCOPED_TRACE(saved[i]);
+        const auto taken = day + duration_cast<system_clock::duration>(received[i]);
+        const LibExifFileWrapper tags(saved[i], LibExifFileWrapper::Reading::kTagsOnly);
+        const auto* original = tags.findEntry("DateTimeOriginal", "EXIF");
+        const auto* subSecond = tags.findEntry("SubSecTimeOriginal", "EXIF");
+        const auto* written = tags.findEntry("DateTime", "0");
+        ASSERT_TRUE(original && subSecond && written);
+        EXPECT_EQ(original->value(), ExifWriter::dateText(floor<seconds>(taken)));
+        char ms[8];
+        std::snprintf(ms, sizeof ms, "%03d",
+                      static_cast<int>(duration_cast<milliseconds>(taken.time_since_epoch()).count() % 1000));
+        EXPECT_EQ(subSecond->value(), ms);
+        EXPECT_NE(written->value(), original->value());  // the moment of writing, on the real clock
+        EXPECT_EQ(ExifReader(saved[i]).userComment(),
+                  "Kestrel: timer 1 s, every 2 s, picture " + std::to_string(i + 1) + " of 2");
+    }
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
+#include "core/exif/LibExifFileWrapper.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace kestrel {
@@ -71,6 +73,37 @@ TEST_F(ExifCommandsTest, FailuresLeaveTheFileUntouched) {
     }
     EXPECT_EQ(JpegBytes::read(dir / "cut.jpg"), cut);
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.jpg"));
+}
+
+// The comment is shown as its text, every entry on one line whatever a file
+// holds (a line break, a tab or a terminal's escape in another writer's
+// comment), and read still answers the position and nothing else.
+TEST_F(ExifCommandsTest, DumpShowsTheCommentAsTextOnOneLine) {
+    struct Case {
+        std::string comment;
+        std::string shown;
+    };
+    for (const Case& c : {Case{"Kestrel: motion 6.2 % of the view", "Kestrel: motion 6.2 % of the view"},
+                          Case{"two\nlines\tand \x1b[2J gone", "two.lines.and .[2J gone"},
+                          Case{std::string(1500, 'y'), std::string(1500, 'y')}}) {
+        JpegBytes::write(dir / "photo.jpg", JpegBytes::encoded());
+        {
+            LibExifFileWrapper file(photo());
+            ASSERT_TRUE(file.createEntry(c.comment, "UserComment", "EXIF"));
+            ASSERT_TRUE(file.createEntry("Make\nFake\tline", "Make", "0"));
+            ASSERT_TRUE(file.saveImageFile());
+        }
+        std::string out;
+        ASSERT_EQ(cli({"exif", "dump", photo()}, &out), 0);
+        std::istringstream in(out);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "EXIF\tUserComment\t" + c.shown), 1) << out;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "0\tMake\tMake.Fake.line"), 1) << out;
+        for (const auto& line : lines) EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
+        ASSERT_EQ(cli({"exif", "read", photo()}, &out), 0);
+        EXPECT_EQ(out, "none\n");
+    }
 }
 
 }  // namespace

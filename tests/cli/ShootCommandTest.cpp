@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <regex>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -353,6 +354,78 @@ TEST(ShootCommandTest, AWebcamsPhotosAreUprightAndAMountedCamerasTurnedByItsMoun
     const auto refused = test::runCli({"--config-dir", (dir / "config").string(), "shoot",
                                        "--camera-rotation", "45", "--dcim", (dir / "DCIM").string()});
     EXPECT_EQ(refused.status, 2) << refused.err;
+}
+
+// Every mode's photos say what took them, with the figure that decided, into
+// the device camera roll and into a store of Kestrel's own alike; kestrel-cli
+// exif dump shows it as text.
+TEST(ShootCommandTest, EveryModesPhotoSaysWhatTookIt) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string, std::string>> settings;
+        const char* comment;  // a pattern; its number, if any, is checked against the range
+        double low, high;
+    };
+    const std::vector<Case> cases{
+        {"standard", {"--mode", "1"}, {}, "Kestrel: shutter", 0, 0},
+        {"stabilizer", {"--mode", "0", "--accel", "steady"}, {}, "Kestrel: steady ([0-9]+\\.[0-9]) s", 2.5, 30},
+        {"stabilizer, never still",
+         {"--mode", "0", "--accel", "tremor"},
+         {{"stabilizer max wait", "4"}},
+         "Kestrel: not steady within 4 s", 0, 0},
+        {"timer", {"--mode", "2"}, {{"timer delay", "5"}}, "Kestrel: timer 5 s", 0, 0},
+        {"toss", {"--mode", "3", "--accel", "toss"}, {}, "Kestrel: jolt ([0-9]+\\.[0-9]{2}) g over 0.5 g", 0.5, 16},
+        {"motion", {"--mode", "4", "--scene", "moving"}, {}, "Kestrel: motion ([0-9]+\\.[0-9]) % of the view", 2, 100},
+        {"sound", {"--mode", "5", "--mic", "clap"}, {}, "Kestrel: sound (-[0-9]+\\.[0-9]) dBFS over -38 dBFS", -38, 0},
+        {"sound, least sensitive",
+         {"--mode", "5", "--mic", "clap"},
+         {{"sound sensitivity", "2"}},
+         "Kestrel: sound (-[0-9]+\\.[0-9]) dBFS over -30 dBFS", -30, 0},
+        {"rapid fire", {"--mode", "6"}, {}, "Kestrel: rapid fire, contact sheet of 16", 0, 0},
+        {"rapid fire of 25", {"--mode", "6"}, {{"rapid mode", "25"}}, "Kestrel: rapid fire, contact sheet of 25", 0, 0},
+        {"double exposure", {"--mode", "7"}, {}, "Kestrel: double exposure of 2 pictures", 0, 0},
+        {"3D", {"--mode", "9"}, {}, "Kestrel: anaglyph 3D, red and cyan", 0, 0},
+        {"3D by channel", {"--mode", "9"}, {{"3d color", "yes"}}, "Kestrel: anaglyph 3D, red and cyan by channel", 0, 0},
+    };
+    // The plain shot into both, the modes into one or the other in turn.
+    std::size_t run = 0;
+    for (const Case& c : cases) {
+        const std::vector<const char*> savers =
+            run == 0 ? std::vector<const char*>{"--dcim", "--store"}
+                     : std::vector<const char*>{run % 2 ? "--store" : "--dcim"};
+        for (const char* saver : savers) {
+            SCOPED_TRACE(std::string(c.what) + " " + saver);
+            test::TempDir dir;
+            const std::string config = (dir / "config").string();
+            for (const auto& [key, value] : c.settings)
+                ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0) << key;
+            std::vector<std::string> args{"--config-dir", config, "shoot", "--virtual-time", "--max-time", "40",
+                                          saver, (dir / "photos").string()};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            const auto shot = test::runCli(args);
+            ASSERT_EQ(shot.status, 0) << shot.err;
+            const auto paths = linesOf(shot.out);
+            ASSERT_EQ(paths.size(), 1u) << shot.out;
+            const auto comment = ExifReader(paths[0]).userComment();
+            ASSERT_TRUE(comment);
+            std::smatch match;
+            ASSERT_TRUE(std::regex_match(*comment, match, std::regex(c.comment))) << *comment;
+            if (match.size() > 1) {
+                const double figure = std::stod(match[1].str());
+                EXPECT_GE(figure, c.low) << *comment;
+                EXPECT_LE(figure, c.high) << *comment;
+            }
+            // The dump's line, once, as the text itself.
+            if (run % 3 == 0) {
+                const auto dump = test::runCli({"exif", "dump", paths[0]});
+                ASSERT_EQ(dump.status, 0) << dump.err;
+                const auto lines = linesOf(dump.out);
+                EXPECT_EQ(std::count(lines.begin(), lines.end(), "EXIF\tUserComment\t" + *comment), 1) << dump.out;
+            }
+        }
+        ++run;
+    }
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <libexif/exif-tag.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace kestrel {
@@ -209,6 +212,111 @@ TEST_F(ExifWriterTest, MalformedGpsTagsReadAsNone) {
     EXPECT_FALSE(ExifReader(file()).read());
     stampWith("0 0 0 0 0 0", "2 1 1767 100 0 1");
     EXPECT_FALSE(ExifReader(file()).read());
+}
+
+// Every entry of the tag, in whichever IFD, as its raw bytes.
+std::vector<std::string> rawEntries(const LibExifFileWrapper& w, ExifTag tag) {
+    std::vector<std::string> found;
+    for (int i = 0; i < EXIF_IFD_COUNT; ++i) {
+        const ExifContent* content = w.exifData()->ifd[i];
+        for (unsigned k = 0; k < content->count; ++k)
+            if (content->entries[k]->tag == tag)
+                found.emplace_back(reinterpret_cast<const char*>(content->entries[k]->data),
+                                   content->entries[k]->size);
+    }
+    return found;
+}
+
+TEST_F(ExifWriterTest, APhotoKestrelTookRecordsWhyAndTheMomentItWasTaken) {
+    ScopedTimeZone zone("UTC");
+    const Clock::time_point taken = utc(2026, 12, 31, 22, 29, 58) + std::chrono::milliseconds(45);
+    ExifWriter w = writer();  // written at 22:30:05
+    w.setOrigin(PhotoOrigin{"sound -21.4 dBFS over -38 dBFS", taken});
+    ASSERT_TRUE(w.write(static_cast<const LocationSource*>(nullptr)));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "DateTime", "0"), "2026:12:31 22:30:05");
+    EXPECT_EQ(value(stamped, "DateTimeDigitized", "EXIF"), "2026:12:31 22:30:05");
+    EXPECT_EQ(value(stamped, "DateTimeOriginal", "EXIF"), "2026:12:31 22:29:58");
+    EXPECT_EQ(value(stamped, "SubSecTimeOriginal", "EXIF"), "045");
+    // Character code ASCII, then the text, no terminator.
+    const auto comments = rawEntries(stamped, EXIF_TAG_USER_COMMENT);
+    ASSERT_EQ(comments.size(), 1u);
+    EXPECT_EQ(comments[0], std::string("ASCII\0\0\0", 8) + "Kestrel: sound -21.4 dBFS over -38 dBFS");
+    EXPECT_EQ(ExifReader(file()).userComment(), "Kestrel: sound -21.4 dBFS over -38 dBFS");
+
+    // The milliseconds of the second, as three digits, never rounded up into the next.
+    struct Case {
+        int ms;
+        const char* text;
+    };
+    for (const Case& c : {Case{0, "000"}, Case{7, "007"}, Case{999, "999"}, Case{1000, "000"}})
+        EXPECT_EQ(ExifWriter::subSecondText(utc(2026, 1, 2, 3, 4, 5) + std::chrono::milliseconds(c.ms)), c.text)
+            << c.ms;
+    EXPECT_EQ(ExifWriter::subSecondText(utc(2026, 1, 2, 3, 4, 5) + std::chrono::microseconds(999999)), "999");
+}
+
+TEST_F(ExifWriterTest, WithoutAnOriginNoCommentAndTheOriginalDateIsTheMomentOfWriting) {
+    ScopedTimeZone zone("UTC");
+    ExifWriter w = writer();
+    ASSERT_TRUE(w.write(static_cast<const LocationSource*>(nullptr)));
+    LibExifFileWrapper stamped(file());
+    EXPECT_EQ(value(stamped, "DateTimeOriginal", "EXIF"), "2026:12:31 22:30:05");
+    EXPECT_EQ(stamped.findEntry("SubSecTimeOriginal", "EXIF"), nullptr);
+    EXPECT_TRUE(rawEntries(stamped, EXIF_TAG_USER_COMMENT).empty());
+    EXPECT_FALSE(ExifReader(file()).userComment());
+}
+
+// Another camera's comment, in its place and one misplaced in IFD 0, in the
+// codes writers use: the photo ends with Kestrel's alone, once, and the rest
+// of the other camera's tags stay.
+TEST_F(ExifWriterTest, AJpegThatAlreadyCarriesAUserCommentEndsWithOne) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        ExifFormat format;
+        bool misplacedToo;
+    };
+    const std::string longer = std::string("ASCII\0\0\0", 8) + "Holiday at the sea, shot on another camera";
+    for (const Case& c : {Case{"ascii", longer, EXIF_FORMAT_UNDEFINED, false},
+                          Case{"unicode", std::string("UNICODE\0H\0i\0", 12), EXIF_FORMAT_UNDEFINED, false},
+                          Case{"empty code", std::string(8, '\0') + "        ", EXIF_FORMAT_UNDEFINED, false},
+                          Case{"plain text", std::string("plain\0", 6), EXIF_FORMAT_ASCII, false},
+                          Case{"also in IFD 0", longer, EXIF_FORMAT_UNDEFINED, true}}) {
+        SCOPED_TRACE(c.what);
+        JpegBytes::write(file(), JpegBytes::encoded());
+        {
+            LibExifFileWrapper other(file());
+            ASSERT_TRUE(other.createEntry("OtherCam", "Make", "0"));
+            ASSERT_TRUE(other.createEntry("A description", "ImageDescription", "0"));
+            for (const int ifd : c.misplacedToo ? std::vector<int>{EXIF_IFD_EXIF, EXIF_IFD_0}
+                                                : std::vector<int>{EXIF_IFD_EXIF}) {
+                ExifEntry* e = exif_entry_new();
+                ASSERT_NE(e, nullptr);
+                e->tag = EXIF_TAG_USER_COMMENT;
+                exif_content_add_entry(other.exifData()->ifd[ifd], e);
+                exif_entry_initialize(e, EXIF_TAG_USER_COMMENT);
+                std::free(e->data);
+                e->data = static_cast<unsigned char*>(std::malloc(c.bytes.size()));
+                std::memcpy(e->data, c.bytes.data(), c.bytes.size());
+                e->size = static_cast<unsigned>(c.bytes.size());
+                e->components = c.bytes.size();
+                e->format = c.format;
+                exif_entry_unref(e);
+            }
+            ASSERT_TRUE(other.saveImageFile());
+        }
+        ASSERT_EQ(rawEntries(LibExifFileWrapper(file()), EXIF_TAG_USER_COMMENT).size(), c.misplacedToo ? 2u : 1u);
+        ExifWriter w = writer();
+        w.setOrigin(PhotoOrigin{"timer 10 s", Clock::now()});
+        ASSERT_TRUE(w.write(static_cast<const LocationSource*>(nullptr)));
+        const LibExifFileWrapper stamped(file());
+        const auto comments = rawEntries(stamped, EXIF_TAG_USER_COMMENT);
+        ASSERT_EQ(comments.size(), 1u);
+        EXPECT_EQ(comments[0], std::string("ASCII\0\0\0", 8) + "Kestrel: timer 10 s");
+        EXPECT_EQ(value(stamped, "Make", "0"), "Pine64");
+        EXPECT_EQ(value(stamped, "ImageDescription", "0"), "A description");
+        EXPECT_EQ(ExifReader(file()).userComment(), "Kestrel: timer 10 s");
+    }
 }
 
 }  // namespace

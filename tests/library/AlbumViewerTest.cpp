@@ -1,3 +1,5 @@
+#include "core/exif/ExifWriter.h"
+#include "core/exif/LibExifFileWrapper.h"
 #include "core/imaging/ImageFile.h"
 #include "core/library/CameraRollPicker.h"
 #include "core/library/CameraRollViewer.h"
@@ -269,6 +271,50 @@ TEST(TouchImageViewTest, OneFingerMovesTwoScaleAndTurn) {
     EXPECT_FLOAT_EQ(view.scale(), 2.0f);
     EXPECT_NEAR(view.rotation(), std::numbers::pi / 2, 1e-6);
     EXPECT_EQ(view.transform().scaleX, 2.0);
+}
+
+// The info line says what took a photo Kestrel took, as its comment says,
+// on one plain line; a photo without a comment, or with another camera's,
+// shows none. It lies over the bottom of the picture, above the toolbar.
+TEST_F(AlbumViewerTest, TheInfoLineTellsWhatTookAPhotoKestrelTook) {
+    fill(5);
+    const auto& files = roll->files();
+    auto stamp = [&](std::size_t i, const std::string& reason) {
+        ExifWriter writer(files[i]->file());
+        writer.setOrigin(PhotoOrigin{reason, std::chrono::system_clock::now()});
+        ASSERT_TRUE(writer.write(static_cast<const LocationSource*>(nullptr)));
+    };
+    auto comment = [&](std::size_t i, const std::string& text) {
+        LibExifFileWrapper file(files[i]->file());
+        ASSERT_TRUE(file.createEntry(text, "UserComment", "EXIF"));
+        ASSERT_TRUE(file.saveImageFile());
+    };
+    // 0: no EXIF at all.
+    stamp(1, "sound -21.4 dBFS over -38 dBFS");
+    comment(2, "Holiday at the sea");
+    comment(3, "Kestrel: timer 10 s\n\x1b[2Jmore");
+    ExifWriter(files[4]->file()).write(static_cast<const LocationSource*>(nullptr));  // tags, no comment
+    const std::optional<std::string> expected[] = {std::nullopt, "Kestrel: sound -21.4 dBFS over -38 dBFS",
+                                                   std::nullopt, "Kestrel: timer 10 s  [2Jmore", std::nullopt};
+
+    auto picker = openAlbum();
+    navigation->layOut(ScreenLayout(Size{360, 720}));
+    picker->showImage(0);
+    CameraRollViewer& v = viewer();
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(CameraRollViewer::infoText(files[i]->file()), expected[i]);
+        EXPECT_EQ(v.infoLine().hidden(), !expected[i]);
+        EXPECT_EQ(v.infoLine().text(), expected[i].value_or(""));
+        v.next();
+    }
+    const Rect line = v.infoLine().frame();
+    const Rect bar = v.toolBar().frame();
+    EXPECT_EQ(line.y + line.height, bar.y);
+    EXPECT_EQ(line.width, bar.width);
+    EXPECT_GE(line.y, v.imageView().frame().y);
+    EXPECT_LT(line.height, v.imageView().frame().height / 4);
+    EXPECT_EQ(CameraRollViewer::infoText((dir / "no-such.jpg").string()), std::nullopt);
 }
 
 }  // namespace

@@ -235,5 +235,55 @@ TEST_F(ModesTest, StabilizerGivesUpWaitingAfterItsMaximumWait) {
     EXPECT_EQ(stabilizer.state(), CameraHandler::kSensing);
 }
 
+// Why each picture is taken, as the mode tells it when it asks: the
+// stabilizer's wait for stillness or its maximum wait, the toss's jolt, the
+// timer's delay and an interval series' number.
+TEST_F(ModesTest, EachPictureSaysWhatTookIt) {
+    {
+        CameraStabilizerHandler stabilizer;
+        attach(stabilizer);
+        host.loop.advance(0.2);  // samples start
+        stabilizer.shutter();    // sensing from 0.2 s
+        host.loop.advance(2.45);
+        accelerometer.feed(0, -1, 0, 31);  // steady at last
+        host.loop.advance(0.05);
+        record.stablizer().setMaxWait(3);
+        stabilizer.shutter();
+        for (int i = 0; i < 40; ++i) {  // never still
+            accelerometer.feed(i % 2 ? 0.3f : -0.3f, -1, 0);
+            host.loop.advance(0.1);
+        }
+        EXPECT_EQ(host.reasons, (std::vector<std::string>{"steady 2.5 s", "not steady within 3 s"}));
+    }
+    host.reasons.clear();
+    {
+        CameraTossHandler toss;  // 0.5 g
+        attach(toss);
+        toss.shutter();
+        accelerometer.feed(0, -1, 0, 10);
+        accelerometer.feed(0.1f, -1.72f, 0.2f);  // the jolt: 0.72 g on y
+        host.loop.advance(0.05);
+        EXPECT_EQ(host.reasons, (std::vector<std::string>{"jolt 0.72 g over 0.5 g"}));
+    }
+    host.reasons.clear();
+    {
+        record.timer().setTimerDelay(2);
+        CameraTimerHandler timer;
+        attach(timer);
+        timer.shutter();
+        host.loop.advance(3.0);
+        record.timer().setInterval(5);
+        timer.shutter();  // pictures 2.2 s and 7.2 s after the press, ...
+        host.loop.advance(9.0);
+        timer.shutter();  // ... until a press ends the series
+        record.timer().setCount(2);
+        timer.shutter();
+        host.loop.advance(13.0);
+        EXPECT_EQ(host.reasons, (std::vector<std::string>{
+                                    "timer 2 s", "timer 2 s, every 5 s, picture 1", "timer 2 s, every 5 s, picture 2",
+                                    "timer 2 s, every 5 s, picture 1 of 2", "timer 2 s, every 5 s, picture 2 of 2"}));
+    }
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -36,7 +36,7 @@ TEST(ExifImageSaverTest, SavesInTheBackgroundAndCompletesOnTheMainLoop) {
     const Image picture = test::TestImages::noise(160, 120, 4);
     std::vector<std::optional<std::string>> completions;
     SaverQueue worker("own store", loop);
-    ExifImageSaver::saveInThread(picture, store, worker, location,
+    ExifImageSaver::saveInThread(picture, store, worker, location, PhotoOrigin{},
                                  [&](const std::optional<std::string>& path) { completions.push_back(path); });
     EXPECT_TRUE(completions.empty());  // not before the main loop runs it
     ASSERT_TRUE(loop.waitForPosts(std::chrono::seconds(60)));
@@ -120,7 +120,7 @@ TEST(ExifImageSaverTest, AFailedSaveStillCompletesAndSaysSo) {
     int calls = 0;
     std::optional<std::string> result = std::string("unset");
     SaverQueue worker("own store", loop);
-    ExifImageSaver::saveInThread(test::TestImages::noise(40, 30, 1), store, worker, nullptr,
+    ExifImageSaver::saveInThread(test::TestImages::noise(40, 30, 1), store, worker, nullptr, PhotoOrigin{},
                                  [&](const std::optional<std::string>& path) {
                                      ++calls;
                                      result = path;

@@ -1,5 +1,6 @@
 #include "core/exif/ExifReader.h"
 #include "core/exif/ExifWriter.h"
+#include "core/exif/LibExifFileWrapper.h"
 #include "core/store/ExifImageSaver.h"
 #include "support/ExifTags.h"
 #include "support/JpegBytes.h"
@@ -147,6 +148,57 @@ TEST(GpsImageSaverTest, ASaverGoneBeforeTheAlbumCompletesIsNotCalledBack) {
     loop.runUntilIdle();  // the album's completion finds the saver gone
     EXPECT_FALSE(told);
     EXPECT_TRUE(std::filesystem::exists(dir / "DCIM" / "100APPLE" / "IMG_0001.JPG"));
+}
+
+// The platform's album as most are: it saves the photo as its own camera
+// would and tags nothing of Kestrel's (the album of the device, writing
+// through the interface's plain way only).
+class PlainAlbum final : public PhotoAlbum {
+public:
+    PlainAlbum(std::string root, RunLoop& loop) : album_(std::move(root), loop) {}
+    void writeImageToSavedPhotosAlbum(const Image& image, Completion completion) override {
+        album_.writeImageToSavedPhotosAlbum(image, std::move(completion));
+    }
+
+private:
+    DcimPhotoAlbum album_;
+};
+
+// Into the device camera roll, a photo's origin is in its tags either way:
+// written with the photo by an album that can, stamped into the file found
+// afterwards for one that cannot; with a position or without.
+TEST(GpsImageSaverTest, ThePhotosOriginReachesTheDeviceRollWhicheverAlbumWritesIt) {
+    const auto taken = std::chrono::system_clock::from_time_t(1'941'523'200) + std::chrono::milliseconds(250);
+    const PhotoOrigin origin{"timer 10 s", taken};
+    for (const bool plain : {false, true})
+        for (const bool located : {false, true}) {
+            SCOPED_TRACE(std::string(plain ? "plain album" : "Kestrel's album") + (located ? ", located" : ""));
+            test::TempDir dir;
+            const std::string root = (dir / "DCIM").string();
+            ManualRunLoop loop;
+            std::unique_ptr<PhotoAlbum> album = plain ? std::unique_ptr<PhotoAlbum>(std::make_unique<PlainAlbum>(root, loop))
+                                                      : std::make_unique<DcimPhotoAlbum>(root, loop);
+            std::optional<std::string> saved;
+            bool done = false;
+            {
+                GpsImageSaver saver(*album, root, loop, nullptr);
+                const auto where = located ? std::optional(GeoPosition{48.8584, 2.2945, taken}) : std::nullopt;
+                saver.saveImage(test::TestImages::noise(64, 48, 3), where, nullptr, origin,
+                                [&](const std::optional<std::string>& path) {
+                                    saved = path;
+                                    done = true;
+                                });
+                runUntil(loop, done);
+            }
+            ASSERT_TRUE(saved);
+            EXPECT_EQ(ExifReader(*saved).userComment(), "Kestrel: timer 10 s");
+            const LibExifFileWrapper tags(*saved, LibExifFileWrapper::Reading::kTagsOnly);
+            ASSERT_NE(tags.findEntry("DateTimeOriginal", "EXIF"), nullptr);
+            EXPECT_EQ(tags.findEntry("DateTimeOriginal", "EXIF")->value(), ExifWriter::dateText(taken));
+            ASSERT_NE(tags.findEntry("SubSecTimeOriginal", "EXIF"), nullptr);
+            EXPECT_EQ(tags.findEntry("SubSecTimeOriginal", "EXIF")->value(), "250");
+            EXPECT_EQ(ExifReader(*saved).read().has_value(), located);
+        }
 }
 
 TEST(DeviceLocationTest, ThreeStartsWithoutAPositionStopTheAsking) {

@@ -61,14 +61,17 @@ public:
 class ReadyingHost final : public FakeHandlerHost {
 public:
     ReadyingHost() { panel.addSubview(status); }
-    void photo(bool) override {
+    void photo(bool finalPhoto) override {
         requests.push_back(loop.now());
+        // The reason is read as the request comes, as the camera controller reads it.
+        if (handler && finalPhoto) reasons.push_back(handler->reason());
         if (handler) loop.post([this] { handler->ready(); });
     }
 
     std::shared_ptr<ImageView> status = std::make_shared<ImageView>();
     CameraHandler* handler = nullptr;
     std::vector<RunLoop::Duration> requests;
+    std::vector<std::string> reasons;  // of the final pictures asked for
 };
 
 }  // namespace kestrel::test

@@ -2,6 +2,7 @@
 
 #include "core/imaging/Rotation.h"
 
+#include "core/exif/PhotoOrigin.h"
 #include "core/imaging/ImageUtils.h"
 #include "core/modes/CameraDlxHandler.h"
 #include "core/modes/CameraMotionHandler.h"
@@ -346,8 +347,10 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     // What the picture becomes is fixed now, with the settings of the press.
     CameraHandler::Recipe recipe;
     if (handler_) recipe = finalPhoto ? handler_->finalRecipe(zoom_) : handler_->firstRecipe(zoom_);
+    // Why it is taken, as the mode tells it now (the level heard, the count).
+    std::string reason = handler_ && finalPhoto ? handler_->reason() : std::string("shutter");
     session_.setShownPixels(reviewPixels());
-    session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave());
+    session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave(), std::move(reason));
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
     // Which frame: the next one, or one the camera kept (the frames of a
@@ -369,7 +372,10 @@ void CameraControllerHelper::photo(bool finalPhoto) {
                   std::to_string(static_cast<int>(size.height)));
             if (plan.choice.rule != CameraPicker::StillChoice::Rule::kNext)
                 trace(MomentCapture::describe(plan, decided, frameTime));
-            pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture);
+            // The still's moment: its frame's time where the camera tells it,
+            // else when the camera's answer comes.
+            pictureTaken(picture ? picture.withOrientation(captureOrientation_) : picture,
+                         frameTime.value_or(loop_->now()));
             updateMoment();
         });
     };
@@ -398,8 +404,8 @@ void CameraControllerHelper::updateMoment() {
     moment_.update(momentOptions(), stillPending_ || waiting);
 }
 
-void CameraControllerHelper::pictureTaken(const Image& picture) {
-    if (!session_.arrived(picture)) {
+void CameraControllerHelper::pictureTaken(const Image& picture, RunLoop::Duration capturedAt) {
+    if (!session_.arrived(picture, capturedAt)) {
         if (picture) return;  // not asked for
         // The camera failed or went away: no series left running, and back
         // to the live view unless a picture is shown.
@@ -482,7 +488,10 @@ void CameraControllerHelper::save() {
     std::weak_ptr<int> alive = alive_;
     saving_ = true;
     session_.saveStarted();
-    saver_->saveImage(image(), position, cameraRoll_,
+    // The moment of the shot on the wall clock, now (a loop on virtual time
+    // answers its own day's).
+    const PhotoOrigin origin{session_.shownReason(), loop_->wallTime(session_.shownCapturedAt())};
+    saver_->saveImage(image(), position, cameraRoll_, origin,
                       [this, alive](const std::optional<std::string>& path) {
                           if (!alive.lock()) return;
                           saving_ = false;

@@ -89,7 +89,8 @@ public:
     void reset();
     void shutter();
     void photo(bool finalPhoto) override;
-    void pictureTaken(const Image& picture);
+    // The camera's answer, taken at `capturedAt` on the run loop's clock.
+    void pictureTaken(const Image& picture, RunLoop::Duration capturedAt);
     void save();
     void afterSave();
     void restart(bool represent);

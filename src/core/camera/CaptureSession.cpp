@@ -61,15 +61,17 @@ bool CaptureSession::mayRequest(bool finalPhoto) const {
     return true;
 }
 
-void CaptureSession::requested(bool finalPhoto, CameraHandler::Recipe recipe, bool autoSave) {
-    capture_ = Shot{finalPhoto, autoSave, std::move(recipe)};
+void CaptureSession::requested(bool finalPhoto, CameraHandler::Recipe recipe, bool autoSave,
+                               std::string reason) {
+    capture_ = Shot{finalPhoto, autoSave, std::move(recipe), Taking{std::move(reason), {}}};
     if (state_ == State::kLive) enter(State::kCapturing);
 }
 
-bool CaptureSession::arrived(const Image& picture) {
+bool CaptureSession::arrived(const Image& picture, RunLoop::Duration capturedAt) {
     if (!capture_) return false;  // not asked for (the session was reset)
     Shot shot = std::move(*capture_);
     capture_.reset();
+    shot.taking.capturedAt = capturedAt;
     if (!picture) {
         if (state_ == State::kCapturing) enter(stateBehind());
         return false;
@@ -86,6 +88,7 @@ void CaptureSession::process(const Image& picture, Shot shot) {
     const Size pixels = shownPixels_;
     const bool finalPhoto = shot.finalPhoto;
     const bool autoSave = shot.autoSave;
+    const Taking taking = std::move(shot.taking);
     auto work = std::make_shared<std::function<Processed()>>(
         [picture, recipe = std::move(shot.recipe), pixels, finalPhoto] {
             Processed result;
@@ -97,10 +100,10 @@ void CaptureSession::process(const Image& picture, Shot shot) {
         });
     std::weak_ptr<int> alive = alive_;
     if (SaverQueue* worker = worker_) {
-        if (worker->enqueue([this, alive, worker, work, autoSave] {
+        if (worker->enqueue([this, alive, worker, work, autoSave, taking] {
                 auto result = std::make_shared<Processed>((*work)());
-                worker->complete([this, alive, result, autoSave] {
-                    if (alive.lock()) processedArrived(*result, autoSave);
+                worker->complete([this, alive, result, autoSave, taking] {
+                    if (alive.lock()) processedArrived(*result, autoSave, taking);
                 });
             }))
             return;
@@ -108,12 +111,12 @@ void CaptureSession::process(const Image& picture, Shot shot) {
         // is processed on the main loop rather than lost.
         Log::warning("camera: the photo worker has stopped; this picture is processed here");
     }
-    loop_->post([this, alive, work, autoSave] {
-        if (alive.lock()) processedArrived((*work)(), autoSave);
+    loop_->post([this, alive, work, autoSave, taking] {
+        if (alive.lock()) processedArrived((*work)(), autoSave, taking);
     });
 }
 
-void CaptureSession::processedArrived(const Processed& result, bool autoSave) {
+void CaptureSession::processedArrived(const Processed& result, bool autoSave, const Taking& taking) {
     --processing_;
     if (result.finalPhoto && autoSave) --processingToStore_;
     if (!result.finalPhoto) {
@@ -121,7 +124,7 @@ void CaptureSession::processedArrived(const Processed& result, bool autoSave) {
         if (onFirstPhoto_) onFirstPhoto_(result);
         return;
     }
-    queued_.push_back(Waiting{result, autoSave});
+    queued_.push_back(Waiting{result, autoSave, taking});
     if (state_ == State::kProcessing || state_ == State::kLive || state_ == State::kCapturing)
         showNext();
     else if (trace_)
@@ -135,6 +138,7 @@ bool CaptureSession::showNext() {
     image_ = std::move(next.picture.full);
     shown_ = std::move(next.picture.shown);
     shownAutoSave_ = next.autoSave;
+    shownTaking_ = std::move(next.taking);
     enter(State::kReviewing);
     if (onShown_) onShown_();
     return true;
@@ -164,6 +168,7 @@ void CaptureSession::dropShown() {
     image_ = Image();
     shown_ = Image();
     shownAutoSave_ = false;
+    shownTaking_ = Taking{};
     enter(stateBehind());
     showNext();
 }

@@ -25,7 +25,9 @@ namespace kestrel {
 // the order they were taken, each by the recipe fixed when it was asked for;
 // the result comes back to the main loop: an intermediate frame to the
 // first-photo observer, a final picture as the one shown (the shown
-// observer) or behind it. Main thread.
+// observer) or behind it. With each picture goes what its photo records of
+// its taking: the reason its mode gave when it was asked for, and the moment
+// on the loop's clock the camera took it. Main thread.
 class CaptureSession {
 public:
     enum class State { kLive, kCapturing, kProcessing, kReviewing, kSaving, kReturning };
@@ -77,6 +79,9 @@ public:
     // The picture shown goes to the store without review (auto-save was on
     // when it was asked for).
     bool shownAutoSaves() const { return shownAutoSave_; }
+    // Why the picture shown was taken, and when (the loop's clock).
+    const std::string& shownReason() const { return shownTaking_.reason; }
+    RunLoop::Duration shownCapturedAt() const { return shownTaking_.capturedAt; }
 
     // --- Events ---
     // Whether a picture may be asked of the camera now. One picture at a
@@ -84,11 +89,15 @@ public:
     // (an auto-saved series neither skips nor slips), up to kMaxBehind.
     bool mayRequest(bool finalPhoto) const;
     // A picture was asked of the camera; `autoSave`: it goes to the store
-    // without review.
-    void requested(bool finalPhoto, CameraHandler::Recipe recipe, bool autoSave);
-    // The camera's answer: none when it failed (answers false; the screen is
-    // live again unless a picture is shown).
-    bool arrived(const Image& picture);
+    // without review; `reason`: why it is taken, for its photo's record.
+    void requested(bool finalPhoto, CameraHandler::Recipe recipe, bool autoSave,
+                   std::string reason = "shutter");
+    // The camera's answer, taken at `capturedAt` on the loop's clock: none
+    // when it failed (answers false; the screen is live again unless a
+    // picture is shown).
+    bool arrived(const Image& picture, RunLoop::Duration capturedAt);
+    // The same, taken as it arrives.
+    bool arrived(const Image& picture) { return arrived(picture, loop_->now()); }
     // The picture shown goes to the store.
     void saveStarted();
     // The save of the picture shown finished: the next one waiting, if any,
@@ -106,13 +115,19 @@ public:
     static Image shownFor(const Image& picture, Size pixels);
 
 private:
+    // What a photo records of its taking.
+    struct Taking {
+        std::string reason;
+        RunLoop::Duration capturedAt{};
+    };
     struct Shot {
         bool finalPhoto = true;
         bool autoSave = false;
         CameraHandler::Recipe recipe;
+        Taking taking;
     };
     void process(const Image& picture, Shot shot);
-    void processedArrived(const Processed& result, bool autoSave);
+    void processedArrived(const Processed& result, bool autoSave, const Taking& taking);
     // The first picture waiting becomes the one shown.
     bool showNext();
     // The picture shown goes; the next one waiting, if any, is shown.
@@ -134,9 +149,11 @@ private:
     Image image_;
     Image shown_;
     bool shownAutoSave_ = false;
+    Taking shownTaking_;
     struct Waiting {
         Processed picture;
         bool autoSave = false;
+        Taking taking;
     };
     std::deque<Waiting> queued_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for completions posted to the loop

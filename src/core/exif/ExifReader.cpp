@@ -3,11 +3,14 @@
 #include "core/exif/ExifValueParser.h"
 #include "core/exif/LibExifFileWrapper.h"
 
+#include <libexif/exif-tag.h>
 #include <libexif/exif-utils.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace kestrel {
 namespace {
@@ -33,6 +36,26 @@ float leadingFloat(const std::string& part) {
 }
 
 }  // namespace
+
+std::optional<std::string> ExifReader::userComment() const {
+    const LibExifFileWrapper tags(file_, LibExifFileWrapper::Reading::kTagsOnly);
+    return userCommentIn(tags);
+}
+
+std::optional<std::string> ExifReader::userCommentIn(const LibExifFileWrapper& tags) {
+    ExifData* data = tags.exifData();
+    if (!data) return std::nullopt;
+    const ExifEntry* e = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], EXIF_TAG_USER_COMMENT);
+    if (!e || !e->data) return std::nullopt;
+    const auto* bytes = reinterpret_cast<const char*>(e->data);
+    const char* end = bytes + e->size;
+    // Plain text is against the standard, but some writers store it so.
+    if (e->format != EXIF_FORMAT_ASCII) {
+        if (e->size < 8 || std::memcmp(bytes, "ASCII\0\0\0", 8) != 0) return std::nullopt;
+        bytes += 8;
+    }
+    return std::string(bytes, std::find(bytes, end, '\0'));
+}
 
 std::vector<std::string> ExifReader::valueParts(const std::string& value) {
     std::vector<std::string> parts;

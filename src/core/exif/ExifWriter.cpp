@@ -73,6 +73,14 @@ std::string ExifWriter::dateText(Clock::time_point when) {
     return text;
 }
 
+std::string ExifWriter::subSecondText(Clock::time_point when) {
+    const auto second = std::chrono::floor<std::chrono::seconds>(when);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when - second).count();
+    char text[8];
+    std::snprintf(text, sizeof text, "%03d", static_cast<int>(ms));
+    return text;
+}
+
 std::string ExifWriter::timeStampText(Clock::time_point when) {
     const std::time_t t = Clock::to_time_t(when);
     std::tm utc{};
@@ -90,8 +98,20 @@ void ExifWriter::createTags(LibExifFileWrapper& wrapper, const std::optional<Geo
     create(identity_.make, "Make", "0");
     create(identity_.model, "Model", "0");
     create(date, "DateTime", "0");
-    create(date, "DateTimeOriginal", "EXIF");
+    if (origin_.taken) {
+        // The whole second the picture was taken in, and how far into it.
+        create(dateText(std::chrono::floor<std::chrono::seconds>(*origin_.taken)), "DateTimeOriginal", "EXIF");
+        create(subSecondText(*origin_.taken), "SubSecTimeOriginal", "EXIF");
+    } else {
+        create(date, "DateTimeOriginal", "EXIF");
+    }
     create(date, "DateTimeDigitized", "EXIF");
+    if (const std::string comment = origin_.comment(); !comment.empty()) {
+        // One comment, where it belongs: another writer's may sit elsewhere.
+        for (const char* ifd : {"0", "1", "GPS", "Interoperability"})
+            wrapper.removeEntry("UserComment", ifd);
+        create(comment, "UserComment", "EXIF");
+    }
     if (position) {
         auto coordinate = [form](double value) {
             return form == Form::kMinutes ? minutesText(value) : gpsText(static_cast<float>(value));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/exif/PhotoOrigin.h"
 #include "core/platform/DeviceIdentity.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/LocationSource.h"
@@ -21,6 +22,11 @@ class LibExifFileWrapper;
 // ("EXIF"), all with the moment of writing as "yyyy:MM:dd HH:mm:ss" local
 // time; with a position, GPSLatitudeRef, GPSLatitude, GPSLongitudeRef,
 // GPSLongitude and GPSTimeStamp ("GPS", the time of the fix in UTC).
+//
+// A photo Kestrel took also records its origin: DateTimeOriginal is then the
+// moment the picture was taken, with SubSecTimeOriginal (its milliseconds)
+// after it, and UserComment ("EXIF", character code ASCII) says why it was
+// taken; a comment the file had, in whichever IFD, is replaced.
 //
 // Two forms for the coordinates: the minutes form (d/1, minutes in
 // hundredths/100, 0/1) for a position the caller gives, the seconds form
@@ -52,6 +58,8 @@ public:
                                                      const GeoPosition& position);
 
     void setIdentity(DeviceIdentity identity) { identity_ = std::move(identity); }
+    // Why and when the photo was taken (none: only the moment of writing).
+    void setOrigin(PhotoOrigin origin) { origin_ = std::move(origin); }
     // The moment of writing (tests pin it; by default the clock's now).
     void setNow(Clock::time_point now) { now_ = now; }
     const std::filesystem::path& file() const { return file_; }
@@ -61,6 +69,8 @@ public:
     // Minutes form of |coordinate|.
     static std::string minutesText(double coordinate);
     static std::string dateText(Clock::time_point when);
+    // The milliseconds of `when` past its second, as three digits.
+    static std::string subSecondText(Clock::time_point when);
     static std::string timeStampText(Clock::time_point when);
 
 private:
@@ -73,6 +83,7 @@ private:
 
     std::filesystem::path file_;
     DeviceIdentity identity_;
+    PhotoOrigin origin_;
     std::optional<Clock::time_point> now_;
 };
 

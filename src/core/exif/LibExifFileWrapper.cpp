@@ -3,6 +3,8 @@
 #include "core/exif/InvalidEntryException.h"
 #include "core/platform/Log.h"
 
+#include <libexif/exif-tag.h>
+
 #include <cstdlib>
 
 namespace kestrel {
@@ -110,6 +112,23 @@ LibExifEntryWrapper* LibExifFileWrapper::createEntry(const std::string& value, c
         Log::warning("EXIF: cannot create " + tagName + " in IFD " + ifdName + ": " + e.what());
         return nullptr;
     }
+}
+
+bool LibExifFileWrapper::removeEntry(const std::string& tagName, const std::string& ifdName) {
+    const int index = getIfdIdxForName(ifdName);
+    const ExifTag tag = exif_tag_from_name(tagName.c_str());
+    if (!exifData_ || index < 0 || tag == 0) return false;
+    // By the tag's number: the library names a tag only in the IFDs it belongs in.
+    ExifContent* content = exifData_->ifd[index];
+    bool removed = false;
+    while (ExifEntry* entry = exif_content_get_entry(content, tag)) {
+        exif_content_remove_entry(content, entry);
+        removed = true;
+    }
+    if (removed)
+        std::erase_if(ifds_[static_cast<std::size_t>(index)].ifdEntries,
+                      [&](const std::unique_ptr<LibExifEntryWrapper>& old) { return old->entry()->tag == tag; });
+    return removed;
 }
 
 void LibExifFileWrapper::addGpsVersionIfNeeded() {

@@ -57,6 +57,9 @@ public:
     // None when the tag name or IFD name is unknown or the value does not fit.
     LibExifEntryWrapper* createEntry(const std::string& value, const std::string& tagName,
                                      const std::string& ifdName);
+    // Drops every entry of the tag from the IFD (a tag misplaced there, say);
+    // answers whether there was one.
+    bool removeEntry(const std::string& tagName, const std::string& ifdName);
     static int getIfdIdxForName(const std::string& ifdName);
     const IfdModel* getIfdModelForName(const std::string& ifdName) const;
     const std::array<IfdModel, EXIF_IFD_COUNT>& imageFileDirectories() const { return ifds_; }

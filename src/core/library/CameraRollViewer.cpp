@@ -1,5 +1,7 @@
 #include "core/library/CameraRollViewer.h"
 
+#include "core/exif/ExifReader.h"
+#include "core/exif/PhotoOrigin.h"
 #include "core/imaging/ImageDraw.h"
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/JpegCodec.h"
@@ -24,11 +26,19 @@ CameraRollViewer::CameraRollViewer(RunLoop& loop)
       playTimer_(loop),
       imageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 392})),
       deleteImageView_(std::make_shared<ImageView>(Rect{0, 0, 320, 392})),
+      infoLine_(std::make_shared<Label>(Rect{0, 370, 320, 22})),
       toolBar_(std::make_shared<View>(Rect{0, 392, 320, 44})) {
     view().setBackgroundColor(Color{0, 0, 0, 1});
     imageView_->setContentMode(ImageView::ContentMode::kAspectFit);
     deleteImageView_->setContentMode(ImageView::ContentMode::kAspectFit);
     view().addSubview(imageView_);
+    // Light on a dark strip, readable over any photo.
+    infoLine_->setFont(Font{12, false});
+    infoLine_->setTextColor(Color{1, 1, 1, 1});
+    infoLine_->setBackgroundColor(Color{0, 0, 0, 0.6});
+    infoLine_->setAlignment(Label::Alignment::kCenter);
+    infoLine_->setHidden(true);
+    view().addSubview(infoLine_);
     toolBar_->setBackgroundColor(Color{0.1, 0.1, 0.1, 0.9});
     view().addSubview(toolBar_);
     previousButton_ = toolbarButton(20, "Toolbar_Previous.png", &CameraRollViewer::previous);
@@ -53,6 +63,7 @@ void CameraRollViewer::layOut(const ScreenLayout& layout) {
     view().setFrame(layout.navigationContent());
     imageView_->setFrame(layout.viewerPicture());
     deleteImageView_->setFrame(layout.viewerPicture());
+    infoLine_->setFrame(layout.viewerInfoLine());
     const Rect bar = layout.viewerToolbar();
     toolBar_->setFrame(bar);
     // The four buttons evenly spread, each in the middle of its quarter.
@@ -108,6 +119,15 @@ Image CameraRollViewer::previewImage(const std::string& path, float side) {
     return ImageDraw::simpleResize(*picture, displaySize(own, shown));
 }
 
+std::optional<std::string> CameraRollViewer::infoText(const std::string& path) {
+    const auto comment = ExifReader(path).userComment();
+    if (!comment) return std::nullopt;
+    // Shown as Kestrel wrote it, on one line of plain characters.
+    const auto reason = PhotoOrigin::reasonOf(*comment);
+    if (!reason) return std::nullopt;
+    return std::string(PhotoOrigin::kCommentPrefix) + *reason;
+}
+
 void CameraRollViewer::showImage(int index) {
     current_ = index;
     showCurrent(kNoTransition);
@@ -119,10 +139,14 @@ void CameraRollViewer::showCurrent(int kind) {
     if (current_ < 0) current_ = 0;
     if (n == 0) {
         imageView_->setImage(Image());
+        infoLine_->setHidden(true);
         return;
     }
-    const Image image = previewImage(
-        cameraRoll_->files()[static_cast<std::size_t>(current_)]->file(), displaySide_);
+    const std::string& file = cameraRoll_->files()[static_cast<std::size_t>(current_)]->file();
+    const Image image = previewImage(file, displaySide_);
+    const auto info = infoText(file);
+    infoLine_->setText(info.value_or(""));
+    infoLine_->setHidden(!info);
     if (kind == kNoTransition) {
         imageView_->setImage(image);
     } else {

@@ -5,6 +5,7 @@
 #include "core/store/CameraRoll.h"
 #include "core/ui/Button.h"
 #include "core/ui/ImageView.h"
+#include "core/ui/Label.h"
 #include "core/ui/ViewController.h"
 
 #include <memory>
@@ -16,7 +17,9 @@ namespace kestrel {
 // One photo of the store at a time, titled "%d of %d", with a toolbar to
 // step back and forth, play a 5-second slideshow and delete the photo; a
 // horizontal swipe also steps. It works on the store's own list of photos,
-// so a deletion shows in the album without reading the disk again.
+// so a deletion shows in the album without reading the disk again. A photo
+// Kestrel took says in an info line over the bottom of the picture what
+// took it (its EXIF comment); other photos show no line.
 class CameraRollViewer : public ViewController {
 public:
     static constexpr double kSlideSeconds = 5.0;
@@ -44,6 +47,9 @@ public:
     static Image previewImage(const std::string& path, float side = kDisplaySide);
     // The display size for a picture of `size`.
     static Size displaySize(Size size, float side = kDisplaySide);
+    // What the info line says of the photo at `path`: its comment when
+    // Kestrel wrote it ("Kestrel: timer 10 s"), else none (no line).
+    static std::optional<std::string> infoText(const std::string& path);
     // The shorter side of the display images for the screen now.
     float displaySide() const { return displaySide_; }
 
@@ -72,6 +78,7 @@ public:
     bool playing() const { return playTimer_.isRunning(); }
     ImageView& imageView() { return *imageView_; }
     ImageView& deleteImageView() { return *deleteImageView_; }
+    Label& infoLine() { return *infoLine_; }
     Button& previousButton() { return *previousButton_; }
     Button& playButton() { return *playButton_; }
     Button& nextButton() { return *nextButton_; }
@@ -88,6 +95,7 @@ private:
     Timer playTimer_;
     std::shared_ptr<ImageView> imageView_;
     std::shared_ptr<ImageView> deleteImageView_;
+    std::shared_ptr<Label> infoLine_;
     std::shared_ptr<View> toolBar_;
     std::shared_ptr<Button> previousButton_, playButton_, nextButton_, trashButton_;
     Point startPoint_{};

@@ -56,6 +56,10 @@ int Camera3dHandler::modification() const {
     return channels() ? 7 : 5;
 }
 
+std::string Camera3dHandler::reason() const {
+    return channels() ? "anaglyph 3D, red and cyan by channel" : "anaglyph 3D, red and cyan";
+}
+
 CameraDlxHandler::Merge Camera3dHandler::merge() const {
     if (!channels()) return CameraDlxHandler::merge();
     return [](const Image& first, const Image& second) {

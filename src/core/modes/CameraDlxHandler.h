@@ -20,6 +20,7 @@ public:
     virtual Merge merge() const;
     void cancel() override;
     void reset() override;
+    std::string reason() const override { return "double exposure of 2 pictures"; }
     std::optional<std::string> getModeImage() const override { return "Mode_Double_on.png"; }
 
     const Image& image1() const { return image1_; }
@@ -35,6 +36,7 @@ class Camera3dHandler : public CameraDlxHandler {
 public:
     int modification() const override;
     Merge merge() const override;
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_3D.png"; }
 
 private:

@@ -42,6 +42,11 @@ public:
     // frame (the first exposure, a cell of a series).
     virtual Recipe finalRecipe(float zoom);
     virtual Recipe firstRecipe(float zoom);
+    // Why the final picture asked for now is taken, for the photo's record
+    // ("shutter", or the mode's trigger with the figure that decided: "sound
+    // -21.4 dBFS over -38 dBFS"). Read by the controller when it asks for
+    // the picture, so it is fixed then, as the recipe is.
+    virtual std::string reason() const { return "shutter"; }
     // An intermediate frame made by its recipe, back on the main thread.
     virtual void keepFirstPhoto(const Image& processed);
     // Both steps at once, on the caller's thread.

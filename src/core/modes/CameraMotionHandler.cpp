@@ -22,6 +22,7 @@ bool CameraMotionHandler::senseReady(float& level) {
     const bool moved =
         motionDetector_->motion(controller()->cameraScreenshot(kWatchedRect), movement);
     if (moved) {
+        moved_ = movement;
         char text[48];
         std::snprintf(text, sizeof text, "motion %.4f", static_cast<double>(movement));
         trace(text);
@@ -54,6 +55,12 @@ void CameraMotionHandler::endDelay() {
 void CameraMotionHandler::startSensing() {
     if (motionDetector_) motionDetector_->reset();
     CameraSensingHandler::startSensing();
+}
+
+std::string CameraMotionHandler::reason() const {
+    char text[48];
+    std::snprintf(text, sizeof text, "motion %.1f %% of the view", static_cast<double>(moved_) * 100);
+    return text;
 }
 
 void CameraMotionHandler::photo() {

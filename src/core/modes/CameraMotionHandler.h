@@ -26,12 +26,15 @@ public:
     void endDelay() override;
     void startSensing() override;
     void photo() override;
+    // The share of the watched view that changed.
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_Motion_on.png"; }
 
     const MotionDetector* motionDetector() const { return motionDetector_.get(); }
 
 private:
     std::unique_ptr<MotionDetector> motionDetector_;
+    float moved_ = 0;  // the changed fraction that fired
 };
 
 }  // namespace kestrel

@@ -35,6 +35,7 @@ public:
     // The last cell, then the sheet of every cell kept so far; the series
     // starts anew.
     Recipe finalRecipe(float zoom) override;
+    std::string reason() const override { return "rapid fire, contact sheet of " + std::to_string(seriesLength()); }
     std::optional<std::string> getModeImage() const override { return "Mode_Rapid_on.png"; }
 
     const std::vector<Image>& images() const { return images_; }

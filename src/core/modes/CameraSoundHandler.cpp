@@ -3,6 +3,8 @@
 #include "core/platform/Log.h"
 #include "core/settings/Camera1Data.h"
 
+#include <cstdio>
+
 namespace kestrel {
 
 CameraSoundHandler::~CameraSoundHandler() {
@@ -28,9 +30,19 @@ bool CameraSoundHandler::senseReady(float& level) {
     const float value = detector_ ? detector_->takeLevel() : 0.0f;
     level = value / threshold;
     if (threshold > value) return false;
+    heard_ = value;
+    threshold_ = threshold;
     // The picture is of the clap itself, not of this poll.
     if (loudest) setEventTime(*loudest);
     return true;
+}
+
+std::string CameraSoundHandler::reason() const {
+    char text[64];
+    std::snprintf(text, sizeof text, "sound %.1f dBFS over %.0f dBFS",
+                  static_cast<double>(AudioDetection::toDbfs(heard_)),
+                  static_cast<double>(AudioDetection::toDbfs(threshold_)));
+    return text;
 }
 
 void CameraSoundHandler::startSensing() {

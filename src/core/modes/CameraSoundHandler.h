@@ -32,12 +32,16 @@ public:
     bool senseReady(float& level) override;
     void startSensing() override;
     void stopSensing() override;
+    // The level that fired and the threshold, in dBFS.
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_Sound_on.png"; }
 
     AudioDetection* detector() const { return detector_.get(); }
 
 private:
     std::unique_ptr<AudioDetection> detector_;
+    float heard_ = 0;      // the level that fired, in 16-bit units
+    float threshold_ = 0;  // the threshold it reached
 };
 
 }  // namespace kestrel

@@ -3,6 +3,8 @@
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
 
+#include <algorithm>  // the toss's jolt
+#include <cstdio>
 #include <string>
 
 namespace kestrel {
@@ -26,7 +28,7 @@ bool CameraStabilizerHandler::senseReady(float& level) {
     float mean = 10.0f;
     const bool steady = position && position->stable(sensitivity(), mean);
     level = 2 * mean;
-    if (steady) return true;
+    if (steady) return fired(0);
     // Never a still moment within the maximum wait: the picture anyway.
     const auto* s = stabilizerSettings();
     const int maxWait = s ? s->maxWait() : 0;
@@ -34,9 +36,22 @@ bool CameraStabilizerHandler::senseReady(float& level) {
         controller()->runLoop().now() - sensingSince_ >=
             RunLoop::seconds(static_cast<double>(maxWait))) {
         trace("not steady within " + std::to_string(maxWait) + " s: picture anyway");
-        return true;
+        return fired(maxWait);
     }
     return false;
+}
+
+bool CameraStabilizerHandler::fired(int gaveUpAfter) {
+    waited_ = controller() ? controller()->runLoop().now() - sensingSince_ : RunLoop::Duration{};
+    gaveUpAfter_ = gaveUpAfter;
+    return true;
+}
+
+std::string CameraStabilizerHandler::reason() const {
+    if (gaveUpAfter_ > 0) return "not steady within " + std::to_string(gaveUpAfter_) + " s";
+    char text[32];
+    std::snprintf(text, sizeof text, "steady %.1f s", RunLoop::toSeconds(waited_));
+    return text;
 }
 
 int CameraStabilizerHandler::getTimerDelay() const {
@@ -91,7 +106,19 @@ bool CameraTossHandler::senseReady(float& level) {
     const float threshold = sensitivity();
     const bool moved = position && position->shaking(threshold, mean);
     level = mean / threshold;
+    float x = 0, y = 0, z = 0;
+    if (moved && position->ranges(x, y, z, 10)) {
+        jolt_ = std::max({x, y, z});
+        threshold_ = threshold;
+    }
     return moved;
+}
+
+std::string CameraTossHandler::reason() const {
+    char text[48];
+    std::snprintf(text, sizeof text, "jolt %.2f g over %g g", static_cast<double>(jolt_),
+                  static_cast<double>(threshold_));
+    return text;
 }
 
 void CameraTossHandler::startSensing() {

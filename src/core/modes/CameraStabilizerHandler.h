@@ -19,10 +19,17 @@ public:
     void endDelay() override;
     void startSensing() override;
     void stopSensing() override;
+    // How long it waited for stillness, or that the maximum wait ran out.
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_Stable_on.png"; }
 
 private:
+    // Notes, for the reason, how long sensing waited and whether it gave up.
+    bool fired(int gaveUpAfter);
+
     RunLoop::Duration sensingSince_{};
+    RunLoop::Duration waited_{};
+    int gaveUpAfter_ = 0;  // seconds of the maximum wait that ran out; 0: steady
 };
 
 // Mode 3: shoots as soon as the device moves more than a threshold within
@@ -34,7 +41,13 @@ public:
     bool senseReady(float& level) override;
     void startSensing() override;
     void stopSensing() override;
+    // The jolt (the largest range of an axis) and the threshold.
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_Toss_on.png"; }
+
+private:
+    float jolt_ = 0;
+    float threshold_ = 0;
 };
 
 }  // namespace kestrel

@@ -69,6 +69,17 @@ void CameraTimerHandler::photo() {
     CameraHandler::photo();
 }
 
+std::string CameraTimerHandler::reason() const {
+    const auto* s = timerSettings();
+    const int interval = s ? s->interval() : 0;
+    const int count = s ? s->count() : 0;
+    std::string text = "timer " + std::to_string(getTimerDelay()) + " s";
+    if (interval <= 0) return text;
+    text += ", every " + std::to_string(interval) + " s, picture " + std::to_string(taken_);
+    if (count > 0) text += " of " + std::to_string(count);
+    return text;
+}
+
 void CameraTimerHandler::requestNext() {
     next_.reset();
     setState(kIdle);

@@ -22,6 +22,8 @@ public:
     void ready() override;
     bool shutter() override;
     void photo() override;
+    // The delay; for an interval series also the interval and the picture's number.
+    std::string reason() const override;
     std::optional<std::string> getModeImage() const override { return "Mode_Timer_on.png"; }
 
     // Pictures requested since the press that started the series.

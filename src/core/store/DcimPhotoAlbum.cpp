@@ -18,21 +18,23 @@ DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop& mainLoop)
       worker_(ownWorker_.get()) {}
 
 void DcimPhotoAlbum::writeImageToSavedPhotosAlbum(const Image& image, Completion completion) {
-    save(image, std::nullopt, std::move(completion));
+    save(image, std::nullopt, PhotoOrigin{}, std::move(completion));
 }
 
-bool DcimPhotoAlbum::writeTaggedImage(const Image& image, const GeoPosition& position, Completion completion) {
-    save(image, position, std::move(completion));
+bool DcimPhotoAlbum::writeTaggedImage(const Image& image, const std::optional<GeoPosition>& position,
+                                      const PhotoOrigin& origin, Completion completion) {
+    save(image, position, origin, std::move(completion));
     return true;
 }
 
-void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> position, Completion completion) {
+void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> position, PhotoOrigin origin,
+                          Completion completion) {
     SaverQueue* worker = worker_;
     // Encoded on the worker too: a 12 MP photo's JPEG and squares would hold
     // the main loop for several frames. The saves before this one on the
     // worker, and other writers, have changed the tree: the save catches up
     // with them.
-    worker->enqueue([image, root = root_, roll = roll_, position, worker, completion] {
+    worker->enqueue([image, root = root_, roll = roll_, position, origin = std::move(origin), worker, completion] {
         const auto encoded = ExifImageSaver::encode(image);
         if (!encoded) {
             worker->complete([completion] { completion(false); });
@@ -40,9 +42,10 @@ void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> positio
         }
         bool saved = false;
         try {
-            // Date and device tags, and the position's, in the photo before
-            // its one write.
+            // Date and device tags, the position's and the origin's, in the
+            // photo before its one write.
             ExifWriter writer(root + " (new photo)");
+            writer.setOrigin(origin);
             const auto stamped = position ? writer.stamped(encoded->image, *position)
                                           : writer.stamped(encoded->image, static_cast<const LocationSource*>(nullptr));
             if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");

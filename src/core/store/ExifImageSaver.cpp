@@ -23,10 +23,12 @@ std::optional<ExifImageSaver::Encoded> ExifImageSaver::encode(const Image& image
 }
 
 std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, CameraRoll& cameraRoll,
-                                                  const LocationSource* location) {
+                                                  const LocationSource* location, const PhotoOrigin& origin) {
     // The EXIF block goes into the photo in memory, so the photo is written
-    // once; the date is the moment of saving, the position the source's now.
+    // once; the date is the moment of saving (the original one the moment of
+    // the shot), the position the source's now.
     ExifWriter writer(cameraRoll.albumPath() + " (new photo)");
+    writer.setOrigin(origin);
     const auto stamped = writer.stamped(encoded.image, location);
     if (!stamped) Log::warning("saving: the new photo is saved without its EXIF tags");
     return cameraRoll.saveImageData(stamped ? std::span<const std::uint8_t>(*stamped) : encoded.image,
@@ -34,11 +36,12 @@ std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, Camera
 }
 
 void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
-                                  std::shared_ptr<const LocationSource> location, Completion completion) {
+                                  std::shared_ptr<const LocationSource> location, PhotoOrigin origin,
+                                  Completion completion) {
     // The photo is encoded on the worker (a 12 MP photo's JPEG would hold
     // the main loop for frames), and the main thread does not touch the
     // store until the completion.
-    worker.enqueue([image, cameraRoll, &worker, location, completion] {
+    worker.enqueue([image, cameraRoll, &worker, location, origin = std::move(origin), completion] {
         const auto encoded = encode(image);
         if (!encoded) {
             worker.complete([completion] {
@@ -48,7 +51,7 @@ void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll
         }
         std::optional<std::string> path;
         try {
-            path = saving(*encoded, *cameraRoll, location.get());
+            path = saving(*encoded, *cameraRoll, location.get(), origin);
         } catch (const std::exception& e) {
             Log::error(std::string("saving: the photo could not be saved: ") + e.what());
         }

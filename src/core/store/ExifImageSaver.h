@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/exif/PhotoOrigin.h"
 #include "core/imaging/Image.h"
 #include "core/platform/LocationSource.h"
 #include "core/platform/RunLoop.h"
@@ -20,14 +21,16 @@ namespace kestrel {
 // calling (main) thread; the store's saver worker builds the EXIF tags into
 // the photo in memory and writes the three through the store, the photo
 // once, after the saves queued before; the completion comes back to the main
-// run loop, after the store was read fully again.
+// run loop, after the store was read fully again. The photo's origin (why
+// and when it was taken) goes into its tags with the rest.
 class ExifImageSaver {
 public:
     // The photo's path, or none when it could not be saved.
     using Completion = std::function<void(const std::optional<std::string>& path)>;
 
     static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
-                             std::shared_ptr<const LocationSource> location, Completion completion);
+                             std::shared_ptr<const LocationSource> location, PhotoOrigin origin,
+                             Completion completion);
 
     // The pieces, for callers that save synchronously (and tests).
     struct Encoded {
@@ -39,7 +42,7 @@ public:
     // The background body: stamp in memory, then write through the store.
     // Any thread.
     static std::optional<std::string> saving(const Encoded& encoded, CameraRoll& cameraRoll,
-                                             const LocationSource* location);
+                                             const LocationSource* location, const PhotoOrigin& origin = {});
 };
 
 }  // namespace kestrel

@@ -18,10 +18,11 @@ GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunL
       ownStoreWorker_(ownWorker_.get()) {}
 
 void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPosition>& position,
-                              std::shared_ptr<CameraRoll> store, Completion completion) {
+                              std::shared_ptr<CameraRoll> store, const PhotoOrigin& origin, Completion completion) {
     ++savesStarted_;
     if (store && !store->isAppleCameraRoll()) {
-        ExifImageSaver::saveInThread(image, std::move(store), *ownStoreWorker_, location_, std::move(completion));
+        ExifImageSaver::saveInThread(image, std::move(store), *ownStoreWorker_, location_, origin,
+                                     std::move(completion));
         return;
     }
     if (!cameraRoll_) {
@@ -30,24 +31,32 @@ void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPositio
     }
     target_ = std::move(completion);
     std::weak_ptr<int> alive = alive_;
-    // An album that writes the photo itself tags it with the position before
-    // the first write; the platform's is stamped afterwards.
+    // An album that writes the photo itself tags it with the position and
+    // the origin before the first write; the platform's is stamped afterwards.
     auto tagged = std::make_shared<bool>(false);
-    auto done = [this, alive, position, tagged](bool) {
-        if (alive.lock()) didFinishSaving(*tagged ? std::nullopt : position);
+    auto done = [this, alive, position, origin, tagged](bool) {
+        if (alive.lock()) didFinishSaving(*tagged, position, origin);
     };
-    if (position)
-        *tagged = album_->writeTaggedImage(image, *position, done);
+    if (position || !origin.empty())
+        *tagged = album_->writeTaggedImage(image, position, origin, done);
     else
         album_->writeImageToSavedPhotosAlbum(image, done);
 }
 
-void GpsImageSaver::didFinishSaving(const std::optional<GeoPosition>& untaggedPosition) {
+void GpsImageSaver::didFinishSaving(bool tagged, const std::optional<GeoPosition>& position,
+                                    const PhotoOrigin& origin) {
     // Whether the album said it saved is not trusted: the tree says.
     auto newer = std::make_shared<AppleCameraRoll>(cameraRoll_->albumPath());
     newer->parse(false);
     const auto path = cameraRoll_->findNewPhoto(*newer);
-    if (path && untaggedPosition) ExifWriter::writePhoto(*path, *untaggedPosition);
+    if (path && !tagged && (position || !origin.empty())) {
+        ExifWriter writer(*path);
+        writer.setOrigin(origin);
+        if (position)
+            writer.write(*position);
+        else
+            writer.write(static_cast<const LocationSource*>(nullptr));
+    }
     cameraRoll_ = newer;
     Completion target = std::move(target_);
     target_ = nullptr;

@@ -20,9 +20,11 @@ namespace kestrel {
 // device's album through the platform, after which the new file is found by
 // comparing readings of the device camera roll and, with a position, gets
 // the GPS tags. With a store of Kestrel's own: the background saver, on the
-// own store's saver worker. Main thread; the completion is called once per
-// save, on the main thread, with the photo's path or none (a later save
-// replaces an earlier target); none is called once the saver is gone.
+// own store's saver worker. Either way a photo Kestrel took carries its
+// origin (why and when it was taken) in its tags. Main thread; the
+// completion is called once per save, on the main thread, with the photo's
+// path or none (a later save replaces an earlier target); none is called
+// once the saver is gone.
 class GpsImageSaver {
 public:
     using Completion = std::function<void(const std::optional<std::string>& path)>;
@@ -38,15 +40,20 @@ public:
     GpsImageSaver& operator=(const GpsImageSaver&) = delete;
 
     void saveImage(const Image& image, const std::optional<GeoPosition>& position,
-                   std::shared_ptr<CameraRoll> store, Completion completion);
+                   std::shared_ptr<CameraRoll> store, const PhotoOrigin& origin, Completion completion);
+    // A picture with no origin to record (a file saved from the command line).
+    void saveImage(const Image& image, const std::optional<GeoPosition>& position,
+                   std::shared_ptr<CameraRoll> store, Completion completion) {
+        saveImage(image, position, std::move(store), PhotoOrigin{}, std::move(completion));
+    }
 
     // Saves started so far, either way (quitting waits for the one it expects).
     std::size_t savesStarted() const { return savesStarted_; }
 
 private:
-    // `untaggedPosition`: the position to stamp into the new file, if the
-    // album did not tag the photo itself.
-    void didFinishSaving(const std::optional<GeoPosition>& untaggedPosition);
+    // `tagged`: the album wrote the photo's own tags itself; otherwise the
+    // position and the origin, if any, are stamped into the new file.
+    void didFinishSaving(bool tagged, const std::optional<GeoPosition>& position, const PhotoOrigin& origin);
 
     PhotoAlbum* album_;
     std::string deviceRollRoot_;

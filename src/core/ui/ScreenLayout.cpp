@@ -205,6 +205,12 @@ Rect ScreenLayout::viewerToolbar() const {
     return Rect{0, bottom(picture), picture.width, kViewerToolbarHeight};
 }
 
+Rect ScreenLayout::viewerInfoLine() const {
+    const Rect picture = viewerPicture();
+    const float height = std::min(kViewerInfoLineHeight, picture.height);
+    return Rect{0, bottom(picture) - height, picture.width, height};
+}
+
 Size ScreenLayout::viewerPixels() const {
     const Rect picture = viewerPicture();
     return Size{static_cast<float>(std::round(picture.width * pixelRatio_)),

@@ -28,6 +28,7 @@ public:
     // The album's thumbnail tiles, square.
     static constexpr float kTileSide = 80;
     static constexpr float kViewerToolbarHeight = 44;
+    static constexpr float kViewerInfoLineHeight = 22;
 
     // The toolbar's buttons: the preview page's, then the review page's.
     enum class ToolbarButton { kAlbum, kShutter, kSettings, kRetake, kUse };
@@ -90,6 +91,9 @@ public:
     int albumColumns() const;
     Rect viewerPicture() const;
     Rect viewerToolbar() const;
+    // The viewer's info line: a strip along the bottom of the picture, just
+    // above the toolbar, so that it hides neither the title nor a button.
+    Rect viewerInfoLine() const;
     // The viewer's picture in the display's pixels: what a photo is decoded for.
     Size viewerPixels() const;
 
