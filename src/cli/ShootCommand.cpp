@@ -154,15 +154,15 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
 
 void ShootCommand::run() const {
     std::optional<std::chrono::system_clock::time_point> start;
-    if (!startTime_.empty()) {
+    if (startTime_) {
         // Real time runs on the system clock, which a run does not set.
         if (!virtualTime_)
             throw CliError::usage("--start-time sets the virtual clock: it needs --virtual-time");
-        start = ValueText::parseLocalDateTime(startTime_);
+        start = ValueText::parseLocalDateTime(*startTime_);
         if (!start)
             throw CliError::usage("--start-time takes a local date and time that exists on this "
                                   "machine's clock, YYYY-MM-DDTHH:MM[:SS], not \"" +
-                                  startTime_ + "\"");
+                                  *startTime_ + "\"");
     }
     const auto position = parseLocation(location_);
     std::optional<std::vector<NmeaLocationManager::Fix>> fixes;

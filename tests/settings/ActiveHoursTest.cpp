@@ -45,11 +45,11 @@ TEST(ActiveHoursTest, TheTimerSettingsGiveTheSpanOnlyWhenOnAndValid) {
     timer.setActiveHours(true);
     timer.setActiveFrom(22 * 60);
     timer.setActiveTo(2 * 60);
-    const ActiveHours hours = ActiveHours::of(timer);
-    EXPECT_FALSE(hours.always());
-    EXPECT_EQ(hours.from(), 1320);
-    EXPECT_EQ(hours.to(), 120);
-    EXPECT_EQ(hours.text(), "22:00\u201302:00");
+    const ActiveHours night = ActiveHours::of(timer);
+    EXPECT_FALSE(night.always());
+    EXPECT_EQ(night.from(), 1320);
+    EXPECT_EQ(night.to(), 120);
+    EXPECT_EQ(night.text(), "22:00\u201302:00");
     EXPECT_EQ(ActiveHours().text(), "Always");
     // A stored end that is no time of day (a hand-edited store): every
     // picture rather than none.
@@ -66,7 +66,7 @@ TEST(ActiveHoursTest, ClockTextsReadAndWrite) {
         {"", std::nullopt},   {":30", std::nullopt},  {"7:5", std::nullopt}, {"07:05:00", std::nullopt},
         {"-1:00", std::nullopt}, {"07:0x", std::nullopt}, {"123:00", std::nullopt},
     };
-    for (const auto& [text, minutes] : texts) EXPECT_EQ(ActiveHours::parseClock(text), minutes) << text;
+    for (const auto& [text, minute] : texts) EXPECT_EQ(ActiveHours::parseClock(text), minute) << text;
     EXPECT_EQ(ActiveHours::clockText(0), "00:00");
     EXPECT_EQ(ActiveHours::clockText(1439), "23:59");
     EXPECT_EQ(ActiveHours::clockText(1440 + 425), "07:05");

@@ -4,6 +4,7 @@
 #include "core/platform/Timer.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 

@@ -119,9 +119,8 @@ std::optional<int> ActiveHours::parseClock(std::string_view text) {
 
 std::string ActiveHours::localText(system_clock::time_point when) {
     const std::tm local = localTime(when);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    char text[64];
+    if (std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) return {};
     return text;
 }
 
