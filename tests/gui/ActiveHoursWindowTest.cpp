@@ -14,6 +14,8 @@
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 
+#include <QFontMetricsF>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -193,15 +195,21 @@ TEST_P(ActiveHoursWindowTest, TheRowItsChooserAndTheCamerasWordOnTheWait) {
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->waitingForActiveHours());
     EXPECT_EQ(camera.picturesTaken(), 0);
-    const auto word = find("Outside active hours: next photo at 22:30");
+    const auto word = find("Active hours: next photo 22:30");
     ASSERT_TRUE(word);
     EXPECT_TRUE(windowRect().contains(word->rect)) << word->rect.x() << "," << word->rect.y()
                                                    << " " << word->rect.width();
+    // Read whole: the text fits the label on one line, in its font.
+    const Label& label = *app->cameraViews().saveLabel;
+    EXPECT_LE(QFontMetricsF(gui::ScreenRenderer::qtFont(label.font()))
+                  .horizontalAdvance(QString::fromStdString(label.text())),
+              label.frame().width)
+        << label.text();
     EXPECT_TRUE(find("Stop"));  // the shutter ends the wait
     screenshot("waiting");
     tap("Stop");
     EXPECT_FALSE(timer->waitingForNext());
-    EXPECT_FALSE(find("Outside active hours: next photo at 22:30"));
+    EXPECT_FALSE(find("Active hours: next photo 22:30"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, ActiveHoursWindowTest,

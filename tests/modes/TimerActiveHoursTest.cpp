@@ -59,7 +59,7 @@ TEST_F(TimerActiveHoursTest, AnIntervalSeriesAcrossMidnightShootsOnlyInsideAndTa
     EXPECT_TRUE(timer.waitingForActiveHours());
     EXPECT_EQ(timer.state(), CameraHandler::kDelay);  // a press would end it
     EXPECT_FALSE(host.save.hidden());
-    EXPECT_EQ(host.save.text(), "Outside active hours: next photo at 22:20");
+    EXPECT_EQ(host.save.text(), "Active hours: next photo 22:20");
     EXPECT_EQ(eventsWith("skipped"),
               std::vector<std::string>{
                   "picture skipped (outside active hours), next at 2026-06-15 22:20:10"});
@@ -95,7 +95,7 @@ TEST_F(TimerActiveHoursTest, APressOutsideCountsDownAndThePictureWaitsForTheSpan
     EXPECT_TRUE(host.requests.empty());
     EXPECT_TRUE(timer.waitingForActiveHours());
     EXPECT_TRUE(host.label.hidden());  // no count-down while waiting, no beeps
-    EXPECT_EQ(host.save.text(), "Outside active hours: next photo at 07:00");
+    EXPECT_EQ(host.save.text(), "Active hours: next photo 07:00");
     EXPECT_EQ(host.shutter.currentImage(), "pause.png");
     // The count-down starts so that it ends as the span begins.
     const RunLoop::Duration countDown = RunLoop::seconds(10.2);

@@ -139,7 +139,7 @@ void CameraTimerHandler::skip(const ActiveHours& hours, int interval) {
     const auto when = loop.wallTime(picture);
     trace("picture skipped (outside active hours), next at " + ActiveHours::localText(when));
     waitUntil(*wake, std::move(then));
-    waitingText_ = "Outside active hours: next photo at " + clockAt(when);
+    waitingText_ = "Active hours: next photo " + clockAt(when);
     showWaiting();
 }
 
