@@ -94,7 +94,7 @@ std::string ActiveHours::text() const {
 
 std::string ActiveHours::clockText(int minutes) {
     const int wrapped = wrapMinutes(minutes);
-    char text[8];
+    char text[24];  // room for any int, as the compiler cannot see the wrap
     std::snprintf(text, sizeof text, "%02d:%02d", wrapped / 60, wrapped % 60);
     return text;
 }
