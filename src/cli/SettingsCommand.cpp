@@ -4,11 +4,13 @@
 #include "cli/ValueText.h"
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
+#include "core/settings/ActiveHours.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
 
 #include <nlohmann/json.hpp>
 
+#include <string_view>
 #include <type_traits>
 
 namespace kestrel::cli {
@@ -54,6 +56,22 @@ void print(std::ostream& out, const Json& value, bool json) {
         printText(out, value, "");
 }
 
+// The keys whose integers are local times of day, in minutes after midnight:
+// they take "HH:MM" as well, and nothing outside the day.
+bool isTimeOfDayKey(std::string_view key) {
+    return key == "timer active from" || key == "timer active to";
+}
+
+std::int32_t timeOfDay(const std::string& key, const std::string& text) {
+    if (const auto minutes = ActiveHours::parseClock(text)) return *minutes;
+    const auto minutes = ValueText::parseInt32(text);
+    if (!minutes || !ActiveHours::isTimeOfDay(*minutes))
+        throw CliError::usage("\"" + key +
+                              "\" takes a time of day, HH:MM or minutes after midnight (0 to "
+                              "1439), not \"" + text + "\"");
+    return *minutes;
+}
+
 // Sets the field stored under `key` from its text; answers whether the key
 // names a field.
 bool assignField(Camera1Data& record, const std::string& key, const std::string& text) {
@@ -66,6 +84,8 @@ bool assignField(Camera1Data& record, const std::string& key, const std::string&
             if (!value)
                 throw CliError::usage("\"" + key + "\" takes true or false, not \"" + text + "\"");
             field = *value;
+        } else if (isTimeOfDayKey(key)) {
+            field = timeOfDay(key, text);
         } else {
             const auto value = ValueText::parseInt32(text);
             if (!value)
@@ -90,7 +110,10 @@ SettingsCommand::SettingsCommand(CLI::App& parent, CliContext& context) : contex
     CLI::App* set = settings->add_subcommand(
         "set", "Set one stored value by its preference key, then save the record");
     set->add_option("KEY", key_, "Preference key, e.g. \"camera mode\"")->required();
-    set->add_option("VALUE", value_, "true/false/yes/no/1/0 or a 32-bit integer")->required();
+    set->add_option("VALUE", value_,
+                    "true/false/yes/no/1/0, a 32-bit integer, or HH:MM for \"timer active from\" "
+                    "and \"timer active to\"")
+        ->required();
     set->callback([this] { this->set(); });
 
     CLI::App* effective = settings->add_subcommand(

@@ -4,6 +4,7 @@
 #include "adapters/linux/PulseMicrophone.h"
 #include "cli/CliError.h"
 #include "cli/QuitSignals.h"
+#include "cli/ValueText.h"
 #include "core/app/AppSettings.h"
 #include "core/app/KestrelAppDelegate.h"
 #include "core/platform/AbsentAccelerometer.h"
@@ -145,10 +146,24 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
         ->check(CLI::PositiveNumber);
     shoot->add_flag("--virtual-time", virtualTime_,
                     "Run on virtual time, as fast as the work allows");
+    shoot->add_option("--start-time", startTime_,
+                      "With --virtual-time: the local date and time the virtual clock starts at, "
+                      "YYYY-MM-DDTHH:MM[:SS] (default: now)");
     shoot->callback([this] { run(); });
 }
 
 void ShootCommand::run() const {
+    std::optional<std::chrono::system_clock::time_point> start;
+    if (startTime_) {
+        // Real time runs on the system clock, which a run does not set.
+        if (!virtualTime_)
+            throw CliError::usage("--start-time sets the virtual clock: it needs --virtual-time");
+        start = ValueText::parseLocalDateTime(*startTime_);
+        if (!start)
+            throw CliError::usage("--start-time takes a local date and time that exists on this "
+                                  "machine's clock, YYYY-MM-DDTHH:MM[:SS], not \"" +
+                                  *startTime_ + "\"");
+    }
     const auto position = parseLocation(location_);
     std::optional<std::vector<NmeaLocationManager::Fix>> fixes;
     if (!nmea_.empty()) {
@@ -171,6 +186,7 @@ void ShootCommand::run() const {
     RunLoop* loop = nullptr;
     if (virtualTime_) {
         manual = std::make_unique<ManualRunLoop>();
+        if (start) manual->setWallStart(*start);
         loop = manual.get();
     } else {
         realTime = std::make_unique<RealTimeRunLoop>();

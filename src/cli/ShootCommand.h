@@ -35,6 +35,7 @@ private:
     bool trace_ = false;
     double maxTime_ = 600;
     bool virtualTime_ = false;
+    std::optional<std::string> startTime_;  // the virtual day's start, local ISO 8601; none: now
 };
 
 }  // namespace kestrel::cli

@@ -48,7 +48,10 @@ TEST_F(SettingsCommandTest, ShowOnFirstStartGivesDefaultsAndWritesNothing) {
     const Result r = cli({"settings", "show", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Json json = r.json();
-    EXPECT_EQ(json["stored"].size(), 44u);  // 43 keys and "persisted"
+    EXPECT_EQ(json["stored"].size(), 47u);  // 46 keys and "persisted"
+    EXPECT_EQ(json["stored"]["timer active hours"], false);
+    EXPECT_EQ(json["stored"]["timer active from"], 7 * 60);
+    EXPECT_EQ(json["stored"]["timer active to"], 19 * 60);
     EXPECT_EQ(json["stored"]["mirror front photos"], false);
     EXPECT_EQ(json["stored"]["timer interval"], 0);
     EXPECT_EQ(json["stored"]["timer count"], 0);
@@ -106,6 +109,32 @@ TEST_F(SettingsCommandTest, BadKeysAndValuesFailWithExit2AndTouchNothing) {
         EXPECT_EQ(r.err.rfind("kestrel-cli: ", 0), 0u) << r.err;
     }
     EXPECT_EQ(fileBytes(), before);
+}
+
+TEST_F(SettingsCommandTest, TheActiveHoursEndsTakeTimesOfDayAndNothingElse) {
+    ASSERT_EQ(cli({"settings", "set", "timer active hours", "yes"}).status, 0);
+    const std::vector<std::pair<std::string, int>> good{
+        {"22:00", 1320}, {"6:30", 390}, {"00:00", 0}, {"23:59", 1439}, {"90", 90}, {"1439", 1439}};
+    for (const auto& [text, minutes] : good) {
+        for (const char* key : {"timer active from", "timer active to"}) {
+            const Result r = cli({"settings", "set", key, text});
+            ASSERT_EQ(r.status, 0) << key << " " << text << ": " << r.err;
+            EXPECT_EQ(cli({"settings", "show", "--json"}).json()["stored"][key], minutes) << text;
+        }
+    }
+    const std::string before = fileBytes();
+    for (const char* text : {"24:00", "12:60", "1440", "-1", "7pm", "22:00:00", "", "22.30"}) {
+        const Result r = cli({"settings", "set", "timer active from", text});
+        EXPECT_EQ(r.status, 2) << text;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find("time of day"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(fileBytes(), before);
+    const Json json = cli({"settings", "show", "--json"}).json();
+    EXPECT_EQ(json["stored"]["timer active hours"], true);
+    EXPECT_EQ(json["stored"]["timer active from"], 1439);
+    // Other integers keep their whole range: only the two ends are times of day.
+    EXPECT_EQ(cli({"settings", "set", "timer interval", "1440"}).status, 0);
 }
 
 TEST_F(SettingsCommandTest, EffectiveForAModeAndVariant) {

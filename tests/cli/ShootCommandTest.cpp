@@ -1,9 +1,12 @@
 #include "core/exif/ExifReader.h"
 #include "core/exif/LibExifFileWrapper.h"
 #include "core/imaging/JpegCodec.h"
+#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
+#include "support/ProgramCommand.h"
 #include "support/TempDir.h"
+#include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -426,6 +429,137 @@ TEST(ShootCommandTest, EveryModesPhotoSaysWhatTookIt) {
         }
         ++run;
     }
+}
+
+// The timer's settings for a run: small pictures, and the keys given.
+void setTimer(const std::string& config,
+              const std::vector<std::pair<std::string, std::string>>& values) {
+    auto all = values;
+    all.emplace_back("full size photo", "no");
+    for (const auto& [key, value] : all)
+        ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", key, value}).status, 0)
+            << key;
+}
+
+// The virtual times of the trace's lines holding `part`.
+std::vector<std::string> traced(const std::string& out, const std::string& part) {
+    std::vector<std::string> found;
+    for (const auto& line : linesOf(out))
+        if (has(line, part)) found.push_back(line);
+    return found;
+}
+
+std::vector<double> timesOf(const std::vector<std::string>& lines) {
+    std::vector<double> times;
+    for (const auto& line : lines) times.push_back(std::stod(line));
+    return times;
+}
+
+TEST(ShootCommandTest, AnIntervalSeriesWithActiveHoursAcrossMidnightTakesItsCountInsideThem) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    setTimer(config, {{"timer delay", "10"},
+                      {"timer interval", "1800"},
+                      {"timer count", "10"},
+                      {"timer active hours", "yes"},
+                      {"timer active from", "22:00"},
+                      {"timer active to", "02:00"}});
+    const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--start-time",
+                                   "2026-06-15T21:50:00", "--mode", "2", "--count", "10", "--store",
+                                   (dir / "store").string(), "--trace", "--max-time", "200000",
+                                   "--accel", "none"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // From 22:20:10.2 every half hour to 01:50:10.2, then the next night's two.
+    std::vector<double> expected;
+    for (int k = 0; k < 8; ++k) expected.push_back(1810.2 + 1800.0 * k);
+    expected.push_back(1810.2 + 86400);
+    expected.push_back(1810.2 + 86400 + 1800);
+    const auto requested = timesOf(traced(run.out, "picture requested"));
+    ASSERT_EQ(requested.size(), expected.size()) << run.out;
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(requested[i], expected[i], 1e-3) << i;
+    const auto skipped = traced(run.out, "picture skipped (outside active hours)");
+    ASSERT_EQ(skipped.size(), 2u) << run.out;
+    EXPECT_TRUE(has(skipped[0], "next at 2026-06-15 22:20:10")) << skipped[0];
+    EXPECT_TRUE(has(skipped[1], "next at 2026-06-16 22:20:10")) << skipped[1];
+    EXPECT_NEAR(timesOf(skipped)[0], 10.2, 1e-3);
+    EXPECT_NEAR(timesOf(skipped)[1], 1810.2 + 8 * 1800.0, 1e-3);  // 02:20:10.2
+    EXPECT_EQ(traced(run.out, "saved ").size(), 10u);
+}
+
+TEST(ShootCommandTest, TheStartTimeIsALocalDateAndTimeForVirtualTimeOnly) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    for (const char* bad : {"2026-12-31 23:59:00", "2026-12-31T23:59:0", "2026-02-30T12:00:00",
+                            "2026-12-31T24:00:00", "2026-13-01T00:00", "2026-12-31T23:59:00Z",
+                            "31.12.2026", "", "tomorrow", "2026-12-31T23:59:60"}) {
+        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode",
+                                       "1", "--store", (dir / "store").string(), "--start-time", bad});
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(has(run.err, "--start-time")) << run.err;
+    }
+    // On real time the system clock runs the day: refused, before anything starts.
+    const auto real = test::runCli({"--config-dir", config, "shoot", "--mode", "1", "--store",
+                                    (dir / "store").string(), "--start-time", "2026-12-31T23:59:00"});
+    EXPECT_EQ(real.status, 2);
+    EXPECT_TRUE(has(real.err, "--virtual-time")) << real.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "store"));
+    // Without seconds, or with them.
+    for (const char* good : {"2026-12-31T23:59", "2026-12-31T23:59:30"}) {
+        const auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode",
+                                       "1", "--store", (dir / "store").string(), "--start-time", good});
+        EXPECT_EQ(run.status, 0) << good << ": " << run.err;
+    }
+}
+
+// Days on which the clocks change, in a zone of their own: the command runs
+// as a child with TZ set, so that no other test's zone changes. A series of
+// two pictures a day at the start of 07:00 to 07:02 takes the next day's first
+// at 07:00 on the clock, 23 hours after the first in spring and 25 in autumn.
+TEST(ShootCommandTest, ActiveHoursFollowTheClockThroughADaylightSavingChange) {
+    struct Day {
+        const char* start;
+        const char* next;
+        double hoursToNext;
+    };
+    for (const Day& day : {Day{"2026-03-28T06:00:00", "2026-03-29 07:00:00", 23},
+                           Day{"2026-10-24T06:00:00", "2026-10-25 07:00:00", 25}}) {
+        SCOPED_TRACE(day.start);
+        test::TempDir dir;
+        const std::string config = (dir / "config").string();
+        setTimer(config, {{"timer delay", "60"},
+                          {"timer repeat", "yes"},
+                          {"timer active hours", "yes"},
+                          {"timer active from", "07:00"},
+                          {"timer active to", "07:02"}});
+        test::ChildProcess shoot(
+            test::programCommand({test::testPaths().cliProgram, "--config-dir", config, "shoot",
+                                  "--virtual-time", "--start-time", day.start, "--mode", "2",
+                                  "--count", "4", "--store", (dir / "store").string(), "--trace",
+                                  "--max-time", "200000", "--accel", "none"}),
+            {"TZ=Europe/Berlin"});
+        const int status = shoot.finish();
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shoot.err;
+        const auto requested = timesOf(traced(shoot.out, "picture requested"));
+        ASSERT_EQ(requested.size(), 4u) << shoot.out;
+        EXPECT_NEAR(requested[0], 3600.0, 1e-3);  // 07:00:00 on the first day
+        EXPECT_GT(requested[1], 3600.0 + 60);     // a count-down later, before 07:02
+        EXPECT_LT(requested[1], 3600.0 + 120);
+        EXPECT_NEAR(requested[2], 3600.0 + day.hoursToNext * 3600, 1e-3);
+        EXPECT_LT(requested[3], requested[2] + 120);
+        const auto skipped = traced(shoot.out, "picture skipped (outside active hours)");
+        ASSERT_EQ(skipped.size(), 2u) << shoot.out;  // the press at 06:00, and after 07:02
+        EXPECT_TRUE(has(skipped[1], std::string("next at ") + day.next)) << skipped[1];
+    }
+    // A time the clocks skip there does not exist: no start for a day.
+    test::TempDir dir;
+    test::ChildProcess refused(
+        test::programCommand({test::testPaths().cliProgram, "--config-dir", (dir / "c").string(),
+                              "shoot", "--virtual-time", "--start-time", "2026-03-29T02:30:00"}),
+        {"TZ=Europe/Berlin"});
+    const int status = refused.finish();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << refused.err;
+    EXPECT_TRUE(has(refused.err, "--start-time")) << refused.err;
 }
 
 }  // namespace

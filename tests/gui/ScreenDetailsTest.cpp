@@ -2,6 +2,7 @@
 #include "core/library/CameraRollViewer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
+#include "core/settingsui/ActiveHoursController.h"
 #include "core/settingsui/RatioController.h"
 #include "core/ui/AlertView.h"
 #include "core/ui/SegmentedControl.h"
@@ -197,6 +198,25 @@ TEST_F(ScreenDetailsTest, EverySettingsRowOfEveryModeIsReadable) {
     for (int row = 0; row < EffectController::kRows; ++row)
         expectReadable(*effects.cellForRow(effects.tableView(), IndexPath{0, row}), 44,
                        "effect chooser row " + std::to_string(row));
+    // The timer's active hours row with a span, and its choosers' rows.
+    record.setMode(Camera1Data::kTimer);
+    record.timer().setActiveHours(true);
+    record.timer().setActiveFrom(23 * 60 + 45);
+    record.timer().setActiveTo(23 * 60 + 59);
+    settings.viewWillAppear(false);
+    expectReadable(settings.activeHoursCell(), settings.getCellHeight(settings.activeHoursCell()),
+                   "active hours row");
+    ActiveHoursController hours;
+    for (int section = 0; section < hours.numberOfSections(hours.tableView()); ++section)
+        for (int row = 0; row < hours.numberOfRows(hours.tableView(), section); ++row)
+            expectReadable(*hours.cellForRow(hours.tableView(), IndexPath{section, row}), 44,
+                           "active hours chooser row " + std::to_string(row));
+    TimeOfDayController ends(TimeOfDayController::End::kFrom);
+    expectReadable(*ends.cellForRow(ends.tableView(), IndexPath{0, 0}),
+                   ends.heightForRow(ends.tableView(), IndexPath{0, 0}), "minutes row");
+    for (int row = 0; row < TimeOfDayController::kHours; ++row)
+        expectReadable(*ends.cellForRow(ends.tableView(), IndexPath{1, row}), 44,
+                       "hour row " + std::to_string(row));
 }
 
 // Two photos, red then blue; deleting the blue one (the newest) shows the

@@ -32,6 +32,7 @@ TEST(Camera1DataTest, FirstStartTakesTheDefaultsAndWritesNothing) {
         {"stabilizer auto shutter", false}, {"stabilizer shutter delay", 10},
         {"stabilizer sensitivity", 0}, {"stabilizer max wait", 0}, {"timer delay", 10},
         {"timer repeat", false}, {"timer interval", 0}, {"timer count", 0},
+        {"timer active hours", false}, {"timer active from", 420}, {"timer active to", 1140},
         {"toss sensitivity", 0}, {"motion sensitivity", 0}, {"motion delay", 5},
         {"motion ignore light", false},
         {"sound sensitivity", 0}, {"rapid mode", 16}, {"video resolution", 320},
@@ -75,6 +76,9 @@ TEST(Camera1DataTest, SaveWritesEveryKeyInStoreOrderAndLoadReadsThemBack) {
         record.timer().setRepeat(true);
         record.timer().setInterval(300);
         record.timer().setCount(25);
+        record.timer().setActiveHours(true);
+        record.timer().setActiveFrom(22 * 60);
+        record.timer().setActiveTo(2 * 60);
         record.toss().setSensitivity(3);
         record.motion().setSensitivity(2);
         record.motion().setTimerDelay(-7);  // the record accepts any integer
@@ -121,6 +125,24 @@ TEST(Camera1DataTest, MissingKeysReadAsZeroNotAsTheSubRecordDefault) {
     EXPECT_EQ(loaded.timer().timerDelay(), 0);
     EXPECT_FALSE(loaded.fullScreenShutter());
     EXPECT_EQ(loaded.rapid().rapidMode(), 16);
+}
+
+TEST(Camera1DataTest, AStoreFromBeforeTheActiveHoursReadsThemAsOff) {
+    test::MemoryStore store;
+    {
+        Camera1Data record(store);
+        record.timer().setInterval(60);
+        record.timer().setActiveHours(true);  // as a newer Kestrel saved them...
+        record.save();
+    }
+    // ...and an older one, which never wrote them, left them out.
+    for (const char* key : {"timer active hours", "timer active from", "timer active to"})
+        store.removeObjectForKey(key);
+    Camera1Data loaded(store);
+    EXPECT_FALSE(loaded.timer().activeHours());
+    EXPECT_EQ(loaded.timer().activeFrom(), 0);
+    EXPECT_EQ(loaded.timer().activeTo(), 0);
+    EXPECT_EQ(loaded.timer().interval(), 60);
 }
 
 TEST(Camera1DataTest, LoadReplacesSubRecordsWholesale) {

@@ -1,6 +1,7 @@
 #include "core/platform/FixedSystemInfo.h"
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
+#include "core/settingsui/ActiveHoursController.h"
 #include "core/settingsui/ImageTableViewCell.h"
 #include "core/settingsui/RatioController.h"
 #include "core/settingsui/SettingsController.h"
@@ -56,7 +57,7 @@ TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
     EXPECT_EQ(rows(*screen, 0),
               (std::vector<TableViewCell*>{screen->getModeCell(), &screen->timerCell(),
                                            &screen->repeatCell(), &screen->timerIntervalCell(),
-                                           &screen->timerCountCell()}));
+                                           &screen->timerCountCell(), &screen->activeHoursCell()}));
     screen->modeButton(Camera1Data::kRapidFire)->press();
     EXPECT_EQ(record.mode(), Camera1Data::kRapidFire);
     EXPECT_EQ(rows(*screen, 0),
@@ -89,7 +90,7 @@ TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
         {1, {}},
         {2,
          {&screen->timerCell(), &screen->repeatCell(), &screen->timerIntervalCell(),
-          &screen->timerCountCell()}},
+          &screen->timerCountCell(), &screen->activeHoursCell()}},
         {3, {&screen->sensitivityCell()}},
         {4, {&screen->sensitivityCell(), &screen->ignoreLightCell()}},
         {5, {&screen->sensitivityCell()}},
@@ -324,6 +325,106 @@ TEST(SettingsCellsTest, CopiesTakeTheTemplatesLook) {
         std::dynamic_pointer_cast<ImageTableViewCell>(row->copyWithIdentifier("j"));
     ASSERT_NE(imageCopy, nullptr);
     EXPECT_NE(imageCopy->imageView(), nullptr);
+}
+
+// The active hours row opens its chooser; the chooser's ends open their
+// lists; every tap stores at once, and the row reads the record again
+// whenever the screen is back.
+TEST_F(SettingsScreensTest, ActiveHoursAreChosenThroughTheirRowAndItsLists) {
+    // A store from before the active hours: off, and both ends at 00:00.
+    record.timer().setActiveFrom(0);
+    record.timer().setActiveTo(0);
+    auto screen = open(Camera1Data::kTimer);
+    CustomTableViewCell& row = screen->activeHoursCell();
+    EXPECT_EQ(row.label()->text(), "Active Hours: Always");
+    EXPECT_EQ(row.subLabel()->text(), "Photos at any time of day");
+    EXPECT_EQ(row.accessory(), TableViewCell::Accessory::kDisclosureIndicator);
+    const IndexPath rowPath{0, 5};
+    ASSERT_EQ(screen->cellForRow(screen->tableView(), rowPath).get(), &row);
+    EXPECT_FLOAT_EQ(screen->heightForRow(screen->tableView(), rowPath), 62);
+
+    screen->didSelectRow(screen->tableView(), rowPath);
+    ActiveHoursController* chooser = screen->activeHoursController();
+    ASSERT_NE(chooser, nullptr);
+    ASSERT_EQ(&navigation->topViewController(), chooser);
+    EXPECT_EQ(chooser->title(), "Active Hours");
+    TableView& table = chooser->tableView();
+    auto text = [&](TableViewController& list, IndexPath path) {
+        return list.cellForRow(list.tableView(), path)->textLabel().text();
+    };
+    auto marked = [&](TableViewController& list, IndexPath path) {
+        return list.cellForRow(list.tableView(), path)->accessory() ==
+               TableViewCell::Accessory::kCheckmark;
+    };
+    EXPECT_EQ(chooser->numberOfSections(table), 1);
+    EXPECT_EQ(text(*chooser, {0, 0}), "Always");
+    EXPECT_TRUE(marked(*chooser, {0, 0}));
+    EXPECT_FALSE(marked(*chooser, {0, 1}));
+
+    // On: the ends begin at the daylight span, not at 00:00 to 00:00.
+    chooser->didSelectRow(table, {0, 1});
+    EXPECT_TRUE(record.timer().activeHours());
+    EXPECT_EQ(record.timer().activeFrom(), 7 * 60);
+    EXPECT_EQ(record.timer().activeTo(), 19 * 60);
+    EXPECT_TRUE(marked(*chooser, {0, 1}));
+    ASSERT_EQ(chooser->numberOfSections(table), 2);
+    EXPECT_EQ(text(*chooser, {1, 0}), "From: 07:00");
+    EXPECT_EQ(text(*chooser, {1, 1}), "To: 19:00");
+
+    // From: the hour, then the minutes.
+    chooser->didSelectRow(table, {1, 0});
+    TimeOfDayController* from = chooser->fromController();
+    ASSERT_NE(from, nullptr);
+    ASSERT_EQ(&navigation->topViewController(), from);
+    EXPECT_EQ(from->title(), "From");
+    EXPECT_EQ(from->numberOfRows(from->tableView(), 1), 24);
+    EXPECT_TRUE(marked(*from, {1, 7}));
+    from->didSelectRow(from->tableView(), {1, 22});
+    EXPECT_EQ(record.timer().activeFrom(), 22 * 60);
+    from->cellForRow(from->tableView(), {0, 0});
+    EXPECT_EQ(from->minutesCell().segments().selectedSegmentIndex(), 0);
+    from->minutesCell().segments().choose(2);
+    EXPECT_EQ(record.timer().activeFrom(), 22 * 60 + 30);
+    EXPECT_EQ(text(*from, {1, 22}), "22:30");  // the rows read as what a tap stores
+    EXPECT_TRUE(marked(*from, {1, 22}));
+    EXPECT_FALSE(marked(*from, {1, 7}));
+    from->didSelectRow(from->tableView(), {1, 23});
+    EXPECT_EQ(record.timer().activeFrom(), 23 * 60 + 30);  // the minutes stay
+    from->didSelectRow(from->tableView(), {1, 22});
+    navigation->popViewController(false);
+    EXPECT_EQ(text(*chooser, {1, 0}), "From: 22:30");
+
+    // To: a stored minute off the row's steps selects no minutes segment.
+    record.timer().setActiveTo(2 * 60 + 7);
+    chooser->didSelectRow(table, {1, 1});
+    TimeOfDayController* to = chooser->toController();
+    ASSERT_NE(to, nullptr);
+    EXPECT_EQ(to->title(), "To");
+    to->cellForRow(to->tableView(), {0, 0});
+    EXPECT_EQ(to->minutesCell().segments().selectedSegmentIndex(), SegmentedControl::kNoSegment);
+    EXPECT_EQ(text(*to, {1, 3}), "03:07");
+    to->minutesCell().segments().choose(0);
+    EXPECT_EQ(record.timer().activeTo(), 2 * 60);
+    navigation->popViewController(false);
+    navigation->popViewController(false);
+
+    // Back on the settings: the row says what was chosen.
+    ASSERT_EQ(&navigation->topViewController(), screen.get());
+    EXPECT_EQ(row.label()->text(), "Active Hours: 22:30\u201302:00");
+    EXPECT_EQ(row.subLabel()->text(), "No photos outside these hours");
+
+    // Off again: the ends are kept for the next time.
+    screen->didSelectRow(screen->tableView(), rowPath);
+    chooser->didSelectRow(table, {0, 0});
+    EXPECT_FALSE(record.timer().activeHours());
+    EXPECT_EQ(chooser->numberOfSections(table), 1);
+    EXPECT_EQ(record.timer().activeFrom(), 22 * 60 + 30);
+    navigation->popViewController(false);
+    EXPECT_EQ(row.label()->text(), "Active Hours: Always");
+    // A span changed elsewhere (kestrel-cli) shows when the screen comes back.
+    record.timer().setActiveHours(true);
+    screen->viewWillAppear(false);
+    EXPECT_EQ(row.label()->text(), "Active Hours: 22:30\u201302:00");
 }
 
 }  // namespace

@@ -72,8 +72,9 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     ContactPicker* contacts = ports.contacts;
     const AppIdentity identity = options.identity;
     const std::string apps = (options.resources / "Apps").string();
+    const SystemUtils& system = options.system ? *options.system : SystemUtils::current();
     settingsScreen_ = std::make_shared<SettingsController>(
-        SystemUtils::current(), [identity, urls, contacts, apps] {
+        system, [identity, urls, contacts, apps] {
             return std::make_shared<AboutController>(identity, *urls, contacts, apps);
         });
     settingsNavigation_ = std::make_shared<NavigationController>(settingsScreen_);
@@ -85,7 +86,7 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     albumNavigation_ = std::make_shared<NavigationController>(album_);
 
     root_ = std::make_unique<CameraRootController>(*cameraHelper_, settingsNavigation_,
-                                                   SystemUtils::current(), ports.loop);
+                                                   system, ports.loop);
     views_.toolBar->albumButton().setAction([this](Button&) { openAlbum(); });
     // The screen stays on while the camera is shown, not while the user reads the settings.
     idleTimer_ = ports.idleTimer;

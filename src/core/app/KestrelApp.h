@@ -64,6 +64,9 @@ public:
         std::optional<std::string> store;  // save into a store of Kestrel's own instead
         std::filesystem::path resources;   // the bundle folder (beep.wav, Apps/)
         AppIdentity identity;
+        // The platform the screens follow (the settings' way in before and
+        // from system 4.0); none: this one's (SystemUtils::current()).
+        const SystemUtils* system = nullptr;
     };
 
     KestrelApp(Ports ports, Options options);

@@ -1,7 +1,9 @@
 #include "core/settingsui/CameraSettingsController.h"
 
 #include "core/platform/NotificationCenter.h"
+#include "core/settings/ActiveHours.h"
 #include "core/settings/Camera1Data.h"
+#include "core/settingsui/ActiveHoursController.h"
 #include "core/settingsui/RatioController.h"
 
 #include <array>
@@ -120,6 +122,13 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     ratioCell_->setSubLabel(std::make_shared<Label>(Rect{kInset, 33, besideMark - kInset, 18}));
     ratioCell_->subLabel()->setFont(Font{14, false});
     ratioCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
+    activeHoursCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
+    activeHoursCell_->setLabel(std::make_shared<Label>(Rect{kInset, 9, besideMark - kInset, 24}));
+    activeHoursCell_->label()->setFont(kRowTitleFont);
+    activeHoursCell_->setSubLabel(
+        std::make_shared<Label>(Rect{kInset, 33, besideMark - kInset, 18}));
+    activeHoursCell_->subLabel()->setFont(Font{14, false});
+    activeHoursCell_->setAccessory(TableViewCell::Accessory::kDisclosureIndicator);
     if (aboutFactory_) {
         aboutCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
         aboutCell_->setLabel(std::make_shared<Label>(Rect{kInset, 19, besideMark - kInset, 24}));
@@ -173,6 +182,7 @@ void CameraSettingsController::viewWillAppear(bool) {
     // A mode changed elsewhere (the camera's keys, kestrel-cli) brings its rows.
     if (currentMode() != builtMode_) refreshCellLists();
     updateGeneralData();
+    updateActiveHours();
     tableView().reloadData();
 }
 
@@ -233,7 +243,7 @@ void CameraSettingsController::populateCellLists() {
             updateStandard();
             break;
         case Camera1Data::kTimer:
-            add({timerCell_, repeatCell_, timerIntervalCell_, timerCountCell_});
+            add({timerCell_, repeatCell_, timerIntervalCell_, timerCountCell_, activeHoursCell_});
             updateTimer();
             break;
         case Camera1Data::kMoving:
@@ -344,6 +354,16 @@ void CameraSettingsController::updateTimer() {
     repeatCell_->checkbox().setOn(r->timer().repeat());
     showValue(timerIntervalCell_->segments(), kTimerInterval, r->timer().interval());
     showValue(timerCountCell_->segments(), kTimerCount, r->timer().count());
+    updateActiveHours();
+}
+
+void CameraSettingsController::updateActiveHours() {
+    const Camera1Data* r = record();
+    if (!r) return;
+    const ActiveHours hours = ActiveHours::of(r->timer());
+    activeHoursCell_->setText("Active Hours: " + hours.text());
+    activeHoursCell_->subLabel()->setText(hours.always() ? "Photos at any time of day"
+                                                         : "No photos outside these hours");
 }
 
 void CameraSettingsController::updateToss() {
@@ -571,6 +591,10 @@ void CameraSettingsController::didSelectRow(TableView& table, IndexPath path) {
     } else if (cell == ratioCell_) {
         if (!ratioController_) ratioController_ = std::make_shared<RatioController>();
         pushController(ratioController_);
+    } else if (cell == activeHoursCell_) {
+        if (!activeHoursController_)
+            activeHoursController_ = std::make_shared<ActiveHoursController>();
+        pushController(activeHoursController_);
     } else if (cell == modificationCell_) {
         // The default effect's full list, from the effect row.
         if (!effectController_) effectController_ = std::make_shared<EffectController>();

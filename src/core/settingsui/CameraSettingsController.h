@@ -15,6 +15,7 @@ namespace kestrel {
 
 class RatioController;
 class EffectController;
+class ActiveHoursController;
 
 // "Settings": a grouped table whose first section holds the mode and its
 // controls, the second the photo options the mode allows, the third the
@@ -129,6 +130,8 @@ public:
     SegmentedTableViewCell& videoResolutionCell() { return *videoResolutionCell_; }
     SegmentedTableViewCell& anaglyphColorCell() { return *anaglyphColorCell_; }
     CustomTableViewCell& ratioCell() { return *ratioCell_; }
+    // The timer's active hours; it opens their chooser.
+    CustomTableViewCell& activeHoursCell() { return *activeHoursCell_; }
     CustomTableViewCell* aboutCell() { return aboutCell_.get(); }
     const std::vector<std::shared_ptr<TableViewCell>>& modeCellList() const {
         return modeCellList_;
@@ -139,6 +142,7 @@ public:
     ViewController* aboutController() const { return aboutController_.get(); }
     RatioController* ratioController() const { return ratioController_.get(); }
     EffectController* effectController() const { return effectController_.get(); }
+    ActiveHoursController* activeHoursController() const { return activeHoursController_.get(); }
 
 protected:
     // The mode cell's shared pointer, for the subclass that has one.
@@ -151,6 +155,9 @@ private:
         const std::string& label, std::vector<std::string> titles,
         void (CameraSettingsController::*action)());
     void pushController(const std::shared_ptr<ViewController>& controller);
+    // The active hours row's texts, from the record: filled when the timer's
+    // rows are, and again whenever the screen appears (back from the chooser).
+    void updateActiveHours();
 
     const SystemUtils* system_;
     AboutFactory aboutFactory_;
@@ -165,6 +172,8 @@ private:
     std::shared_ptr<SwitchTableViewCell> ignoreLightCell_;
     std::shared_ptr<SwitchTableViewCell> catchTheMomentCell_;
     std::shared_ptr<SwitchTableViewCell> pickTheSharpestCell_;
+    std::shared_ptr<CustomTableViewCell> activeHoursCell_;
+    std::shared_ptr<ActiveHoursController> activeHoursController_;
     std::shared_ptr<CustomTableViewCell> aboutCell_;
     std::shared_ptr<ViewController> aboutController_;
     std::shared_ptr<RatioController> ratioController_;
