@@ -187,6 +187,10 @@ public:
     std::filesystem::path resources() const override { return resources_; }
     Label& saveLabel() override { return *views_->saveLabel; }
     Image cameraScreenshot(Rect rect) override;
+    Rect livePictureRect() override;
+    bool hasAccelerometer() const override { return !hasAccelerometer_ || hasAccelerometer_(); }
+    // A mode that cannot work here says, in live view, why.
+    void showModeNotice() override;
     AudioSystem* audioSystem() override { return audio_; }
     void sensingStarted() override { cues_.play(SoundCues::kArmed); }
     void trace(const std::string& event) override {
@@ -197,8 +201,6 @@ private:
     int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
     // The live view turned for the window and mirrored for a camera facing the user.
     void applyPreviewOrientation();
-    // A mode that needs an accelerometer says, in live view, that there is none.
-    void showModeNotice();
     void setToolbarButtonsEnabled(bool enabled);
     void fadeZoomView();
     void animateSave();

@@ -3,6 +3,7 @@
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
 
+#include <cstdio>
 #include <string>
 
 namespace kestrel {
@@ -21,22 +22,67 @@ float CameraStabilizerHandler::sensitivity() const {
     return level == 2 ? 0.085f : level == 3 ? 0.058f : 0.07f;
 }
 
+float CameraStabilizerHandler::pictureSensitivity() const {
+    const auto* s = stabilizerSettings();
+    const int level = s ? s->sensitivity() : 0;
+    return level == 2 ? kPictureThresholds[0] : level == 3 ? kPictureThresholds[2] : kPictureThresholds[1];
+}
+
+bool CameraStabilizerHandler::measuresPicture() const {
+    return controller() && !controller()->hasAccelerometer();
+}
+
+double CameraStabilizerHandler::getSensingInterval() const {
+    return measuresPicture() ? kPicturePolls : CameraSensingHandler::getSensingInterval();
+}
+
 bool CameraStabilizerHandler::senseReady(float& level) {
+    const bool onPicture = measuresPicture();
+    if (onPicture ? stillPicture(level) : steadyDevice(level)) {
+        decision_ = Decision{sensedFor(), onPicture, onPicture ? picture_.recentChange().value_or(0) : 0,
+                             false};
+        return true;
+    }
+    if (!maxWaitReached()) return false;
+    // Never a still moment within the maximum wait: the picture anyway.
+    const auto* s = stabilizerSettings();
+    trace("not steady within " + std::to_string(s->maxWait()) + " s: picture anyway");
+    decision_ = Decision{sensedFor(), onPicture, 0, true};
+    return true;
+}
+
+bool CameraStabilizerHandler::steadyDevice(float& level) const {
     const DevicePosition* position = DevicePosition::device();
     float mean = 10.0f;
     const bool steady = position && position->stable(sensitivity(), mean);
     level = 2 * mean;
-    if (steady) return true;
-    // Never a still moment within the maximum wait: the picture anyway.
+    return steady;
+}
+
+bool CameraStabilizerHandler::stillPicture(float& level) {
+    const bool still = picture_.still(controller()->cameraScreenshot(controller()->livePictureRect()),
+                                      controller()->runLoop().now(), pictureSensitivity());
+    const std::optional<float> change = picture_.recentChange();
+    // The bar reads as it does for the accelerometer: the middle threshold of
+    // each shows at the same height, and full while nothing is known yet.
+    level = change ? *change * kLevelPerChange : 10.0f;
+    if (const std::optional<float> last = picture_.lastChange()) {
+        char text[48];
+        std::snprintf(text, sizeof text, "picture change %.4f", static_cast<double>(*last));
+        trace(text);
+    }
+    return still;
+}
+
+bool CameraStabilizerHandler::maxWaitReached() const {
     const auto* s = stabilizerSettings();
     const int maxWait = s ? s->maxWait() : 0;
-    if (maxWait > 0 && controller() &&
-        controller()->runLoop().now() - sensingSince_ >=
-            RunLoop::seconds(static_cast<double>(maxWait))) {
-        trace("not steady within " + std::to_string(maxWait) + " s: picture anyway");
-        return true;
-    }
-    return false;
+    return maxWait > 0 && controller() &&
+           sensedFor() >= RunLoop::seconds(static_cast<double>(maxWait));
+}
+
+RunLoop::Duration CameraStabilizerHandler::sensedFor() const {
+    return controller() ? controller()->runLoop().now() - sensingSince_ : RunLoop::Duration{};
 }
 
 int CameraStabilizerHandler::getTimerDelay() const {
@@ -69,7 +115,10 @@ void CameraStabilizerHandler::endDelay() {
 }
 
 void CameraStabilizerHandler::startSensing() {
-    if (state() != kSensing && controller()) sensingSince_ = controller()->runLoop().now();
+    if (state() != kSensing && controller()) {
+        sensingSince_ = controller()->runLoop().now();
+        picture_.reset();  // the first snapshot of a new watch is only taken in
+    }
     CameraSensingHandler::startSensing();
     setStatusImage("Status_Shaking.png");
 }
@@ -85,6 +134,11 @@ float CameraTossHandler::sensitivity() const {
     return level == 2 ? 1.0f : level == 3 ? 0.25f : 0.5f;
 }
 
+std::optional<std::string> CameraTossHandler::unavailableReason() const {
+    if (!controller() || controller()->hasAccelerometer()) return std::nullopt;
+    return "Moving needs an accelerometer";
+}
+
 bool CameraTossHandler::senseReady(float& level) {
     const DevicePosition* position = DevicePosition::device();
     float mean = 0;
@@ -95,6 +149,12 @@ bool CameraTossHandler::senseReady(float& level) {
 }
 
 void CameraTossHandler::startSensing() {
+    if (unavailableReason()) {
+        // Nothing to sense with: no panel, no waiting, only why.
+        trace("no accelerometer: not sensing");
+        controller()->showModeNotice();
+        return;
+    }
     CameraSensingHandler::startSensing();
     setStatusImage("Status_Shaking.png");
 }
