@@ -110,8 +110,9 @@ Image SimulatedCamera::render(int width, int height, int orientation) const {
             // The hand sways the camera: the scene a little closer (no edge
             // shows) and shifted.
             const double sway = kSway * w;
-            cairo_translate(cr, w / 2 + sway * std::sin(2 * std::numbers::pi * seconds / kSwayAcrossPeriod),
-                            h / 2 + 0.6 * sway * std::sin(2 * std::numbers::pi * seconds / kSwayUpPeriod));
+            cairo_translate(
+                cr, w / 2 + sway * std::sin(2 * std::numbers::pi * seconds / kSwayAcrossPeriod),
+                h / 2 + 0.6 * sway * std::sin(2 * std::numbers::pi * seconds / kSwayUpPeriod));
             cairo_scale(cr, 1 + 3 * kSway, 1 + 3 * kSway);
             cairo_translate(cr, -w / 2, -h / 2);
         }

@@ -276,9 +276,9 @@ TEST(ShootCommandTest, WithoutAnAccelerometerTheStabilizerWatchesThePicture) {
 
     const std::string source = "gst:videotestsrc is-live=true pattern=";
     const std::string format = " ! video/x-raw,width=640,height=480,framerate=30/1";
-    run = test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none",
-                        "--camera", source + "pinwheel" + format, "--dcim", dcim, "--max-time", "20",
-                        "--trace"});
+    run =
+        test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none", "--camera",
+                      source + "pinwheel" + format, "--dcim", dcim, "--max-time", "20", "--trace"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(has(run.out, "not steady within")) << run.out;
     const double stillAfter =
@@ -290,14 +290,15 @@ TEST(ShootCommandTest, WithoutAnAccelerometerTheStabilizerWatchesThePicture) {
     ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "stabilizer max wait", "2"})
                   .status,
               0);
-    run = test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none",
-                        "--camera", source + "ball" + format, "--dcim", dcim, "--max-time", "20",
-                        "--trace"});
+    run =
+        test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none", "--camera",
+                      source + "ball" + format, "--dcim", dcim, "--max-time", "20", "--trace"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(has(run.out, "not steady within 2 s: picture anyway")) << run.out;
     EXPECT_GE(tracedAt(run.out, "picture requested") - tracedAt(run.out, "sensing started"), 2.0)
         << run.out;
-    EXPECT_TRUE(has(run.out, dcim + "/100APPLE/IMG_0004.JPG\n")) << run.out;  // the fourth run's photo
+    EXPECT_TRUE(has(run.out, dcim + "/100APPLE/IMG_0004.JPG\n"))
+        << run.out;  // the fourth run's photo
 }
 
 // Moving needs an accelerometer: without one kestrel-cli says so in one line
@@ -305,9 +306,9 @@ TEST(ShootCommandTest, WithoutAnAccelerometerTheStabilizerWatchesThePicture) {
 TEST(ShootCommandTest, MovingWithoutAnAccelerometerSaysWhyAndWritesNothing) {
     test::TempDir dir;
     const std::string dcim = (dir / "DCIM").string();
-    const auto run = test::runCli({"--config-dir", (dir / "config").string(), "shoot",
-                                   "--virtual-time", "--mode", "3", "--accel", "none", "--dcim",
-                                   dcim, "--max-time", "30"});
+    const auto run =
+        test::runCli({"--config-dir", (dir / "config").string(), "shoot", "--virtual-time",
+                      "--mode", "3", "--accel", "none", "--dcim", dcim, "--max-time", "30"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "kestrel-cli: mode 3 cannot shoot here: Moving needs an accelerometer\n");
     EXPECT_TRUE(run.out.empty()) << run.out;

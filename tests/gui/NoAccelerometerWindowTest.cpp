@@ -77,8 +77,9 @@ protected:
         EXPECT_EQ(shot.height(), GetParam().height);
         const char* kept = std::getenv("KESTREL_SCREENSHOTS");
         if (kept && *kept) {
-            EXPECT_TRUE(shot.save(QString::fromStdString(std::string(kept) + "/no-accelerometer-" +
-                                                         what + "-" + sizeName(GetParam()) + ".png")));
+            EXPECT_TRUE(
+                shot.save(QString::fromStdString(std::string(kept) + "/no-accelerometer-" + what +
+                                                 "-" + sizeName(GetParam()) + ".png")));
         }
         return shot;
     }

@@ -180,15 +180,20 @@ TEST(StillPictureStabilizerTest, TheThresholdsTellStillScenesFromMovingOnesAtEve
     const Case cases[] = {
         {"colour bars", [&](int) { return testBars; }, true},
         {"a real photo", [&](int) { return still; }, true},
-        {"the simulated camera's scene, its clock running", simulated(SimulatedCamera::Scene::kStill), true},
-        {"a real photo with sensor noise of 4 levels", [&](int n) { return withNoise(still, 4, static_cast<std::uint32_t>(n)); }, true},
-        {"a real photo with sensor noise of 8 levels", [&](int n) { return withNoise(still, 8, static_cast<std::uint32_t>(n)); }, true},
-        {"a real photo with sensor noise of 16 levels", [&](int n) { return withNoise(still, 16, static_cast<std::uint32_t>(n)); }, true},
+        {"the simulated camera's scene, its clock running",
+         simulated(SimulatedCamera::Scene::kStill), true},
+        {"a real photo with sensor noise of 4 levels",
+         [&](int n) { return withNoise(still, 4, static_cast<std::uint32_t>(n)); }, true},
+        {"a real photo with sensor noise of 8 levels",
+         [&](int n) { return withNoise(still, 8, static_cast<std::uint32_t>(n)); }, true},
+        {"a real photo with sensor noise of 16 levels",
+         [&](int n) { return withNoise(still, 16, static_cast<std::uint32_t>(n)); }, true},
         {"a small camera's frames (not scaled down) with noise of 8 levels",
          [&](int n) { return withNoise(small, 8, static_cast<std::uint32_t>(n)); }, true},
         {"a real photo panned a pixel a frame", panned(1), false},
         {"a real photo panned two pixels a frame", panned(2), false},
-        {"the simulated camera held in a hand", simulated(SimulatedCamera::Scene::kHandHeld), false},
+        {"the simulated camera held in a hand", simulated(SimulatedCamera::Scene::kHandHeld),
+         false},
         {"a ball crossing the photo", ball, false},
     };
     for (const Case& c : cases) {
@@ -208,7 +213,6 @@ TEST(StillPictureStabilizerTest, TheThresholdsTellStillScenesFromMovingOnesAtEve
         }
     }
 }
-
 
 // The camera screen of a laptop on virtual time: no accelerometer, the
 // simulated camera (whose scene is still but for its clock), Stabilizing.
@@ -238,7 +242,8 @@ public:
     }
     // Advances in steps of a frame (1/30 s), calling `eachFrame`, until a
     // picture is requested or `seconds` have passed.
-    void runUntilPicture(double seconds, const std::function<void()>& eachFrame = [] {}) {
+    void runUntilPicture(
+        double seconds, const std::function<void()>& eachFrame = [] {}) {
         const RunLoop::Duration until = loop.now() + RunLoop::seconds(seconds);
         while (requested.empty() && loop.now() < until) {
             eachFrame();
@@ -256,7 +261,8 @@ public:
     bool gaveUp = false;
 };
 
-TEST(StillPictureStabilizerTest, WithoutAnAccelerometerAStillSceneIsPhotographedAfterItsStillSecond) {
+TEST(StillPictureStabilizerTest,
+     WithoutAnAccelerometerAStillSceneIsPhotographedAfterItsStillSecond) {
     LaptopStabilizer laptop(10);
     CameraStabilizerHandler& handler = laptop.handler();
     EXPECT_TRUE(handler.measuresPicture());
@@ -294,7 +300,8 @@ TEST(StillPictureStabilizerTest, WithoutAnAccelerometerAMovingSceneWaitsForTheMa
     EXPECT_TRUE(laptop.requested.empty());
     // How far from still the bar shows: over the threshold's reading.
     const IndicatorView& bar = laptop.app->cameraViews().sensorView->indicatorView();
-    EXPECT_GT(bar.level(), laptop.handler().pictureSensitivity() * CameraStabilizerHandler::kLevelPerChange);
+    EXPECT_GT(bar.level(),
+              laptop.handler().pictureSensitivity() * CameraStabilizerHandler::kLevelPerChange);
     laptop.runUntilPicture(1.0);
     ASSERT_EQ(laptop.requested.size(), 1u);
     EXPECT_GE(laptop.requested[0] - pressed, RunLoop::seconds(5.0));

@@ -90,7 +90,8 @@ TEST(PictureSteadinessTest, ASnapshotThatCannotBeComparedStartsTheSecondAgain) {
     const Case cases[] = {
         {"a black snapshot (a covered lens)", TestImages::uniform(100, 100, Rgb{10, 10, 10})},
         {"no snapshot (no frame yet)", Image()},
-        {"a snapshot of another size (a new window)", TestImages::uniform(80, 60, Rgb{100, 100, 100})},
+        {"a snapshot of another size (a new window)",
+         TestImages::uniform(80, 60, Rgb{100, 100, 100})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -25,7 +25,9 @@ float CameraStabilizerHandler::sensitivity() const {
 float CameraStabilizerHandler::pictureSensitivity() const {
     const auto* s = stabilizerSettings();
     const int level = s ? s->sensitivity() : 0;
-    return level == 2 ? kPictureThresholds[0] : level == 3 ? kPictureThresholds[2] : kPictureThresholds[1];
+    return level == 2   ? kPictureThresholds[0]
+           : level == 3 ? kPictureThresholds[2]
+                        : kPictureThresholds[1];
 }
 
 bool CameraStabilizerHandler::measuresPicture() const {
@@ -39,8 +41,8 @@ double CameraStabilizerHandler::getSensingInterval() const {
 bool CameraStabilizerHandler::senseReady(float& level) {
     const bool onPicture = measuresPicture();
     if (onPicture ? stillPicture(level) : steadyDevice(level)) {
-        decision_ = Decision{sensedFor(), onPicture, onPicture ? picture_.recentChange().value_or(0) : 0,
-                             false};
+        decision_ = Decision{sensedFor(), onPicture,
+                             onPicture ? picture_.recentChange().value_or(0) : 0, false};
         return true;
     }
     if (!maxWaitReached()) return false;
@@ -60,8 +62,9 @@ bool CameraStabilizerHandler::steadyDevice(float& level) const {
 }
 
 bool CameraStabilizerHandler::stillPicture(float& level) {
-    const bool still = picture_.still(controller()->cameraScreenshot(controller()->livePictureRect()),
-                                      controller()->runLoop().now(), pictureSensitivity());
+    const bool still =
+        picture_.still(controller()->cameraScreenshot(controller()->livePictureRect()),
+                       controller()->runLoop().now(), pictureSensitivity());
     const std::optional<float> change = picture_.recentChange();
     // The bar reads as it does for the accelerometer: the middle threshold of
     // each shows at the same height, and full while nothing is known yet.

@@ -13,9 +13,9 @@ Image PictureSteadiness::measured(const Image& snapshot) {
     const float longer = std::max(size.width, size.height);
     if (longer <= kMeasuredSide) return snapshot;
     const float scale = kMeasuredSide / longer;
-    return ImageUtils::drawPosterImage(
-        snapshot, Size{std::max(1.0f, std::round(size.width * scale)),
-                       std::max(1.0f, std::round(size.height * scale))});
+    return ImageUtils::drawPosterImage(snapshot,
+                                       Size{std::max(1.0f, std::round(size.width * scale)),
+                                            std::max(1.0f, std::round(size.height * scale))});
 }
 
 bool PictureSteadiness::still(const Image& snapshot, RunLoop::Duration when, float threshold) {
