@@ -102,7 +102,8 @@ SimulatedCamera::Scene cameraScene(const std::string& scene) {
     if (scene == "still") return SimulatedCamera::Scene::kStill;
     if (scene == "moving") return SimulatedCamera::Scene::kMoving;
     if (scene == "light") return SimulatedCamera::Scene::kLightSwitch;
-    throw CliError::usage("--scene takes still, moving or light, not \"" + scene + "\"");
+    if (scene == "handheld") return SimulatedCamera::Scene::kHandHeld;
+    throw CliError::usage("--scene takes still, moving, light or handheld, not \"" + scene + "\"");
 }
 
 bool canShoot(int mode) {
@@ -132,8 +133,8 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
         "pulse (the real microphone), a named sound (silence, quiet, clap, clap-inverted, loud) "
         "or a sound file");
     shoot->add_option("--scene", scene_,
-                      "What the camera sees: still, moving (a figure crosses) or light (a lamp "
-                      "goes on and off)");
+                      "What the camera sees: still, moving (a figure crosses), light (a lamp "
+                      "goes on and off) or handheld (the still scene, swaying in a hand)");
     shoot->add_option("--camera", camera_,
                       "sim (the default), auto, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
                       "or gst:DESCRIPTION (a GStreamer source)");
@@ -229,8 +230,6 @@ void ShootCommand::run() const {
 
     const std::string root =
         DirectoryUtils::getCameraRollFolder(dcim_.empty() ? std::nullopt : std::optional(dcim_));
-    if (store_.empty() && !DirectoryUtils::ensureFolderExist(root))
-        throw CliError::failure("cannot create " + root);
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.
@@ -270,6 +269,13 @@ void ShootCommand::run() const {
     controller.showCamera();
     if (!controller.handler())
         throw CliError::failure("no handler for mode " + std::to_string(settings.record().mode()));
+    // A mode this device cannot run (Moving without an accelerometer) takes
+    // no picture: said before anything is written.
+    if (const auto reason = controller.handler()->unavailableReason())
+        throw CliError::usage("mode " + std::to_string(settings.record().mode()) +
+                              " cannot shoot here: " + *reason);
+    if (store_.empty() && !DirectoryUtils::ensureFolderExist(root))
+        throw CliError::failure("cannot create " + root);
 
     // Presses the shutter whenever the camera is live and the handler idle.
     // With a position given, the first picture waits for its fix, as a user

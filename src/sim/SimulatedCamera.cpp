@@ -174,6 +174,17 @@ Image SimulatedCamera::render(const SceneMoment& moment, int width, int height, 
             cairo_translate(cr, w, 0);
             cairo_scale(cr, -1, 1);
         }
+        const double seconds = moment.seconds;
+        if (moment.scene == Scene::kHandHeld) {
+            // The hand sways the camera: the scene a little closer (no edge
+            // shows) and shifted.
+            const double sway = kSway * w;
+            cairo_translate(
+                cr, w / 2 + sway * std::sin(2 * std::numbers::pi * seconds / kSwayAcrossPeriod),
+                h / 2 + 0.6 * sway * std::sin(2 * std::numbers::pi * seconds / kSwayUpPeriod));
+            cairo_scale(cr, 1 + 3 * kSway, 1 + 3 * kSway);
+            cairo_translate(cr, -w / 2, -h / 2);
+        }
         const bool front = moment.device == Device::kFront;
         // Sky and hills.
         cairo_set_source_rgb(cr, front ? 0.55 : 0.45, 0.65, 0.9);
@@ -204,7 +215,6 @@ Image SimulatedCamera::render(const SceneMoment& moment, int width, int height, 
         cairo_close_path(cr);
         cairo_fill(cr);
         // A clock face and the time.
-        const double seconds = moment.seconds;
         const double cx = w * 0.2, cy = h * 0.25, radius = h * 0.12;
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_arc(cr, cx, cy, radius, 0, 2 * std::numbers::pi);

@@ -22,15 +22,20 @@ namespace kestrel {
 class SimulatedCamera final : public CameraPicker {
 public:
     // A still scene; one that a dark figure crosses from left to right in
-    // 1.5 s, starting 2 s in and again every 5 s; or the still scene in a dim
+    // 1.5 s, starting 2 s in and again every 5 s; the still scene in a dim
     // room whose lamp goes on 2 s in, for 2.5 s of every 5 s (the whole
-    // picture 2.5 times as bright at once).
-    enum class Scene { kStill, kMoving, kLightSwitch };
+    // picture 2.5 times as bright at once); or the still scene seen by a
+    // camera held in a hand, swaying up to 1 % of the width across and
+    // 0.6 % up and down (a pixel a frame at most, never still for long).
+    enum class Scene { kStill, kMoving, kLightSwitch, kHandHeld };
     static constexpr double kLampOnTime = 2.5;
     static constexpr double kDimLight = 0.4;
     static constexpr double kFirstCrossing = 2.0;
     static constexpr double kCrossingPeriod = 5.0;
     static constexpr double kCrossingTime = 1.5;
+    static constexpr double kSway = 0.01;             // of the width, either way
+    static constexpr double kSwayAcrossPeriod = 1.3;  // seconds
+    static constexpr double kSwayUpPeriod = 0.9;
 
     static constexpr int kStillWidth = 2592;
     static constexpr int kStillHeight = 1936;

@@ -239,6 +239,87 @@ TEST(ShootCommandTest, EveryCombiningAndWatchingModeTakesItsPicture) {
     }
 }
 
+// The time of the first traced `event` (lines of "SECONDS EVENT"), or -1.
+double tracedAt(const std::string& out, const std::string& event) {
+    for (const std::string& line : linesOf(out)) {
+        const std::size_t space = line.find_first_not_of(' ');
+        if (space == std::string::npos) continue;
+        const std::size_t end = line.find(' ', space);
+        if (end != std::string::npos && line.compare(end + 1, event.size(), event) == 0)
+            return std::stod(line.substr(space, end - space));
+    }
+    return -1;
+}
+
+// A laptop (no accelerometer): the stabilizer tells stillness from the
+// camera's own picture. On virtual time with the simulated camera, and for
+// real with a GStreamer test source: a still one is photographed once its
+// second has passed, a moving one only at the maximum wait.
+TEST(ShootCommandTest, WithoutAnAccelerometerTheStabilizerWatchesThePicture) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    const std::string dcim = (dir / "DCIM").string();
+    auto run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "0",
+                             "--accel", "none", "--dcim", dcim, "--max-time", "30", "--trace"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(has(run.out, "picture change 0.0")) << run.out;
+    EXPECT_FALSE(has(run.out, "not steady within")) << run.out;
+    EXPECT_NEAR(tracedAt(run.out, "picture requested") - tracedAt(run.out, "sensing started"), 1.2,
+                1e-3);
+    // A camera swaying in a hand: the picture at the maximum wait.
+    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "stabilizer max wait", "3"})
+                  .status,
+              0);
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "0", "--accel",
+                        "none", "--scene", "handheld", "--dcim", dcim, "--max-time", "30",
+                        "--trace"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(has(run.out, "not steady within 3 s: picture anyway")) << run.out;
+    EXPECT_NEAR(tracedAt(run.out, "picture requested") - tracedAt(run.out, "sensing started"), 3.0,
+                0.11);
+
+    const std::string source = "gst:videotestsrc is-live=true pattern=";
+    const std::string format = " ! video/x-raw,width=640,height=480,framerate=30/1";
+    run =
+        test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none", "--camera",
+                      source + "pinwheel" + format, "--dcim", dcim, "--max-time", "20", "--trace"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(has(run.out, "not steady within")) << run.out;
+    const double stillAfter =
+        tracedAt(run.out, "picture requested") - tracedAt(run.out, "sensing started");
+    EXPECT_GE(stillAfter, 1.1 - 1e-3) << run.out;  // the trace's times to the millisecond
+    EXPECT_LT(stillAfter, 3.0) << run.out;
+
+    // The ball never holds still: the picture comes at the maximum wait.
+    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "stabilizer max wait", "2"})
+                  .status,
+              0);
+    run =
+        test::runCli({"--config-dir", config, "shoot", "--mode", "0", "--accel", "none", "--camera",
+                      source + "ball" + format, "--dcim", dcim, "--max-time", "20", "--trace"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(has(run.out, "not steady within 2 s: picture anyway")) << run.out;
+    EXPECT_GE(tracedAt(run.out, "picture requested") - tracedAt(run.out, "sensing started"),
+              2.0 - 1e-3)
+        << run.out;
+    EXPECT_TRUE(has(run.out, dcim + "/100APPLE/IMG_0004.JPG\n"))
+        << run.out;  // the fourth run's photo
+}
+
+// Moving needs an accelerometer: without one kestrel-cli says so in one line
+// and takes no picture, writing nothing.
+TEST(ShootCommandTest, MovingWithoutAnAccelerometerSaysWhyAndWritesNothing) {
+    test::TempDir dir;
+    const std::string dcim = (dir / "DCIM").string();
+    const auto run =
+        test::runCli({"--config-dir", (dir / "config").string(), "shoot", "--virtual-time",
+                      "--mode", "3", "--accel", "none", "--dcim", dcim, "--max-time", "30"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "kestrel-cli: mode 3 cannot shoot here: Moving needs an accelerometer\n");
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(dcim));
+}
+
 TEST(ShootCommandTest, UnknownDevicesAndModesAreRefused) {
     test::TempDir dir;
     const std::string config = (dir / "config").string();

@@ -39,6 +39,8 @@ public:
     Label& saveLabel() override { return save; }
     void overlay(const Image& image) override { ghost = image; }
     Image cameraScreenshot(Rect) override { return screen; }
+    bool hasAccelerometer() const override { return accelerometer; }
+    void showModeNotice() override { ++notices; }
     AudioSystem* audioSystem() override { return audio; }
     void trace(const std::string& event) override { events.push_back(event); }
 
@@ -51,6 +53,8 @@ public:
     Label save;
     Image ghost;
     Image screen;  // what the live view shows
+    bool accelerometer = true;
+    int notices = 0;  // times the mode's notice was asked for
     AudioSystem* audio = nullptr;
     std::vector<std::string> events;
 };

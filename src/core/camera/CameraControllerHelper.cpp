@@ -307,13 +307,10 @@ void CameraControllerHelper::showModeNotice() {
         label.setHidden(true);
         noticeShown_ = false;
     }
-    const Camera1Data* settings = Camera1Data::data();
-    const int mode = settings ? settings->mode() : -1;
-    const bool needsOne = mode == Camera1Data::kStabilizing || mode == Camera1Data::kMoving;
-    if (!needsOne || !hasAccelerometer_ || hasAccelerometer_() || image()) return;
-    // The settings' names of the two modes.
-    label.setText(std::string(mode == Camera1Data::kStabilizing ? "Stabilizing" : "Moving") +
-                  " needs an accelerometer; this device has none");
+    const std::optional<std::string> reason =
+        handler_ ? handler_->unavailableReason() : std::nullopt;
+    if (!reason || image()) return;
+    label.setText(*reason);
     label.setHidden(false);
     noticeShown_ = true;
 }
@@ -602,6 +599,12 @@ Image CameraControllerHelper::cameraScreenshot(Rect rect) {
     const Image fitted = ImageUtils::drawPosterImage(frame, Size{shown.width, shown.height});
     return ImageUtils::drawRect(Rect{rect.x - shown.x, rect.y - shown.y, rect.width, rect.height},
                                 fitted);
+}
+
+Rect CameraControllerHelper::livePictureRect() {
+    // Where cameraScreenshot puts the frame: fitted whole into the overlay.
+    const Rect bounds = views_->overlay->bounds();
+    return CameraOverlayView::shownRect(Size{bounds.width, bounds.height}, picker_->previewShape());
 }
 
 void CameraControllerHelper::hideModeIndicator() {

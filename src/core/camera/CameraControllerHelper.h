@@ -189,6 +189,10 @@ public:
     std::filesystem::path resources() const override { return resources_; }
     Label& saveLabel() override { return *views_->saveLabel; }
     Image cameraScreenshot(Rect rect) override;
+    Rect livePictureRect() override;
+    bool hasAccelerometer() const override { return !hasAccelerometer_ || hasAccelerometer_(); }
+    // A mode that cannot work here says, in live view, why.
+    void showModeNotice() override;
     AudioSystem* audioSystem() override { return audio_; }
     void sensingStarted() override { cues_.play(SoundCues::kArmed); }
     void waitingChanged() override { updateMoment(); }
@@ -204,8 +208,6 @@ private:
     // trigger and its still choice uses them, or a still is being chosen.
     void updateMoment();
     MomentCapture::Options momentOptions() const;
-    // A mode that needs an accelerometer says, in live view, that there is none.
-    void showModeNotice();
     void setToolbarButtonsEnabled(bool enabled);
     void fadeZoomView();
     void animateSave();

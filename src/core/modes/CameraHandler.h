@@ -55,6 +55,9 @@ public:
     virtual void reset() {}
     virtual void cancel() {}
     virtual std::optional<std::string> getModeImage() const { return std::nullopt; }
+    // Why this mode cannot work on this device, in a few words for the camera
+    // screen (and kestrel-cli's reason for taking no picture); none when it can.
+    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
 
     // --- The two waiting mechanisms ---
     void startDelay();

@@ -38,6 +38,15 @@ public:
     virtual void overlay(const Image& ghost) = 0;
     // What the live view shows in `rect` of the overlay view, camera picture included.
     virtual Image cameraScreenshot(Rect rect) = 0;
+    // Where the camera's picture lies in the overlay view, without the black
+    // around it; the phone's picture area where nothing else is known.
+    virtual Rect livePictureRect() { return Rect{0, 0, 320, 427}; }
+    // Whether the device has an accelerometer (a laptop or a desktop usually
+    // has none).
+    virtual bool hasAccelerometer() const { return true; }
+    // Shows on the camera screen why the mode cannot work on this device (its
+    // handler's unavailableReason), if it cannot.
+    virtual void showModeNotice() {}
     // The microphone's audio system; none when there is no audio input.
     virtual AudioSystem* audioSystem() = 0;
     // A sensing watch has started: the picture is now up to the sensor.

@@ -53,6 +53,7 @@ bool MotionDetector::compare(const std::uint8_t* pixels, unsigned width, unsigne
         movement = 0;
         return false;
     }
+    ++comparisons_;
     std::size_t changed = 0;
     if (ignoreLight_) {
         changed = changedIgnoringLight(pixels, width, height, bytesPerRow);

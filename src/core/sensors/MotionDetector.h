@@ -44,6 +44,10 @@ public:
     void reset();
 
     bool hasReference() const { return !previousData_.empty(); }
+    // Snapshots compared with a reference so far (not the first, a black
+    // one, or one of a new size): a caller can tell a measured figure from
+    // a snapshot that was only taken in.
+    long comparisons() const { return comparisons_; }
 
 private:
     std::size_t changedIgnoringLight(const std::uint8_t* pixels, unsigned width, unsigned height,
@@ -53,6 +57,7 @@ private:
     std::vector<std::uint8_t> current_;  // the snapshot's luma, kept to avoid reallocating
     bool ignoreLight_ = false;
     long lightChanges_ = 0;
+    long comparisons_ = 0;
     unsigned previousWidth_ = 0;
     unsigned previousHeight_ = 0;
 };
