@@ -401,7 +401,10 @@ TEST(GstCameraPickerKeptFramesTest, AStillOfAMomentJustPastIsThatMomentsFrame) {
             still = picture;
             frameTime = time;
         });
-        ASSERT_TRUE(runUntil(loop, [&] { return static_cast<bool>(still); }));
+        // A bound of 10 s: under an emulated processor the conversion is slow.
+        for (int i = 0; i < 1000 && !still; ++i)
+            if (loop.waitForPosts(10ms)) loop.runUntilIdle();
+        ASSERT_TRUE(still);
         EXPECT_EQ(still.width(), 800);
         EXPECT_EQ(still.height(), 600);
         ASSERT_TRUE(frameTime);
