@@ -371,7 +371,7 @@ namespace {
 TEST(GstCameraPickerKeptFramesTest, AStillOfAMomentJustPastIsThatMomentsFrame) {
     ManualRunLoop loop;
     GstCameraPicker camera(loop, {testSource("videotestsrc is-live=true pattern=ball ! "
-                                             "video/x-raw,format=I420,width=800,height=600,framerate=30/1")});
+                                             "video/x-raw,format=I420,width=480,height=360,framerate=30/1")});
     ASSERT_TRUE(camera.start()) << camera.problem().value_or("");
     FrameRing::Budget budget;
     budget.span = RunLoop::seconds(1.0);
@@ -405,8 +405,8 @@ TEST(GstCameraPickerKeptFramesTest, AStillOfAMomentJustPastIsThatMomentsFrame) {
         for (int i = 0; i < 1000 && !still; ++i)
             if (loop.waitForPosts(10ms)) loop.runUntilIdle();
         ASSERT_TRUE(still);
-        EXPECT_EQ(still.width(), 800);
-        EXPECT_EQ(still.height(), 600);
+        EXPECT_EQ(still.width(), 480);
+        EXPECT_EQ(still.height(), 360);
         ASSERT_TRUE(frameTime);
         if (c.choice.rule == CameraPicker::StillChoice::Rule::kNearest) {
             EXPECT_LE(std::chrono::abs(*frameTime - c.choice.moment), RunLoop::seconds(1.0 / 30 + 0.01));
