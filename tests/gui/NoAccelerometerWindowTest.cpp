@@ -11,6 +11,7 @@
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
+#include "support/WindowSize.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -26,15 +27,8 @@
 namespace kestrel {
 namespace {
 
-struct WindowSize {
-    int width;
-    int height;
-};
-
-std::string sizeName(const WindowSize& size) {
-    return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-void PrintTo(const WindowSize& size, std::ostream* out) { *out << sizeName(size); }
+using test::WindowSize;
+using test::sizeName;
 
 // Where a view lies in the window: its frame moved by every superview's.
 Rect inWindow(const View& view) {

@@ -15,6 +15,7 @@
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
 #include "support/TestImages.h"
+#include "support/WindowSize.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,8 @@ using test::Rgb;
 using test::TestImages;
 using Element = gui::ScreenRenderer::Element;
 
-struct WindowSize {
-    int width;
-    int height;
-};
-std::string sizeName(const WindowSize& size) {
-    return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-void PrintTo(const WindowSize& size, std::ostream* out) { *out << sizeName(size); }
+using test::WindowSize;
+using test::sizeName;
 
 class ViewerInfoLineWindowTest : public ::testing::TestWithParam<WindowSize> {
 protected:
