@@ -60,9 +60,10 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 // "pulse": the desktop's microphone; else a simulated one playing a named sound or a file.
-std::unique_ptr<AudioSystem> makeMicrophone(RunLoop& loop, const std::string& mic) {
+// The desktop's microphone times its cycles only on a real clock.
+std::unique_ptr<AudioSystem> makeMicrophone(RunLoop& loop, const std::string& mic, bool virtualTime) {
     if (mic == "pulse") {
-        auto pulse = std::make_unique<PulseMicrophone>();
+        auto pulse = std::make_unique<PulseMicrophone>(std::nullopt, virtualTime ? nullptr : &loop);
         std::string error;
         if (!pulse->available(&error))
             throw CliError::failure("--mic pulse: no sound server answers: " + error);
@@ -194,7 +195,7 @@ void ShootCommand::run() const {
         loop = realTime.get();
     }
 
-    const std::unique_ptr<AudioSystem> microphone = makeMicrophone(*loop, mic_);
+    const std::unique_ptr<AudioSystem> microphone = makeMicrophone(*loop, mic_, virtualTime_);
     const std::unique_ptr<Accelerometer> accelerometer = makeAccelerometer(*loop, accel_);
 
     // The object graph, as start-up builds it.

@@ -45,7 +45,7 @@ void DeviceChoice::chooseAccelerometer(RunLoop& loop, const Options& options) {
 }
 
 void DeviceChoice::chooseMicrophone(RunLoop& loop, const Options& options) {
-    auto pulse = std::make_unique<PulseMicrophone>();
+    auto pulse = std::make_unique<PulseMicrophone>(std::nullopt, &loop);
     std::string error;
     const bool present = pulse->available(&error);
     const std::string found =

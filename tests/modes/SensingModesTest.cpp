@@ -120,10 +120,13 @@ TEST_F(ModesTest, TossFiresOnMovementAboveItsThreshold) {
     host.loop.advance(0.05);
     EXPECT_TRUE(host.requests.empty());
     EXPECT_NEAR(host.indicator.level(), 0.8f, 1e-5f);  // mean range / threshold
+    const RunLoop::Duration jolt = host.loop.now();
     accelerometer.feed(0.6f, -1, 0);
     host.loop.advance(0.05);
     EXPECT_EQ(host.requests.size(), 1u);
     EXPECT_FALSE(toss.autoStart());  // each picture needs a press
+    // The photo is of the sample that crossed the threshold, not of the poll.
+    EXPECT_EQ(toss.takeEventTime(), jolt);
 }
 
 TEST_F(ModesTest, TimerIntervalRequestsPicturesStartToStartWithoutDrift) {

@@ -99,6 +99,29 @@ TEST_F(DevicePositionTest, SteadinessIsStrictlyBelowTheThreshold) {
     EXPECT_FALSE(position.shaking(0.07f, mean));
 }
 
+TEST_F(DevicePositionTest, AJoltIsTimedAtTheSampleWhereItCrossedTheThreshold) {
+    // One sample each 0.1 s: at rest, then 0.3 g, then the 0.8 g peak.
+    const auto feedAt = [&](float x) {
+        loop.advance(0.1);
+        accelerometer.feed(x, -1, 0);
+    };
+    for (int i = 0; i < 12; ++i)
+        feedAt(0);
+    EXPECT_FALSE(position.joltTime(0.5f));
+    feedAt(0.3f);
+    const RunLoop::Duration crossed = loop.now() + RunLoop::seconds(0.1);
+    feedAt(0.6f);
+    feedAt(0.8f);
+    EXPECT_EQ(position.joltTime(0.5f), crossed);  // where it crossed 0.5 g, not the peak
+    EXPECT_EQ(position.joltTime(0.25f), crossed - RunLoop::seconds(0.1));
+    EXPECT_FALSE(position.joltTime(0.8f));  // a range of exactly 0.8 g is not above it
+    // Once the jolt leaves the window, the time is where the remaining
+    // samples moved (still at its peak ten samples on: no jolt).
+    for (int i = 0; i < 10; ++i)
+        feedAt(0.8f);
+    EXPECT_FALSE(position.joltTime(0.5f));
+}
+
 TEST_F(DevicePositionTest, TheRingKeepsTheLastHundred) {
     accelerometer.feed(1, 0, 0, 100);
     accelerometer.feed(0, 0, 0);

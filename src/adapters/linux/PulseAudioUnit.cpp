@@ -6,6 +6,7 @@
 #include <pulse/simple.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace kestrel {
@@ -33,7 +34,17 @@ pa_simple* openRecord(const std::optional<std::string>& server, const AudioStrea
 
 }  // namespace
 
-PulseAudioUnit::PulseAudioUnit(std::optional<std::string> server) : server_(std::move(server)) {}
+PulseAudioUnit::PulseAudioUnit(std::optional<std::string> server, const RunLoop* loop)
+    : server_(std::move(server)), loop_(loop) {}
+
+namespace {
+
+RunLoop::Duration steadyNow() {
+    return std::chrono::duration_cast<RunLoop::Duration>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+}  // namespace
 
 PulseAudioUnit::~PulseAudioUnit() { stop(); }
 
@@ -71,6 +82,8 @@ AudioStatus PulseAudioUnit::start() {
     const std::size_t bytes = std::size_t{kFramesPerCycle} * client_.bytesPerFrame;
     input_.assign(bytes, 0);
     output_.assign(bytes, 0);
+    if (loop_) steadyToLoop_ = loop_->now() - steadyNow();
+    inputTime_ = kNoTime;
     quit_ = false;
     thread_ = std::thread([this] { audioThread(); });
     return 0;
@@ -84,11 +97,31 @@ void PulseAudioUnit::audioThread() {
             Log::warning(std::string("microphone: reading stopped: ") + pa_strerror(code));
             return;
         }
+        noteCycleTime();
         if (renderCycle(output_, client_.channelsPerFrame, kFramesPerCycle, sampleTime))
             ++audibleCycles_;
         ++cycles_;
         sampleTime += kFramesPerCycle;
     }
+}
+
+void PulseAudioUnit::noteCycleTime() {
+    if (!loop_) return;
+    int code = 0;
+    const pa_usec_t held = pa_simple_get_latency(stream_, &code);
+    if (held == static_cast<pa_usec_t>(-1)) {
+        inputTime_.store(kNoTime, std::memory_order_release);
+        return;
+    }
+    const RunLoop::Duration heard =
+        steadyNow() - std::chrono::microseconds(static_cast<std::int64_t>(held));
+    inputTime_.store((heard + steadyToLoop_).count(), std::memory_order_release);
+}
+
+std::optional<RunLoop::Duration> PulseAudioUnit::inputTime() const {
+    const RunLoop::Duration::rep time = inputTime_.load(std::memory_order_acquire);
+    if (time == kNoTime) return std::nullopt;
+    return RunLoop::Duration(time);
 }
 
 AudioStatus PulseAudioUnit::render(std::uint32_t*, double, std::uint32_t element,

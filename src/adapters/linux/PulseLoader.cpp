@@ -52,6 +52,16 @@ int pa_simple_read(pa_simple* s, void* data, size_t bytes, int* error) {
     return forward(s, data, bytes, error);
 }
 
+pa_usec_t pa_simple_get_latency(pa_simple* s, int* error) {
+    using Function = decltype(&pa_simple_get_latency);
+    static const Function forward = pulseFunction<Function>("pa_simple_get_latency");
+    if (!forward) {
+        if (error) *error = PA_ERR_NOTSUPPORTED;
+        return static_cast<pa_usec_t>(-1);
+    }
+    return forward(s, error);
+}
+
 const char* pa_strerror(int error) {
     using Function = decltype(&pa_strerror);
     static const Function forward = pulseFunction<Function>("pa_strerror");

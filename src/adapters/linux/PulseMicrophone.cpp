@@ -12,7 +12,7 @@ std::unique_ptr<AudioUnit> PulseMicrophone::newInstance(const ComponentDescripti
         return nullptr;
     }
     status = 0;
-    return std::make_unique<PulseAudioUnit>(server_);
+    return std::make_unique<PulseAudioUnit>(server_, loop_);
 }
 
 std::optional<std::string> PulseMicrophone::currentRoute() const {

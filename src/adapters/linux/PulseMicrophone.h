@@ -11,8 +11,10 @@ namespace kestrel {
 // (PulseAudio or PipeWire's server): the default source, or the server named.
 class PulseMicrophone final : public AudioSystem {
 public:
-    explicit PulseMicrophone(std::optional<std::string> server = std::nullopt)
-        : server_(std::move(server)) {}
+    // With `loop` (a real-time one), its units time their cycles on its clock.
+    explicit PulseMicrophone(std::optional<std::string> server = std::nullopt,
+                             const RunLoop* loop = nullptr)
+        : server_(std::move(server)), loop_(loop) {}
 
     std::unique_ptr<AudioUnit> newInstance(const ComponentDescription& description,
                                            AudioStatus& status) override;
@@ -22,6 +24,7 @@ public:
 
 private:
     std::optional<std::string> server_;
+    const RunLoop* loop_;
 };
 
 }  // namespace kestrel

@@ -168,6 +168,8 @@ bool CameraTossHandler::senseReady(float& level) {
     if (moved && position->ranges(x, y, z, 10)) {
         jolt_ = std::max({x, y, z});
         threshold_ = threshold;
+        // The picture is of the jolt's sample, not of this poll.
+        if (const auto jolt = position->joltTime(threshold)) setEventTime(*jolt);
     }
     return moved;
 }

@@ -12,7 +12,7 @@ DevicePosition* shared = nullptr;
 
 DevicePosition::DevicePosition(Accelerometer& accelerometer, RunLoop& loop,
                                NotificationCenter& notifications)
-    : accelerometer_(&accelerometer), notifications_(&notifications), startTimer_(loop) {
+    : accelerometer_(&accelerometer), loop_(&loop), notifications_(&notifications), startTimer_(loop) {
     shared = this;
     restart();
 }
@@ -41,6 +41,7 @@ void DevicePosition::accelerometerDidAccelerate(float x, float y, float z) {
 
 void DevicePosition::updateHistory(float x, float y, float z) {
     history_[static_cast<std::size_t>(position_)] = {x, y, z};
+    times_[static_cast<std::size_t>(position_)] = loop_->now();
     position_ = (position_ + 1) % kHistory;
     total_ = std::min(total_ + 1, kHistory);
 }
@@ -49,11 +50,8 @@ float DevicePosition::average(int axis, int samples) const {
     const int count = std::min(total_, samples);
     if (count == 0) return 0;
     float sum = 0;  // single precision, as the averages are specified
-    for (int i = 1; i <= count; ++i) {
-        const int index = (position_ - i + kHistory) % kHistory;
-        sum += static_cast<float>(
-            history_[static_cast<std::size_t>(index)][static_cast<std::size_t>(axis)]);
-    }
+    for (int i = 1; i <= count; ++i)
+        sum += static_cast<float>(history_[slot(i)][static_cast<std::size_t>(axis)]);
     return sum / static_cast<float>(count);
 }
 
@@ -61,7 +59,7 @@ bool DevicePosition::ranges(float& x, float& y, float& z, int samples) const {
     if (total_ <= samples) return false;
     std::array<float, 3> low{}, high{};
     for (int i = 1; i <= samples; ++i) {
-        const auto& s = history_[static_cast<std::size_t>((position_ - i + kHistory) % kHistory)];
+        const auto& s = history_[slot(i)];
         for (std::size_t a = 0; a < 3; ++a) {
             const auto v = static_cast<float>(s[a]);
             low[a] = i == 1 ? v : std::min(low[a], v);
@@ -106,6 +104,24 @@ bool DevicePosition::shaking(float threshold, float& meanRange) const {
     }
     meanRange = (x + y + z) / 3;
     return threshold < x || threshold < y || threshold < z;
+}
+
+std::optional<RunLoop::Duration> DevicePosition::joltTime(float threshold, int samples) const {
+    if (total_ <= samples) return std::nullopt;
+    std::array<float, 3> low{}, high{};
+    // Oldest first, so the answer is where the movement crossed the
+    // threshold, not where it peaked.
+    for (int i = samples; i >= 1; --i) {
+        const auto& s = history_[slot(i)];
+        for (std::size_t a = 0; a < 3; ++a) {
+            const auto v = static_cast<float>(s[a]);
+            low[a] = i == samples ? v : std::min(low[a], v);
+            high[a] = i == samples ? v : std::max(high[a], v);
+            if (threshold < high[a] - low[a])
+                return times_[slot(i)];
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include "core/platform/Timer.h"
 
 #include <array>
+#include <optional>
 
 namespace kestrel {
 
@@ -47,6 +48,11 @@ public:
     // Moved: more than 10 samples and a range of the last 10 above the
     // threshold; `meanRange` gets the mean of the ranges (0 with too few).
     bool shaking(float threshold, float& meanRange) const;
+    // When the jolt among the last `samples` began: the first of them at
+    // which an axis had moved more than `threshold` from the window's
+    // start, on the run loop's clock as the sample arrived. None when no
+    // axis did, or with too few samples.
+    std::optional<RunLoop::Duration> joltTime(float threshold, int samples = 10) const;
 
     // One accelerometer sample.
     void accelerometerDidAccelerate(float x, float y, float z);
@@ -59,12 +65,19 @@ private:
     void updateHistory(float x, float y, float z);
     void updateOrientation();
 
+    // Where the sample `back` places before the next one is kept (1: the newest).
+    std::size_t slot(int back) const {
+        return static_cast<std::size_t>((position_ - back + kHistory) % kHistory);
+    }
+
     Accelerometer* accelerometer_;
+    RunLoop* loop_;
     NotificationCenter* notifications_;
     Timer startTimer_;
     double interval_ = 1.0 / 30.0;
     int orientation_ = kPortrait;
     std::array<std::array<double, 3>, kHistory> history_{};
+    std::array<RunLoop::Duration, kHistory> times_{};
     int position_ = 0;
     int total_ = 0;
 };

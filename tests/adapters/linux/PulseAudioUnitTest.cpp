@@ -1,5 +1,7 @@
 #include "adapters/linux/PulseMicrophone.h"
 
+#include "core/platform/RealTimeRunLoop.h"
+
 #include "core/sensors/AudioDetection.h"
 #include "support/TempDir.h"
 
@@ -109,6 +111,7 @@ public:
         }
         std::lock_guard lock(mutex);
         ++cycles;
+        heardAt.push_back(inputTime());
         allSilent = allSilent && silent;
         frameCount = frames;
         changed.notify_all();
@@ -121,6 +124,7 @@ public:
     std::mutex mutex;
     std::condition_variable changed;
     int cycles = 0;
+    std::vector<std::optional<RunLoop::Duration>> heardAt;  // each cycle's input time
     bool allSilent = true;
     std::uint32_t frameCount = 0;
 };
@@ -141,6 +145,47 @@ TEST(PulseAudioUnitTest, RecordsFixedCyclesFromAPrivateServer) {
     // The sine was measured: its RMS, at most that of a full-scale sine.
     EXPECT_GT(detection.level(), 0.0f);
     EXPECT_LE(detection.level(), 32768.0f / std::sqrt(2.0f) + 1);
+    // Without a loop to time them on, cycles have no input time.
+    for (const auto& time : detection.heardAt)
+        EXPECT_FALSE(time);
+}
+
+TEST(PulseAudioUnitTest, EachCycleIsTimedOnTheLoopsClockWhenItWasHeard) {
+    PrivateServer server;
+    if (!server.ready()) GTEST_SKIP() << "no pulseaudio server could be started here";
+    RealTimeRunLoop loop;
+    PulseMicrophone microphone(server.server(), &loop);
+    CountingDetection detection(microphone);
+    detection.setLevel(-1);
+    const RunLoop::Duration before = loop.now();
+    ASSERT_TRUE(detection.startUnit());
+    // The loop's clock moves while it runs, as in kestrel-cli.
+    ASSERT_TRUE(loop.runUntil(
+        [&] {
+            std::lock_guard lock(detection.mutex);
+            return detection.cycles >= 8;
+        },
+        RunLoop::seconds(10)));
+    const RunLoop::Duration after = loop.now();
+    EXPECT_TRUE(detection.stopUnit());
+    std::lock_guard lock(detection.mutex);
+    const RunLoop::Duration cycle = RunLoop::seconds(1024.0 / 44100.0);
+    std::optional<RunLoop::Duration> previous;
+    for (const auto& time : detection.heardAt) {
+        ASSERT_TRUE(time);
+        // Heard before it was read. The private server's sine source pushes
+        // blocks of 2 s, so a new stream's first samples are up to 2 s old:
+        // its latency says so.
+        EXPECT_LE(*time, after);
+        EXPECT_GT(*time, before - RunLoop::seconds(2.5));
+        // The latency comes off each read, so cycles read in a burst still
+        // lie a cycle's length apart.
+        if (previous) {
+            EXPECT_NEAR(RunLoop::toSeconds(*time - *previous), RunLoop::toSeconds(cycle), RunLoop::toSeconds(cycle) / 2)
+                << "cycles are not a cycle's length apart";
+        }
+        previous = time;
+    }
 }
 
 TEST(PulseAudioUnitTest, NoServerFailsCleanly) {
