@@ -262,7 +262,7 @@ void KestrelWindow::move(Point point) {
         pressed_.view->touchesCancelled(touch_);
     }
     if (dragging_) {
-        renderer_.scrollTable(pressed_.table, lastPoint_.y - point.y);
+        pressed_.table->scrollBy(lastPoint_.y - point.y);
         update();  // the renderer scrolls: nothing in the core changed
     } else {
         touch_.location = touchLocation(point);
@@ -392,7 +392,7 @@ void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
     const ScreenRenderer::Hit hit = renderer_.hitTest(toScreen(event->position()));
     if (hit.table) {
-        renderer_.scrollTable(hit.table, static_cast<float>(-event->angleDelta().y()) / 4);
+        hit.table->scrollBy(static_cast<float>(-event->angleDelta().y()) / 4);
         update();
     }
 }

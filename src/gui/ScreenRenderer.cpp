@@ -452,81 +452,27 @@ void ScreenRenderer::paintContent(QPainter& p, View& view) {
 }
 
 void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
-    TableViewDataSource* source = table.dataSource();
-    if (!source) return;
-    TableState& state = tables_[&table];
+    if (!table.dataSource()) return;
+    table.layOut();
+    const TableLayout& layout = table.layout();
     const bool grouped = table.style() == TableView::Style::kGrouped;
-    const float inset = grouped ? 10.0f : 0.0f;
-    const float width = table.frame().width - 2 * inset;
     const float height = table.frame().height;
-    if (grouped)
-        p.fillRect(QRectF(0, 0, table.frame().width, height), QColor(239, 239, 244));
-    else
-        p.fillRect(QRectF(0, 0, table.frame().width, height), Qt::white);
-
-    // Lay the rows out; ask for the cells of the rows in view only.
-    const bool reloaded = state.generation != table.reloadGeneration();
-    std::vector<RowPlacement> previous = std::move(state.rows);
-    state.rows.clear();
-    struct Header {
-        QRectF rect;
-        QString text;
-    };
-    std::vector<Header> headers;
-    std::vector<std::pair<IndexPath, QRectF>> layout;
-    float y = grouped ? 10 : 0;
-    for (int s = 0; s < source->numberOfSections(table); ++s) {
-        const int rows = source->numberOfRows(table, s);
-        if (const auto title = source->titleForHeader(table, s)) {
-            headers.push_back(
-                {QRectF(inset + 8, y, width - 16, 36), QString::fromStdString(*title)});
-            y += 36;
-        }
-        for (int r = 0; r < rows; ++r) {
-            const float h = source->heightForRow(table, IndexPath{s, r});
-            layout.push_back({IndexPath{s, r}, QRectF(inset, y, width, h)});
-            y += h;
-        }
-        if (grouped && rows > 0) y += 20;
-    }
-    state.contentHeight = y;
-    if (reloaded && table.scrollTarget() && state.appliedScroll != table.scrollTarget()) {
-        for (const auto& [path, rect] : layout)
-            if (path == *table.scrollTarget())
-                state.offset = std::max(0.0f, static_cast<float>(rect.bottom()) - height);
-        state.appliedScroll = table.scrollTarget();
-    }
-    state.offset = std::clamp(state.offset, 0.0f, std::max(0.0f, state.contentHeight - height));
-    state.generation = table.reloadGeneration();
-
-    for (const auto& [path, rect] : layout) {
-        if (rect.bottom() < state.offset || rect.top() > state.offset + height) continue;
-        std::shared_ptr<TableViewCell> cell;
-        if (!reloaded)
-            for (auto& old : previous)
-                if (old.path == path && old.cell) cell = std::move(old.cell);
-        if (!cell) cell = source->cellForRow(table, path);
-        if (cell) {
-            table.fitCell(*cell);
-            cell->placeInTable(&table, path.section, path.row);
-            state.rows.push_back({path, cell, rect});
-        }
-    }
-    for (auto& old : previous)
-        if (old.cell) table.enqueueReusableCell(std::move(old.cell));
+    p.fillRect(QRectF(0, 0, table.frame().width, height),
+               grouped ? QColor(239, 239, 244) : QColor(Qt::white));
 
     p.save();
     p.setClipRect(QRectF(0, 0, table.frame().width, height), Qt::IntersectClip);
-    p.translate(0, -state.offset);
+    p.translate(0, -layout.offset());
     p.setFont(toQFont(Font{15, true}));
-    for (const auto& header : headers) {
+    for (const auto& header : layout.headers()) {
         p.setPen(QColor(76, 86, 108));
-        p.drawText(header.rect, Qt::AlignLeft | Qt::AlignBottom, header.text);
+        p.drawText(toQRect(header.rect), Qt::AlignLeft | Qt::AlignBottom,
+                   QString::fromStdString(header.text));
     }
-    for (const auto& row : state.rows) {
+    for (const auto& row : layout.rows()) {
         p.save();
-        p.translate(row.rect.topLeft());
-        const QRectF box(0, 0, row.rect.width(), row.rect.height());
+        p.translate(row.rect.x, row.rect.y);
+        const QRectF box(0, 0, row.rect.width, row.rect.height);
         p.fillRect(box, row.cell->backgroundColor() ? toQColor(*row.cell->backgroundColor())
                                                     : QColor(Qt::white));
         for (const auto& child : row.cell->subviews())
@@ -549,14 +495,6 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
         p.restore();
     }
     p.restore();
-}
-
-void ScreenRenderer::scrollTable(TableView* table, float dy) {
-    auto found = tables_.find(table);
-    if (found == tables_.end()) return;
-    TableState& state = found->second;
-    state.offset = std::clamp(state.offset + dy, 0.0f,
-                              std::max(0.0f, state.contentHeight - table->frame().height));
 }
 
 ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
@@ -595,20 +533,11 @@ ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
     if (!inside) return Hit{};
     const Point local = *inside;
     if (auto* table = dynamic_cast<TableView*>(&view)) {
-        const TableState& state = tables_[table];
-        for (const auto& row : state.rows) {
-            const QPointF inTable(local.x, local.y + state.offset);
-            if (!row.rect.contains(inTable)) continue;
-            Hit inRow{row.cell.get(),
-                      row.cell,
-                      Point{},
-                      table,
-                      row.path,
-                      Point{static_cast<float>(inTable.x() - row.rect.x()),
-                            static_cast<float>(inTable.y() - row.rect.y())}};
-            inRow.local = inRow.inRow;
+        if (const TableLayout::Row* row = table->layout().rowAt(local)) {
+            const Point inRowPoint{local.x - row->rect.x, local.y + table->layout().offset() - row->rect.y};
+            Hit inRow{row->cell.get(), row->cell, inRowPoint, table, row->path, inRowPoint};
             // Controls inside the row take the touch.
-            for (auto it = row.cell->subviews().rbegin(); it != row.cell->subviews().rend(); ++it) {
+            for (auto it = row->cell->subviews().rbegin(); it != row->cell->subviews().rend(); ++it) {
                 Hit inner = hitIn(**it, inRow.inRow, inRow);
                 if (inner.view) {
                     if (!inner.keep) inner.keep = *it;
@@ -732,10 +661,10 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
         return;
     }
     if (auto* table = dynamic_cast<TableView*>(&view)) {
-        const TableState& state = tables_[table];
-        const QTransform tableToScreen = QTransform::fromTranslate(0, -state.offset) * toScreen;
-        for (const auto& row : state.rows) {
-            const QRectF rowRect = tableToScreen.mapRect(row.rect);
+        const TableLayout& layout = table->layout();
+        const QTransform tableToScreen = QTransform::fromTranslate(0, -layout.offset()) * toScreen;
+        for (const auto& row : layout.rows()) {
+            const QRectF rowRect = tableToScreen.mapRect(toQRect(row.rect));
             if (!rowRect.intersects(rect)) continue;
             const std::string rowKey = key + "@" + std::to_string(row.path.section) + "." +
                                        std::to_string(row.path.row);
@@ -749,7 +678,7 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
                            rowRect, true, false});
             // The controls inside the row, each on its own.
             const QTransform rowToScreen =
-                QTransform::fromTranslate(row.rect.x(), row.rect.y()) * tableToScreen;
+                QTransform::fromTranslate(row.rect.x, row.rect.y) * tableToScreen;
             for (const auto& child : cell.subviews()) collect(*child, rowToScreen, out, rowKey);
         }
         return;

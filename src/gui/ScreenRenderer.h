@@ -92,7 +92,6 @@ public:
 
     // The navigation controller on screen, if the top screen is one.
     NavigationController* navigation() const { return navigation_; }
-    void scrollTable(TableView* table, float dy);
 
     static QImage toQImage(const Image& image);
 
@@ -109,19 +108,6 @@ private:
     static constexpr double kSegmentTitleSize = 12;
     static constexpr int kSmallestSegmentTitle = 10;
     static constexpr double kSegmentPadding = 3;
-
-    struct RowPlacement {
-        IndexPath path;
-        std::shared_ptr<TableViewCell> cell;
-        QRectF rect;  // in the table's coordinates (scrolled)
-    };
-    struct TableState {
-        float offset = 0;
-        unsigned generation = ~0u;
-        std::optional<IndexPath> appliedScroll;
-        std::vector<RowPlacement> rows;
-        float contentHeight = 0;
-    };
 
     void paintView(QPainter& p, View& view);
     void paintContent(QPainter& p, View& view);
@@ -164,7 +150,6 @@ private:
     View* content_ = nullptr;
     std::shared_ptr<View> contentOwner_;
     float contentTop_ = 0;
-    std::map<TableView*, TableState> tables_;
     QImage shownPixels_;  // the part of the preview on screen, scaled
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ui/IndexPath.h"
+#include "core/ui/TableLayout.h"
 #include "core/ui/TableViewCell.h"
 #include "core/ui/View.h"
 
@@ -10,12 +12,6 @@
 #include <vector>
 
 namespace kestrel {
-
-struct IndexPath {
-    int section = 0;
-    int row = 0;
-    bool operator==(const IndexPath&) const = default;
-};
 
 class TableView;
 
@@ -44,7 +40,8 @@ public:
 };
 
 // A scrolling list of rows in sections, drawn by the renderer from its data
-// source. Cells that scroll out are handed back for reuse by identifier.
+// source and its layout. Cells that scroll out are handed back for reuse by
+// identifier.
 class TableView : public View {
 public:
     enum class Style { kPlain, kGrouped };
@@ -82,6 +79,14 @@ public:
     // Convenience for tests and the renderer: the total rows.
     int totalRows();
 
+    // Where its rows lie and how far it is scrolled, as last laid out.
+    TableLayout& layout() { return layout_; }
+    const TableLayout& layout() const { return layout_; }
+    // Lays the rows out for the next paint.
+    void layOut() { layout_.update(*this); }
+    // A drag or a wheel: scrolls by `dy` points within the content.
+    void scrollBy(float dy) { layout_.scrollBy(dy, frame().height); }
+
 private:
     Style style_;
     float builtWidth_;
@@ -91,6 +96,7 @@ private:
     std::optional<IndexPath> selected_;
     std::optional<IndexPath> scrollTarget_;
     bool scrollAnimated_ = false;
+    TableLayout layout_;
 };
 
 }  // namespace kestrel
