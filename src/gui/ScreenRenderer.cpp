@@ -499,70 +499,8 @@ void ScreenRenderer::paintTable(QPainter& p, TableView& table) {
 
 ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
     if (!content_ || point.y < contentTop_) return Hit{};
-    Hit hit = hitIn(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y}, Hit{});
-    if (hit.view == content_) hit.keep = contentOwner_;
-    return hit;
-}
-
-// The point, given in the view's frame, in the view's own coordinates: the
-// view's rotation and scale about its centre undone, as it was drawn.
-static std::optional<Point> insideView(const View& view, Point inFrame) {
-    const Rect& f = view.frame();
-    QPointF local(inFrame.x - f.x, inFrame.y - f.y);
-    if (const View::Transform& t = view.transform(); !(t == View::Transform{})) {
-        QTransform drawn;
-        drawn.translate(f.width / 2, f.height / 2);
-        drawn.rotate(t.rotation * 180 / std::numbers::pi);
-        drawn.scale(t.scaleX, t.scaleY);
-        drawn.translate(-f.width / 2, -f.height / 2);
-        bool invertible = false;
-        const QTransform undo = drawn.inverted(&invertible);
-        if (!invertible) return std::nullopt;  // scaled to nothing: nothing to touch
-        local = undo.map(local);
-    }
-    if (local.x() < 0 || local.y() < 0 || local.x() >= f.width || local.y() >= f.height)
-        return std::nullopt;
-    return Point{static_cast<float>(local.x()), static_cast<float>(local.y())};
-}
-
-ScreenRenderer::Hit ScreenRenderer::hitIn(View& view, Point point, Hit hit) {
-    // Views that take no touches are passed over with all they hold: the touch
-    // goes to what lies below.
-    if (view.hidden() || view.alpha() <= 0.01 || !view.userInteractionEnabled()) return Hit{};
-    const auto inside = insideView(view, point);
-    if (!inside) return Hit{};
-    const Point local = *inside;
-    if (auto* table = dynamic_cast<TableView*>(&view)) {
-        if (const TableLayout::Row* row = table->layout().rowAt(local)) {
-            const Point inRowPoint{local.x - row->rect.x, local.y + table->layout().offset() - row->rect.y};
-            Hit inRow{row->cell.get(), row->cell, inRowPoint, table, row->path, inRowPoint};
-            // Controls inside the row take the touch.
-            for (auto it = row->cell->subviews().rbegin(); it != row->cell->subviews().rend(); ++it) {
-                Hit inner = hitIn(**it, inRow.inRow, inRow);
-                if (inner.view) {
-                    if (!inner.keep) inner.keep = *it;
-                    return inner;
-                }
-            }
-            return inRow;
-        }
-        Hit inTable;
-        inTable.view = &view;
-        inTable.local = local;
-        inTable.table = table;
-        return inTable;
-    }
-    for (auto it = view.subviews().rbegin(); it != view.subviews().rend(); ++it) {
-        Hit inner = hitIn(**it, local, hit);
-        if (inner.view) {
-            if (!inner.keep) inner.keep = *it;
-            return inner;
-        }
-    }
-    hit.view = &view;
-    hit.keep = nullptr;  // the caller, which holds this view, fills it in
-    hit.local = local;
-    return hit;
+    return HitTest::at(*content_, Point{point.x, point.y - contentTop_ + content_->frame().y},
+                       contentOwner_);
 }
 
 std::string ScreenRenderer::buttonName(const Button& button) {
@@ -603,7 +541,7 @@ static std::string firstText(const View& view) {
 
 void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
                              std::vector<Element>& out, const std::string& keyPrefix) {
-    if (view.hidden() || view.alpha() <= 0.01) return;
+    if (!HitTest::seen(view)) return;
     const Rect& f = view.frame();
     QTransform toParent;
     if (const View::Transform& t = view.transform(); !(t == View::Transform{})) {

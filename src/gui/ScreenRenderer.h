@@ -3,6 +3,7 @@
 #include "core/imaging/BilinearScaler.h"
 #include "core/platform/CameraPicker.h"
 #include "core/ui/Button.h"
+#include "core/ui/HitTest.h"
 #include "core/ui/ScreenLayout.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/TableView.h"
@@ -34,14 +35,8 @@ class ScreenRenderer {
 public:
     static constexpr float kNavigationBarHeight = ScreenLayout::kNavigationBarHeight;
 
-    struct Hit {
-        View* view = nullptr;        // the deepest view under the point that takes touches
-        std::shared_ptr<View> keep;  // holds that view while a touch is on it
-        Point local;                 // the point in that view's own coordinates
-        TableView* table = nullptr;  // the table it lies in, if any
-        std::optional<IndexPath> row;
-        Point inRow;  // the point in the row's coordinates
-    };
+    // The view a touch goes to, as the core answers it.
+    using Hit = HitTest::Result;
 
     // `cameraView`: the view under which the live preview is drawn (the
     // camera screen's container); `camera` supplies the preview.
@@ -134,7 +129,6 @@ private:
     static std::optional<BilinearScaler::Target> pixelsUnder(QPainter& p, const QRect& rect);
     void paintImage(QPainter& p, const View& view, const QRectF& box, const Image& image,
                     const std::string& name, int contentMode);
-    Hit hitIn(View& view, Point point, Hit hit);
     void collect(View& view, const QTransform& toScreen, std::vector<Element>& out,
                  const std::string& keyPrefix);
 
