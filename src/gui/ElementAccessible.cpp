@@ -48,6 +48,9 @@ QAccessible::Role ElementAccessible::role() const {
             return QAccessible::ProgressBar;
         case Kind::kLabel:
             return QAccessible::StaticText;
+        case Kind::kNone:
+        case Kind::kTable:  // never an element: its rows are
+            break;
     }
     return QAccessible::NoRole;
 }

@@ -503,42 +503,6 @@ ScreenRenderer::Hit ScreenRenderer::hitTest(Point point) {
                        contentOwner_);
 }
 
-std::string ScreenRenderer::buttonName(const Button& button) {
-    if (!button.name().empty()) return button.name();
-    static const std::map<std::string, std::string> kNames{
-        {"camera.png", "Take Picture"},
-        {"pause.png", "Stop"},
-        {"album.png", "Album"},
-        {"settings.png", "Settings"},
-        {"use.png", "Use"},
-        {"retake.png", "Retake"},
-        {"cancel.png", "Cancel"},
-        {"flash_auto.png", "Flash: Automatic"},
-        {"flash_on.png", "Flash: On"},
-        {"flash_off.png", "Flash: Off"},
-        {"turn1.png", "Switch Camera: Back"},
-        {"turn2.png", "Switch Camera: Front"},
-        {"Toolbar_Previous.png", "Previous Photo"},
-        {"Toolbar_Next.png", "Next Photo"},
-        {"Toolbar_Play.png", "Play Slideshow"},
-        {"Toolbar_Pause.png", "Pause Slideshow"},
-        {"Toolbar_Trash.png", "Delete Photo"},
-    };
-    const auto named = kNames.find(button.image(Button::kNormal));
-    return named != kNames.end() ? named->second : "Button";
-}
-
-// The first text shown inside a view, for a row without a title of its own.
-static std::string firstText(const View& view) {
-    for (const auto& child : view.subviews()) {
-        if (child->hidden()) continue;
-        if (const auto* label = dynamic_cast<const Label*>(child.get()); label && !label->text().empty())
-            return label->text();
-        if (std::string text = firstText(*child); !text.empty()) return text;
-    }
-    return {};
-}
-
 void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
                              std::vector<Element>& out, const std::string& keyPrefix) {
     if (!HitTest::seen(view)) return;
@@ -556,72 +520,66 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
     // Off the screen (the toolbar's other page): not there for the user either.
     if (!rect.intersects(screenRect())) return;
 
-    using Kind = Element::Kind;
-    if (auto* button = dynamic_cast<Button*>(&view)) {
-        out.push_back({Kind::kButton, key, buttonName(*button), {}, rect, button->enabled(),
-                       button->selected()});
-        return;
-    }
-    if (auto* toggle = dynamic_cast<Switch*>(&view)) {
-        // Named by the row it sits in.
-        std::string name = "Switch";
-        for (View* up = view.superview(); up; up = up->superview())
-            if (auto* cell = dynamic_cast<TableViewCell*>(up)) {
-                std::string title = cell->hasTextLabel() ? cell->textLabel().text() : std::string();
-                if (title.empty()) title = firstText(*cell);
-                if (!title.empty()) name = title;
-                break;
+    using Role = Accessibility::Role;
+    switch (Accessibility::roleOf(view)) {
+        case Role::kButton: {
+            const auto& button = static_cast<const Button&>(view);
+            out.push_back({Role::kButton, key, Accessibility::buttonName(button), {}, rect,
+                           button.enabled(), button.selected()});
+            return;
+        }
+        case Role::kSwitch: {
+            const bool on = static_cast<const Switch&>(view).isOn();
+            out.push_back({Role::kSwitch, key, Accessibility::switchName(view), on ? "on" : "off", rect,
+                           true, on});
+            return;
+        }
+        case Role::kSegment: {
+            const auto& segments = static_cast<const SegmentedControl&>(view);
+            const int n = segments.numberOfSegments();
+            for (int i = 0; i < n; ++i) {
+                const QRectF part = toScreen.mapRect(
+                    QRectF(double{f.width} * i / n, 0, double{f.width} / n, f.height));
+                out.push_back({Role::kSegment, key + "#" + std::to_string(i),
+                               segments.titleForSegment(i), {}, part, true,
+                               segments.selectedSegmentIndex() == i});
             }
-        out.push_back({Kind::kSwitch, key, name, toggle->isOn() ? "on" : "off", rect, true,
-                       toggle->isOn()});
-        return;
-    }
-    if (auto* segments = dynamic_cast<SegmentedControl*>(&view)) {
-        const int n = segments->numberOfSegments();
-        for (int i = 0; i < n; ++i) {
-            const QRectF part = toScreen.mapRect(
-                QRectF(double{f.width} * i / n, 0, double{f.width} / n, f.height));
-            out.push_back({Kind::kSegment, key + "#" + std::to_string(i),
-                           segments->titleForSegment(i), {}, part, true,
-                           segments->selectedSegmentIndex() == i});
+            return;
         }
-        return;
-    }
-    if (auto* level = dynamic_cast<IndicatorView*>(&view)) {
-        out.push_back({Kind::kLevel, key, "Level",
-                       std::to_string(static_cast<int>(std::lround(level->level() * 100))) + "%",
-                       rect, true, false});
-        return;
-    }
-    if (auto* label = dynamic_cast<Label*>(&view)) {
-        if (!label->text().empty())
-            out.push_back({Kind::kLabel, key, label->text(), {}, rect, true, false});
-        return;
-    }
-    if (auto* table = dynamic_cast<TableView*>(&view)) {
-        const TableLayout& layout = table->layout();
-        const QTransform tableToScreen = QTransform::fromTranslate(0, -layout.offset()) * toScreen;
-        for (const auto& row : layout.rows()) {
-            const QRectF rowRect = tableToScreen.mapRect(toQRect(row.rect));
-            if (!rowRect.intersects(rect)) continue;
-            const std::string rowKey = key + "@" + std::to_string(row.path.section) + "." +
-                                       std::to_string(row.path.row);
-            TableViewCell& cell = *row.cell;
-            std::string name = cell.hasTextLabel() ? cell.textLabel().text() : std::string();
-            const std::string detail =
-                cell.hasDetailTextLabel() ? cell.detailTextLabel().text() : std::string();
-            if (name.empty()) name = firstText(cell);
-            if (name.empty()) name = detail.empty() ? "Row" : detail;
-            out.push_back({Kind::kRow, rowKey, name, name == detail ? std::string() : detail,
-                           rowRect, true, false});
-            // The controls inside the row, each on its own.
-            const QTransform rowToScreen =
-                QTransform::fromTranslate(row.rect.x, row.rect.y) * tableToScreen;
-            for (const auto& child : cell.subviews()) collect(*child, rowToScreen, out, rowKey);
-        }
-        return;
+        case Role::kLevel:
+            out.push_back({Role::kLevel, key, "Level",
+                           Accessibility::levelValue(static_cast<const IndicatorView&>(view).level()),
+                           rect, true, false});
+            return;
+        case Role::kLabel:
+            if (const auto& text = static_cast<const Label&>(view).text(); !text.empty())
+                out.push_back({Role::kLabel, key, text, {}, rect, true, false});
+            return;
+        case Role::kTable:
+            collectRows(static_cast<TableView&>(view), toScreen, rect, out, key);
+            return;
+        default:
+            break;
     }
     for (const auto& child : view.subviews()) collect(*child, toScreen, out, key);
+}
+
+void ScreenRenderer::collectRows(TableView& table, const QTransform& toScreen, const QRectF& rect,
+                                 std::vector<Element>& out, const std::string& key) {
+    const TableLayout& layout = table.layout();
+    const QTransform tableToScreen = QTransform::fromTranslate(0, -layout.offset()) * toScreen;
+    for (const auto& row : layout.rows()) {
+        const QRectF rowRect = tableToScreen.mapRect(toQRect(row.rect));
+        if (!rowRect.intersects(rect)) continue;
+        const std::string rowKey =
+            key + "@" + std::to_string(row.path.section) + "." + std::to_string(row.path.row);
+        const Accessibility::RowName name = Accessibility::rowName(*row.cell);
+        out.push_back({Accessibility::Role::kRow, rowKey, name.name, name.detail, rowRect, true, false});
+        // The controls inside the row, each on its own.
+        const QTransform rowToScreen = QTransform::fromTranslate(row.rect.x, row.rect.y) * tableToScreen;
+        for (const auto& child : row.cell->subviews())
+            collect(*child, rowToScreen, out, rowKey);
+    }
 }
 
 std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
@@ -629,19 +587,19 @@ std::vector<ScreenRenderer::Element> ScreenRenderer::accessibleElements() {
     if (!content_) return out;
     const ScreenLayout layout(screen_);
     if (navigation_) {
-        using Kind = Element::Kind;
+        using Role = Accessibility::Role;
         ViewController& top = navigation_->topViewController();
         if (navigation_->depth() > 1) {
             const auto& stack = navigation_->viewControllers();
             const std::string back = stack[stack.size() - 2]->title();
-            out.push_back({Kind::kBack, "nav/back", "Back to " + (back.empty() ? std::string("the previous screen") : back),
-                           {}, toQRect(layout.navigationBackButton()), true, false});
+            out.push_back({Role::kBack, "nav/back", Accessibility::backName(back), {},
+                           toQRect(layout.navigationBackButton()), true, false});
         }
         if (!top.title().empty())
-            out.push_back({Kind::kLabel, "nav/title", top.title(), {},
+            out.push_back({Role::kLabel, "nav/title", top.title(), {},
                            toQRect(layout.navigationTitle()), true, false});
         if (const auto& right = top.rightBarButton(); right && !right->hidden())
-            out.push_back({Kind::kBarButton, "nav/right", buttonName(*right), {},
+            out.push_back({Role::kBarButton, "nav/right", Accessibility::buttonName(*right), {},
                            toQRect(layout.navigationRightButton()), right->enabled(),
                            false});
     }

@@ -2,6 +2,7 @@
 
 #include "core/imaging/BilinearScaler.h"
 #include "core/platform/CameraPicker.h"
+#include "core/ui/Accessibility.h"
 #include "core/ui/Button.h"
 #include "core/ui/HitTest.h"
 #include "core/ui/ScreenLayout.h"
@@ -65,7 +66,7 @@ public:
     // table row, level bar and text, in drawing order, with where it lies on
     // the screen. Pressing one is a tap at the centre of `rect`.
     struct Element {
-        enum class Kind { kButton, kSwitch, kSegment, kRow, kLabel, kLevel, kBack, kBarButton };
+        using Kind = Accessibility::Role;
         Kind kind = Kind::kLabel;
         std::string key;   // the same element keeps its key while it is shown
         std::string name;  // what a screen reader says
@@ -76,8 +77,6 @@ public:
         bool actionable() const { return kind != Kind::kLabel && kind != Kind::kLevel; }
     };
     std::vector<Element> accessibleElements();
-    // The spoken name of a button that shows only a picture.
-    static std::string buttonName(const Button& button);
 
     // Whether an animation still runs on the screen last painted: the next
     // frame of it is due.
@@ -131,6 +130,8 @@ private:
                     const std::string& name, int contentMode);
     void collect(View& view, const QTransform& toScreen, std::vector<Element>& out,
                  const std::string& keyPrefix);
+    void collectRows(TableView& table, const QTransform& toScreen, const QRectF& rect,
+                     std::vector<Element>& out, const std::string& key);
 
     const View* cameraView_;
     const View* pictureView_ = nullptr;
