@@ -199,18 +199,6 @@ void KestrelWindow::paintKeyList(QPainter& p) {
     p.restore();
 }
 
-void KestrelWindow::navigationBarTap(Point point) {
-    NavigationController* navigation = renderer_.navigation();
-    if (!navigation) return;
-    const ScreenLayout& layout = app_->screenLayout();
-    const auto within = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
-    if (within(layout.navigationBackButton()) && navigation->depth() > 1) {
-        navigation->popViewController(true);
-    } else if (within(layout.navigationRightButton())) {
-        if (const auto& right = navigation->topViewController().rightBarButton()) right->press();
-    }
-}
-
 void KestrelWindow::press(Point point, int tapCount) {
     pressed_ = ScreenRenderer::Hit{};
     onNavigationBar_ = false;
@@ -221,14 +209,15 @@ void KestrelWindow::press(Point point, int tapCount) {
         update();
         return;
     }
-    pressPoint_ = lastPoint_ = point;
-    dragging_ = false;
+    pressPoint_ = point;
+    drag_.end();
     layOutScreen();
     if (!touched_.began(shownScreen(), tapCount)) return;
     onNavigationBar_ =
         point.y < ScreenRenderer::kNavigationBarHeight && renderer_.navigation() != nullptr;
     pressed_ = onNavigationBar_ ? ScreenRenderer::Hit{} : renderer_.hitTest(point);
     if (!pressed_.view) return;
+    drag_.press(point, pressed_.table);
     touch_ = Touch{pressed_.view, pressed_.local, tapCount};
     pressed_.view->touchesBegan(touch_);
 }
@@ -243,9 +232,9 @@ const ViewController* KestrelWindow::shownScreen() {
 bool KestrelWindow::touchGoesOn() {
     if (touched_.continuesOn(shownScreen())) return true;
     const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
-    if (touched.view && !dragging_) touched.view->touchesCancelled(touch_);
+    if (touched.view && !drag_.scrolling()) touched.view->touchesCancelled(touch_);
     onNavigationBar_ = false;
-    dragging_ = false;
+    drag_.end();
     return false;
 }
 
@@ -256,33 +245,36 @@ Point KestrelWindow::touchLocation(Point point) const {
 
 void KestrelWindow::move(Point point) {
     if (!pressed_.view || !touchGoesOn()) return;
-    if (pressed_.table && !dragging_ && std::abs(point.y - pressPoint_.y) > 6) {
-        // A drag in a table scrolls it: the touch is no tap any more.
-        dragging_ = true;
-        pressed_.view->touchesCancelled(touch_);
+    switch (drag_.move(point)) {
+        case TableDrag::Step::kBecameScroll:
+            pressed_.view->touchesCancelled(touch_);  // a scroll is no tap any more
+            update();
+            break;
+        case TableDrag::Step::kScrolls:
+            update();  // the table scrolled: nothing else in the core changed
+            break;
+        case TableDrag::Step::kTouch:
+            touch_.location = touchLocation(point);
+            pressed_.view->touchesMoved(touch_);
+            break;
     }
-    if (dragging_) {
-        pressed_.table->scrollBy(lastPoint_.y - point.y);
-        update();  // the renderer scrolls: nothing in the core changed
-    } else {
-        touch_.location = touchLocation(point);
-        pressed_.view->touchesMoved(touch_);
-    }
-    lastPoint_ = point;
 }
 
 void KestrelWindow::release(Point point) {
     if ((onNavigationBar_ || pressed_.view) && !touchGoesOn()) return;
     if (onNavigationBar_) {
         onNavigationBar_ = false;
-        if (point.y < ScreenRenderer::kNavigationBarHeight) navigationBarTap(point);
+        NavigationController* navigation = renderer_.navigation();
+        if (navigation && point.y < ScreenRenderer::kNavigationBarHeight) navigation->tapBar(point);
         return;
     }
     // Where the finger lifted, measured from where the pressed view was
     // touched: taken before the press is forgotten.
     touch_.location = touchLocation(point);
     const ScreenRenderer::Hit touched = std::exchange(pressed_, ScreenRenderer::Hit{});
-    if (!touched.view || dragging_) return;
+    const bool scrolled = drag_.scrolling();
+    drag_.end();
+    if (!touched.view || scrolled) return;
     touched.view->touchesEnded(touch_);
 }
 
@@ -290,8 +282,8 @@ void KestrelWindow::cancel() {
     onNavigationBar_ = false;
     // The touched view, kept for a pinch that follows the cancellation.
     pinched_ = std::exchange(pressed_, ScreenRenderer::Hit{});
-    if (pinched_.view && !dragging_) pinched_.view->touchesCancelled(touch_);
-    dragging_ = false;
+    if (pinched_.view && !drag_.scrolling()) pinched_.view->touchesCancelled(touch_);
+    drag_.end();
 }
 
 void KestrelWindow::pinchBegan(double scale) {

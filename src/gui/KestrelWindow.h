@@ -2,6 +2,7 @@
 
 #include "core/app/KestrelApp.h"
 #include "core/app/KeyCommands.h"
+#include "core/ui/TableDrag.h"
 #include "core/ui/TouchSequence.h"
 #include "core/ui/TouchedScreen.h"
 #include "gui/AccessibleScreen.h"
@@ -101,7 +102,6 @@ private:
     bool touchGoesOn();
     // Where the touch is now in the touched view (moved by as much as the pointer).
     Point touchLocation(Point point) const;
-    void navigationBarTap(Point point);
     // The list of keys over the screen (F1 or ?), in screen points.
     void paintKeyList(QPainter& p);
     // After a change of the core's screens, on the window's next turn of
@@ -124,9 +124,8 @@ private:
     TouchedScreen touched_;
     Touch touch_;
     Point pressPoint_{};
-    Point lastPoint_{};
     bool onNavigationBar_ = false;
-    bool dragging_ = false;
+    TableDrag drag_;  // a touch on a table: a tap, or a scroll once it moves
     bool showingAlert_ = false;
     std::function<void()> firstFrame_;
 };

@@ -82,6 +82,18 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> co
     stack_.back()->viewDidAppear(animated);
 }
 
+bool NavigationController::tapBar(Point point) {
+    const ScreenLayout layout = layout_.value_or(ScreenLayout(ScreenLayout::kPhoneScreen));
+    // The whole height of the bar counts: a thumb lands low as often as not.
+    const auto across = [&point](const Rect& r) { return point.x >= r.x && point.x < r.x + r.width; };
+    if (across(layout.navigationBackButton()) && depth() > 1) {
+        popViewController(true);
+        return true;
+    }
+    const auto& right = topViewController().rightBarButton();
+    return across(layout.navigationRightButton()) && right && right->press();
+}
+
 void NavigationController::popViewController(bool animated) {
     if (stack_.size() <= 1) return;
     const std::shared_ptr<ViewController> leaving = stack_.back();

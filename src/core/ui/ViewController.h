@@ -112,6 +112,11 @@ public:
     void viewWillDisappear(bool animated) override { stack_.back()->viewWillDisappear(animated); }
     // Every screen of the stack, and every screen pushed later, is laid out for `layout`.
     void layOut(const ScreenLayout& layout) override;
+    // A tap at `point` on the navigation bar: across the back button's
+    // width it goes back a screen (when there is one to go back to), across
+    // the right button's it presses the top screen's bar button; elsewhere
+    // nothing. Answers whether it did something.
+    bool tapBar(Point point);
 
 private:
     std::vector<std::shared_ptr<ViewController>> stack_;

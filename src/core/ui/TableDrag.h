@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/imaging/Geometry.h"
+
+namespace kestrel {
+
+class TableView;
+
+// A finger held on a table: a tap (the touched row or control follows it)
+// until it has gone more than kSlop points up or down from where it
+// pressed, a scroll of the table from then on, to the end of the touch.
+// Main thread.
+class TableDrag {
+public:
+    static constexpr float kSlop = 6;
+
+    enum class Step {
+        kTouch,    // still a tap: the move goes to the touched view
+        kScrolls,  // the table scrolled with the finger
+        kBecameScroll,  // the first scroll: the touched view's touch is cancelled
+    };
+
+    // A press at `point`, in `table` (none: a touch outside any table).
+    void press(Point point, TableView* table);
+    // The finger at `point`.
+    Step move(Point point);
+    bool scrolling() const { return scrolling_; }
+    // The touch ended or was taken away.
+    void end() { scrolling_ = false; }
+
+private:
+    TableView* table_ = nullptr;
+    Point pressed_{};
+    Point last_{};
+    bool scrolling_ = false;
+};
+
+}  // namespace kestrel
