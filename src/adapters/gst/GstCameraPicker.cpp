@@ -1,44 +1,22 @@
 #include "adapters/gst/GstCameraPicker.h"
 
-#include "adapters/gst/GstRecentFrames.h"
-
+#include "adapters/gst/GstCameraStream.h"
 #include "adapters/gst/GstInit.h"
+#include "adapters/gst/GstRecentFrames.h"
 #include "core/imaging/Rotation.h"
 #include "core/platform/Log.h"
 
 #define GST_USE_UNSTABLE_API  // GstPhotography has no stable API
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/interfaces/photography.h>
 #include <gst/video/video.h>
 
 #include <algorithm>
 #include <cmath>
-#include <atomic>
-#include <cstring>
 #include <utility>
-
-#if defined(__SANITIZE_THREAD__)
-extern "C" void __tsan_acquire(void* address);
-extern "C" void __tsan_release(void* address);
-#endif
 
 namespace kestrel {
 namespace {
-
-// GLib's mutexes and thread pools wait on futexes that ThreadSanitizer does
-// not see, so the hand-over of the shared state from the thread that starts
-// the pipeline to GStreamer's streaming threads is told to it here.
-void handOver([[maybe_unused]] void* state) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_release(state);
-#endif
-}
-void takeOver([[maybe_unused]] void* state) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_acquire(state);
-#endif
-}
 
 // The layouts a camera offers that the two branches turn into the working
 // one. The working layout itself comes first, so a source that can give it
@@ -46,39 +24,6 @@ void takeOver([[maybe_unused]] void* state) {
 constexpr const char* kRawFormats =
     "video/x-raw,format=(string){BGRx,BGRA,xRGB,ARGB,RGBx,RGBA,xBGR,ABGR,RGB,BGR,I420,YV12,NV12,"
     "NV21,YUY2,UYVY,YVYU,NV16,NV61,Y42B,Y444,GRAY8}";
-
-std::string errorText(GstMessage* message) {
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    gst_message_parse_error(message, &error, &debug);
-    std::string text = error ? error->message : "unknown error";
-    g_clear_error(&error);
-    g_free(debug);
-    return text;
-}
-
-// A BGRx sample as a picture without copying it: the picture reads the
-// sample's buffer in place and lets it go when the last copy of the picture
-// is dropped (on whichever thread). Takes over the caller's reference.
-Image wrap(GstSample* sample) {
-    GstVideoInfo info;
-    auto frame = std::make_unique<GstVideoFrame>();
-    if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) ||
-        !gst_video_frame_map(frame.get(), &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-        gst_sample_unref(sample);
-        return Image();
-    }
-    const int width = GST_VIDEO_FRAME_WIDTH(frame.get());
-    const int height = GST_VIDEO_FRAME_HEIGHT(frame.get());
-    auto* pixels = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame.get(), 0));
-    const auto stride = static_cast<std::size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame.get(), 0));
-    GstVideoFrame* mapped = frame.release();
-    return Image(Bitmap::adopt(width, height, stride, pixels, [mapped, sample] {
-        gst_video_frame_unmap(mapped);
-        delete mapped;
-        gst_sample_unref(sample);
-    }));
-}
 
 double largestRate(const GValue* rate) {
     if (!rate) return -1;  // says nothing: counts as usable
@@ -96,68 +41,6 @@ double largestRate(const GValue* rate) {
 }
 
 }  // namespace
-
-// What the streaming threads share with the loop's thread.
-struct GstCameraPicker::Shared {
-    ~Shared() {
-        if (valve) gst_object_unref(valve);
-        if (format) gst_object_unref(format);
-    }
-
-    // Any thread: the first failure wakes start() and stops the camera on the loop.
-    void fail(const std::string& cause) {
-        {
-            std::lock_guard lock(mutex);
-            if (failure) return;
-            failure = cause;
-        }
-        changed.notify_all();
-        loop->post([self = self.lock(), cause] {
-            if (self && self->owner) self->owner->stopped(cause);
-        });
-    }
-
-    std::weak_ptr<Shared> self;
-    RunLoop* loop = nullptr;
-    GstCameraPicker* owner = nullptr;  // loop thread only: none once the pipeline is closed
-    GstElement* valve = nullptr;       // the still branch's gate
-    GstElement* format = nullptr;      // the source's negotiated format
-    std::shared_ptr<StillMemory> stillMemory;
-    std::atomic<unsigned> stillWanted{0};  // the still request being served, 0 for none
-    std::atomic<long> previews{0};  // preview frames converted
-    std::atomic<long> stills{0};    // stills converted
-    std::atomic<int> width{0}, height{0};
-    std::atomic<int> tagRotation{-1};  // what the stream's image-orientation tag says, or -1
-    std::atomic<bool> frameObserved{false};  // whether the loop wants to hear of new frames
-    std::atomic<bool> framePosted{false};    // a new frame's post waits on the loop
-
-    std::mutex mutex;  // guards latest, firstFrame, failure and recent
-    std::condition_variable changed;
-    Image latest;
-    std::shared_ptr<GstRecentFrames> recent;  // while frames are kept
-    std::shared_ptr<GstRecentFrames> recentFrames() {
-        std::lock_guard lock(mutex);
-        return recent;
-    }
-    bool firstFrame = false;
-    std::optional<std::string> failure;
-};
-
-// A stream that says how its frames must be turned (a phone's camera
-// through a source that passes the sensor's mounting on): the live view
-// follows on the loop, and stills asked for from then on.
-void GstCameraPicker::tagSeen(Shared& shared, GstEvent* event) {
-    GstTagList* tags = nullptr;
-    gst_event_parse_tag(event, &tags);
-    gchar* value = nullptr;
-    if (!tags || !gst_tag_list_get_string(tags, GST_TAG_IMAGE_ORIENTATION, &value)) return;
-    const std::optional<int> rotation = GstCameraPicker::rotationOfTag(value ? value : "");
-    g_free(value);
-    if (!rotation || shared.tagRotation.exchange(*rotation) == *rotation) return;
-    shared.loop->post([self = shared.self.lock()] {
-        if (self && self->owner) self->owner->applyPreviewFlip();
-    });
-}
 
 GstCameraPicker::GstCameraPicker(RunLoop& loop, std::vector<CameraSource> sources)
     : loop_(&loop), sources_(std::move(sources)), timeout_(loop), startTimeout_(loop) {
@@ -199,7 +82,7 @@ void GstCameraPicker::logProblem() const {
 
 bool GstCameraPicker::start(std::chrono::milliseconds timeout) {
     if (!open()) return false;
-    std::shared_ptr<Shared> shared = shared_;
+    std::shared_ptr<GstCameraStream> shared = shared_;
     std::unique_lock lock(shared->mutex);
     const bool settled = shared->changed.wait_for(
         lock, timeout, [&] { return shared->firstFrame || shared->failure.has_value(); });
@@ -297,7 +180,7 @@ bool GstCameraPicker::open() {
         return false;
     }
     pipeline_ = pipeline;
-    shared_ = std::make_shared<Shared>();
+    shared_ = std::make_shared<GstCameraStream>();
     shared_->self = shared_;
     shared_->loop = loop_;
     shared_->stillMemory = stillMemory_;
@@ -312,137 +195,7 @@ bool GstCameraPicker::open() {
                                                           recentFrames_->measuresSharpness(), stillMemory_);
     shared_->recent = recentFrames_;
 
-    GstAppSinkCallbacks preview{};
-    preview.new_sample = [](GstAppSink* sink, gpointer data) {
-        takeOver(data);
-        Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
-        GstSample* sample = gst_app_sink_pull_sample(sink);
-        if (!sample) return GST_FLOW_OK;
-        GstBuffer* buffer = gst_sample_get_buffer(sample);  // alive while the frame is
-        Image frame = wrap(sample);
-        if (const auto recent = shared.recentFrames(); recent && recent->measuresSharpness())
-            recent->notePreview(shared.format, buffer, frame);
-        const bool first = !shared.firstFrame;
-        if (first) {
-            if (GstPad* pad = gst_element_get_static_pad(shared.format, "src")) {
-                if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
-                    const GstStructure* s = gst_caps_get_structure(caps, 0);
-                    int w = 0, h = 0;
-                    gst_structure_get_int(s, "width", &w);
-                    gst_structure_get_int(s, "height", &h);
-                    shared.width = w;
-                    shared.height = h;
-                    gst_caps_unref(caps);
-                }
-                gst_object_unref(pad);
-            }
-        }
-        ++shared.previews;
-        Image previous;  // its buffer goes back to GStreamer outside the lock
-        {
-            std::lock_guard lock(shared.mutex);
-            previous = std::exchange(shared.latest, std::move(frame));
-            shared.firstFrame = true;
-        }
-        shared.changed.notify_all();
-        if (shared.frameObserved && !shared.framePosted.exchange(true)) {
-            shared.loop->post([self = shared.self.lock()] {
-                if (!self) return;
-                self->framePosted = false;
-                if (self->owner) self->owner->frameArrived();
-            });
-        }
-        // Ready for the first still at full size, once the camera has started.
-        if (first) {
-            shared.stillMemory->prepare(shared.width, shared.height);
-            shared.loop->post([self = shared.self.lock()] {
-                if (self && self->owner) self->owner->firstFrameCame();
-            });
-        }
-        handOver(data);
-        return GST_FLOW_OK;
-    };
-    GstAppSinkCallbacks still{};
-    still.new_sample = [](GstAppSink* sink, gpointer data) {
-        takeOver(data);
-        const std::shared_ptr<Shared> shared = *static_cast<std::shared_ptr<Shared>*>(data);
-        GstSample* sample = gst_app_sink_pull_sample(sink);
-        if (!sample) return GST_FLOW_OK;
-        const unsigned request = shared->stillWanted.exchange(0);
-        if (request == 0) {  // a frame that slipped through as the gate closed
-            gst_sample_unref(sample);
-            return GST_FLOW_OK;
-        }
-        g_object_set(shared->valve, "drop", TRUE, nullptr);
-        Image picture = GstRecentFrames::copyBgrx(sample, *shared->stillMemory);
-        gst_sample_unref(sample);
-        ++shared->stills;
-        shared->loop->post([shared, request, picture] {
-            if (shared->owner) shared->owner->finish(request, picture);
-        });
-        handOver(data);
-        return GST_FLOW_OK;
-    };
-    auto sharedCopy = [this] {
-        auto* copy = new std::shared_ptr<Shared>(shared_);
-        handOver(copy);
-        return copy;
-    };
-    auto release = [](gpointer data) {
-        takeOver(data);
-        delete static_cast<std::shared_ptr<Shared>*>(data);
-    };
-    for (auto [name, callbacks] : {std::pair{"kestrel_preview", &preview}, {"kestrel_still", &still}}) {
-        GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), name);
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), callbacks, sharedCopy(), release);
-        gst_object_unref(sink);
-    }
-    // The end of the stream, seen where it leaves the source: the closed
-    // still branch never lets it reach its sink, so the pipeline would not say.
-    GstPad* sourcePad = gst_element_get_static_pad(shared_->format, "src");
-    gst_pad_add_probe(
-        sourcePad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
-        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
-            takeOver(data);
-            GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-            const std::shared_ptr<Shared>& shared = *static_cast<std::shared_ptr<Shared>*>(data);
-            if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) shared->fail("the source ended (end of stream)");
-            if (GST_EVENT_TYPE(event) == GST_EVENT_TAG) tagSeen(*shared, event);
-            handOver(data);
-            return GST_PAD_PROBE_OK;
-        },
-        sharedCopy(), release);
-    // The source's frames as they come, for the frames kept while a mode waits.
-    gst_pad_add_probe(
-        sourcePad, GST_PAD_PROBE_TYPE_BUFFER,
-        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-            takeOver(data);
-            const std::shared_ptr<Shared>& shared = *static_cast<std::shared_ptr<Shared>*>(data);
-            if (const auto recent = shared->recentFrames()) {
-                GstCaps* caps = gst_pad_get_current_caps(pad);
-                recent->add(shared->format, GST_PAD_PROBE_INFO_BUFFER(info), caps);
-                if (caps) gst_caps_unref(caps);
-            }
-            handOver(data);
-            return GST_PAD_PROBE_OK;
-        },
-        sharedCopy(), release);
-    gst_object_unref(sourcePad);
-    // Failures reach the loop; nothing else is kept.
-    GstBus* bus = gst_element_get_bus(pipeline);
-    gst_bus_set_sync_handler(
-        bus,
-        [](GstBus*, GstMessage* message, gpointer data) {
-            takeOver(data);
-            Shared& shared = **static_cast<std::shared_ptr<Shared>*>(data);
-            if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) shared.fail(errorText(message));
-            gst_message_unref(message);
-            handOver(data);
-            return GST_BUS_DROP;
-        },
-        sharedCopy(), release);
-    gst_object_unref(bus);
-
+    GstCameraStream::attach(pipeline, shared_);
     applyPreviewFlip();
     if (gst_element_set_state(pipeline, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE)
         chooseFormat(pipeline);

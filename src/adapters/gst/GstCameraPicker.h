@@ -22,6 +22,8 @@ typedef struct _GstEvent GstEvent;
 
 namespace kestrel {
 
+class GstCameraStream;
+
 class GstRecentFrames;
 
 // The camera through a GStreamer pipeline: the source (a real camera or any
@@ -130,9 +132,8 @@ public:
     static std::optional<int> rotationOfTag(const std::string& value);
 
 private:
-    struct Shared;
-    // A tag event from the source's streaming thread.
-    static void tagSeen(Shared& shared, GstEvent* event);
+    // Its streams post what the loop must hear of to the picker's own steps.
+    friend class GstCameraStream;
     const CameraSource* sourceFor(Device device) const;
     bool open();
     void close();
@@ -156,7 +157,7 @@ private:
 
     RunLoop* loop_;
     std::vector<CameraSource> sources_;
-    std::shared_ptr<Shared> shared_;  // what the streaming threads see
+    std::shared_ptr<GstCameraStream> shared_;  // what the streaming threads see
     GstElement* pipeline_ = nullptr;
     GstElement* photography_ = nullptr;  // the element that offers a flash, or none
     bool running_ = false;
