@@ -200,6 +200,31 @@ TEST(ManualRunLoopTest, CatchingUpRunsWhatWasPostedMeanwhileAtTheTimeCaughtUpTo)
     EXPECT_EQ(loop.now(), RunLoop::seconds(4.25));
 }
 
+// A loop driven by real time whose callback took a while: the clock moved
+// on without firing, and the timers then due fire once each, late, a
+// repeating one skipping what it missed but keeping its schedule.
+TEST(ManualRunLoopTest, KeepingUpWithTheClockFiresLateTimersOnceOnTheirSchedule) {
+    ManualRunLoop loop;
+    std::vector<double> ticks;
+    Log log;
+    loop.scheduleRepeating(RunLoop::seconds(1), [&] { ticks.push_back(RunLoop::toSeconds(loop.now())); });
+    loop.schedule(RunLoop::seconds(1), [&] {
+        loop.keepUpWith(RunLoop::seconds(3.5));  // as if the callback took 2.5 s
+        loop.schedule(RunLoop::seconds(0.25), [&] { log.push_back("set late"); });
+        log.push_back("long callback");
+    });
+    loop.advance(1.0);
+    EXPECT_EQ(loop.now(), RunLoop::seconds(3.5)) << "the clock never goes back";
+    loop.runUntilIdle();
+    EXPECT_EQ(log, Log{"long callback"}) << "set late: due 0.25 s after it was set";
+    loop.advance(0.25);
+    EXPECT_EQ(log, (Log{"long callback", "set late"}));
+    loop.advance(0.75);
+    EXPECT_EQ(ticks, (std::vector<double>{1, 3.5, 4.0}));
+    loop.keepUpWith(RunLoop::seconds(1));  // never backwards
+    EXPECT_EQ(loop.now(), RunLoop::seconds(4.5));
+}
+
 TEST(ManualRunLoopTest, PostsFromOtherThreadsAllArriveInTheirOrder) {
     ManualRunLoop loop;
     std::vector<int> seen[2];
