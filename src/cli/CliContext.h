@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/store/SaverQueue.h"
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -11,6 +13,9 @@ struct CliContext {
     std::optional<std::filesystem::path> configDir;  // --config-dir
     std::ostream* out = nullptr;                     // JSON and results
     std::ostream* err = nullptr;                     // diagnostics
+    // Holds every photo save before it runs (none: at once); a test
+    // program's slow disk, for quitting mid-save.
+    SaverQueue::Gate saveGate;
 };
 
 }  // namespace kestrel::cli

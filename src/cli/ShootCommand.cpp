@@ -233,9 +233,9 @@ void ShootCommand::run() const {
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.
-    SaverQueue photoWorker("photo processing", *loop);
-    SaverQueue ownStoreWorker("own store", *loop);
-    SaverQueue cameraRollWorker("camera roll", *loop);
+    SaverQueue photoWorker("photo processing", *loop, context_.saveGate);
+    SaverQueue ownStoreWorker("own store", *loop, context_.saveGate);
+    SaverQueue cameraRollWorker("camera roll", *loop, context_.saveGate);
     DcimPhotoAlbum album(root, *loop, cameraRollWorker);
     GpsImageSaver saver(
         album, root, *loop,
