@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace kestrel::cli {
 
@@ -16,6 +17,9 @@ struct CliContext {
     // Holds every photo save before it runs (none: at once); a test
     // program's slow disk, for quitting mid-save.
     SaverQueue::Gate saveGate;
+    // Where the IIO devices' sysfs tree lies (empty: the system's); a test's
+    // made-up accelerometer.
+    std::string iioRoot;
 };
 
 }  // namespace kestrel::cli

@@ -93,7 +93,9 @@ std::string keyHelp() {
            "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
            "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli "
            "trigger\n"
-           "calls them. Starting kestrel again brings the running window forward.\n";
+           "calls them. Starting kestrel again brings the running window forward.\n"
+           "\n$KESTREL_RESOURCES: the folder of Kestrel's sounds and resources (default:\n"
+           "../share/kestrel beside the program).\n";
 }
 
 // A shell that turns the screen with the device (a phone's, without
@@ -133,7 +135,9 @@ int WindowProgram::run(int argc, char** argv, const Overrides& overrides) {
     bool startupTime = false;
     bool albumTime = false;
     double after = 3;
-    options.add_option("--config-dir", configDir, "Where the settings live");
+    options.add_option("--config-dir", configDir,
+                       "Where the settings live (default: $KESTREL_CONFIG_DIR, "
+                       "$XDG_CONFIG_HOME/kestrel)");
     options.add_option("--dcim", dcim,
                        "The camera roll folder (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
     options.add_option("--store", store, "Save into a store of Kestrel's own at this folder");
@@ -222,7 +226,6 @@ int WindowProgram::run(int argc, char** argv, const Overrides& overrides) {
     choice.simulate = simulate;
     choice.accel = accel;
     choice.mic = mic;
-    if (const char* root = std::getenv("KESTREL_IIO_ROOT"); root && *root) choice.iioRoot = root;
     DeviceChoice devices(loop, choice);
     for (const auto& report : devices.reports())
         Log::debug(report.device + ": " + report.used);
@@ -282,7 +285,7 @@ int WindowProgram::run(int argc, char** argv, const Overrides& overrides) {
     if (!dcim.empty()) settings.dcim = dcim;
     if (!store.empty()) settings.store = store;
     settings.resources = DirectoryUtils::getBundelFolder();
-    settings.identity = AppIdentity::fromEnvironment(KESTREL_VERSION);
+    settings.identity = AppIdentity::of(KESTREL_VERSION);
     settings.saveGate = overrides.saveGate;
     KestrelApp app(KestrelApp::Ports{loop, camera, *accelerometer, sounds,
                                      std::move(locationService), microphone.get(), &screen, &urls},
