@@ -63,8 +63,8 @@ private:
 }  // namespace
 
 namespace test {
-INSTANTIATE_TYPED_TEST_SUITE_P(Manual, RunLoopContract, ManualLoopDriver);
-INSTANTIATE_TYPED_TEST_SUITE_P(RealTime, RunLoopContract, RealTimeLoopDriver);
+INSTANTIATE_TYPED_TEST_SUITE_P(ManualRunLoop, RunLoopContract, ManualLoopDriver);
+INSTANTIATE_TYPED_TEST_SUITE_P(RealTimeRunLoop, RunLoopContract, RealTimeLoopDriver);
 }  // namespace test
 
 }  // namespace kestrel

@@ -47,7 +47,7 @@ private:
 }  // namespace
 
 namespace test {
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, RunLoopContract, QtLoopDriver);
+INSTANTIATE_TYPED_TEST_SUITE_P(QtRunLoop, RunLoopContract, QtLoopDriver);
 }  // namespace test
 
 }  // namespace kestrel
