@@ -75,7 +75,8 @@ int CliApp::run(int argc, const char* const* argv, std::ostream& out, std::ostre
     app.set_version_flag("--version", "kestrel-cli " KESTREL_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every subcommand and exit");
     std::string configDir;
-    app.add_option("--config-dir", configDir, "Folder of the preference file")
+    app.add_option("--config-dir", configDir,
+                   "Folder of the preference file (default: $KESTREL_CONFIG_DIR, $XDG_CONFIG_HOME/kestrel)")
         ->type_name("DIR")
         ->each([&context](const std::string& dir) { context.configDir = dir; });
     std::vector<std::shared_ptr<void>> commands;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/store/SaverQueue.h"
+
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace kestrel::cli {
 
@@ -11,6 +14,12 @@ struct CliContext {
     std::optional<std::filesystem::path> configDir;  // --config-dir
     std::ostream* out = nullptr;                     // JSON and results
     std::ostream* err = nullptr;                     // diagnostics
+    // Holds every photo save before it runs (none: at once); a test
+    // program's slow disk, for quitting mid-save.
+    SaverQueue::Gate saveGate;
+    // Where the IIO devices' sysfs tree lies (empty: the system's); a test's
+    // made-up accelerometer.
+    std::string iioRoot;
 };
 
 }  // namespace kestrel::cli

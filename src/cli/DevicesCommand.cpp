@@ -66,7 +66,7 @@ void DevicesCommand::run() const {
     ManualRunLoop loop;
     DeviceChoice::Options options;
     options.simulate = simulate_;
-    if (const char* root = std::getenv("KESTREL_IIO_ROOT"); root && *root) options.iioRoot = root;
+    if (!context_.iioRoot.empty()) options.iioRoot = context_.iioRoot;
     const DeviceChoice choice(loop, options);
     // The cameras, and what the window's --camera auto takes.
     CameraFinder finder;

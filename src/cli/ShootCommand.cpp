@@ -78,15 +78,15 @@ std::unique_ptr<AudioSystem> makeMicrophone(RunLoop& loop, const std::string& mi
                           ") nor a readable sound file: " + error);
 }
 
-// "iio": the Linux IIO accelerometer (under $KESTREL_IIO_ROOT if set); "none":
-// a device without one (never turned); else a simulated one playing a named
+// "iio": the Linux IIO accelerometer (under `iioRoot` when given); "none": a
+// device without one (never turned); else a simulated one playing a named
 // motion or a trace file.
-std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::string& accel) {
+std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::string& accel,
+                                                 const std::string& iioRoot) {
     std::string error;
     if (accel == "iio") {
-        const char* root = std::getenv("KESTREL_IIO_ROOT");
         auto iio = IioAccelerometer::find(
-            loop, root && *root ? root : IioAccelerometer::kDefaultRoot, &error);
+            loop, iioRoot.empty() ? IioAccelerometer::kDefaultRoot : iioRoot.c_str(), &error);
         if (!iio) throw CliError::failure("--accel iio: " + error);
         return iio;
     }
@@ -196,7 +196,7 @@ void ShootCommand::run() const {
     }
 
     const std::unique_ptr<AudioSystem> microphone = makeMicrophone(*loop, mic_, virtualTime_);
-    const std::unique_ptr<Accelerometer> accelerometer = makeAccelerometer(*loop, accel_);
+    const std::unique_ptr<Accelerometer> accelerometer = makeAccelerometer(*loop, accel_, context_.iioRoot);
 
     // The object graph, as start-up builds it.
     AppSettings settings(context_.configDir);
@@ -234,9 +234,9 @@ void ShootCommand::run() const {
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.
-    SaverQueue photoWorker("photo processing", *loop);
-    SaverQueue ownStoreWorker("own store", *loop);
-    SaverQueue cameraRollWorker("camera roll", *loop);
+    SaverQueue photoWorker("photo processing", *loop, context_.saveGate);
+    SaverQueue ownStoreWorker("own store", *loop, context_.saveGate);
+    SaverQueue cameraRollWorker("camera roll", *loop, context_.saveGate);
     DcimPhotoAlbum album(root, *loop, cameraRollWorker);
     GpsImageSaver saver(
         album, root, *loop,

@@ -2,6 +2,7 @@
 #include "core/exif/LibExifFileWrapper.h"
 #include "core/imaging/JpegCodec.h"
 #include "support/ChildProcess.h"
+#include "cli/CliContext.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
 #include "support/ProgramCommand.h"
@@ -347,14 +348,16 @@ TEST(ShootCommandTest, TheRealDevicesAreFoundOrRefusedInOneLine) {
                                       {"in_accel_z_raw", "0"},
                                       {"in_accel_scale", "0.019153"}})
         std::ofstream(device / file) << value << "\n";
-    setenv("KESTREL_IIO_ROOT", (dir / "iio").c_str(), 1);
+    const auto iioUnder = [](std::filesystem::path root) {
+        return [root](cli::CliContext& context) { context.iioRoot = root.string(); };
+    };
     auto run =
         test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--mode", "0", "--accel",
-                      "iio", "--dcim", (dir / "DCIM").string(), "--max-time", "30"});
+                      "iio", "--dcim", (dir / "DCIM").string(), "--max-time", "30"},
+                     iioUnder(dir / "iio"));
     EXPECT_EQ(run.status, 0) << run.err;  // held upright and still: the stabilizer shoots
-    setenv("KESTREL_IIO_ROOT", (dir / "none").c_str(), 1);
-    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--accel", "iio"});
-    unsetenv("KESTREL_IIO_ROOT");
+    run = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--accel", "iio"},
+                       iioUnder(dir / "none"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     const char* previous = std::getenv("PULSE_SERVER");

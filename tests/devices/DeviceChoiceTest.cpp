@@ -2,6 +2,7 @@
 
 #include "adapters/linux/IioAccelerometer.h"
 #include "core/platform/ManualRunLoop.h"
+#include "cli/CliContext.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -56,9 +57,9 @@ TEST(DeviceChoiceTest, EachDeviceIsRealWhenPresentUnlessSimulated) {
     EXPECT_TRUE(simulatedAbsent.takeAccelerometer()->isAvailable());
     EXPECT_EQ(simulatedAbsent.reports()[0].used, "simulated (steady)");
 
-    setenv("KESTREL_IIO_ROOT", dir.path().c_str(), 1);
-    const auto run = test::runCli({"devices", "--json"});
-    unsetenv("KESTREL_IIO_ROOT");
+    const auto run = test::runCli({"devices", "--json"}, [&dir](cli::CliContext& context) {
+        context.iioRoot = dir.path().string();
+    });
     unsetenv("PULSE_SERVER");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"accelerometer\":{\"found\":\"IIO accelerometer at"),

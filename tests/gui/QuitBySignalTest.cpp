@@ -1,11 +1,12 @@
 // The real programs, started as a user starts them and ended by a signal, as
 // a logout, a shutdown or kill ends them: the photo being saved and the
-// settings just changed are on disk afterwards.
+// settings just changed are on disk afterwards. To quit while a save is under
+// way, the tests run the programs built from the same libraries with a slow
+// disk (tests/programs: each save held 1.5 s and said so in the log).
 #include "core/imaging/JpegCodec.h"
 #include "core/platform/PlistPreferenceStore.h"
 #include "core/platform/PreferenceLocation.h"
 #include "core/settings/Camera1Data.h"
-#include "core/store/SaverQueue.h"
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
@@ -47,15 +48,18 @@ protected:
     }
     fs::path config() const { return dir / "config"; }
     fs::path dcim() const { return dir / "DCIM"; }
-    std::vector<std::string> windowEnvironment(const std::string& saveDelay) const {
+    std::vector<std::string> windowEnvironment() const {
         // No session bus: each window runs on its own, whatever Kestrel the desktop runs.
-        std::vector<std::string> environment{
-            "QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + (dir / "run").string(),
-            "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir / "run" / "no-bus").string()};
-        if (!saveDelay.empty())
-            environment.push_back(std::string(SaverQueue::kDelayVariable) + "=" + saveDelay);
-        return environment;
+        return {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + (dir / "run").string(),
+                "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir / "run" / "no-bus").string()};
     }
+    // A program with a slow disk, then its arguments.
+    static std::vector<std::string> heldSaves(const std::string& program,
+                                              std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {program, kHold});
+        return arguments;
+    }
+    static constexpr const char* kHold = "1.5";
     // SIGTERM, as a logout sends it: the window ends by itself, with status 0.
     static void endedBySigterm(Child& kestrel) {
         kestrel.signal(SIGTERM);
@@ -86,9 +90,10 @@ protected:
 TEST_F(QuitBySignalTest, TheWindowEndedMidSaveKeepsThePhotoAndTheSetting) {
     fs::create_directories(dir / "run");
     Child kestrel(
-        test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir",
-                              config().string(), "--dcim", dcim().string(), "--press", "m space"}),
-        windowEnvironment("1.5"));
+        test::programCommand(heldSaves(test::testPaths().heldSavesGuiProgram,
+                                       {"--simulate", "--config-dir", config().string(), "--dcim",
+                                        dcim().string(), "--press", "m space"})),
+        windowEnvironment());
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("holding this save")) << kestrel.err;  // the save is under way
     endedBySigterm(kestrel);
@@ -106,7 +111,7 @@ TEST_F(QuitBySignalTest, TheWindowEndedRightAfterASettingChangeKeepsIt) {
     Child kestrel(
         test::programCommand({test::testPaths().guiProgram, "--simulate", "--config-dir",
                               config().string(), "--dcim", dcim().string(), "--press", "m"}),
-        windowEnvironment(""));
+        windowEnvironment());
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
     endedBySigterm(kestrel);
@@ -123,7 +128,7 @@ TEST_F(QuitBySignalTest, TheWindowAnswersAndQuitsWhileItsCameraIsStillStarting) 
             {test::testPaths().guiProgram, "--camera",
              "gst:videotestsrc is-live=true ! video/x-raw,width=64,height=48 ! valve drop=true",
              "--config-dir", config().string(), "--dcim", dcim().string(), "--press", "m"}),
-        windowEnvironment(""));
+        windowEnvironment());
     ASSERT_TRUE(kestrel.started());
     ASSERT_TRUE(kestrel.waitFor("pressed m")) << kestrel.err;
     endedBySigterm(kestrel);
@@ -134,9 +139,10 @@ TEST_F(QuitBySignalTest, TheWindowAnswersAndQuitsWhileItsCameraIsStillStarting) 
 
 TEST_F(QuitBySignalTest, AShootInterruptedMidSaveKeepsThePhotoAndSaysSo) {
     Child cli(
-        test::programCommand({test::testPaths().cliProgram, "--config-dir", config().string(),
-                              "shoot", "--mode", "1", "--count", "3", "--dcim", dcim().string()}),
-        {std::string(SaverQueue::kDelayVariable) + "=1.5"});
+        test::programCommand(heldSaves(test::testPaths().heldSavesCliProgram,
+                                       {"--config-dir", config().string(), "shoot", "--mode", "1",
+                                        "--count", "3", "--dcim", dcim().string()})),
+        {});
     ASSERT_TRUE(cli.started());
     ASSERT_TRUE(cli.waitFor("holding this save")) << cli.err;
     cli.signal(SIGINT);

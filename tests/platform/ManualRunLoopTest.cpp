@@ -122,15 +122,15 @@ TEST(ManualRunLoopTest, RescheduleFromInsideCallbacks) {
     RunLoop::TimerId every = 0;
     every = loop.scheduleRepeating(RunLoop::seconds(1), [&] {
         repeating.push_back(loop.now());
-        // A pause of 2 s after the first firing, then the old interval again.
+        // Every 2 s from the first firing on: the new interval stays.
         if (repeating.size() == 1) {
             EXPECT_TRUE(loop.reschedule(every, RunLoop::seconds(2)));
         }
     });
-    loop.advance(5.0);
+    loop.advance(7.0);
     EXPECT_EQ(oneShot, (std::vector{RunLoop::seconds(1), RunLoop::seconds(1.5), RunLoop::seconds(2)}));
-    EXPECT_EQ(repeating, (std::vector{RunLoop::seconds(1), RunLoop::seconds(3), RunLoop::seconds(4),
-                                      RunLoop::seconds(5)}));
+    EXPECT_EQ(repeating, (std::vector{RunLoop::seconds(1), RunLoop::seconds(3), RunLoop::seconds(5),
+                                      RunLoop::seconds(7)}));
     EXPECT_FALSE(loop.reschedule(once, RunLoop::seconds(1)));
 }
 
@@ -198,6 +198,31 @@ TEST(ManualRunLoopTest, CatchingUpRunsWhatWasPostedMeanwhileAtTheTimeCaughtUpTo)
     using Seen = std::vector<std::pair<std::string, double>>;
     EXPECT_EQ(seen, (Seen{{"timer", 1}, {"picture", 2.25}, {"review over", 4.25}}));
     EXPECT_EQ(loop.now(), RunLoop::seconds(4.25));
+}
+
+// A loop driven by real time whose callback took a while: the clock moved
+// on without firing, and the timers then due fire once each, late, a
+// repeating one skipping what it missed but keeping its schedule.
+TEST(ManualRunLoopTest, KeepingUpWithTheClockFiresLateTimersOnceOnTheirSchedule) {
+    ManualRunLoop loop;
+    std::vector<double> ticks;
+    Log log;
+    loop.scheduleRepeating(RunLoop::seconds(1), [&] { ticks.push_back(RunLoop::toSeconds(loop.now())); });
+    loop.schedule(RunLoop::seconds(1), [&] {
+        loop.keepUpWith(RunLoop::seconds(3.5));  // as if the callback took 2.5 s
+        loop.schedule(RunLoop::seconds(0.25), [&] { log.push_back("set late"); });
+        log.push_back("long callback");
+    });
+    loop.advance(1.0);
+    EXPECT_EQ(loop.now(), RunLoop::seconds(3.5)) << "the clock never goes back";
+    loop.runUntilIdle();
+    EXPECT_EQ(log, Log{"long callback"}) << "set late: due 0.25 s after it was set";
+    loop.advance(0.25);
+    EXPECT_EQ(log, (Log{"long callback", "set late"}));
+    loop.advance(0.75);
+    EXPECT_EQ(ticks, (std::vector<double>{1, 3.5, 4.0}));
+    loop.keepUpWith(RunLoop::seconds(1));  // never backwards
+    EXPECT_EQ(loop.now(), RunLoop::seconds(4.5));
 }
 
 TEST(ManualRunLoopTest, PostsFromOtherThreadsAllArriveInTheirOrder) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -132,6 +135,48 @@ TEST(SaverQueueTest, AJobThatThrowsDoesNotStopTheOnesBehindIt) {
     EXPECT_EQ(ran, 1u);
     ASSERT_TRUE(queue.drain(kLong));  // the worker may not have noted the end of the job yet
     EXPECT_TRUE(queue.idle());
+}
+
+// A slow disk in the gate: each job waits there, on the worker, until let
+// through; the queue counts it as pending meanwhile and drains only after.
+TEST(SaverQueueTest, ItsGateHoldsEachJobOnTheWorkerUntilItLetsItThrough) {
+    ManualRunLoop loop;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> steps;  // under mutex
+    int letThrough = 0;              // under mutex
+    const auto mainThread = std::this_thread::get_id();
+    bool gateOnWorker = true;
+    SaverQueue queue("camera roll", loop, [&](const std::string& name) {
+        std::unique_lock lock(mutex);
+        gateOnWorker = gateOnWorker && std::this_thread::get_id() != mainThread;
+        steps.push_back("held by " + name);
+        changed.notify_all();
+        changed.wait(lock, [&] { return letThrough > 0; });
+        --letThrough;
+    });
+    for (const char* job : {"job 1", "job 2"})
+        ASSERT_TRUE(queue.enqueue([&, job] {
+            std::lock_guard lock(mutex);
+            steps.emplace_back(job);
+        }));
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, kLong, [&] { return !steps.empty(); }));
+        EXPECT_EQ(steps, std::vector<std::string>{"held by camera roll"});
+    }
+    EXPECT_EQ(queue.pending(), 2u);
+    EXPECT_FALSE(queue.drain(milliseconds(20))) << "the held job is not done";
+    {
+        std::lock_guard lock(mutex);
+        letThrough = 2;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(queue.drain(kLong));
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(steps, (std::vector<std::string>{"held by camera roll", "job 1", "held by camera roll",
+                                               "job 2"}));
+    EXPECT_TRUE(gateOnWorker);
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ TestPaths readTestPaths(const std::filesystem::path& file) {
             paths.guiProgram = value;
         else if (key == "cli")
             paths.cliProgram = value;
+        else if (key == "gui-held-saves")
+            paths.heldSavesGuiProgram = value;
+        else if (key == "cli-held-saves")
+            paths.heldSavesCliProgram = value;
         else if (key == "emulator")
             paths.emulator.push_back(value);
     }
@@ -34,7 +38,9 @@ TestPaths readTestPaths(const std::filesystem::path& file) {
          {std::pair{"source", paths.sourceDir.string()},
           std::pair{"resources", paths.resourcesDir.string()},
           std::pair{"samples", paths.samplesDir.string()}, std::pair{"gui", paths.guiProgram},
-          std::pair{"cli", paths.cliProgram}}) {
+          std::pair{"cli", paths.cliProgram},
+          std::pair{"gui-held-saves", paths.heldSavesGuiProgram},
+          std::pair{"cli-held-saves", paths.heldSavesCliProgram}}) {
         if (value.empty()) throw std::runtime_error(file.string() + " names no " + name);
     }
     return paths;

@@ -16,6 +16,9 @@ struct TestPaths {
     std::filesystem::path samplesDir;    // the sample photos scripts/fetch-samples.sh fetched
     std::string guiProgram;              // kestrel
     std::string cliProgram;  // kestrel-cli (in a cross build: the copy that runs emulated)
+    // kestrel and kestrel-cli with a slow disk: tests/programs.
+    std::string heldSavesGuiProgram;  // kestrel-held-saves
+    std::string heldSavesCliProgram;  // kestrel-cli-held-saves
     std::vector<std::string> emulator;  // a cross build's emulator, its words; none natively
 
     std::filesystem::path testsDir() const { return sourceDir / "tests"; }

@@ -30,23 +30,29 @@ RunLoop::TimerId QtRunLoop::add(Duration delay, bool repeating, Callback callbac
     timer->setSingleShot(!repeating);
     QObject::connect(timer, &QTimer::timeout, &context_,
                      [this, id, repeating, callback = std::move(callback)] {
-                         if (!repeating) {
-                             // Fired for good, unless the callback reschedules it.
-                             const auto found = timers_.find(id);
-                             if (found == timers_.end()) return;
+                         if (repeating)
                              callback();
-                             const auto after = timers_.find(id);
-                             if (after != timers_.end() && !after->second->isActive()) {
-                                 after->second->deleteLater();
-                                 timers_.erase(after);
-                             }
-                             return;
-                         }
-                         callback();
+                         else
+                             fireOnce(id, callback);
+                         // What the callback posted comes before the timers due in this turn.
+                         runPosts();
                      });
     timers_[id] = timer;
     timer->start(milliseconds(repeating ? std::max(delay, Duration(1)) : delay));
     return id;
+}
+
+void QtRunLoop::fireOnce(TimerId id, const Callback& callback) {
+    if (!timers_.contains(id)) return;
+    firing_.insert(id);
+    callback();
+    firing_.erase(id);
+    // Fired for good, unless the callback rescheduled it.
+    const auto after = timers_.find(id);
+    if (after != timers_.end() && !after->second->isActive()) {
+        after->second->deleteLater();
+        timers_.erase(after);
+    }
 }
 
 RunLoop::TimerId QtRunLoop::schedule(Duration delay, Callback callback) {
@@ -60,8 +66,9 @@ RunLoop::TimerId QtRunLoop::scheduleRepeating(Duration interval, Callback callba
 bool QtRunLoop::cancel(TimerId id) {
     const auto found = timers_.find(id);
     if (found == timers_.end()) return false;
-    const bool alive = found->second->isActive();
+    const bool alive = found->second->isActive() || firing_.contains(id);
     found->second->stop();
+    // Later: this may be the timer whose timeout is being delivered.
     found->second->deleteLater();
     timers_.erase(found);
     return alive;
@@ -70,7 +77,9 @@ bool QtRunLoop::cancel(TimerId id) {
 bool QtRunLoop::reschedule(TimerId id, Duration delay) {
     const auto found = timers_.find(id);
     if (found == timers_.end()) return false;
-    found->second->start(milliseconds(delay));
+    QTimer& timer = *found->second;
+    // A zero interval would make a repeating QTimer fire on every turn of the loop.
+    timer.start(milliseconds(timer.isSingleShot() ? delay : std::max(delay, Duration(1))));
     return true;
 }
 
@@ -80,7 +89,28 @@ bool QtRunLoop::isScheduled(TimerId id) const {
 }
 
 void QtRunLoop::post(Callback callback) {
-    QMetaObject::invokeMethod(&context_, std::move(callback), Qt::QueuedConnection);
+    bool first = false;
+    {
+        std::lock_guard lock(postsMutex_);
+        first = posts_.empty();
+        posts_.push_back(std::move(callback));
+    }
+    // One queued call runs all that are waiting by then; a post that finds
+    // others waiting rides on theirs.
+    if (first) QMetaObject::invokeMethod(&context_, [this] { runPosts(); }, Qt::QueuedConnection);
+}
+
+void QtRunLoop::runPosts() {
+    for (;;) {
+        Callback next;
+        {
+            std::lock_guard lock(postsMutex_);
+            if (posts_.empty()) return;
+            next = std::move(posts_.front());
+            posts_.pop_front();
+        }
+        next();
+    }
 }
 
 }  // namespace kestrel

@@ -1,17 +1,11 @@
 #include "core/about/AppInfo.h"
 
-#include <cstdlib>
-
 namespace kestrel {
 
-AppIdentity AppIdentity::fromEnvironment(std::string version, std::string storeId) {
+AppIdentity AppIdentity::of(std::string version, std::string storeId) {
     AppIdentity identity;
     identity.version = std::move(version);
     identity.storeId = std::move(storeId);
-    if (const char* mail = std::getenv("KESTREL_SUPPORT_MAIL"); mail && *mail)
-        identity.supportMail = mail;
-    if (const char* host = std::getenv("KESTREL_STORE_HOST"); host && *host)
-        identity.storeHost = host;
     return identity;
 }
 

@@ -4,10 +4,10 @@
 
 namespace kestrel {
 
-// Kestrel's identity as the About screen shows and shares it. The support
-// mailbox and the store's web host are configuration values
-// ($KESTREL_SUPPORT_MAIL, $KESTREL_STORE_HOST); the store identifier is set
-// at start-up.
+// Kestrel's identity as the About screen shows and shares it: the version
+// and store identifier set at start-up, the support mailbox and the store's
+// web host Kestrel's own (whoever needs others sets them here, as the
+// About screen's tests do).
 struct AppIdentity {
     std::string displayName = "Kestrel";
     std::string version;
@@ -15,8 +15,8 @@ struct AppIdentity {
     std::string supportMail = "support@kestrel-camera.example";
     std::string storeHost = "apps.kestrel-camera.example";
 
-    // The defaults with the configuration values of the environment.
-    static AppIdentity fromEnvironment(std::string version, std::string storeId = {});
+    // Kestrel's identity at `version`.
+    static AppIdentity of(std::string version, std::string storeId = {});
     // The store page of an application, with or without the "&mt=8" marker.
     std::string storePage(const std::string& appId, bool marked) const;
 };

@@ -1,8 +1,7 @@
 #include "core/app/AppActions.h"
 
 #include "core/app/KestrelApp.h"
-#include "core/modes/CameraDlxHandler.h"
-#include "core/modes/CameraRapidHandler.h"
+#include "core/modes/CameraHandler.h"
 #include "core/platform/Log.h"
 
 namespace kestrel {
@@ -39,18 +38,19 @@ AppActions::Outcome AppActions::cancel() {
         handler->shutter();
         return Outcome{true, {}};
     }
-    if (auto* rapid = dynamic_cast<CameraRapidHandler*>(handler);
-        rapid && (!rapid->images().empty() || rapid->autoStart())) {
-        rapid->setAutoStart(false);
+    switch (handler->heldWork()) {
+    case CameraHandler::HeldWork::kSeries:
+        handler->setAutoStart(false);
         // A new handler for the same mode drops the frames and the counter;
         // a frame still coming lands in it as a lone intermediate one.
         if (!camera.isCapturing()) camera.reset();
         Log::info("rapid-fire series cancelled");
-        return Outcome{true, {}};
-    }
-    if (auto* dlx = dynamic_cast<CameraDlxHandler*>(handler); dlx && dlx->image1()) {
+        break;
+    case CameraHandler::HeldWork::kFirstExposure:
         camera.cancel();
-        return Outcome{true, {}};
+        break;
+    case CameraHandler::HeldWork::kNone:
+        break;
     }
     return Outcome{true, {}};
 }

@@ -67,6 +67,9 @@ public:
         // The platform the screens follow (the settings' way in before and
         // from system 4.0); none: this one's (SystemUtils::current()).
         const SystemUtils* system = nullptr;
+        // Holds every save job before it runs, on the saver workers (none:
+        // they run at once); a test program's slow disk.
+        SaverQueue::Gate saveGate;
     };
 
     KestrelApp(Ports ports, Options options);

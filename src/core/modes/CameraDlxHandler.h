@@ -23,6 +23,8 @@ public:
     std::string reason() const override { return "double exposure of 2 pictures"; }
     std::optional<std::string> getModeImage() const override { return "Mode_Double_on.png"; }
 
+    HeldWork heldWork() const override { return image1_ ? HeldWork::kFirstExposure : HeldWork::kNone; }
+
     const Image& image1() const { return image1_; }
 
 private:

@@ -54,6 +54,11 @@ public:
     Image processPhoto(const Image& image, float zoom) { return finalRecipe(zoom)(image); }
     virtual void reset() {}
     virtual void cancel() {}
+    // What the mode holds between pictures that a cancel from outside the
+    // window stops (besides a count-down or a sensing watch): a series under
+    // way or about to go on, or a first exposure waiting for its second.
+    enum class HeldWork { kNone, kSeries, kFirstExposure };
+    virtual HeldWork heldWork() const { return HeldWork::kNone; }
     virtual std::optional<std::string> getModeImage() const { return std::nullopt; }
     // Why this mode cannot work on this device, in a few words for the camera
     // screen (and kestrel-cli's reason for taking no picture); none when it can.

@@ -38,6 +38,10 @@ public:
     std::string reason() const override { return "rapid fire, contact sheet of " + std::to_string(seriesLength()); }
     std::optional<std::string> getModeImage() const override { return "Mode_Rapid_on.png"; }
 
+    HeldWork heldWork() const override {
+        return !images_.empty() || autoStart() ? HeldWork::kSeries : HeldWork::kNone;
+    }
+
     const std::vector<Image>& images() const { return images_; }
     bool vertical() const { return vertical_; }
 

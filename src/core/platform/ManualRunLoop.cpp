@@ -50,7 +50,10 @@ bool ManualRunLoop::cancel(TimerId id) {
 bool ManualRunLoop::reschedule(TimerId id, Duration delay) {
     auto it = timers_.find(id);
     if (it == timers_.end()) return false;
-    arm(id, it->second, now_ + std::max(delay, Duration::zero()));
+    Timer& timer = it->second;
+    // A repeating timer goes on at the pace it was last given.
+    if (timer.interval > Duration::zero()) timer.interval = std::max(delay, Duration(1));
+    arm(id, timer, now_ + std::max(delay, Duration::zero()));
     return true;
 }
 
@@ -72,13 +75,22 @@ bool ManualRunLoop::waitForPosts(std::chrono::milliseconds timeout) {
     return postArrived_.wait_for(lock, timeout, [this] { return !posts_.empty(); });
 }
 
+RunLoop::Duration ManualRunLoop::nextFiring(const Timer& timer) const {
+    // Counted from the due time, not from now: a late firing (after
+    // keepUpWith) shifts none of the ones after it, and those it came too
+    // late for are skipped rather than fired all at once.
+    const Duration next = timer.due + timer.interval;
+    if (next > now_) return next;
+    return next + ((now_ - next) / timer.interval + 1) * timer.interval;
+}
+
 void ManualRunLoop::fire(TimerId id) {
     Timer& timer = timers_.at(id);
     disarm(timer);
     // Re-arm a repeating timer before its callback, so that the callback can
     // cancel or reschedule it like any other timer. A one-shot timer stays
     // known (but not queued) while it runs, so that it can reschedule itself.
-    if (timer.interval > Duration::zero()) arm(id, timer, now_ + timer.interval);
+    if (timer.interval > Duration::zero()) arm(id, timer, nextFiring(timer));
     // The callback may cancel its own timer: keep the function alive.
     const std::shared_ptr<Callback> callback = timer.callback;
     (*callback)();
@@ -117,7 +129,7 @@ void ManualRunLoop::advance(Duration duration) {
     running_ = true;
     const Duration target = now_ + std::max(duration, Duration::zero());
     runDueTimers(target, true);
-    now_ = target;
+    now_ = std::max(now_, target);  // keepUpWith() may have gone further
     running_ = false;
 }
 
@@ -129,7 +141,7 @@ void ManualRunLoop::catchUp(Duration time) {
     running_ = true;
     const Duration target = std::max(time, now_);
     runDueTimers(target, false);
-    now_ = target;
+    now_ = std::max(now_, target);  // keepUpWith() may have gone further
     drainPosts();
     running_ = false;
 }

@@ -2,6 +2,7 @@
 
 #include "core/platform/RunLoop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -22,7 +23,7 @@ namespace kestrel {
 // next firing counts as scheduled when it is re-armed, a rescheduled timer
 // when it is rescheduled). After every callback the posts run, first in,
 // first out, before anything else fires. While a timer fires, now() is its
-// due time.
+// due time (unless keepUpWith() moved the clock past it).
 class ManualRunLoop final : public RunLoop {
 public:
     ManualRunLoop() = default;
@@ -58,6 +59,12 @@ public:
     // up, so that it sees the time it is taken up at, not the time the wait
     // began. Must not be called from inside a callback.
     void catchUp(Duration time);
+    // Moves the clock forward to `time` and runs nothing: what falls due runs
+    // at the next advance or catch-up, late (a repeating timer once, skipping
+    // the firings it missed, on its schedule). For a loop driven by real time
+    // whose callbacks take real time, so that a timer set from inside one
+    // counts its delay from the moment it was set. Allowed inside callbacks.
+    void keepUpWith(Duration time) { now_ = std::max(now_, time); }
 
     // Blocks the loop's thread until another thread has posted something (or
     // `timeout` passed); answers whether a post is waiting. For work handed to
@@ -82,6 +89,7 @@ private:
     void arm(TimerId id, Timer& timer, Duration due);
     void disarm(Timer& timer);
     void runDueTimers(Duration until, bool postsFirst);
+    Duration nextFiring(const Timer& timer) const;
     void fire(TimerId id);
     void drainPosts();
 

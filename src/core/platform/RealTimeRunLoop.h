@@ -15,13 +15,19 @@ class RealTimeRunLoop final : public RunLoop {
 public:
     RealTimeRunLoop();
 
-    Duration now() const override { return loop_.now(); }
-    TimerId schedule(Duration delay, Callback callback) override { return loop_.schedule(delay, std::move(callback)); }
+    // Real time (the steady clock) since the loop was made, inside a callback
+    // too: a callback that takes a while sees the time go on.
+    Duration now() const override { return elapsed(); }
+    // A timer counts its delay from the real moment it is set, even when the
+    // callback that sets it started a while ago.
+    TimerId schedule(Duration delay, Callback callback) override {
+        return keptUp().schedule(delay, std::move(callback));
+    }
     TimerId scheduleRepeating(Duration interval, Callback callback) override {
-        return loop_.scheduleRepeating(interval, std::move(callback));
+        return keptUp().scheduleRepeating(interval, std::move(callback));
     }
     bool cancel(TimerId timer) override { return loop_.cancel(timer); }
-    bool reschedule(TimerId timer, Duration delay) override { return loop_.reschedule(timer, delay); }
+    bool reschedule(TimerId timer, Duration delay) override { return keptUp().reschedule(timer, delay); }
     bool isScheduled(TimerId timer) const override { return loop_.isScheduled(timer); }
     void post(Callback callback) override { loop_.post(std::move(callback)); }
 
@@ -31,6 +37,11 @@ public:
 
 private:
     Duration elapsed() const;
+    // The timers' loop with its clock moved on to the wall clock's time.
+    ManualRunLoop& keptUp() {
+        loop_.keepUpWith(elapsed());
+        return loop_;
+    }
 
     ManualRunLoop loop_;
     std::chrono::steady_clock::time_point epoch_;

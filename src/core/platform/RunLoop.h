@@ -38,21 +38,27 @@ public:
     // Calls `callback` once, `delay` from now (a negative delay counts as 0).
     virtual TimerId schedule(Duration delay, Callback callback) = 0;
     // Calls `callback` every `interval`, the first time `interval` from now.
-    // Firings follow the original schedule (no drift); an interval below
+    // Firings follow the original schedule (no drift); a loop that fell
+    // behind fires it once and skips the firings it missed. An interval below
     // 1 µs counts as 1 µs.
     virtual TimerId scheduleRepeating(Duration interval, Callback callback) = 0;
     // Stops a timer; safe from inside any callback, its own included.
-    // Answers whether the timer was still alive.
+    // Answers whether the timer was still alive: a one-shot timer is alive
+    // until its callback has returned (it may still reschedule itself), a
+    // repeating one until it is cancelled.
     virtual bool cancel(TimerId timer) = 0;
-    // Moves the timer's next firing to `delay` from now. Works on a one-shot
-    // timer from inside its own callback (it fires once more). Answers NO for
-    // a timer that has fired for good or was cancelled.
+    // Moves the timer's next firing to `delay` from now (a negative delay
+    // counts as 0). Works on a one-shot timer from inside its own callback
+    // (it fires once more). A repeating timer takes `delay` as its interval
+    // from then on (below 1 µs counts as 1 µs). Answers NO for a timer that
+    // has fired for good or was cancelled.
     virtual bool reschedule(TimerId timer, Duration delay) = 0;
     // YES while the timer has a firing ahead of it.
     virtual bool isScheduled(TimerId timer) const = 0;
 
     // Calls `callback` on the loop's thread as soon as the current callback
-    // has returned; posts run in the order they were made.
+    // has returned, before any timer fires; the posts of one thread run in
+    // the order they were made.
     virtual void post(Callback callback) = 0;
 
     // Seconds as the callers write them (0.05, 0.25), to the nearest µs.

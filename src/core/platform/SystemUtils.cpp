@@ -38,10 +38,7 @@ float leadingFloat(std::string_view text) {
 }  // namespace
 
 const SystemUtils& SystemUtils::current() {
-    static const FixedSystemInfo platform = [] {
-        const char* version = std::getenv("KESTREL_SYSTEM_VERSION");
-        return FixedSystemInfo(version && *version ? version : "4.2", LinuxSystemInfo().machineIdentifier());
-    }();
+    static const FixedSystemInfo platform(kPlatformVersion, LinuxSystemInfo().machineIdentifier());
     static const SystemUtils utils(platform);
     return utils;
 }

@@ -20,10 +20,12 @@ public:
     std::string model() const { return info_->machineIdentifier(); }
     std::optional<std::string> modelName() const { return platformString(model()); }
 
-    // The running platform: the system version is $KESTREL_SYSTEM_VERSION when
-    // set, else "4.2" (Kestrel's platform generation: every version threshold
-    // passed); the machine identifier is Linux's own.
+    // The running platform: the system version is kPlatformVersion, the
+    // machine identifier Linux's own. Whatever follows an older generation is
+    // given a SystemUtils of its own (KestrelApp::Options::system).
     static const SystemUtils& current();
+    // Kestrel's platform generation: every version threshold passed.
+    static constexpr const char* kPlatformVersion = "4.2";
 
     // The version text read as a single-precision number, times 100 in single
     // precision, truncated toward zero: "3.1.3" -> 310, "4.2" -> 419. Text

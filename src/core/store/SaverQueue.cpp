@@ -2,8 +2,6 @@
 
 #include "core/platform/Log.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 #include <cerrno>
@@ -14,25 +12,8 @@
 #include <unistd.h>
 
 namespace kestrel {
-namespace {
-
-std::chrono::milliseconds delayFromEnvironment() {
-    const char* text = std::getenv(SaverQueue::kDelayVariable);
-    if (!text || !*text) return std::chrono::milliseconds(0);
-    char* end = nullptr;
-    const double seconds = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(seconds >= 0) || seconds > 600) {
-        Log::warning(std::string(SaverQueue::kDelayVariable) + " is not a number of seconds (0 to 600): \"" +
-                     text + "\"; ignored");
-        return std::chrono::milliseconds(0);
-    }
-    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
-}
-
-}  // namespace
-
-SaverQueue::SaverQueue(std::string name, RunLoop& mainLoop)
-    : name_(std::move(name)), loop_(&mainLoop), delay_(delayFromEnvironment()) {}
+SaverQueue::SaverQueue(std::string name, RunLoop& mainLoop, Gate gate)
+    : name_(std::move(name)), loop_(&mainLoop), gate_(std::move(gate)) {}
 
 SaverQueue::~SaverQueue() { shutdown(); }
 
@@ -102,13 +83,6 @@ void SaverQueue::shutdown(std::chrono::milliseconds bound) {
     waiting_.reset();
 }
 
-void SaverQueue::hold(std::chrono::milliseconds delay) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", static_cast<double>(delay.count()) / 1000);
-    Log::info("saving (" + name_ + "): holding this save " + seconds + " s (" + kDelayVariable + ")");
-    std::this_thread::sleep_for(delay);
-}
-
 void SaverQueue::yieldToTheWindow() {
     // A worker's photos are never waited on by a person the way the window
     // is: on a phone's few cores its thread gives way to the main loop's
@@ -131,8 +105,8 @@ void SaverQueue::run() {
             jobs_.pop_front();
             running_ = true;
         }
-        if (delay_.count() > 0) hold(delay_);
         try {
+            if (gate_) gate_(name_);
             job();
         } catch (const std::exception& e) {
             Log::error("saving (" + name_ + "): a save failed: " + e.what());

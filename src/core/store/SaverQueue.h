@@ -28,17 +28,17 @@ namespace kestrel {
 // Completions that reach the run loop after that are not run: nothing a job
 // posts reaches objects destroyed after the queue. The run loop must outlive
 // the queue.
-//
-// For tests of quitting mid-save, $KESTREL_TEST_SAVE_DELAY (seconds) holds
-// every job that long before it runs, and says so in the log.
 class SaverQueue {
 public:
     using Job = std::function<void()>;
+    // Runs on the worker before each job, with the queue's name: what a slow
+    // disk does to the saves, for a program that tests quitting mid-save.
+    using Gate = std::function<void(const std::string& name)>;
     static constexpr std::chrono::milliseconds kDrainBound{10000};
-    static constexpr const char* kDelayVariable = "KESTREL_TEST_SAVE_DELAY";
 
-    // `name` says in the log whose saves these are ("camera roll").
-    SaverQueue(std::string name, RunLoop& mainLoop);
+    // `name` says in the log whose saves these are ("camera roll"); `gate`,
+    // when given, holds each job before it runs.
+    SaverQueue(std::string name, RunLoop& mainLoop, Gate gate = {});
     ~SaverQueue();
     SaverQueue(const SaverQueue&) = delete;
     SaverQueue& operator=(const SaverQueue&) = delete;
@@ -69,13 +69,12 @@ public:
 
 private:
     void run();
-    void hold(std::chrono::milliseconds delay);
     void yieldToTheWindow();
     static constexpr int kNicer = 5;
 
     const std::string name_;
     RunLoop* loop_;
-    std::chrono::milliseconds delay_{0};
+    const Gate gate_;
 
     mutable std::mutex mutex_;  // guards the four below
     std::condition_variable changed_;
