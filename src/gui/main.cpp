@@ -1,6 +1,7 @@
 // kestrel: the camera in a window, on the real sensors where they are found
 // and on simulated devices otherwise.
 #include "adapters/linux/CanberraSounds.h"
+#include "adapters/linux/FaceModule.h"
 #include "adapters/qt/QtFeedback.h"
 #include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
@@ -9,6 +10,7 @@
 #include "core/app/AppActions.h"
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/CameraChoice.h"
@@ -238,6 +240,7 @@ int main(int argc, char** argv) {
         simulate,
         heldAs,
         scene == "moving" ? SimulatedCamera::Scene::kMoving : SimulatedCamera::Scene::kStill,
+        Image(),
         "",
         cameraRotation};
     cameraOptions.startInBackground = true;
@@ -276,6 +279,9 @@ int main(int argc, char** argv) {
     else
         locationService = std::make_unique<FixedLocationManager>(loop, std::nullopt);
 
+    // The Faces mode is offered where its face finder is installed.
+    std::string facesMissing;
+    ModeOffer::setFaceFinder(FaceModule::locate(&facesMissing), facesMissing);
     KestrelApp::Options settings;
     if (!configDir.empty()) settings.configDir = configDir;
     if (!dcim.empty()) settings.dcim = dcim;
