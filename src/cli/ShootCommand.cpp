@@ -218,7 +218,8 @@ void ShootCommand::run() const {
     KestrelAppDelegate delegate;
     delegate.setData(&settings.record());
     std::string facesMissing;
-    ModeOffer::setFaceFinder(FaceModule::locate(&facesMissing), facesMissing);
+    std::shared_ptr<FaceFinder> faceFinder = FaceModule::locate(&facesMissing);
+    ModeOffer::setFaceFinder(std::move(faceFinder), facesMissing);
     if (mode_ == Camera1Data::kFaces && !ModeOffer::offered(*mode_))
         throw CliError::usage("mode 11 cannot shoot here: " + ModeOffer::facesMissingReason());
     if (mode_) settings.record().setMode(*mode_);

@@ -358,7 +358,7 @@ QStringList IconPainter::names() {
     // Each mode's plain face (the settings' buttons, the camera's standard
     // and 3D icons) and its lit one (the chosen button, the camera's icon).
     for (const char* mode :
-         {"Auto", "Stable", "Timer", "Toss", "Motion", "Sound", "Rapid", "Double", "3D"}) {
+         {"Auto", "Stable", "Timer", "Toss", "Motion", "Sound", "Rapid", "Double", "3D", "Faces"}) {
         names << QString("Mode_%1.png").arg(mode) << QString("Mode_%1_on.png").arg(mode);
     }
     return names;

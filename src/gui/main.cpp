@@ -281,7 +281,8 @@ int main(int argc, char** argv) {
 
     // The Faces mode is offered where its face finder is installed.
     std::string facesMissing;
-    ModeOffer::setFaceFinder(FaceModule::locate(&facesMissing), facesMissing);
+    std::shared_ptr<FaceFinder> faceFinder = FaceModule::locate(&facesMissing);
+    ModeOffer::setFaceFinder(std::move(faceFinder), facesMissing);
     KestrelApp::Options settings;
     if (!configDir.empty()) settings.configDir = configDir;
     if (!dcim.empty()) settings.dcim = dcim;

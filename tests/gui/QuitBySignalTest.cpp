@@ -1,6 +1,7 @@
 // The real programs, started as a user starts them and ended by a signal, as
 // a logout, a shutdown or kill ends them: the photo being saved and the
 // settings just changed are on disk afterwards.
+#include "adapters/linux/FaceModule.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/platform/PlistPreferenceStore.h"
 #include "core/platform/PreferenceLocation.h"
@@ -34,12 +35,14 @@ using Child = test::ChildProcess;
 class QuitBySignalTest : public ::testing::Test {
 protected:
     QuitBySignalTest() {
-        // A known start: Sound mode (the last in the settings' order, so the
-        // next-mode key gives Standard, which shoots at once) and auto-save on.
-        EXPECT_EQ(
-            test::runCli({"--config-dir", config().string(), "settings", "set", "camera mode", "5"})
-                .status,
-            0);
+        // A known start: the last mode in the settings' order (Faces where
+        // its face finder is built, else Sound), so the next-mode key gives
+        // Standard, which shoots at once; and auto-save on.
+        const int last = FaceModule::locate(nullptr) ? Camera1Data::kFaces : Camera1Data::kSound;
+        EXPECT_EQ(test::runCli({"--config-dir", config().string(), "settings", "set",
+                                "camera mode", std::to_string(last)})
+                      .status,
+                  0);
         EXPECT_EQ(
             test::runCli({"--config-dir", config().string(), "settings", "set", "auto save", "yes"})
                 .status,

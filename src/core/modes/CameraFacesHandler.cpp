@@ -91,7 +91,6 @@ bool CameraFacesHandler::senseReady(float& level) {
     level = 0;
     if (!watch_ || !controller()) return false;
     const FaceWatch::Rule& rule = watch_->rule();
-    const long before = watch_->results();
     if (watch_->holds()) {
         fired_ = watch_->latest();
         firedSmile_ = rule.smile;
@@ -103,12 +102,13 @@ bool CameraFacesHandler::senseReady(float& level) {
     const FaceWatch::Count& count = watch_->latest();
     const int wanted = rule.faces == FaceWatch::kAllFound ? std::max(1, count.found) : rule.faces;
     level = static_cast<float>(FaceWatch::doing(count, rule)) / static_cast<float>(wanted);
-    if (watch_->results() != before || before == 0) showCount(count);
+    if (watch_->results() != shownResults_) showCount(count);
     return false;
 }
 
 void CameraFacesHandler::showCount(const FaceWatch::Count& count) {
     if (!controller()) return;
+    shownResults_ = watch_ ? watch_->results() : 0;
     const bool smile = watch_ ? watch_->rule().smile : true;
     for (const auto& child : controller()->sensorView().subviews())
         if (auto* label = dynamic_cast<Label*>(child.get())) {

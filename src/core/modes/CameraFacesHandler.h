@@ -52,6 +52,7 @@ private:
     std::unique_ptr<FaceWatch> watch_;
     FaceWatch::Count fired_;  // the result that took the picture
     bool firedSmile_ = true;
+    long shownResults_ = -1;  // the results the panel's count is of
 };
 
 }  // namespace kestrel

@@ -50,7 +50,7 @@ void SettingsController::updateModeData() {
 
 void SettingsController::chooseMode(int mode) {
     Camera1Data* record = Camera1Data::data();
-    if (!record || !ModeOffer::offered(mode)) return;
+    if (!record || (mode == Camera1Data::kFaces && !ModeOffer::offered(mode))) return;
     record->setMode(mode);
     updateModeData();
     refreshCellLists();
