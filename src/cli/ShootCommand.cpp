@@ -131,7 +131,10 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     CLI::App* shoot =
         parent.add_subcommand("shoot", "Take pictures, no window (the simulated camera unless --camera)");
     shoot->add_option("--count", count_, "Pictures to save")->check(CLI::Range(1, 100000));
-    shoot->add_option("--mode", mode_, "Mode number for this run");
+    shoot->add_option("--mode", mode_,
+                      "Mode number for this run: 0 Stabilizing, 1 Standard, 2 Timer, 3 Moving, "
+                      "4 Motion, 5 Sound, 6 Rapid Fire, 7 Double Exposure, 9 Anaglyph 3D, 11 Faces "
+                      "(where its face finder is installed)");
     shoot->add_option("--dcim", dcim_,
                       "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
     shoot->add_option("--store", store_,

@@ -11,6 +11,8 @@
 #include "core/app/KestrelApp.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/modes/ModeOffer.h"
+#include "core/settings/Camera1Data.h"
+#include "core/settingsui/SettingsController.h"
 #include "core/platform/Log.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/CameraChoice.h"
@@ -91,6 +93,12 @@ std::string keyHelp() {
         keys.resize(std::max<std::size_t>(keys.size(), 36), ' ');
         text += "  " + keys + " " + line.action + "\n";
     }
+    text += "\nThe shooting modes M steps through (set-mode takes their numbers):\n";
+    for (const auto& button : kestrel::SettingsController::kModeButtons)
+        text += "  " + std::to_string(button.mode) + "  " +
+                std::string(kestrel::CameraSettingsController::modeTitle(button.mode)).substr(6) +
+                (button.mode == kestrel::Camera1Data::kFaces ? " (where its face finder is installed)" : "") +
+                "\n";
     return text +
            "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
            "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli "
