@@ -78,8 +78,7 @@ TEST_F(FacesShootTest, OnVirtualTimeTheSceneDecidesAndSoDoesTheTrigger) {
         {"grace_hopper.jpg", "0", nullptr},  // unsmiling
         {"grace_hopper.jpg", "1", "Kestrel: faces 1 of 1 looking"},
         {"coffee.png", "0", nullptr},
-        {"coffee.png", "1", nullptr},
-        {"chelsea.png", "0", nullptr},
+        // (A cat's face is the module test's: each minute here is 240 looks.)
         {"camera.png", "1", nullptr},  // in profile, looking elsewhere
     };
     for (const auto& c : cases) {
