@@ -43,6 +43,8 @@ RUN_PACKAGES=(
   libgl-dev
   libhwy-dev        # Highway: the pixel kernels, dispatched at run time to the processor's vectors
   qt6-wayland       # the window on Wayland desktops and phone shells
+  libdlib-dev       # the Faces mode's face finder (HOG detector, shape predictor): its module
+  libdlib-data      # is built where dlib is found; the 68-point landmark model it reads
 )
 
 # In addition, to build and pass the tests.
@@ -87,6 +89,8 @@ BENCH_PACKAGES=(
   dbus-daemon          # bench/main-loop-stall.sh: the window on a private session bus,
   libglib2.0-bin       # found with gdbus,
   python3-gi           # and asked every 5 ms by bench/stall_probe.py
+  libopencv-dev        # bench/face-question.sh: OpenCV's Haar cascades, the face finder's peer,
+  opencv-data          # and their trained cascades
 )
 
 # In addition, to cross-build for aarch64 and run that build's suite emulated.

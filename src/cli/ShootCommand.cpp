@@ -1,5 +1,6 @@
 #include "cli/ShootCommand.h"
 
+#include "adapters/linux/FaceModule.h"
 #include "adapters/linux/IioAccelerometer.h"
 #include "adapters/linux/PulseMicrophone.h"
 #include "cli/CliError.h"
@@ -9,6 +10,8 @@
 #include "core/app/KestrelAppDelegate.h"
 #include "core/platform/AbsentAccelerometer.h"
 #include "core/camera/CameraControllerHelper.h"
+#include "core/imaging/ImageFile.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/platform/RealTimeRunLoop.h"
@@ -99,17 +102,28 @@ std::unique_ptr<Accelerometer> makeAccelerometer(RunLoop& loop, const std::strin
                           ") nor a readable trace: " + error);
 }
 
-SimulatedCamera::Scene cameraScene(const std::string& scene) {
+// A named scene, or a picture file the simulated camera sees (a still scene).
+SimulatedCamera::Scene cameraScene(const std::string& scene, Image* picture) {
     if (scene == "still") return SimulatedCamera::Scene::kStill;
     if (scene == "moving") return SimulatedCamera::Scene::kMoving;
     if (scene == "light") return SimulatedCamera::Scene::kLightSwitch;
     if (scene == "handheld") return SimulatedCamera::Scene::kHandHeld;
-    throw CliError::usage("--scene takes still, moving, light or handheld, not \"" + scene + "\"");
+    std::string error;
+    if (ImageFile::formatOf(scene)) {
+        if (auto image = ImageFile::read(scene, &error)) {
+            *picture = std::move(*image);
+            return SimulatedCamera::Scene::kStill;
+        }
+        throw CliError::usage("--scene: cannot read the picture " + scene + ": " + error);
+    }
+    throw CliError::usage("--scene takes still, moving, light, handheld or a picture file "
+                          "(.jpg, .png), not \"" + scene + "\"");
 }
 
 bool canShoot(int mode) {
-    return mode >= Camera1Data::kStabilizing && mode <= Camera1Data::kAnaglyph3D &&
-           mode != Camera1Data::kVideo;
+    return (mode >= Camera1Data::kStabilizing && mode <= Camera1Data::kAnaglyph3D &&
+            mode != Camera1Data::kVideo) ||
+           mode == Camera1Data::kFaces;
 }
 
 }  // namespace
@@ -118,7 +132,10 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
     CLI::App* shoot =
         parent.add_subcommand("shoot", "Take pictures, no window (the simulated camera unless --camera)");
     shoot->add_option("--count", count_, "Pictures to save")->check(CLI::Range(1, 100000));
-    shoot->add_option("--mode", mode_, "Mode number for this run");
+    shoot->add_option("--mode", mode_,
+                      "Mode number for this run: 0 Stabilizing, 1 Standard, 2 Timer, 3 Moving, "
+                      "4 Motion, 5 Sound, 6 Rapid Fire, 7 Double Exposure, 9 Anaglyph 3D, 11 Faces "
+                      "(where its face finder is installed)");
     shoot->add_option("--dcim", dcim_,
                       "The device camera roll (default: $KESTREL_DCIM, ~/Pictures/DCIM)");
     shoot->add_option("--store", store_,
@@ -135,7 +152,8 @@ ShootCommand::ShootCommand(CLI::App& parent, CliContext& context) : context_(con
         "or a sound file");
     shoot->add_option("--scene", scene_,
                       "What the camera sees: still, moving (a figure crosses), light (a lamp "
-                      "goes on and off) or handheld (the still scene, swaying in a hand)");
+                      "goes on and off), handheld (the still scene, swaying in a hand) or a "
+                      "picture file (.jpg, .png) the simulated camera shows");
     shoot->add_option("--camera", camera_,
                       "sim (the default), auto, pipewire[:NODE], libcamera[:NAME], v4l2:/dev/videoN "
                       "or gst:DESCRIPTION (a GStreamer source)");
@@ -173,7 +191,8 @@ void ShootCommand::run() const {
         fixes = NmeaLocationManager::readLog(nmea_, &error);
         if (!fixes) throw CliError::usage("--location-nmea: " + error);
     }
-    const SimulatedCamera::Scene scene = cameraScene(scene_);
+    Image scenePicture;
+    const SimulatedCamera::Scene scene = cameraScene(scene_, &scenePicture);
     std::string cameraError;
     const auto cameraSpec = CameraSpec::parse(camera_, &cameraError);
     if (!cameraSpec) throw CliError::usage("--camera: " + cameraError);
@@ -202,10 +221,16 @@ void ShootCommand::run() const {
     AppSettings settings(context_.configDir);
     KestrelAppDelegate delegate;
     delegate.setData(&settings.record());
+    std::string facesMissing;
+    std::shared_ptr<FaceFinder> faceFinder = FaceModule::locate(&facesMissing);
+    ModeOffer::setFaceFinder(std::move(faceFinder), facesMissing);
+    if (mode_ == Camera1Data::kFaces && !ModeOffer::offered(*mode_))
+        throw CliError::usage("mode 11 cannot shoot here: " + ModeOffer::facesMissingReason());
     if (mode_) settings.record().setMode(*mode_);
+    ModeOffer::fallBack(settings.record());  // a stored mode 11 without its finder
     if (!canShoot(settings.record().mode()))
         throw CliError::usage("mode " + std::to_string(settings.record().mode()) +
-                              " cannot shoot (modes 0 to 7 and 9 can)");
+                              " cannot shoot (modes 0 to 7, 9 and 11 can)");
     settings.record().setAutoSave(true);  // nobody is there to press Use
 
     std::string error;
@@ -224,7 +249,7 @@ void ShootCommand::run() const {
     CameraChoice cameraChoice(
         *loop, CameraChoice::Options{*cameraSpec, false,
                                      [&devicePosition] { return devicePosition.orientation(); },
-                                     scene, "", cameraRotation_});
+                                     scene, scenePicture, "", cameraRotation_});
     if (!cameraChoice.failure().empty())
         throw CliError::failure("camera " + cameraChoice.failure());
     CameraPicker& camera = cameraChoice.camera();
@@ -308,11 +333,14 @@ void ShootCommand::run() const {
                 manual->runUntilIdle();
                 continue;
             }
-            if (controller.isSaving() || controller.isProcessing()) {
-                // A picture is being processed or saved on its worker:
-                // virtual time stands still until its completion comes by post.
+            const bool modeWorking = controller.handler() && controller.handler()->workingOffLoop();
+            if (controller.isSaving() || controller.isProcessing() || modeWorking) {
+                // A picture is being processed or saved on its worker, or a
+                // frame looked at for faces: virtual time stands still until
+                // its completion comes by post.
                 if (!manual->waitForPosts(std::chrono::minutes(2)))
-                    throw CliError::failure("a picture's processing or save did not finish");
+                    throw CliError::failure(modeWorking ? "the mode's work off the loop did not finish"
+                                                        : "a picture's processing or save did not finish");
                 manual->runUntilIdle();
                 continue;
             }

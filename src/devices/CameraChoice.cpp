@@ -17,6 +17,7 @@ CameraSource namedSource(const CameraSpec& spec) {
 CameraChoice::CameraChoice(RunLoop& loop, Options options, CameraFinder::Survey survey)
     : loop_(&loop), simulated_(loop, options.heldAs) {
     simulated_.setScene(options.scene);
+    simulated_.setPicture(options.scenePicture);
     if (options.mountRotation) simulated_.setMountRotation(*options.mountRotation);
     camera_ = &simulated_;
     if (options.simulate || options.spec.kind == CameraSpec::Kind::kSim) {

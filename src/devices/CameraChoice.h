@@ -35,6 +35,7 @@ public:
         bool simulate = false;  // --simulate: the simulated camera whatever --camera names
         std::function<int()> heldAs;
         SimulatedCamera::Scene scene = SimulatedCamera::Scene::kStill;
+        Image scenePicture;  // a photograph the simulated camera sees; none: its drawn scene
         std::string portalBus;  // empty: the session bus
         // --camera-rotation: the camera's mounting, for one that reports it
         // wrongly (clockwise, 0, 90, 180 or 270); none: as the system reports.

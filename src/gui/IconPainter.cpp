@@ -186,6 +186,19 @@ void motion(QPainter& p, const QColor& c) {
     p.drawEllipse(QPointF(68, 50), 16, 16);
 }
 
+// A smiling face: the Faces mode.
+void smilingFace(QPainter& p, const QColor& c) {
+    pen(p, c, 5);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(50, 50), 34, 34);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QPointF(38, 40), 5, 6);
+    p.drawEllipse(QPointF(62, 40), 5, 6);
+    pen(p, c, 5);
+    p.drawArc(QRectF(30, 36, 40, 32), -30 * 16, -120 * 16);
+}
+
 void sound(QPainter& p, const QColor& c) {
     QPainterPath speaker;
     speaker.moveTo(14, 40);
@@ -345,7 +358,7 @@ QStringList IconPainter::names() {
     // Each mode's plain face (the settings' buttons, the camera's standard
     // and 3D icons) and its lit one (the chosen button, the camera's icon).
     for (const char* mode :
-         {"Auto", "Stable", "Timer", "Toss", "Motion", "Sound", "Rapid", "Double", "3D"}) {
+         {"Auto", "Stable", "Timer", "Toss", "Motion", "Sound", "Rapid", "Double", "3D", "Faces"}) {
         names << QString("Mode_%1.png").arg(mode) << QString("Mode_%1_on.png").arg(mode);
     }
     return names;
@@ -453,6 +466,8 @@ bool IconPainter::draw(QPainter& p, const QString& fileName, const QRectF& box) 
         motion(p, c);
     else if (name == "Mode_Sound")
         sound(p, c);
+    else if (name == "Mode_Faces")
+        smilingFace(p, c);
     else if (name == "Status_Sound")
         microphone(p, c);
     else if (name == "Mode_Rapid")

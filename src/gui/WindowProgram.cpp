@@ -1,6 +1,7 @@
 #include "gui/WindowProgram.h"
 
 #include "adapters/linux/CanberraSounds.h"
+#include "adapters/linux/FaceModule.h"
 #include "adapters/qt/QtFeedback.h"
 #include "adapters/qt/QtLocationManager.h"
 #include "adapters/qt/QtRunLoop.h"
@@ -8,8 +9,11 @@
 #include "adapters/qt/QtUrlOpener.h"
 #include "core/app/AppActions.h"
 #include "core/app/KestrelApp.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/Log.h"
+#include "core/settings/Camera1Data.h"
+#include "core/settingsui/SettingsController.h"
 #include "core/store/DirectoryUtils.h"
 #include "devices/CameraChoice.h"
 #include "devices/DeviceChoice.h"
@@ -89,6 +93,12 @@ std::string keyHelp() {
         keys.resize(std::max<std::size_t>(keys.size(), 36), ' ');
         text += "  " + keys + " " + line.action + "\n";
     }
+    text += "\nThe shooting modes M steps through (set-mode takes their numbers):\n";
+    for (const auto& button : kestrel::SettingsController::kModeButtons)
+        text += "  " + std::to_string(button.mode) + "  " +
+                std::string(kestrel::CameraSettingsController::modeTitle(button.mode)).substr(6) +
+                (button.mode == kestrel::Camera1Data::kFaces ? " (where its face finder is installed)" : "") +
+                "\n";
     return text +
            "\nOn the session bus as org.kestrelcamera.Kestrel (org.freedesktop.Application): the\n"
            "actions take-picture, cancel, set-mode (the mode number) and album; kestrel-cli "
@@ -242,6 +252,7 @@ int WindowProgram::run(int argc, char** argv, const Overrides& overrides) {
         simulate,
         heldAs,
         scene == "moving" ? SimulatedCamera::Scene::kMoving : SimulatedCamera::Scene::kStill,
+        Image(),
         "",
         cameraRotation};
     cameraOptions.startInBackground = true;
@@ -280,6 +291,10 @@ int WindowProgram::run(int argc, char** argv, const Overrides& overrides) {
     else
         locationService = std::make_unique<FixedLocationManager>(loop, std::nullopt);
 
+    // The Faces mode is offered where its face finder is installed.
+    std::string facesMissing;
+    std::shared_ptr<FaceFinder> faceFinder = FaceModule::locate(&facesMissing);
+    ModeOffer::setFaceFinder(std::move(faceFinder), facesMissing);
     KestrelApp::Options settings;
     if (!configDir.empty()) settings.configDir = configDir;
     if (!dcim.empty()) settings.dcim = dcim;

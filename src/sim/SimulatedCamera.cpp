@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -138,7 +139,12 @@ Image SimulatedCamera::render(int width, int height) const {
 }
 
 SimulatedCamera::SceneMoment SimulatedCamera::sceneNow() const {
-    return SceneMoment{RunLoop::toSeconds(loop_->now()), device_, objectPosition_, scene_};
+    return SceneMoment{RunLoop::toSeconds(loop_->now()), device_, objectPosition_, scene_, picture_};
+}
+
+void SimulatedCamera::setPicture(const Image& picture) {
+    picture_ = picture ? std::make_shared<const Image>(ImageResizer::colorMatch(picture, Size{0, 0}))
+                       : nullptr;
 }
 
 Image SimulatedCamera::render(int width, int height, int orientation) const {
@@ -252,6 +258,18 @@ Image SimulatedCamera::render(const SceneMoment& moment, int width, int height, 
                 cairo_arc(cr, x + figure / 2, h * 0.22, figure * 0.35, 0, 2 * std::numbers::pi);
                 cairo_fill(cr);
             }
+        }
+        if (moment.picture) {
+            // A photograph in front of the lens, filling the view.
+            const Bitmap& photo = moment.picture->bitmap();
+            const CairoSurface source(photo);
+            const double scale = std::max(w / photo.width(), h / photo.height());
+            cairo_save(cr);
+            cairo_translate(cr, (w - photo.width() * scale) / 2, (h - photo.height() * scale) / 2);
+            cairo_scale(cr, scale, scale);
+            cairo_set_source_surface(cr, source.get(), 0, 0);
+            cairo_paint(cr);
+            cairo_restore(cr);
         }
         // The lamp off: everything in the room as dim as it gets.
         if (moment.scene == Scene::kLightSwitch &&

@@ -53,6 +53,7 @@ public:
         Device device = Device::kRear;
         double objectPosition = 0.3;
         Scene scene = Scene::kStill;
+        std::shared_ptr<const Image> picture;  // shown over the whole scene
     };
 
     // `deviceOrientation` answers how the device is held (1–4, as the device
@@ -96,6 +97,9 @@ public:
     // Moves the ball by a fraction of the picture's width.
     void moveObject(double fraction) { objectPosition_ += fraction; }
     void setScene(Scene scene) { scene_ = scene; }
+    // A photograph the camera sees instead of its drawn scene (upright,
+    // covering the frame, centred); none: the drawn scene again.
+    void setPicture(const Image& picture);
     Scene scene() const { return scene_; }
     int picturesTaken() const { return picturesTaken_; }
 
@@ -134,6 +138,7 @@ private:
     bool mirrored_ = false;
     double objectPosition_ = 0.3;
     Scene scene_ = Scene::kStill;
+    std::shared_ptr<const Image> picture_;
     int picturesTaken_ = 0;
     std::function<void()> frameObserver_;
     RunLoop::TimerId frameClock_ = 0;

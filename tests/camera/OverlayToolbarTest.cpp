@@ -219,7 +219,8 @@ TEST(CameraHoverViewTest, APanelWithAPictureAndALevel) {
     EXPECT_TRUE(panel.hidden());
     EXPECT_NEAR(panel.grayLevel(), 0.8f, 1e-6f);
     panel.indicatorView().setLevel(0.5f);
-    EXPECT_EQ(panel.subviews().size(), 2u);
+    EXPECT_EQ(panel.subviews().size(), 3u);  // the picture, the line of text, the level
+    EXPECT_TRUE(panel.textLabel().hidden());  // until a mode fills it
 }
 
 }  // namespace

@@ -48,7 +48,9 @@ TEST_F(SettingsCommandTest, ShowOnFirstStartGivesDefaultsAndWritesNothing) {
     const Result r = cli({"settings", "show", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const Json json = r.json();
-    EXPECT_EQ(json["stored"].size(), 47u);  // 46 keys and "persisted"
+    EXPECT_EQ(json["stored"].size(), 52u);  // 51 keys and "persisted"
+    EXPECT_EQ(json["stored"]["faces count"], 1);
+    EXPECT_EQ(json["stored"]["faces trigger"], 0);
     EXPECT_EQ(json["stored"]["timer active hours"], false);
     EXPECT_EQ(json["stored"]["timer active from"], 7 * 60);
     EXPECT_EQ(json["stored"]["timer active to"], 19 * 60);
@@ -160,13 +162,13 @@ TEST_F(SettingsCommandTest, RulesListModesFromMinusOneToEleven) {
     Json json = cli({"settings", "rules", "--json"}).json();
     EXPECT_EQ(json.size(), 14u);
     EXPECT_EQ(json["canChangeAutoSave"], Json({-1, 0, 1, 2, 3, 5, 6, 7, 8, 9, 11}));
-    EXPECT_EQ(json["canChangeRatio"], Json({0, 1, 2, 3, 5, 7, 10}));
+    EXPECT_EQ(json["canChangeRatio"], Json({0, 1, 2, 3, 5, 7, 10, 11}));
     EXPECT_EQ(json["canChangeTilt"], Json::array());
     json = cli({"settings", "rules", "--variant", "50203", "--json"}).json();
     EXPECT_EQ(json["canChangeRatio"], Json::array());
-    EXPECT_EQ(json["canChangeDigitalZoom"], Json({0, 1, 2, 3, 5, 6, 7, 9, 10}));
+    EXPECT_EQ(json["canChangeDigitalZoom"], Json({0, 1, 2, 3, 5, 6, 7, 9, 10, 11}));
     const Result text = cli({"settings", "rules"});
-    EXPECT_NE(text.out.find("canChangeTimerBeep = [2,4]"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("canChangeTimerBeep = [2,4,11]"), std::string::npos) << text.out;
 }
 
 TEST_F(SettingsCommandTest, ACorruptFileIsKeptAsideAndReported) {

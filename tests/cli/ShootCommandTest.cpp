@@ -328,7 +328,7 @@ TEST(ShootCommandTest, UnknownDevicesAndModesAreRefused) {
                                                  {"--mic", (dir / "none.wav").string()},
                                                  {"--scene", "busy"},
                                                  {"--mode", "8"},
-                                                 {"--mode", "11"}}) {
+                                                 {"--mode", "12"}}) {
         std::vector<std::string> all{"--config-dir",   config,   "shoot",
                                      "--virtual-time", "--dcim", (dir / "D").string()};
         all.insert(all.end(), args.begin(), args.end());

@@ -3,6 +3,8 @@
 // settings just changed are on disk afterwards. To quit while a save is under
 // way, the tests run the programs built from the same libraries with a slow
 // disk (tests/programs: each save held 1.5 s and said so in the log).
+
+#include "adapters/linux/FaceModule.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/platform/PlistPreferenceStore.h"
 #include "core/platform/PreferenceLocation.h"
@@ -35,12 +37,14 @@ using Child = test::ChildProcess;
 class QuitBySignalTest : public ::testing::Test {
 protected:
     QuitBySignalTest() {
-        // A known start: Sound mode (the last in the settings' order, so the
-        // next-mode key gives Standard, which shoots at once) and auto-save on.
-        EXPECT_EQ(
-            test::runCli({"--config-dir", config().string(), "settings", "set", "camera mode", "5"})
-                .status,
-            0);
+        // A known start: the last mode in the settings' order (Faces where
+        // its face finder is built, else Sound), so the next-mode key gives
+        // Standard, which shoots at once; and auto-save on.
+        const int last = FaceModule::locate(nullptr) ? Camera1Data::kFaces : Camera1Data::kSound;
+        EXPECT_EQ(test::runCli({"--config-dir", config().string(), "settings", "set",
+                                "camera mode", std::to_string(last)})
+                      .status,
+                  0);
         EXPECT_EQ(
             test::runCli({"--config-dir", config().string(), "settings", "set", "auto save", "yes"})
                 .status,

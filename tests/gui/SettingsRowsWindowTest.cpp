@@ -1,4 +1,5 @@
 #include "core/app/KestrelApp.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/ui/AlertView.h"
@@ -6,6 +7,7 @@
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
 #include "support/AppOptions.h"
+#include "support/FakeFaceFinder.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -154,6 +156,46 @@ TEST_F(SettingsRowsWindowTest, TheStillChoiceRowsAreOfferedWhereTheyApplyAndWrit
     // keep theirs.
     EXPECT_TRUE(record().stillChoice().catchTheMoment(Camera1Data::kMotion));
     EXPECT_FALSE(record().stillChoice().catchTheMoment(Camera1Data::kTimer));
+}
+
+// The Faces mode's rows, in windows of the three shapes: its button where a
+// face finder is, the triggers, the faces to wait for and the shared rows.
+TEST_F(SettingsRowsWindowTest, TheFacesRowsWriteTheRecordFromTheWindow) {
+    ModeOffer::setFaceFinder(std::make_shared<test::FakeFaceFinder>());
+    for (const auto& [width, height] : {std::pair{320, 480}, {1280, 720}, {360, 720}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        window->resize(width, height);
+        openSettings(Camera1Data::kStandard);
+        // Back at the top, where the screen was left scrolled down before.
+        const float x = static_cast<float>(window->width()) / 2;
+        for (int i = 0; i < 6 && !shown("Mode: Faces"); ++i) {
+            window->drag(Point{x, static_cast<float>(height) * 0.3f},
+                         Point{x, static_cast<float>(height) * 0.9f});
+            loop.advance(1.0);
+            window->screenshot();
+        }
+        press("Mode: Faces");
+        loop.advance(0.5);
+        window->screenshot();
+        ASSERT_EQ(record().mode(), Camera1Data::kFaces);
+        press("When They Look at the Camera", QAccessible::CheckBox);
+        EXPECT_EQ(record().faces().trigger(), Camera1FacesData::kLook);
+        press("When They Smile", QAccessible::CheckBox);
+        EXPECT_EQ(record().faces().trigger(), Camera1FacesData::kSmile);
+        press("All Found");
+        EXPECT_EQ(record().faces().faces(), Camera1FacesData::kAllFound);
+        press("2");
+        EXPECT_EQ(record().faces().faces(), 2);
+        scrollTo("Repeat");
+        press("High");
+        EXPECT_EQ(record().faces().sensitivity(), 3);
+        press("Repeat", QAccessible::CheckBox);
+        EXPECT_TRUE(record().faces().repeat());
+        press("Repeat", QAccessible::CheckBox);
+        EXPECT_FALSE(record().faces().repeat());
+        closeSettings();
+    }
+    ModeOffer::setFaceFinder(nullptr, "no face finder in this test");
 }
 
 }  // namespace

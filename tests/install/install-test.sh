@@ -76,6 +76,11 @@ for file in ./usr/bin/kestrel ./usr/bin/kestrel-cli ./usr/libexec/kestrel-cli-ca
             ./usr/share/doc/kestrel/copyright; do
   grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file" >&2; exit 1; }
 done
+# The face finder module, where this build found dlib.
+if [ -f "$build/lib/kestrel/kestrel-faces.so" ]; then
+  grep -q " ./usr/lib/kestrel/kestrel-faces.so\$" <<<"$contents" ||
+    { echo "not in the package: the face finder module" >&2; exit 1; }
+fi
 architecture="$(dpkg-deb --field "$deb" Architecture)"
 [ "$architecture" = "${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" ] ||
   { echo "the package is for $architecture, not ${KESTREL_PACKAGE_ARCHITECTURE:-$(dpkg --print-architecture)}" >&2; exit 1; }
@@ -84,7 +89,7 @@ for needed in libqt6widgets6 qt6-qpa-plugins libturbojpeg0 libcairo2 libpulse0 l
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed: $depends" >&2; exit 1; }
 done
 recommends="$(dpkg-deb --field "$deb" Recommends)"
-for wanted in gstreamer1.0-pipewire gstreamer1.0-libcamera qt6-wayland; do
+for wanted in gstreamer1.0-pipewire gstreamer1.0-libcamera qt6-wayland libdlib-data; do
   grep -q "$wanted" <<<"$recommends" || { echo "the package does not recommend $wanted: $recommends" >&2; exit 1; }
 done
 if grep -q "libqt6multimedia" <<<"$depends"; then echo "the package still depends on Qt Multimedia" >&2; exit 1; fi

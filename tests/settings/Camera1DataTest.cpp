@@ -42,6 +42,9 @@ TEST(Camera1DataTest, FirstStartTakesTheDefaultsAndWritesNothing) {
         {"toss catch the moment", 0}, {"motion catch the moment", 0}, {"sound catch the moment", 0},
         {"stabilizer pick the sharpest", 0}, {"standard pick the sharpest", 0},
         {"timer pick the sharpest", 0}, {"sound pick the sharpest", 0},
+        // The Faces mode: a smile, one face, medium, a 5 s count-down, no repeat.
+        {"faces trigger", 0}, {"faces count", 1}, {"faces sensitivity", 0}, {"faces delay", 5},
+        {"faces repeat", false},
     };
     EXPECT_EQ(fieldsOf(record), expected);
     EXPECT_FALSE(record.persisted());

@@ -6,6 +6,8 @@
 #include "core/settingsui/RatioController.h"
 #include "core/settingsui/SettingsController.h"
 #include "core/settingsui/SwitchTableViewCell.h"
+#include "core/modes/ModeOffer.h"
+#include "support/FakeFaceFinder.h"
 #include "support/MemoryStore.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +41,62 @@ protected:
     SystemUtils system{info};
     std::shared_ptr<NavigationController> navigation;
 };
+
+// A face finder for the length of a test: the Faces mode is offered.
+struct FacesOffered {
+    FacesOffered() { ModeOffer::setFaceFinder(std::make_shared<test::FakeFaceFinder>()); }
+    ~FacesOffered() { ModeOffer::setFaceFinder(nullptr, "no face finder in this test"); }
+};
+
+TEST_F(SettingsScreensTest, TheFacesRowsWriteTheirSettingsAndOneTriggerIsOn) {
+    // Without a face finder the mode has no button and cannot be chosen.
+    ModeOffer::setFaceFinder(nullptr, "no face finder in this test");
+    auto screen = open(Camera1Data::kStandard);
+    screen->updateModeData();
+    ASSERT_NE(screen->modeButton(Camera1Data::kFaces), nullptr);
+    EXPECT_TRUE(screen->modeButton(Camera1Data::kFaces)->hidden());
+    screen->chooseMode(Camera1Data::kFaces);
+    EXPECT_EQ(record.mode(), Camera1Data::kStandard);
+    const FacesOffered offered;
+    screen->updateModeData();
+    EXPECT_FALSE(screen->modeButton(Camera1Data::kFaces)->hidden());
+    screen->modeButton(Camera1Data::kFaces)->press();
+    ASSERT_EQ(record.mode(), Camera1Data::kFaces);
+    EXPECT_EQ(screen->getModeCell()->label()->text(), "Mode: Faces");
+    EXPECT_TRUE(screen->facesSmileCell().checkbox().isOn());
+    EXPECT_FALSE(screen->facesLookCell().checkbox().isOn());
+    // Turning one trigger on turns the other off; turning the smile off looks.
+    screen->facesLookCell().checkbox().setOn(true);
+    screen->facesLook();
+    EXPECT_EQ(record.faces().trigger(), Camera1FacesData::kLook);
+    EXPECT_FALSE(screen->facesSmileCell().checkbox().isOn());
+    screen->facesLookCell().checkbox().setOn(false);
+    screen->facesLook();
+    EXPECT_EQ(record.faces().trigger(), Camera1FacesData::kSmile);
+    EXPECT_TRUE(screen->facesSmileCell().checkbox().isOn());
+    const struct {
+        int segment;
+        int stored;
+    } counts[] = {{0, 1}, {1, 2}, {2, 3}, {3, Camera1FacesData::kAllFound}};
+    for (const auto& c : counts) {
+        screen->facesCountCell().segments().setSelectedSegmentIndex(c.segment);
+        screen->facesCount();
+        EXPECT_EQ(record.faces().faces(), c.stored);
+    }
+    EXPECT_EQ(screen->facesCountCell().segments().titleForSegment(3), "All Found");
+    // The shared rows write the Faces mode's own values, not the timer's.
+    screen->sensitivityCell().segments().setSelectedSegmentIndex(2);
+    screen->sensitivity();
+    screen->timerCell().segments().setSelectedSegmentIndex(0);
+    screen->timer();
+    screen->repeatCell().checkbox().setOn(true);
+    screen->repeat();
+    EXPECT_EQ(record.faces().sensitivity(), 3);
+    EXPECT_EQ(record.faces().timerDelay(), 1);
+    EXPECT_TRUE(record.faces().repeat());
+    EXPECT_EQ(record.timer().timerDelay(), 10);
+    EXPECT_FALSE(record.timer().repeat());
+}
 
 TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
     auto screen = open(Camera1Data::kStandard);
@@ -99,8 +157,12 @@ TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
         {8, {&screen->videoResolutionCell()}},
         {9, {&screen->anaglyphColorCell()}},
         {10, {}},
-        {11, {}},
+        {11,
+         {&screen->facesSmileCell(), &screen->facesLookCell(), &screen->facesCountCell(),
+          &screen->sensitivityCell(), &screen->timerCell(), &screen->repeatCell()}},
     };
+    // Faces is offered where a face finder is.
+    const FacesOffered offered;
     for (const auto& [mode, own] : modes) {
         for (const int variant : {ApplicationId::kThisBuild, 0}) {
             ApplicationId::setId(variant);

@@ -2,6 +2,7 @@
 
 #include "core/app/KestrelApp.h"
 #include "core/modes/CameraHandler.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/Log.h"
 
 namespace kestrel {
@@ -56,8 +57,9 @@ AppActions::Outcome AppActions::cancel() {
 }
 
 AppActions::Outcome AppActions::setMode(int mode) {
-    if (!CameraControllerHelper::handlerForMode(mode)) {
-        const std::string why = "no shooting mode " + std::to_string(mode);
+    if (!ModeOffer::offered(mode)) {
+        const std::string why = "no shooting mode " + std::to_string(mode) +
+                                (mode == Camera1Data::kFaces ? ": " + ModeOffer::facesMissingReason() : "");
         Log::warning("set-mode: " + why);
         return Outcome{false, why};
     }

@@ -2,6 +2,7 @@
 
 #include "core/about/AboutController.h"
 #include "core/library/CameraRollViewer.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/Log.h"
 #include "core/platform/SystemUtils.h"
 #include "core/store/AppleCameraRoll.h"
@@ -50,6 +51,8 @@ KestrelApp::KestrelApp(Ports ports, Options options)
     // mode chosen before is kept.
     if (!settings_.record().persisted() && !ports.accelerometer.isAvailable())
         settings_.record().setMode(Camera1Data::kStandard);
+    // A mode kept from an installation that had its face finder.
+    ModeOffer::fallBack(settings_.record());
     delegate_.setData(&settings_.record());
     delegate_.saveOnChange(ports.loop);
     delegate_.setDevicePosition(&position_);
@@ -229,6 +232,8 @@ void KestrelApp::nextMode() {
     std::size_t next = 0;
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i].mode == record.mode()) next = (i + 1) % buttons.size();
+    // A mode this installation does not offer (Faces without its finder) is passed over.
+    while (!ModeOffer::offered(buttons[next].mode)) next = (next + 1) % buttons.size();
     record.setMode(buttons[next].mode);
     cameraHelper_->reset();
     // As after a change in the settings, the new mode's icon says which it is.

@@ -7,6 +7,7 @@
 #include "core/modes/CameraDlxHandler.h"
 #include "core/modes/CameraMotionHandler.h"
 #include "core/modes/CameraRapidHandler.h"
+#include "core/modes/CameraFacesHandler.h"
 #include "core/modes/CameraSoundHandler.h"
 #include "core/modes/CameraStabilizerHandler.h"
 #include "core/modes/CameraTimerHandler.h"
@@ -113,6 +114,8 @@ std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) 
             return std::make_unique<CameraDlxHandler>();
         case Camera1Data::kAnaglyph3D:
             return std::make_unique<Camera3dHandler>();
+        case Camera1Data::kFaces:
+            return std::make_unique<CameraFacesHandler>();
         default:
             return nullptr;  // video and print are not shooting modes
     }

@@ -6,6 +6,7 @@
 #include "core/camera/PinchZoom.h"
 #include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/CameraPicker.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/NotificationCenter.h"
@@ -189,6 +190,8 @@ public:
     std::filesystem::path resources() const override { return resources_; }
     Label& saveLabel() override { return *views_->saveLabel; }
     Image cameraScreenshot(Rect rect) override;
+    Image previewFrame() override { return picker_->previewFrame(); }
+    std::shared_ptr<FaceFinder> faceFinder() override { return ModeOffer::faceFinder(); }
     Rect livePictureRect() override;
     bool hasAccelerometer() const override { return !hasAccelerometer_ || hasAccelerometer_(); }
     // A mode that cannot work here says, in live view, why.

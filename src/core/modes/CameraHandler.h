@@ -63,6 +63,10 @@ public:
     // Why this mode cannot work on this device, in a few words for the camera
     // screen (and kestrel-cli's reason for taking no picture); none when it can.
     virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
+    // Work of the mode is under way off the main loop (a frame with the face
+    // finder), and its result comes back by post: a run on virtual time
+    // waits for it before it moves the clock.
+    virtual bool workingOffLoop() const { return false; }
 
     // --- The two waiting mechanisms ---
     void startDelay();

@@ -3,6 +3,7 @@
 #include "core/imaging/Geometry.h"
 #include "core/imaging/Image.h"
 #include "core/platform/AudioUnit.h"
+#include "core/platform/FaceFinder.h"
 #include "core/platform/RunLoop.h"
 #include "core/platform/SystemSounds.h"
 #include "core/ui/Button.h"
@@ -10,6 +11,7 @@
 #include "core/ui/Label.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace kestrel {
@@ -54,6 +56,10 @@ public:
     // The mode began or stopped waiting for its trigger (a count-down, a
     // sensing watch, the pause of a series).
     virtual void waitingChanged() {}
+    // The camera's live frame, as the live view shows it; none without a camera.
+    virtual Image previewFrame() { return Image(); }
+    // The face finder; none where it is not installed.
+    virtual std::shared_ptr<FaceFinder> faceFinder() { return nullptr; }
     // One line of the screen's event trace ("count-down 3", "beep", ...).
     virtual void trace(const std::string& event) { (void)event; }
 };

@@ -56,8 +56,10 @@ const RatioEntry* ratioEntry(int index) {
     return &kRatios[static_cast<std::size_t>(index)];
 }
 
-// Whether bit `mode` is set, for a mode number within [0, lastMode].
+// Whether bit `mode` is set, for a mode number within [0, lastMode]. The
+// Faces mode takes the timer's answers.
 bool modeIn(unsigned mask, int mode, int lastMode = Camera1Data::kPrint) {
+    if (mode == Camera1Data::kFaces) mode = Camera1Data::kTimer;
     return mode >= 0 && mode <= lastMode && ((mask >> mode) & 1u) != 0;
 }
 
@@ -89,6 +91,7 @@ void Camera1Data::attachSubRecords() {
     video_.attach(this);
     anaglyph_.attach(this);
     stillChoice_.attach(this);
+    faces_.attach(this);
 }
 
 Camera1Data* Camera1Data::data() { return dynamic_cast<Camera1Data*>(PrefObject::singleObject()); }
@@ -110,6 +113,7 @@ void Camera1Data::resetSubRecords() {
     video_ = Camera1VideoData();
     anaglyph_ = Camera13dData();
     stillChoice_ = Camera1StillChoiceData();
+    faces_ = Camera1FacesData();
 }
 
 void Camera1Data::initialize() {

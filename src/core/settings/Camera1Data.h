@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/Camera13dData.h"
+#include "core/settings/Camera1FacesData.h"
 #include "core/settings/Camera1MotionData.h"
 #include "core/settings/Camera1RapidData.h"
 #include "core/settings/Camera1SoundData.h"
@@ -39,6 +40,7 @@ public:
     enum Mode : int {
         kStabilizing = 0, kStandard = 1, kTimer = 2, kMoving = 3, kMotion = 4, kSound = 5,
         kRapidFire = 6, kDoubleExposure = 7, kVideo = 8, kAnaglyph3D = 9, kPrint = 10,
+        kFaces = 11,
     };
     static constexpr int kRatioCount = 29;
     static constexpr int kEffectCount = 11;
@@ -124,6 +126,9 @@ public:
     Camera13dData& anaglyph() { return anaglyph_; }
     const Camera13dData& anaglyph() const { return anaglyph_; }
     void setAnaglyph(const Camera13dData& value) { replace(anaglyph_, value); }
+    Camera1FacesData& faces() { return faces_; }
+    const Camera1FacesData& faces() const { return faces_; }
+    void setFaces(const Camera1FacesData& value) { replace(faces_, value); }
     Camera1StillChoiceData& stillChoice() { return stillChoice_; }
     const Camera1StillChoiceData& stillChoice() const { return stillChoice_; }
     void setStillChoice(const Camera1StillChoiceData& value) { replace(stillChoice_, value); }
@@ -147,6 +152,7 @@ public:
         Camera1VideoData::visitFields(self.video_, visit);
         Camera13dData::visitFields(self.anaglyph_, visit);
         Camera1StillChoiceData::visitFields(self.stillChoice_, visit);
+        Camera1FacesData::visitFields(self.faces_, visit);
     }
 
     // Tables of the aspect ratios and colour effects.
@@ -156,7 +162,8 @@ public:
     static std::string getEffectText(int index);
 
     // Capability rules: whether an option applies to a mode number. Without
-    // a variant they read the process-wide product variant code.
+    // a variant they read the process-wide product variant code. The Faces
+    // mode answers as the timer does: its photos are taken as the timer's.
     static bool canChangeFullScreenShutter(int mode);
     static bool canChangeGrid(int mode);
     static bool canChangeTimerBeep(int mode);
@@ -249,6 +256,7 @@ private:
     Camera1VideoData video_;
     Camera13dData anaglyph_;
     Camera1StillChoiceData stillChoice_;
+    Camera1FacesData faces_;
 };
 
 }  // namespace kestrel

@@ -18,7 +18,8 @@ EffectiveSettings::EffectiveSettings(const Camera1Data* record, int variant) : v
     grid_ = record->grid();
     digitalZoom_ = record->digitalZoom();
     fullScreenShutter_ = record->fullScreenShutter();
-    catchTheMoment_ = record->stillChoice().catchTheMoment(mode_);
+    // The Faces mode's photo is always the frame the faces were seen in.
+    catchTheMoment_ = mode_ == Camera1Data::kFaces || record->stillChoice().catchTheMoment(mode_);
     pickTheSharpest_ = record->stillChoice().pickTheSharpest(mode_);
 }
 

@@ -22,6 +22,7 @@ constexpr std::array<int, 5> kTimerCount{0, 5, 10, 25, 100};
 constexpr std::array<int, 4> kMaxWait{0, 5, 10, 30};
 constexpr std::array<int, 2> kRapidMode{16, 25};
 constexpr std::array<int, 3> kVideoResolution{320, 160, 128};
+constexpr std::array<int, 4> kFacesCount{1, 2, 3, Camera1FacesData::kAllFound};
 
 template <std::size_t N>
 int valueAt(const std::array<int, N>& table, int index, int outside) {
@@ -46,7 +47,7 @@ int currentMode() { return record() ? record()->mode() : -1; }
 constexpr const char* kModeTitles[] = {
     "Mode: Stabilizing", "Mode: Standard",    "Mode: Timer",      "Mode: Moving",
     "Mode: Motion",      "Mode: Sound",       "Mode: Rapid Fire", "Mode: Double Exposure",
-    "Mode: Video",       "Mode: Anaglyph 3D", "Mode: Print",
+    "Mode: Video",       "Mode: Anaglyph 3D", "Mode: Print",        "Mode: Faces",
 };
 constexpr const char* kModeDescriptions[] = {
     "Accelerometer-assisted camera mode. Shutter fires when camera is stable.",
@@ -60,16 +61,17 @@ constexpr const char* kModeDescriptions[] = {
     "Sequnece of photos at 8 frames/second.",
     "Two photos overlaid as anaglyph red/cyan 3D photo.",
     "Veloro Printing.",
+    "Shutter fires when the people in view smile or look at the camera.",
 };
 
 }  // namespace
 
 const char* CameraSettingsController::modeTitle(int mode) {
-    return mode >= 0 && mode <= Camera1Data::kPrint ? kModeTitles[mode] : nullptr;
+    return mode >= 0 && mode <= Camera1Data::kFaces ? kModeTitles[mode] : nullptr;
 }
 
 const char* CameraSettingsController::modeDescription(int mode) {
-    return mode >= 0 && mode <= Camera1Data::kPrint ? kModeDescriptions[mode] : nullptr;
+    return mode >= 0 && mode <= Camera1Data::kFaces ? kModeDescriptions[mode] : nullptr;
 }
 
 CameraSettingsController::CameraSettingsController(const SystemUtils& system, AboutFactory about)
@@ -115,6 +117,10 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     videoResolutionCell_ =
         makeSegments("Video Resolution", {"320", "160", "128"}, &C::videoResolution);
     anaglyphColorCell_ = makeSegments("3D Colors", {"Channels", "Tinted"}, &C::anaglyphColor);
+    // The Faces mode's two triggers: one of them is on.
+    facesSmileCell_ = makeSwitch("When They Smile", &C::facesSmile);
+    facesLookCell_ = makeSwitch("When They Look at the Camera", &C::facesLook);
+    facesCountCell_ = makeSegments("Faces to Wait For", {"1", "2", "3", "All Found"}, &C::facesCount);
     // Rows with a disclosure mark keep their texts short of it.
     ratioCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
     ratioCell_->setLabel(std::make_shared<Label>(Rect{kInset, 9, besideMark - kInset, 24}));
@@ -276,6 +282,11 @@ void CameraSettingsController::populateCellLists() {
         case Camera1Data::kPrint:
             updateStandard();
             break;
+        case Camera1Data::kFaces:
+            add({facesSmileCell_, facesLookCell_, facesCountCell_, sensitivityCell_, timerCell_,
+                 repeatCell_});
+            updateFaces();
+            break;
         default:
             break;
     }
@@ -383,6 +394,18 @@ void CameraSettingsController::updateSound() {
         showValue(sensitivityCell_->segments(), kSensitivity, r->sound().sensitivity());
 }
 
+void CameraSettingsController::updateFaces() {
+    const Camera1Data* r = record();
+    if (!r) return;
+    const bool look = r->faces().trigger() == Camera1FacesData::kLook;
+    facesSmileCell_->checkbox().setOn(!look);
+    facesLookCell_->checkbox().setOn(look);
+    showValue(facesCountCell_->segments(), kFacesCount, r->faces().faces());
+    showValue(sensitivityCell_->segments(), kSensitivity, r->faces().sensitivity());
+    showValue(timerCell_->segments(), kTimerDelay, r->faces().timerDelay());
+    repeatCell_->checkbox().setOn(r->faces().repeat());
+}
+
 void CameraSettingsController::updateRapid() {
     if (const Camera1Data* r = record())
         showValue(rapidModeCell_->segments(), kRapidMode, r->rapid().rapidMode());
@@ -471,20 +494,40 @@ void CameraSettingsController::sensitivity() {
         case Camera1Data::kSound:
             r->sound().setSensitivity(value);
             break;
+        case Camera1Data::kFaces:
+            r->faces().setSensitivity(value);
+            break;
         default:
             break;
     }
 }
 
+// The delay and repeat rows serve the timer and the Faces mode.
 void CameraSettingsController::timer() {
-    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
-        r->timer().setTimerDelay(
-            valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30));
+    Camera1Data* r = record();
+    const int delay = valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30);
+    if (r && r->mode() == Camera1Data::kTimer) r->timer().setTimerDelay(delay);
+    if (r && r->mode() == Camera1Data::kFaces) r->faces().setTimerDelay(delay);
 }
 
 void CameraSettingsController::repeat() {
-    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
-        r->timer().setRepeat(repeatCell_->checkbox().isOn());
+    Camera1Data* r = record();
+    if (r && r->mode() == Camera1Data::kTimer) r->timer().setRepeat(repeatCell_->checkbox().isOn());
+    if (r && r->mode() == Camera1Data::kFaces) r->faces().setRepeat(repeatCell_->checkbox().isOn());
+}
+
+void CameraSettingsController::facesSmile() { facesTrigger(facesSmileCell_->checkbox().isOn()); }
+void CameraSettingsController::facesLook() { facesTrigger(!facesLookCell_->checkbox().isOn()); }
+
+void CameraSettingsController::facesTrigger(bool smile) {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
+        r->faces().setTrigger(smile ? Camera1FacesData::kSmile : Camera1FacesData::kLook);
+    updateFaces();  // the other row follows
+}
+
+void CameraSettingsController::facesCount() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
+        r->faces().setFaces(valueAt(kFacesCount, facesCountCell_->segments().selectedSegmentIndex(), 1));
 }
 
 // An index outside a row's table keeps the stored value's default (off, until pressed, for ever).

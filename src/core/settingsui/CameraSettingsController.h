@@ -52,6 +52,7 @@ public:
     virtual void updateDouble() {}
     virtual void updateVideo();
     virtual void update3d();
+    virtual void updateFaces();
     virtual void mode(int segment) { (void)segment; }
 
     // --- Building and refreshing ---
@@ -93,6 +94,11 @@ public:
     void rapidMode();
     void videoResolution();
     void anaglyphColor();
+    // The Faces mode's rows: the trigger (smile or look, one of them on) and the faces to wait for.
+    void facesSmile();
+    void facesLook();
+    void facesTrigger(bool smile);
+    void facesCount();
     void done();
 
     // --- The table ---
@@ -129,6 +135,9 @@ public:
     SegmentedTableViewCell& rapidModeCell() { return *rapidModeCell_; }
     SegmentedTableViewCell& videoResolutionCell() { return *videoResolutionCell_; }
     SegmentedTableViewCell& anaglyphColorCell() { return *anaglyphColorCell_; }
+    SwitchTableViewCell& facesSmileCell() { return *facesSmileCell_; }
+    SwitchTableViewCell& facesLookCell() { return *facesLookCell_; }
+    SegmentedTableViewCell& facesCountCell() { return *facesCountCell_; }
     CustomTableViewCell& ratioCell() { return *ratioCell_; }
     // The timer's active hours; it opens their chooser.
     CustomTableViewCell& activeHoursCell() { return *activeHoursCell_; }
@@ -170,6 +179,8 @@ private:
     // The series, waiting and light rows of the timer, stabilizer and motion modes.
     std::shared_ptr<SegmentedTableViewCell> timerIntervalCell_, timerCountCell_, maxWaitCell_;
     std::shared_ptr<SwitchTableViewCell> ignoreLightCell_;
+    std::shared_ptr<SwitchTableViewCell> facesSmileCell_, facesLookCell_;
+    std::shared_ptr<SegmentedTableViewCell> facesCountCell_;
     std::shared_ptr<SwitchTableViewCell> catchTheMomentCell_;
     std::shared_ptr<SwitchTableViewCell> pickTheSharpestCell_;
     std::shared_ptr<CustomTableViewCell> activeHoursCell_;

@@ -1,5 +1,6 @@
 #include "core/settingsui/SettingsController.h"
 
+#include "core/modes/ModeOffer.h"
 #include "core/settings/Camera1Data.h"
 
 namespace kestrel {
@@ -41,13 +42,15 @@ void SettingsController::updateModeData() {
     CameraSettingsController::updateModeData();
     const Camera1Data* record = Camera1Data::data();
     const int current = record ? record->mode() : -1;
-    for (std::size_t i = 0; i < kModeButtons.size(); ++i)
+    for (std::size_t i = 0; i < kModeButtons.size(); ++i) {
         buttons_[i]->setSelected(kModeButtons[i].mode == current);
+        buttons_[i]->setHidden(!ModeOffer::offered(kModeButtons[i].mode));
+    }
 }
 
 void SettingsController::chooseMode(int mode) {
     Camera1Data* record = Camera1Data::data();
-    if (!record) return;
+    if (!record || (mode == Camera1Data::kFaces && !ModeOffer::offered(mode))) return;
     record->setMode(mode);
     updateModeData();
     refreshCellLists();
@@ -63,6 +66,8 @@ void SettingsController::mode(int segment) {
         record->setMode(Camera1Data::kStabilizing);
     else if (segment >= 2 && segment <= 8)
         record->setMode(segment);
+    else if (segment == 9 && ModeOffer::offered(Camera1Data::kFaces))
+        record->setMode(Camera1Data::kFaces);
 }
 
 }  // namespace kestrel

@@ -17,8 +17,9 @@ public:
         int mode;
         const char* image;  // the button's face; "_on" marks the selected one
     };
-    // Standard, stabilizing, timer, toss, motion, rapid, double, 3D, sound.
-    static constexpr std::array<ModeButton, 9> kModeButtons{{{1, "Mode_Auto"},
+    // Standard, stabilizing, timer, toss, motion, rapid, double, 3D, sound,
+    // faces (shown only where the face finder is installed).
+    static constexpr std::array<ModeButton, 10> kModeButtons{{{1, "Mode_Auto"},
                                                              {0, "Mode_Stable"},
                                                              {2, "Mode_Timer"},
                                                              {3, "Mode_Toss"},
@@ -26,7 +27,8 @@ public:
                                                              {6, "Mode_Rapid"},
                                                              {7, "Mode_Double"},
                                                              {9, "Mode_3D"},
-                                                             {5, "Mode_Sound"}}};
+                                                             {5, "Mode_Sound"},
+                                                             {11, "Mode_Faces"}}};
 
     SettingsController(const SystemUtils& system, AboutFactory about);
 

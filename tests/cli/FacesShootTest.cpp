@@ -1,0 +1,124 @@
+// kestrel-cli shoot --mode 11 on real photographs (scripts/fetch-samples.sh):
+// as GStreamer sources in real time and as the simulated camera's scene on
+// virtual time; and a Kestrel without its face finder.
+#include "adapters/linux/FaceModule.h"
+#include "core/exif/ExifReader.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+#include "support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace kestrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path faces() { return test::testPaths().samplesDir.parent_path() / "faces"; }
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+class FacesShootTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!FaceModule::locate(nullptr)) GTEST_SKIP() << "no face finder module in this build";
+        ASSERT_TRUE(fs::exists(faces() / "astronaut.png")) << "run scripts/fetch-samples.sh";
+        set("faces delay", "1");
+    }
+    void set(const std::string& key, const std::string& value) {
+        ASSERT_EQ(test::runCli({"--config-dir", config(), "settings", "set", key, value}).status, 0) << key;
+    }
+    std::string config() const { return (dir / "config").string(); }
+    test::CliResult shoot(std::vector<std::string> args) {
+        std::vector<std::string> all{"--config-dir", config(), "shoot", "--mode", "11",
+                                     "--dcim", (dir / "DCIM").string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return test::runCli(all);
+    }
+    static std::string source(const std::string& picture) {
+        return "gst:filesrc location=" + (faces() / picture).string() + " ! decodebin ! imagefreeze";
+    }
+    test::TempDir dir;
+};
+
+TEST_F(FacesShootTest, ASmilingFaceFromAGStreamerSourceIsPhotographedAndSaysSo) {
+    const auto shot = shoot({"--camera", source("astronaut.png"), "--max-time", "60"});
+    ASSERT_EQ(shot.status, 0) << shot.err;
+    const auto paths = linesOf(shot.out);
+    ASSERT_EQ(paths.size(), 1u) << shot.out;
+    const auto comment = ExifReader(paths[0]).userComment();
+    ASSERT_TRUE(comment);
+    EXPECT_EQ(*comment, "Kestrel: faces 1 of 1 smiling");
+}
+
+TEST_F(FacesShootTest, NoFaceFromAGStreamerSourceTakesNoPhoto) {
+    const auto shot = shoot({"--camera", source("coffee.png"), "--max-time", "8"});
+    EXPECT_EQ(shot.status, 3) << shot.err;
+    EXPECT_TRUE(linesOf(shot.out).empty()) << shot.out;
+    EXPECT_FALSE(fs::exists(dir / "DCIM" / "100APPLE" / "IMG_0001.JPG"));
+}
+
+TEST_F(FacesShootTest, OnVirtualTimeTheSceneDecidesAndSoDoesTheTrigger) {
+    const struct {
+        const char* picture;
+        const char* trigger;  // "faces trigger": 0 smile, 1 look
+        const char* comment;  // none: no photo in a minute
+    } cases[] = {
+        {"astronaut.png", "0", "Kestrel: faces 1 of 1 smiling"},
+        {"grace_hopper.jpg", "0", nullptr},  // unsmiling
+        {"grace_hopper.jpg", "1", "Kestrel: faces 1 of 1 looking"},
+        {"coffee.png", "0", nullptr},
+        // (A cat's face is the module test's: each minute here is 240 looks.)
+        {"camera.png", "1", nullptr},  // in profile, looking elsewhere
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.picture) + " trigger " + c.trigger);
+        set("faces trigger", c.trigger);
+        fs::remove_all(dir / "DCIM");
+        const auto shot = shoot({"--virtual-time", "--scene", (faces() / c.picture).string(),
+                                 "--max-time", "60"});
+        const auto paths = linesOf(shot.out);
+        if (!c.comment) {
+            EXPECT_EQ(shot.status, 3) << shot.err;
+            EXPECT_TRUE(paths.empty()) << shot.out;
+            continue;
+        }
+        ASSERT_EQ(shot.status, 0) << shot.err;
+        ASSERT_EQ(paths.size(), 1u) << shot.out;
+        EXPECT_EQ(ExifReader(paths[0]).userComment(), c.comment);
+    }
+}
+
+TEST(FacesWithoutFinderTest, Mode11IsRefusedInOneLineAndAStoredOneFallsBackToStandard) {
+    test::TempDir dir;
+    const std::string config = (dir / "config").string();
+    ::setenv("KESTREL_FACES_MODULE", "/nonexistent/kestrel-faces.so", 1);
+    const auto refused = test::runCli({"--config-dir", config, "shoot", "--mode", "11",
+                                       "--virtual-time", "--dcim", (dir / "DCIM").string()});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_NE(refused.err.find("face finder module"), std::string::npos) << refused.err;
+    // A mode 11 kept from an installation that had it: Standard, and one line says why.
+    ASSERT_EQ(test::runCli({"--config-dir", config, "settings", "set", "camera mode", "11"}).status, 0);
+    const auto shot = test::runCli({"--config-dir", config, "shoot", "--virtual-time", "--max-time",
+                                    "20", "--dcim", (dir / "DCIM").string()});
+    ::unsetenv("KESTREL_FACES_MODULE");
+    EXPECT_EQ(shot.status, 0) << shot.err;
+    ASSERT_EQ(linesOf(shot.out).size(), 1u) << shot.out;
+    EXPECT_EQ(ExifReader(linesOf(shot.out)[0]).userComment(), "Kestrel: shutter");
+    EXPECT_NE(shot.err.find("the stored mode is Faces, but the face finder module"), std::string::npos)
+        << shot.err;
+}
+
+}  // namespace
+}  // namespace kestrel
