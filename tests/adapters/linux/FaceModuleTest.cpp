@@ -85,8 +85,10 @@ TEST_F(FaceModuleTest, FacesSmilesAndLooksOnRealPhotographs) {
 }
 
 TEST_F(FaceModuleTest, TwoPeopleSideBySideAreTwoFacesOneSmiling) {
-    const std::vector<FoundFace> found =
-        module->findFaces(sideBySide(photo("astronaut.png"), photo("grace_hopper.jpg")));
+    const Image smiling = photo("astronaut.png");
+    const Image unsmiling = photo("grace_hopper.jpg");
+    ASSERT_TRUE(smiling && unsmiling);
+    const std::vector<FoundFace> found = module->findFaces(sideBySide(smiling, unsmiling));
     ASSERT_EQ(found.size(), 2u);
     const FoundFace& left = found[0].box.x < found[1].box.x ? found[0] : found[1];
     const FoundFace& right = &left == &found[0] ? found[1] : found[0];
