@@ -5,7 +5,7 @@
 // of the whole tree, as the store did before it kept its reading up to date.
 // Compare cases within one run (ratios), not across machines; the store is
 // made under $TMPDIR (TMPDIR=/dev/shm measures without the disk's flushes).
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/imaging/JpegCodec.h"
 #include "core/store/CameraRoll.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,7 +16,7 @@ struct CliContext {
     std::ostream* err = nullptr;                     // diagnostics
     // Holds every photo save before it runs (none: at once); a test
     // program's slow disk, for quitting mid-save.
-    SaverQueue::Gate saveGate;
+    WorkerQueue::Gate saveGate;
     // Where the IIO devices' sysfs tree lies (empty: the system's); a test's
     // made-up accelerometer.
     std::string iioRoot;

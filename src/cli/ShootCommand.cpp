@@ -19,7 +19,7 @@
 #include "core/store/DcimPhotoAlbum.h"
 #include "core/store/DeviceLocation.h"
 #include "core/store/DirectoryUtils.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/ui/AnimationBlock.h"
 #include "devices/CameraChoice.h"
 #include "sim/NmeaLocationManager.h"
@@ -259,9 +259,9 @@ void ShootCommand::run() const {
     SilentSounds sounds;
     // The saver workers go after everything their completions reach (they
     // are declared before it) and are drained when they go.
-    SaverQueue photoWorker("photo processing", *loop, context_.saveGate);
-    SaverQueue ownStoreWorker("own store", *loop, context_.saveGate);
-    SaverQueue cameraRollWorker("camera roll", *loop, context_.saveGate);
+    WorkerQueue photoWorker("photo processing", *loop, context_.saveGate);
+    WorkerQueue ownStoreWorker("own store", *loop, context_.saveGate);
+    WorkerQueue cameraRollWorker("camera roll", *loop, context_.saveGate);
     DcimPhotoAlbum album(root, *loop, cameraRollWorker);
     GpsImageSaver saver(
         album, root, *loop,
@@ -359,7 +359,7 @@ void ShootCommand::run() const {
         };
         if (!landed()) {
             *context_.err << "kestrel-cli: waiting for 1 photo to be saved\u2026" << std::endl;
-            runUntil(landed, std::chrono::duration_cast<RunLoop::Duration>(SaverQueue::kDrainBound), [] {});
+            runUntil(landed, std::chrono::duration_cast<RunLoop::Duration>(WorkerQueue::kDrainBound), [] {});
             if (!landed()) *context_.err << "kestrel-cli: the photo on its way was not saved in time" << std::endl;
         }
         throw CliError(128 + signal, std::string("stopped by ") + strsignal(signal) + ": " +

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 namespace kestrel::gui {
 
@@ -12,7 +12,7 @@ class WindowProgram {
 public:
     struct Overrides {
         // Holds each photo save on the saver workers (a slow disk).
-        SaverQueue::Gate saveGate;
+        WorkerQueue::Gate saveGate;
     };
 
     // Answers the exit status.

@@ -1,5 +1,5 @@
 #include "core/app/KestrelApp.h"
-#include "core/imaging/Bitmap.h"
+#include "core/base/Bitmap.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/settings/ApplicationId.h"

@@ -254,7 +254,7 @@ protected:
     SimulatedCamera camera;
     CameraViewManager views;
     test::RecordingSounds sounds;
-    SaverQueue worker;
+    WorkerQueue worker;
     DcimPhotoAlbum album;
     GpsImageSaver saver;
     AnimationBlock block;
@@ -313,7 +313,7 @@ TEST_F(CaptureOnAWorkerTest, APictureProcessedWhileTheCameraIsAwayIsReviewedWhen
 // Lets a worker held by the test go on, at the latest when it goes out of scope.
 class Gate {
 public:
-    explicit Gate(SaverQueue& worker) {
+    explicit Gate(WorkerQueue& worker) {
         worker.enqueue([opened = promise_.get_future().share()] { opened.wait(); });
     }
     ~Gate() { open(); }

@@ -4,7 +4,7 @@
 #include "core/settings/ApplicationId.h"
 #include "core/settings/Camera1Data.h"
 #include "core/store/DcimPhotoAlbum.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/ui/AnimationBlock.h"
 #include "sim/SimulatedCamera.h"
 #include "support/MemoryStore.h"
@@ -65,7 +65,7 @@ protected:
     SimulatedCamera camera;
     CameraViewManager views;
     test::RecordingSounds sounds;
-    SaverQueue worker;
+    WorkerQueue worker;
     DcimPhotoAlbum album;
     GpsImageSaver saver;
     AnimationBlock block;

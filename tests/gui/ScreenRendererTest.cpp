@@ -1,7 +1,7 @@
 #include "core/camera/CameraOverlayView.h"
 #include "gui/ScreenRenderer.h"
 
-#include "core/imaging/Bitmap.h"
+#include "core/base/Bitmap.h"
 #include "support/QtApplication.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/platform/Log.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,7 +14,7 @@ namespace kestrel::test {
 // The test programs' slow disk: every save held `seconds` on its worker
 // before it runs, said in the log as it starts, so that a test can quit the
 // program while a save is under way.
-inline SaverQueue::Gate heldSaves(std::chrono::milliseconds hold) {
+inline WorkerQueue::Gate heldSaves(std::chrono::milliseconds hold) {
     return [hold](const std::string& queue) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%g", static_cast<double>(hold.count()) / 1000);

@@ -35,7 +35,7 @@ TEST(ExifImageSaverTest, SavesInTheBackgroundAndCompletesOnTheMainLoop) {
     auto location = std::make_shared<FixedLocationSource>(GeoPosition{-33.8568, 151.2153, {}});
     const Image picture = test::TestImages::noise(160, 120, 4);
     std::vector<std::optional<std::string>> completions;
-    SaverQueue worker("own store", loop);
+    WorkerQueue worker("own store", loop);
     ExifImageSaver::saveInThread(picture, store, worker, location, PhotoOrigin{},
                                  [&](const std::optional<std::string>& path) { completions.push_back(path); });
     EXPECT_TRUE(completions.empty());  // not before the main loop runs it
@@ -119,7 +119,7 @@ TEST(ExifImageSaverTest, AFailedSaveStillCompletesAndSaysSo) {
     store->parse(false);
     int calls = 0;
     std::optional<std::string> result = std::string("unset");
-    SaverQueue worker("own store", loop);
+    WorkerQueue worker("own store", loop);
     ExifImageSaver::saveInThread(test::TestImages::noise(40, 30, 1), store, worker, nullptr, PhotoOrigin{},
                                  [&](const std::optional<std::string>& path) {
                                      ++calls;

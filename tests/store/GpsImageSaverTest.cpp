@@ -101,8 +101,8 @@ TEST(GpsImageSaverTest, SavesQueuedBackToBackOnTheWorkersLandInOrder) {
     test::TempDir dir;
     const std::string root = (dir / "DCIM").string();
     ManualRunLoop loop;
-    SaverQueue ownStore("own store", loop);
-    SaverQueue cameraRoll("camera roll", loop);
+    WorkerQueue ownStore("own store", loop);
+    WorkerQueue cameraRoll("camera roll", loop);
     DcimPhotoAlbum album(root, loop, cameraRoll);
     GpsImageSaver saver(album, root, loop, nullptr, ownStore);
     auto store = std::make_shared<CameraRoll>((dir / "own").string());

@@ -1,4 +1,4 @@
-#include "core/imaging/Bitmap.h"
+#include "core/base/Bitmap.h"
 #include "core/ui/AlertView.h"
 #include "core/ui/DisplayNeeds.h"
 #include "core/ui/ImageView.h"

@@ -2,7 +2,7 @@
 
 #include "adapters/gst/GstRecentFrames.h"
 #include "adapters/gst/StillMemory.h"
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/RunLoop.h"
 
 #include <atomic>

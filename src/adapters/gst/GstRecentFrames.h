@@ -1,7 +1,7 @@
 #pragma once
 
 #include "adapters/gst/StillMemory.h"
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/FrameRing.h"
 #include "core/platform/RunLoop.h"
 

@@ -22,7 +22,7 @@
 #include "core/settingsui/SettingsController.h"
 #include "core/store/DcimPhotoAlbum.h"
 #include "core/store/DeviceLocation.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/ui/AnimationBlock.h"
 #include "core/ui/ScreenLayout.h"
 
@@ -69,7 +69,7 @@ public:
         const SystemUtils* system = nullptr;
         // Holds every save job before it runs, on the saver workers (none:
         // they run at once); a test program's slow disk.
-        SaverQueue::Gate saveGate;
+        WorkerQueue::Gate saveGate;
     };
 
     KestrelApp(Ports ports, Options options);
@@ -119,9 +119,9 @@ public:
 
     AppSettings& settings() { return settings_; }
     RunLoop& loop() { return *loop_; }
-    SaverQueue& photoWorker() { return photoWorker_; }
-    SaverQueue& ownStoreWorker() { return ownStoreWorker_; }
-    SaverQueue& cameraRollWorker() { return cameraRollWorker_; }
+    WorkerQueue& photoWorker() { return photoWorker_; }
+    WorkerQueue& ownStoreWorker() { return ownStoreWorker_; }
+    WorkerQueue& cameraRollWorker() { return cameraRollWorker_; }
     CameraControllerHelper& camera() { return *cameraHelper_; }
     CameraViewManager& cameraViews() { return views_; }
     CameraRootController& root() { return *root_; }
@@ -159,9 +159,9 @@ private:
     std::string rollRoot_;
     // Before everything that saves through them; shut down first of all,
     // the photo worker (whose pictures go on to the savers) before the others.
-    SaverQueue photoWorker_;
-    SaverQueue ownStoreWorker_;
-    SaverQueue cameraRollWorker_;
+    WorkerQueue photoWorker_;
+    WorkerQueue ownStoreWorker_;
+    WorkerQueue cameraRollWorker_;
     DcimPhotoAlbum photoAlbum_;
     GpsImageSaver saver_;
     CameraViewManager views_;

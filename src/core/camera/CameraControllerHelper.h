@@ -51,7 +51,7 @@ public:
         std::function<bool()> hasAccelerometer = nullptr;             // may be empty: there is one
         // Where pictures are processed, off the main loop; none: on the
         // main loop (posted), as tests may want.
-        SaverQueue* photoWorker = nullptr;
+        WorkerQueue* photoWorker = nullptr;
     };
     static constexpr float kMovementPerDoubling = 80;
 
@@ -61,7 +61,6 @@ public:
     CameraControllerHelper& operator=(const CameraControllerHelper&) = delete;
 
     // The handler for a mode number; none for a mode without one (yet).
-    static std::unique_ptr<CameraHandler> handlerForMode(int mode);
 
     void showCamera();
     // Drops the handler and leaves the camera (the root controller dismisses it).

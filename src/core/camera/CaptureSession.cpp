@@ -8,7 +8,7 @@
 
 namespace kestrel {
 
-CaptureSession::CaptureSession(RunLoop& loop, SaverQueue* worker) : loop_(&loop), worker_(worker) {}
+CaptureSession::CaptureSession(RunLoop& loop, WorkerQueue* worker) : loop_(&loop), worker_(worker) {}
 
 CaptureSession::~CaptureSession() = default;
 
@@ -99,7 +99,7 @@ void CaptureSession::process(const Image& picture, Shot shot) {
             return result;
         });
     std::weak_ptr<int> alive = alive_;
-    if (SaverQueue* worker = worker_) {
+    if (WorkerQueue* worker = worker_) {
         if (worker->enqueue([this, alive, worker, work, autoSave, taking] {
                 auto result = std::make_shared<Processed>((*work)());
                 worker->complete([this, alive, result, autoSave, taking] {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/modes/CameraHandler.h"
 #include "core/platform/RunLoop.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <cstddef>
 #include <deque>
@@ -43,7 +43,7 @@ public:
     static constexpr std::size_t kMaxBehind = 8;
 
     // `worker` none: the pictures are processed on the main loop, posted.
-    CaptureSession(RunLoop& loop, SaverQueue* worker);
+    CaptureSession(RunLoop& loop, WorkerQueue* worker);
     ~CaptureSession();
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
@@ -137,7 +137,7 @@ private:
     void enter(State state);
 
     RunLoop* loop_;
-    SaverQueue* worker_;
+    WorkerQueue* worker_;
     std::function<void(const Processed&)> onFirstPhoto_;
     std::function<void()> onShown_;
     std::function<void(const std::string&)> trace_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/imaging/Bitmap.h"
-#include "core/imaging/Geometry.h"
+#include "core/base/Bitmap.h"
+#include "core/base/Geometry.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/Image.h"
 #include "core/imaging/CImageEffect.h"
-#include "core/imaging/Image.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "core/imaging/Rotation.h"
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 
 #include <cmath>
 

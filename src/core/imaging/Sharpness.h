@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Bitmap.h"
+#include "core/base/Bitmap.h"
 
 namespace kestrel {
 

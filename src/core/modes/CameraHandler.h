@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/modes/CameraHandlerHost.h"
 #include "core/modes/SoundFile.h"
 #include "core/platform/Timer.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/imaging/Geometry.h"
-#include "core/imaging/Image.h"
+#include "core/base/Geometry.h"
+#include "core/base/Image.h"
 #include "core/platform/AudioUnit.h"
 #include "core/platform/FaceFinder.h"
 #include "core/platform/RunLoop.h"

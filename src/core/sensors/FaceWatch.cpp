@@ -2,7 +2,7 @@
 
 #include "core/imaging/ImageResizer.h"
 #include "core/imaging/ImageUtils.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +28,7 @@ Image pollFrame(const Image& frame) {
 FaceWatch::FaceWatch(RunLoop& loop, std::shared_ptr<FaceFinder> finder, Runner runner)
     : loop_(&loop), finder_(std::move(finder)), runner_(std::move(runner)) {
     if (!runner_) {
-        worker_ = std::make_unique<SaverQueue>("face finder", loop);
+        worker_ = std::make_unique<WorkerQueue>("face finder", loop);
         runner_ = [worker = worker_.get()](std::function<void()> job) {
             worker->enqueue(std::move(job));
         };

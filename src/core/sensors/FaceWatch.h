@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/FaceFinder.h"
 #include "core/platform/RunLoop.h"
 
@@ -11,7 +11,7 @@
 
 namespace kestrel {
 
-class SaverQueue;
+class WorkerQueue;
 
 // The faces in the live view, for the Faces mode: each poll hands a preview
 // frame, brought within 640 × 480, to the face finder off the main loop (a
@@ -74,7 +74,7 @@ private:
     RunLoop* loop_;
     std::shared_ptr<FaceFinder> finder_;
     Runner runner_;
-    std::unique_ptr<SaverQueue> worker_;
+    std::unique_ptr<WorkerQueue> worker_;
     Rule rule_;
     Count latest_;
     std::optional<RunLoop::Duration> heldAt_;

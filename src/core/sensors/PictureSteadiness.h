@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/RunLoop.h"
 #include "core/sensors/MotionDetector.h"
 

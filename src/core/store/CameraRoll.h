@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/SystemUtils.h"
 #include "core/store/CameraRollFolder.h"
 #include "core/store/DiskStamp.h"

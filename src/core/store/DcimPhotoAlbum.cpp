@@ -9,12 +9,12 @@
 
 namespace kestrel {
 
-DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop&, SaverQueue& worker)
+DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop&, WorkerQueue& worker)
     : root_(std::move(root)), roll_(std::make_shared<CameraRoll>(root_)), worker_(&worker) {}
 
 DcimPhotoAlbum::DcimPhotoAlbum(std::string root, RunLoop& mainLoop)
     : root_(std::move(root)), roll_(std::make_shared<CameraRoll>(root_)),
-      ownWorker_(std::make_unique<SaverQueue>("camera roll", mainLoop)),
+      ownWorker_(std::make_unique<WorkerQueue>("camera roll", mainLoop)),
       worker_(ownWorker_.get()) {}
 
 void DcimPhotoAlbum::writeImageToSavedPhotosAlbum(const Image& image, Completion completion) {
@@ -29,7 +29,7 @@ bool DcimPhotoAlbum::writeTaggedImage(const Image& image, const std::optional<Ge
 
 void DcimPhotoAlbum::save(const Image& image, std::optional<GeoPosition> position, PhotoOrigin origin,
                           Completion completion) {
-    SaverQueue* worker = worker_;
+    WorkerQueue* worker = worker_;
     // Encoded on the worker too: a 12 MP photo's JPEG and squares would hold
     // the main loop for several frames. The saves before this one on the
     // worker, and other writers, have changed the tree: the save catches up

@@ -3,7 +3,7 @@
 #include "core/platform/RunLoop.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/PhotoAlbum.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <memory>
 #include <optional>
@@ -21,7 +21,7 @@ namespace kestrel {
 class DcimPhotoAlbum final : public PhotoAlbum {
 public:
     // Saves on `worker`, which the application owns and drains when it quits.
-    DcimPhotoAlbum(std::string root, RunLoop& mainLoop, SaverQueue& worker);
+    DcimPhotoAlbum(std::string root, RunLoop& mainLoop, WorkerQueue& worker);
     // Saves on a worker of the album's own, drained when the album goes.
     DcimPhotoAlbum(std::string root, RunLoop& mainLoop);
 
@@ -29,7 +29,7 @@ public:
     bool writeTaggedImage(const Image& image, const std::optional<GeoPosition>& position, const PhotoOrigin& origin,
                           Completion completion) override;
     const std::string& root() const { return root_; }
-    SaverQueue& worker() const { return *worker_; }
+    WorkerQueue& worker() const { return *worker_; }
 
 private:
     void save(const Image& image, std::optional<GeoPosition> position, PhotoOrigin origin, Completion completion);
@@ -38,8 +38,8 @@ private:
     // The worker's reading of the tree, kept from save to save (each catches
     // up with what other writers did): the worker's alone.
     std::shared_ptr<CameraRoll> roll_;
-    std::unique_ptr<SaverQueue> ownWorker_;
-    SaverQueue* worker_;
+    std::unique_ptr<WorkerQueue> ownWorker_;
+    WorkerQueue* worker_;
 };
 
 }  // namespace kestrel

@@ -35,7 +35,7 @@ std::optional<std::string> ExifImageSaver::saving(const Encoded& encoded, Camera
                                     encoded.thumbnail, encoded.poster);
 }
 
-void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
+void ExifImageSaver::saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, WorkerQueue& worker,
                                   std::shared_ptr<const LocationSource> location, PhotoOrigin origin,
                                   Completion completion) {
     // The photo is encoded on the worker (a 12 MP photo's JPEG would hold

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/base/Image.h"
 #include "core/exif/PhotoOrigin.h"
-#include "core/imaging/Image.h"
 #include "core/platform/LocationSource.h"
 #include "core/platform/RunLoop.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/store/CameraRoll.h"
-#include "core/store/SaverQueue.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,7 +28,7 @@ public:
     // The photo's path, or none when it could not be saved.
     using Completion = std::function<void(const std::optional<std::string>& path)>;
 
-    static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, SaverQueue& worker,
+    static void saveInThread(const Image& image, std::shared_ptr<CameraRoll> cameraRoll, WorkerQueue& worker,
                              std::shared_ptr<const LocationSource> location, PhotoOrigin origin,
                              Completion completion);
 

@@ -7,14 +7,14 @@
 namespace kestrel {
 
 GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop&,
-                             std::shared_ptr<const LocationSource> location, SaverQueue& ownStoreWorker)
+                             std::shared_ptr<const LocationSource> location, WorkerQueue& ownStoreWorker)
     : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)),
       location_(std::move(location)), ownStoreWorker_(&ownStoreWorker) {}
 
 GpsImageSaver::GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
                              std::shared_ptr<const LocationSource> location)
     : album_(&album), deviceRollRoot_(std::move(deviceRollRoot)),
-      location_(std::move(location)), ownWorker_(std::make_unique<SaverQueue>("own store", mainLoop)),
+      location_(std::move(location)), ownWorker_(std::make_unique<WorkerQueue>("own store", mainLoop)),
       ownStoreWorker_(ownWorker_.get()) {}
 
 void GpsImageSaver::saveImage(const Image& image, const std::optional<GeoPosition>& position,

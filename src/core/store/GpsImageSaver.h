@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/platform/GeoPosition.h"
 #include "core/platform/LocationSource.h"
 #include "core/platform/RunLoop.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/PhotoAlbum.h"
-#include "core/store/SaverQueue.h"
 
 #include <cstddef>
 #include <functional>
@@ -32,7 +32,7 @@ public:
     // Saves into a store of Kestrel's own on `ownStoreWorker`, which the
     // application owns and drains when it quits.
     GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
-                  std::shared_ptr<const LocationSource> location, SaverQueue& ownStoreWorker);
+                  std::shared_ptr<const LocationSource> location, WorkerQueue& ownStoreWorker);
     // With a worker of the saver's own, drained when the saver goes.
     GpsImageSaver(PhotoAlbum& album, std::string deviceRollRoot, RunLoop& mainLoop,
                   std::shared_ptr<const LocationSource> location);
@@ -60,8 +60,8 @@ private:
     std::shared_ptr<const LocationSource> location_;
     std::shared_ptr<CameraRoll> cameraRoll_;  // the reading before the current save
     Completion target_;
-    std::unique_ptr<SaverQueue> ownWorker_;
-    SaverQueue* ownStoreWorker_;
+    std::unique_ptr<WorkerQueue> ownWorker_;
+    WorkerQueue* ownStoreWorker_;
     std::size_t savesStarted_ = 0;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for the album's completion
 };

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/base/Image.h"
 #include "core/exif/PhotoOrigin.h"
-#include "core/imaging/Image.h"
 #include "core/platform/GeoPosition.h"
 
 #include <functional>

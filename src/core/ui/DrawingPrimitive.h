@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Geometry.h"
+#include "core/base/Geometry.h"
 
 #include <vector>
 

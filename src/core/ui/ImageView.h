@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 #include "core/ui/View.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "core/imaging/Bitmap.h"
+#include "core/base/Bitmap.h"
 
 #include <cstdlib>
 #include <cstring>

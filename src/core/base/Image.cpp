@@ -1,4 +1,4 @@
-#include "core/imaging/Image.h"
+#include "core/base/Image.h"
 
 namespace kestrel {
 

@@ -1,5 +1,5 @@
 #include "core/platform/ManualRunLoop.h"
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,9 @@ void runCompletions(ManualRunLoop& loop, const std::size_t& ran, std::size_t cou
     }
 }
 
-TEST(SaverQueueTest, JobsRunOneAtATimeInOrderAndCompleteOnTheMainLoopInOrder) {
+TEST(WorkerQueueTest, JobsRunOneAtATimeInOrderAndCompleteOnTheMainLoopInOrder) {
     ManualRunLoop loop;
-    SaverQueue queue("test", loop);
+    WorkerQueue queue("test", loop);
     EXPECT_TRUE(queue.idle());
     std::vector<int> order;  // written by the worker only, read after drain()
     std::atomic<int> running{0};
@@ -62,9 +62,9 @@ TEST(SaverQueueTest, JobsRunOneAtATimeInOrderAndCompleteOnTheMainLoopInOrder) {
     EXPECT_TRUE(queue.idle());
 }
 
-TEST(SaverQueueTest, DrainWaitsNoLongerThanItsBound) {
+TEST(WorkerQueueTest, DrainWaitsNoLongerThanItsBound) {
     ManualRunLoop loop;
-    SaverQueue queue("test", loop);
+    WorkerQueue queue("test", loop);
     std::atomic<bool> release{false};
     queue.enqueue([&] {
         while (!release) std::this_thread::yield();
@@ -77,9 +77,9 @@ TEST(SaverQueueTest, DrainWaitsNoLongerThanItsBound) {
     EXPECT_EQ(queue.pending(), 0u);
 }
 
-TEST(SaverQueueTest, ShutdownPastItsBoundFinishesTheRunningJobAndDropsTheRest) {
+TEST(WorkerQueueTest, ShutdownPastItsBoundFinishesTheRunningJobAndDropsTheRest) {
     ManualRunLoop loop;
-    SaverQueue queue("test", loop);
+    WorkerQueue queue("test", loop);
     std::atomic<bool> allQueued{false};
     std::atomic<bool> started{false};
     std::vector<int> ran;
@@ -107,12 +107,12 @@ TEST(SaverQueueTest, ShutdownPastItsBoundFinishesTheRunningJobAndDropsTheRest) {
     EXPECT_EQ(ran, (std::vector<int>{1}));
 }
 
-TEST(SaverQueueTest, DestructionDrainsAndJoinsAndLateCompletionsDoNotRun) {
+TEST(WorkerQueueTest, DestructionDrainsAndJoinsAndLateCompletionsDoNotRun) {
     ManualRunLoop loop;  // outlives the queue, as the application's does
     auto target = std::make_unique<int>(0);
     std::atomic<int> saved{0};
     {
-        SaverQueue queue("test", loop);
+        WorkerQueue queue("test", loop);
         for (int i = 0; i < 5; ++i)
             queue.enqueue([&queue, &saved, t = target.get()] {
                 ++saved;
@@ -125,9 +125,9 @@ TEST(SaverQueueTest, DestructionDrainsAndJoinsAndLateCompletionsDoNotRun) {
     EXPECT_EQ(loop.pendingTimers(), 0u);
 }
 
-TEST(SaverQueueTest, AJobThatThrowsDoesNotStopTheOnesBehindIt) {
+TEST(WorkerQueueTest, AJobThatThrowsDoesNotStopTheOnesBehindIt) {
     ManualRunLoop loop;
-    SaverQueue queue("test", loop);
+    WorkerQueue queue("test", loop);
     std::size_t ran = 0;
     queue.enqueue([] { throw std::runtime_error("disk on fire"); });
     queue.enqueue([&] { queue.complete([&] { ++ran; }); });
@@ -139,7 +139,7 @@ TEST(SaverQueueTest, AJobThatThrowsDoesNotStopTheOnesBehindIt) {
 
 // A slow disk in the gate: each job waits there, on the worker, until let
 // through; the queue counts it as pending meanwhile and drains only after.
-TEST(SaverQueueTest, ItsGateHoldsEachJobOnTheWorkerUntilItLetsItThrough) {
+TEST(WorkerQueueTest, ItsGateHoldsEachJobOnTheWorkerUntilItLetsItThrough) {
     ManualRunLoop loop;
     std::mutex mutex;
     std::condition_variable changed;
@@ -147,7 +147,7 @@ TEST(SaverQueueTest, ItsGateHoldsEachJobOnTheWorkerUntilItLetsItThrough) {
     int letThrough = 0;              // under mutex
     const auto mainThread = std::this_thread::get_id();
     bool gateOnWorker = true;
-    SaverQueue queue("camera roll", loop, [&](const std::string& name) {
+    WorkerQueue queue("camera roll", loop, [&](const std::string& name) {
         std::unique_lock lock(mutex);
         gateOnWorker = gateOnWorker && std::this_thread::get_id() != mainThread;
         steps.push_back("held by " + name);

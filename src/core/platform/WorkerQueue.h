@@ -15,12 +15,13 @@
 
 namespace kestrel {
 
-// A saver worker: the photo saves handed to it from the main thread run on
-// its own thread, one at a time, in the order they came; each job hands its
-// completion back to the main run loop with complete(). The application owns
-// one for its own store and one for the device camera roll, and drains them
-// when it quits, so a photo whose save was started is on disk, whole, when
-// the process ends.
+// A worker thread for the main loop: the jobs handed to it from the main
+// thread run on its own thread, one at a time, in the order they came; each
+// job hands its completion back to the main run loop with complete(). The
+// application owns one to process photos, one for its own store and one for
+// the device camera roll, and drains them when it quits, so a photo whose
+// save was started is on disk, whole, when the process ends; the face watch
+// owns one for its finder.
 //
 // The thread starts with the first job. Destroying the queue (or shutdown())
 // waits a bounded time for the jobs, drops those that have not started by
@@ -28,7 +29,7 @@ namespace kestrel {
 // Completions that reach the run loop after that are not run: nothing a job
 // posts reaches objects destroyed after the queue. The run loop must outlive
 // the queue.
-class SaverQueue {
+class WorkerQueue {
 public:
     using Job = std::function<void()>;
     // Runs on the worker before each job, with the queue's name: what a slow
@@ -38,10 +39,10 @@ public:
 
     // `name` says in the log whose saves these are ("camera roll"); `gate`,
     // when given, holds each job before it runs.
-    SaverQueue(std::string name, RunLoop& mainLoop, Gate gate = {});
-    ~SaverQueue();
-    SaverQueue(const SaverQueue&) = delete;
-    SaverQueue& operator=(const SaverQueue&) = delete;
+    WorkerQueue(std::string name, RunLoop& mainLoop, Gate gate = {});
+    ~WorkerQueue();
+    WorkerQueue(const WorkerQueue&) = delete;
+    WorkerQueue& operator=(const WorkerQueue&) = delete;
 
     // Main thread. Queues a job behind the others; answers NO (and logs) once
     // the queue is shut down, and the job is dropped.

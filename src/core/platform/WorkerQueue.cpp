@@ -1,4 +1,4 @@
-#include "core/store/SaverQueue.h"
+#include "core/platform/WorkerQueue.h"
 
 #include "core/platform/Log.h"
 
@@ -12,12 +12,12 @@
 #include <unistd.h>
 
 namespace kestrel {
-SaverQueue::SaverQueue(std::string name, RunLoop& mainLoop, Gate gate)
+WorkerQueue::WorkerQueue(std::string name, RunLoop& mainLoop, Gate gate)
     : name_(std::move(name)), loop_(&mainLoop), gate_(std::move(gate)) {}
 
-SaverQueue::~SaverQueue() { shutdown(); }
+WorkerQueue::~WorkerQueue() { shutdown(); }
 
-bool SaverQueue::enqueue(Job job) {
+bool WorkerQueue::enqueue(Job job) {
     if (shutDown_) {
         Log::error("saving (" + name_ + "): a save came after the saver stopped; it is dropped");
         return false;
@@ -27,7 +27,7 @@ bool SaverQueue::enqueue(Job job) {
         jobs_.push_back(std::move(job));
     }
     if (!thread_.joinable()) {
-        thread_ = std::thread(&SaverQueue::run, this);
+        thread_ = std::thread(&WorkerQueue::run, this);
         // Shows in a debugger or top which thread saves what (at most 15 bytes).
         pthread_setname_np(thread_.native_handle(), ("save " + name_).substr(0, 15).c_str());
     }
@@ -35,7 +35,7 @@ bool SaverQueue::enqueue(Job job) {
     return true;
 }
 
-void SaverQueue::complete(RunLoop::Callback completion) {
+void WorkerQueue::complete(RunLoop::Callback completion) {
     if (!waiting_) return;  // shut down: the main thread is the only caller left
     waiting_->fetch_add(1);
     std::weak_ptr<std::atomic<std::size_t>> waiting = waiting_;
@@ -47,19 +47,19 @@ void SaverQueue::complete(RunLoop::Callback completion) {
     });
 }
 
-std::size_t SaverQueue::pending() const {
+std::size_t WorkerQueue::pending() const {
     std::lock_guard lock(mutex_);
     return jobs_.size() + (running_ ? 1 : 0);
 }
 
-std::size_t SaverQueue::completionsWaiting() const { return waiting_ ? waiting_->load() : 0; }
+std::size_t WorkerQueue::completionsWaiting() const { return waiting_ ? waiting_->load() : 0; }
 
-bool SaverQueue::drain(std::chrono::milliseconds bound) {
+bool WorkerQueue::drain(std::chrono::milliseconds bound) {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, bound, [this] { return jobs_.empty() && !running_; });
 }
 
-void SaverQueue::shutdown(std::chrono::milliseconds bound) {
+void WorkerQueue::shutdown(std::chrono::milliseconds bound) {
     if (shutDown_) return;
     shutDown_ = true;
     if (thread_.joinable()) {
@@ -83,7 +83,7 @@ void SaverQueue::shutdown(std::chrono::milliseconds bound) {
     waiting_.reset();
 }
 
-void SaverQueue::yieldToTheWindow() {
+void WorkerQueue::yieldToTheWindow() {
     // A worker's photos are never waited on by a person the way the window
     // is: on a phone's few cores its thread gives way to the main loop's
     // (a raised nice value for this thread alone; Linux threads have their own).
@@ -93,7 +93,7 @@ void SaverQueue::yieldToTheWindow() {
         Log::debug("saving (" + name_ + "): the worker keeps its priority: " + std::strerror(errno));
 }
 
-void SaverQueue::run() {
+void WorkerQueue::run() {
     yieldToTheWindow();
     for (;;) {
         Job job;
