@@ -4,13 +4,6 @@
 
 #include "core/exif/PhotoOrigin.h"
 #include "core/imaging/ImageUtils.h"
-#include "core/modes/CameraDlxHandler.h"
-#include "core/modes/CameraMotionHandler.h"
-#include "core/modes/CameraRapidHandler.h"
-#include "core/modes/CameraFacesHandler.h"
-#include "core/modes/CameraSoundHandler.h"
-#include "core/modes/CameraStabilizerHandler.h"
-#include "core/modes/CameraTimerHandler.h"
 #include "core/platform/Log.h"
 #include "core/sensors/DevicePosition.h"
 #include "core/settings/Camera1Data.h"
@@ -92,33 +85,6 @@ void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
     views_->toolBar->settingsButton().setAction([action = std::move(action)](Button&) {
         if (action) action();
     });
-}
-
-std::unique_ptr<CameraHandler> CameraControllerHelper::handlerForMode(int mode) {
-    switch (mode) {
-        case Camera1Data::kStabilizing:
-            return std::make_unique<CameraStabilizerHandler>();
-        case Camera1Data::kStandard:
-            return std::make_unique<CameraStandardHandler>();
-        case Camera1Data::kTimer:
-            return std::make_unique<CameraTimerHandler>();
-        case Camera1Data::kMoving:
-            return std::make_unique<CameraTossHandler>();
-        case Camera1Data::kMotion:
-            return std::make_unique<CameraMotionHandler>();
-        case Camera1Data::kSound:
-            return std::make_unique<CameraSoundHandler>();
-        case Camera1Data::kRapidFire:
-            return std::make_unique<CameraRapidHandler>();
-        case Camera1Data::kDoubleExposure:
-            return std::make_unique<CameraDlxHandler>();
-        case Camera1Data::kAnaglyph3D:
-            return std::make_unique<Camera3dHandler>();
-        case Camera1Data::kFaces:
-            return std::make_unique<CameraFacesHandler>();
-        default:
-            return nullptr;  // video and print are not shooting modes
-    }
 }
 
 void CameraControllerHelper::showCamera() {
@@ -295,7 +261,7 @@ void CameraControllerHelper::reset() {
         handler_->stopSensing();
     }
     const Camera1Data* settings = Camera1Data::data();
-    if (auto next = handlerForMode(settings ? settings->mode() : -1)) handler_ = std::move(next);
+    if (auto next = ModeOffer::handlerFor(settings ? settings->mode() : -1)) handler_ = std::move(next);
     if (handler_) {
         handler_->setController(this);
         handler_->ready();

@@ -60,9 +60,6 @@ public:
     CameraControllerHelper(const CameraControllerHelper&) = delete;
     CameraControllerHelper& operator=(const CameraControllerHelper&) = delete;
 
-    // The handler for a mode number; none for a mode without one (yet).
-    static std::unique_ptr<CameraHandler> handlerForMode(int mode);
-
     void showCamera();
     // Drops the handler and leaves the camera (the root controller dismisses it).
     void hideCamera();
