@@ -13,11 +13,16 @@ namespace {
 // the numbers that are no shooting mode get none and are never offered.
 TEST(ModeOfferTest, EachModeNumberMakesItsOwnHandler) {
     const std::pair<int, const char*> handlers[] = {
-        {Camera1Data::kStabilizing, "Mode_Stable_on.png"}, {Camera1Data::kStandard, "Mode_Auto.png"},
-        {Camera1Data::kTimer, "Mode_Timer_on.png"},        {Camera1Data::kMoving, "Mode_Toss_on.png"},
-        {Camera1Data::kMotion, "Mode_Motion_on.png"},      {Camera1Data::kSound, "Mode_Sound_on.png"},
-        {Camera1Data::kRapidFire, "Mode_Rapid_on.png"},    {Camera1Data::kDoubleExposure, "Mode_Double_on.png"},
-        {Camera1Data::kAnaglyph3D, "Mode_3D.png"},         {Camera1Data::kFaces, "Mode_Faces_on.png"},
+        {Camera1Data::kStabilizing, "Mode_Stable_on.png"},
+        {Camera1Data::kStandard, "Mode_Auto.png"},
+        {Camera1Data::kTimer, "Mode_Timer_on.png"},
+        {Camera1Data::kMoving, "Mode_Toss_on.png"},
+        {Camera1Data::kMotion, "Mode_Motion_on.png"},
+        {Camera1Data::kSound, "Mode_Sound_on.png"},
+        {Camera1Data::kRapidFire, "Mode_Rapid_on.png"},
+        {Camera1Data::kDoubleExposure, "Mode_Double_on.png"},
+        {Camera1Data::kAnaglyph3D, "Mode_3D.png"},
+        {Camera1Data::kFaces, "Mode_Faces_on.png"},
     };
     for (const auto& [mode, icon] : handlers) {
         const auto handler = ModeOffer::handlerFor(mode);
