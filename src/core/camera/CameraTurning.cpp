@@ -90,8 +90,8 @@ void CameraTurning::placePicture(int held, bool animated) {
                 break;
             case 3:
             case 4:
-                // The frame is set unturned (under a turn it is not the box it
-                // names), then the turn.
+                // Framed unturned in the picture's own sideways box, then
+                // turned into the screen's area.
                 picture.setTransform(View::Transform::rotated(0));
                 picture.setFrame(layout_->turnedPictureArea());
                 picture.setTransform(View::Transform::rotated(held == 3 ? kPi / 2 : 3 * kPi / 2));
@@ -111,7 +111,7 @@ void CameraTurning::placePanels(int held) {
     panel.setCenter(held <= 2   ? layout_->sensorPanelCentre()
                     : held == 3 ? layout_->sensorPanelCentreHeldLeft()
                                 : layout_->sensorPanelCentreHeldRight());
-    // The read-out 40 points above the panel, as the panel is turned.
+    // The read-out 40 points from the panel, towards the middle of the screen.
     const Point c = panel.center();
     readout.setTransform(View::Transform::rotated(angle));
     readout.setCenter(held <= 2   ? Point{c.x, c.y - 40}
