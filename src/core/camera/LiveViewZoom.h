@@ -9,10 +9,11 @@
 namespace kestrel {
 
 // The live view's digital zoom, 1–4×, and its read-out. A drag along the
-// device's width as it is held doubles the zoom every kMovementPerDoubling
-// points; two fingers scale it as they spread; a double tap sets it back to
-// 1×. The read-out shows while a finger is down and fades once it is up.
-// Without digital zoom in the settings none of it does anything. Main thread.
+// device's width as it is held zooms by its length, kMovementPerDoubling
+// points doubling the zoom it began at; two fingers scale it as they spread;
+// a double tap sets it back to 1×. The read-out shows from the touch on and fades once a drag, a double
+// tap or a pinch has set the zoom. Without digital zoom in the settings none
+// of it does anything. Main thread.
 class LiveViewZoom {
 public:
     static constexpr float kMovementPerDoubling = 80;
