@@ -1,7 +1,5 @@
 #include "core/camera/CameraControllerHelper.h"
 
-#include "core/imaging/Rotation.h"
-
 #include "core/exif/PhotoOrigin.h"
 #include "core/imaging/ImageUtils.h"
 #include "core/platform/Log.h"
@@ -9,15 +7,12 @@
 #include "core/settings/Camera1Data.h"
 #include "core/ui/AnimationBlock.h"
 
-#include <cmath>
-#include <numbers>
 #include <utility>
 
 namespace kestrel {
 namespace {
 
 constexpr int kPlainAnimation = 1;
-constexpr int kFade = 3;
 
 template <class Change>
 void animated(View* view, bool wanted, int type, Change change,
@@ -36,7 +31,6 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       notifications_(&s.notifications),
       resources_(std::move(s.resources)),
       currentLocation_(std::move(s.currentLocation)),
-      deviceOrientation_(std::move(s.deviceOrientation)),
       hasAccelerometer_(std::move(s.hasAccelerometer)),
       modeIndicatorTimer_(s.loop),
       cues_(s.sounds, resources_),
@@ -44,7 +38,9 @@ CameraControllerHelper::CameraControllerHelper(Services s)
       cameraButton_(std::make_shared<Button>(Rect{250, 10, 60, 34})),
       flashButton_(std::make_shared<Button>(Rect{10, 10, 60, 34})),
       session_(s.loop, s.photoWorker),
-      moment_(s.loop, *picker_) {
+      moment_(s.loop, *picker_),
+      turning_(s.picker, s.views, layout_, std::move(s.deviceOrientation)),
+      zoom_(s.picker, *s.views.zoomView, [this] { return turning_.controlOrientation(); }) {
     audio_ = s.audio;
     orientationObserver_ = notifications_->addObserver(
         DevicePosition::kChangeOrientation, [this](const Notification&) { rotate(true); });
@@ -78,7 +74,7 @@ void CameraControllerHelper::setLayout(const ScreenLayout& layout) {
     views_->layOut(layout);
     flashButton_->setFrame(layout.flashButton());
     cameraButton_->setFrame(layout.cameraSwitchButton());
-    if (turned_) rotate(false);
+    turning_.layoutChanged();
 }
 
 void CameraControllerHelper::setSettingsAction(std::function<void()> action) {
@@ -114,7 +110,7 @@ void CameraControllerHelper::hideCamera() {
 void CameraControllerHelper::cameraWillHide() {
     if (hidden_) return;
     hidden_ = true;
-    startPoint_ = Point{};
+    zoom_.forgetDrag();
     if (!handler_) return;
     // Nothing restarts behind the other screen; a running phase stops as a press stops it.
     handler_->setAutoStart(false);
@@ -197,7 +193,7 @@ void CameraControllerHelper::setupHardware() {
     } else {
         cameraButton_->setHidden(true);
         flashButton_->setHidden(true);
-        applyPreviewOrientation();  // the one camera there is
+        turning_.turnPreview();  // the one camera there is
     }
 }
 
@@ -206,7 +202,7 @@ void CameraControllerHelper::refreshCamera() {
     const bool front = settings && settings->camera() != 0;
     picker_->setCameraDevice(front ? CameraPicker::Device::kFront : CameraPicker::Device::kRear);
     setButton(*cameraButton_, front ? "turn2.png" : "turn1.png");
-    applyPreviewOrientation();
+    turning_.turnPreview();
     if (picker_->isFlashAvailable(picker_->cameraDevice())) {
         flashButton_->setHidden(false);
         refreshFlash();
@@ -261,7 +257,8 @@ void CameraControllerHelper::reset() {
         handler_->stopSensing();
     }
     const Camera1Data* settings = Camera1Data::data();
-    if (auto next = ModeOffer::handlerFor(settings ? settings->mode() : -1)) handler_ = std::move(next);
+    if (auto next = ModeOffer::handlerFor(settings ? settings->mode() : -1))
+        handler_ = std::move(next);
     if (handler_) {
         handler_->setController(this);
         handler_->ready();
@@ -312,10 +309,11 @@ void CameraControllerHelper::photo(bool finalPhoto) {
     if (hidden_ || !session_.mayRequest(finalPhoto)) return;
     // What the picture becomes is fixed now, with the settings of the press.
     CameraHandler::Recipe recipe;
-    if (handler_) recipe = finalPhoto ? handler_->finalRecipe(zoom_) : handler_->firstRecipe(zoom_);
+    if (handler_)
+        recipe = finalPhoto ? handler_->finalRecipe(zoom()) : handler_->firstRecipe(zoom());
     // Why it is taken, as the mode tells it now (the level heard, the count).
     std::string reason = handler_ && finalPhoto ? handler_->reason() : std::string("shutter");
-    session_.setShownPixels(reviewPixels());
+    session_.setShownPixels(turning_.reviewPixels());
     session_.requested(finalPhoto, std::move(recipe), Camera1Data::effective().autoSave(), std::move(reason));
     captureOrientation_ = photoOrientation();
     trace(finalPhoto ? "picture requested" : "picture requested (not final)");
@@ -411,17 +409,6 @@ void CameraControllerHelper::pictureShown() {
     } else {
         views_->toolBar->scrollToReview(true);
     }
-}
-
-Size CameraControllerHelper::reviewPixels() const {
-    // The box the review draws the picture in, as the device is held now
-    // (turned with it for a quarter turn), in the display's pixels: a copy of
-    // exactly that size is drawn without scaling.
-    const int held = controlOrientation();
-    const Rect area = held == 3 || held == 4 ? layout_.turnedPictureArea() : layout_.pictureArea();
-    const double ratio = layout_.pixelRatio();
-    return Size{static_cast<float>(std::round(area.width * ratio)),
-                static_cast<float>(std::round(area.height * ratio))};
 }
 
 void CameraControllerHelper::presentReview() {
@@ -586,104 +573,13 @@ std::optional<std::string> CameraControllerHelper::timeStamp() const {
     return CameraHandler::timeStampText(std::chrono::system_clock::now());
 }
 
-// --- Zoom and touch ---
-
-float CameraControllerHelper::getZoomMovement(Point p) const {
-    if (startPoint_.x == 0 && startPoint_.y == 0) return 0;
-    switch (controlOrientation()) {
-        case 1:
-            return p.x - startPoint_.x;
-        case 2:
-            return startPoint_.x - p.x;
-        case 3:
-            return p.y - startPoint_.y;
-        case 4:
-            return startPoint_.y - p.y;
-        default:
-            return 0;
-    }
-}
-
-void CameraControllerHelper::zoomTo(double factor) {
-    zoom_ = factor > 4.0 ? 4.0f : factor < 1.0 ? 1.0f : static_cast<float>(factor);
-    applyZoom();
-}
-
-void CameraControllerHelper::applyZoom() {
-    const EffectiveSettings settings = Camera1Data::effective();
-    if (!settings.digitalZoom()) zoom_ = 1.0f;
-    views_->zoomView->setZoom(zoom_);
-    if (!settings.tilt()) {
-        picker_->setPreviewScale(zoom_);
-        return;
-    }
-    // The anchored crop: the preview is shifted down for the ratio, not scaled.
-    switch (settings.ratio()) {
-        case 0:
-            picker_->setPreviewTranslation(Point{0, 92.5f});
-            break;
-        case 1:
-            picker_->setPreviewTranslation(Point{0, 122.5f});
-            break;
-        case 2:
-            picker_->setPreviewTranslation(Point{0, 52.5f});
-            break;
-        default:
-            break;
-    }
-}
-
-void CameraControllerHelper::touchesBegan(Point point) {
-    if (!Camera1Data::effective().digitalZoom()) return;
-    startZoom_ = zoom_;
-    startPoint_ = point;
-    views_->zoomView->setHidden(false);
-    views_->zoomView->setAlpha(1);
-}
-
-void CameraControllerHelper::touchesMoved(Point point) {
-    if (!Camera1Data::effective().digitalZoom()) return;
-    if (startPoint_.x != 0 || startPoint_.y != 0) {
-        const float movement = getZoomMovement(point);
-        zoomTo(static_cast<double>(startZoom_) *
-               (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
-    } else {
-        touchesBegan(point);
-    }
-}
-
-void CameraControllerHelper::fadeZoomView() {
-    View& readout = *views_->zoomView;
-    animated(&readout, true, kPlainAnimation, [&] { readout.setAlpha(0); });
-}
+// --- Touches on the overlay: the zoom, or a tap for the shutter ---
 
 void CameraControllerHelper::touchesEnded(Point point, int tapCount) {
-    const EffectiveSettings settings = Camera1Data::effective();
-    if (tapCount == 2) {
-        if (settings.digitalZoom()) {
-            zoomTo(1.0);
-            fadeZoomView();
-        }
-    } else {
-        if (settings.digitalZoom()) {
-            const float movement = getZoomMovement(point);
-            if (movement != 0) {
-                zoomTo(static_cast<double>(startZoom_) *
-                       (1.0 + static_cast<double>(movement) / kMovementPerDoubling));
-                fadeZoomView();
-            }
-        }
-        if (tapCount == 1 && settings.fullScreenShutter() &&
-            views_->toolBar->shutterButton().enabled())
-            shutter();
-    }
-    startPoint_ = Point{};
-}
-
-void CameraControllerHelper::touchesCancelled() {
-    // The read-out the touch showed goes as at the end of a drag; the zoom stays.
-    if (Camera1Data::effective().digitalZoom()) fadeZoomView();
-    startPoint_ = Point{};
+    zoom_.dragEnded(point, tapCount);
+    if (tapCount == 1 && Camera1Data::effective().fullScreenShutter() &&
+        views_->toolBar->shutterButton().enabled())
+        shutter();
 }
 
 Point CameraControllerHelper::inOverlay(const Touch& touch) const {
@@ -712,108 +608,22 @@ void CameraControllerHelper::touchesCancelled(const Touch& touch) {
 
 void CameraControllerHelper::pinchBegan(const Pinch& pinch) {
     Responder::pinchBegan(pinch);
-    if (!Camera1Data::effective().digitalZoom()) return;
-    pinching_ = true;
-    startPoint_ = Point{};  // no drag alongside
-    pinchZoom_.begin(zoom_);
-    views_->zoomView->setZoom(zoom_);
-    views_->zoomView->setHidden(false);
-    views_->zoomView->setAlpha(1);
+    zoom_.pinchBegan();
 }
 
 void CameraControllerHelper::pinchChanged(const Pinch& pinch) {
     Responder::pinchChanged(pinch);
-    if (pinching_) zoomTo(pinchZoom_.zoomFor(pinch.scale));
+    zoom_.pinchChanged(pinch.scale);
 }
 
 void CameraControllerHelper::pinchEnded(const Pinch& pinch) {
     Responder::pinchEnded(pinch);
-    if (!std::exchange(pinching_, false)) return;
-    zoomTo(pinchZoom_.zoomFor(pinch.scale));
-    fadeZoomView();
+    zoom_.pinchEnded(pinch.scale);
 }
 
 void CameraControllerHelper::pinchCancelled(const Pinch& pinch) {
     Responder::pinchCancelled(pinch);
-    if (std::exchange(pinching_, false)) fadeZoomView();
-}
-
-// --- Turning with the device ---
-
-void CameraControllerHelper::setScreenTurn(int degrees) {
-    const int turn = Rotation::normalized(degrees);
-    if (turn == screenTurn_) return;
-    screenTurn_ = turn;
-    applyPreviewOrientation();
-    rotate(true);
-}
-
-int CameraControllerHelper::controlOrientation() const {
-    const int held = orientation();
-    if (held < 1 || held > 4) return held;  // no usable orientation: nothing turns
-    return Rotation::orientationNumber(Rotation::controls(Rotation::deviceTurn(held), screenTurn_));
-}
-
-int CameraControllerHelper::photoOrientation() const {
-    const Camera1Data* settings = Camera1Data::data();
-    const bool mirrored = picker_->facesUser() && settings && settings->mirrorFrontPhotos();
-    return Rotation::imageOrientation(
-        Rotation::photo(picker_->mountRotation(), Rotation::deviceTurn(orientation())), mirrored);
-}
-
-void CameraControllerHelper::applyPreviewOrientation() {
-    picker_->setPreviewOrientation(screenTurn_, picker_->facesUser());
-}
-
-void CameraControllerHelper::rotate(bool animate) {
-    const int held = controlOrientation();
-    const double pi =
-        static_cast<float>(std::numbers::pi);  // the platform's single-precision angles
-    ImageView& picture = *views_->saveImageView;
-    if (picture.superview()) {
-        animated(&picture, animate, kFade, [&] {
-            picture.setContentMode(ImageView::ContentMode::kAspectFit);
-            switch (held) {
-                case 1:
-                case 2:
-                    picture.setTransform(View::Transform::rotated(held == 1 ? 0 : pi));
-                    picture.setFrame(layout_.pictureArea());
-                    break;
-                case 3:
-                case 4:
-                    picture.setTransform(View::Transform::rotated(0));
-                    picture.setFrame(layout_.turnedPictureArea());
-                    picture.setTransform(View::Transform::rotated(held == 3 ? pi / 2 : 3 * pi / 2));
-                    break;
-                default:
-                    break;
-            }
-        });
-    }
-    if (held < 1 || held > 4) return;
-    turned_ = true;
-    const double angle = held == 1 ? 0 : held == 2 ? pi : held == 3 ? pi / 2 : 3 * pi / 2;
-    CameraHoverView& panel = *views_->sensorView;
-    View& readout = *views_->zoomView;
-    Label& label = *views_->saveLabel;
-    panel.setTransform(View::Transform::rotated(angle));
-    panel.setCenter(held <= 2   ? layout_.sensorPanelCentre()
-                    : held == 3 ? layout_.sensorPanelCentreHeldLeft()
-                                : layout_.sensorPanelCentreHeldRight());
-    const Point c = panel.center();
-    readout.setTransform(View::Transform::rotated(angle));
-    readout.setCenter(held <= 2   ? Point{c.x, c.y - 40}
-                      : held == 3 ? Point{c.x + 40, c.y}
-                                  : Point{c.x - 40, c.y});
-    if (held <= 2) {
-        label.setTransform(View::Transform::rotated(angle));
-        label.setAlignment(Label::Alignment::kCenter);
-        label.setFrame(layout_.saveLabel());
-    } else {
-        label.setAlignment(held == 3 ? Label::Alignment::kRight : Label::Alignment::kLeft);
-        label.setFrame(layout_.turnedSaveLabel());
-        label.setTransform(View::Transform::rotated(angle));
-    }
+    zoom_.pinchCancelled();
 }
 
 }  // namespace kestrel

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/camera/CameraTurning.h"
 #include "core/camera/CameraViewManager.h"
 #include "core/camera/CaptureSession.h"
+#include "core/camera/LiveViewZoom.h"
 #include "core/camera/MomentCapture.h"
-#include "core/camera/PinchZoom.h"
 #include "core/camera/SoundCues.h"
 #include "core/modes/CameraHandler.h"
 #include "core/modes/ModeOffer.h"
@@ -26,9 +27,10 @@ namespace kestrel {
 
 // The spine of the camera screen: owns the mode handler and carries every
 // picture from the shutter through capture, processing and review to the
-// saver and back to live view; switches camera and flash; zooms the live
-// view from drags; turns the small views with the device. The overlay's
-// touches come to it as the overlay's next responder. Main thread.
+// saver and back to live view; switches camera and flash. The overlay's
+// touches come to it as the overlay's next responder: they zoom the live
+// view (LiveViewZoom) or, as a tap, press the shutter. The small views turn
+// with the device (CameraTurning). Main thread.
 //
 // One press is one picture: a press while a capture is on its way, a
 // picture is reviewed or being saved does nothing. Hiding the camera
@@ -53,14 +55,12 @@ public:
         // main loop (posted), as tests may want.
         WorkerQueue* photoWorker = nullptr;
     };
-    static constexpr float kMovementPerDoubling = 80;
+    static constexpr float kMovementPerDoubling = LiveViewZoom::kMovementPerDoubling;
 
     explicit CameraControllerHelper(Services services);
     ~CameraControllerHelper() override;
     CameraControllerHelper(const CameraControllerHelper&) = delete;
     CameraControllerHelper& operator=(const CameraControllerHelper&) = delete;
-
-    // The handler for a mode number; none for a mode without one (yet).
 
     void showCamera();
     // Drops the handler and leaves the camera (the root controller dismisses it).
@@ -102,16 +102,18 @@ public:
     std::optional<std::string> timeStamp() const;
 
     // Zoom and touch.
-    float getZoomMovement(Point point) const;
-    void zoomTo(double factor);
-    void applyZoom();
+    float getZoomMovement(Point point) const { return zoom_.movement(point); }
+    void zoomTo(double factor) { zoom_.zoomTo(factor); }
+    void applyZoom() { zoom_.apply(); }
     // The live preview back to scale 1 (the zoom factor itself stays).
-    void releaseZoom() { picker_->setPreviewScale(1.0); }
-    void touchesBegan(Point point);
-    void touchesMoved(Point point);
+    void releaseZoom() { zoom_.release(); }
+    void touchesBegan(Point point) { zoom_.dragBegan(point); }
+    void touchesMoved(Point point) { zoom_.dragMoved(point); }
+    // A single tap presses the shutter where the settings make the whole
+    // screen one.
     void touchesEnded(Point point, int tapCount);
-    void touchesCancelled();
-    float zoom() const { return zoom_; }
+    void touchesCancelled() { zoom_.dragCancelled(); }
+    float zoom() const { return zoom_.factor(); }
 
     // Responder: touches on the overlay, located in the overlay.
     void touchesBegan(const Touch& touch) override;
@@ -126,19 +128,19 @@ public:
     void pinchCancelled(const Pinch& pinch) override;
 
     // Turning the picture, the panels and the save label with the device.
-    void rotate(bool animated);
+    void rotate(bool animated) { turning_.rotate(animated); }
     // The clockwise turn of the window's coordinates (a shell that turns the
     // screen with the device): the live view turns by it, and the controls
     // turn by only what the screen does not.
-    void setScreenTurn(int degrees);
-    int screenTurn() const { return screenTurn_; }
+    void setScreenTurn(int degrees) { turning_.setScreenTurn(degrees); }
+    int screenTurn() const { return turning_.screenTurn(); }
     // The orientation number (1–4) the controls are turned for: the
     // device's turn less the screen's.
-    int controlOrientation() const;
+    int controlOrientation() const { return turning_.controlOrientation(); }
     // The image orientation value a still taken now gets: the camera's
     // mounting with the device's turn, mirrored for a camera facing the
     // user when the settings ask.
-    int photoOrientation() const;
+    int photoOrientation() const { return turning_.photoOrientation(); }
     // The screen's layout: every view of the camera screen is placed anew at
     // once (what the device's turn moved follows it again); the camera runs on.
     void setLayout(const ScreenLayout& layout);
@@ -203,15 +205,11 @@ public:
     }
 
 private:
-    int orientation() const { return deviceOrientation_ ? deviceOrientation_() : 1; }
-    // The live view turned for the window and mirrored for a camera facing the user.
-    void applyPreviewOrientation();
     // The camera keeps its recent frames while the mode waits for its
     // trigger and its still choice uses them, or a still is being chosen.
     void updateMoment();
     MomentCapture::Options momentOptions() const;
     void setToolbarButtonsEnabled(bool enabled);
-    void fadeZoomView();
     void animateSave();
     // The reviewed picture on black, the border and grid hidden.
     void presentReview();
@@ -219,9 +217,6 @@ private:
     // picture to review or save.
     void firstPhotoProcessed(const CaptureSession::Processed& result);
     void pictureShown();
-    // What the screen shows a picture at, in pixels (the review's area,
-    // turned or not).
-    Size reviewPixels() const;
     // "Saving to Camera Roll..." with the toolbar's buttons held.
     void showSaving();
     // The mode icon shown, faded out 3 s later.
@@ -236,7 +231,6 @@ private:
     NotificationCenter* notifications_;
     std::filesystem::path resources_;
     std::function<std::optional<GeoPosition>()> currentLocation_;
-    std::function<int()> deviceOrientation_;
     std::function<bool()> hasAccelerometer_;
     bool noticeShown_ = false;
     NotificationCenter::ObserverId orientationObserver_ = 0;
@@ -260,15 +254,10 @@ private:
     std::function<void(const std::optional<std::string>&)> saveObserver_;
     std::function<void(const std::string&)> traceObserver_;
     AudioSystem* audio_ = nullptr;
-    int screenTurn_ = 0;
     int captureOrientation_ = Image::kUp;  // of the still on its way, fixed at the press
     ScreenLayout layout_;
-    bool turned_ = false;  // rotate() has placed the views for the device's position
-    float zoom_ = 1.0f;
-    float startZoom_ = 1.0f;
-    Point startPoint_{};
-    PinchZoom pinchZoom_;
-    bool pinching_ = false;
+    CameraTurning turning_;  // reads layout_
+    LiveViewZoom zoom_;      // asks turning_ which way a drag zooms
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // for calls posted to the loop
 };
 

@@ -34,6 +34,11 @@ std::shared_ptr<FaceFinder> ModeOffer::faceFinder() { return offer().finder; }
 
 std::string ModeOffer::facesMissingReason() { return offer().missing; }
 
+bool ModeOffer::offered(int mode) {
+    if (mode == Camera1Data::kFaces) return offer().finder != nullptr;
+    return handlerFor(mode) != nullptr;
+}
+
 std::unique_ptr<CameraHandler> ModeOffer::handlerFor(int mode) {
     switch (mode) {
         case Camera1Data::kStabilizing:
@@ -59,11 +64,6 @@ std::unique_ptr<CameraHandler> ModeOffer::handlerFor(int mode) {
         default:
             return nullptr;  // video and print are not shooting modes
     }
-}
-
-bool ModeOffer::offered(int mode) {
-    if (mode == Camera1Data::kFaces) return offer().finder != nullptr;
-    return handlerFor(mode) != nullptr;
 }
 
 bool ModeOffer::fallBack(Camera1Data& record) {

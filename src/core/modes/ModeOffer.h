@@ -20,8 +20,8 @@ public:
     static std::shared_ptr<FaceFinder> faceFinder();
     static std::string facesMissingReason();
     static bool offered(int mode);
-    // A new handler for a shooting mode's number; none for the modes that
-    // do not shoot (video, print) and for numbers that are no mode.
+    // The handler for a mode number, offered here or not; none for a mode
+    // without one (yet).
     static std::unique_ptr<CameraHandler> handlerFor(int mode);
     // A stored mode this installation does not offer becomes Standard, and
     // one log line says why; answers whether it did.
