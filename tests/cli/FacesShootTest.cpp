@@ -163,10 +163,11 @@ TEST(FacesBrokenFinderTest, RefusedAtStartOrEndedAtTheFirstLookWithoutAPhoto) {
         if (!c.module && !built) continue;  // no dlib in this build: nothing to find a model for
         if (c.module) ::setenv("KESTREL_FACES_MODULE", (dir / c.module).c_str(), 1);
         if (c.model) ::setenv("KESTREL_FACES_MODEL", (dir / c.model).c_str(), 1);
-        const std::string dcim = (dir / (std::string("DCIM-") + (c.module ? c.module : c.model))).string();
-        const auto shot = test::runCli({"--config-dir", (dir / "config").string(), "shoot", "--mode", "11",
-                                        "--virtual-time", "--scene", (faces() / "astronaut.png").string(),
-                                        "--max-time", "30", "--dcim", dcim});
+        const std::string dcim =
+            (dir / (std::string("DCIM-") + (c.module ? c.module : c.model))).string();
+        const auto shot = test::runCli(
+            {"--config-dir", (dir / "config").string(), "shoot", "--mode", "11", "--virtual-time",
+             "--scene", (faces() / "astronaut.png").string(), "--max-time", "30", "--dcim", dcim});
         ::unsetenv("KESTREL_FACES_MODULE");
         ::unsetenv("KESTREL_FACES_MODEL");
         EXPECT_EQ(shot.status, c.status) << shot.err;

@@ -33,7 +33,8 @@ Function symbol(void* library, const char* name) {
 std::string modelProblem(const fs::path& model) {
     std::error_code error;
     if (!fs::is_regular_file(model, error))
-        return "the face landmark model " + model.string() + " is missing (libdlib-data installs it)";
+        return "the face landmark model " + model.string() +
+               " is missing (libdlib-data installs it)";
     std::ifstream in(model, std::ios::binary);
     if (!in || in.peek() == std::ifstream::traits_type::eof())
         return "the face landmark model " + model.string() + " cannot be read";
@@ -83,8 +84,9 @@ std::unique_ptr<FaceModule> FaceModule::locate(const std::vector<fs::path>& modu
         if (!module->load(why)) return nullptr;
         return module;
     }
-    fail(why, "the face finder module (" + std::string(kModuleName) + ") is not installed" +
-                  (modules.empty() ? std::string() : " (looked for " + modules.front().string() + ")"));
+    fail(why,
+         "the face finder module (" + std::string(kModuleName) + ") is not installed" +
+             (modules.empty() ? std::string() : " (looked for " + modules.front().string() + ")"));
     return nullptr;
 }
 
@@ -93,8 +95,8 @@ bool FaceModule::load(std::string* why) {
     void* library = ::dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = ::dlerror();
-        return fail(why, "the face finder module " + module_.string() + " cannot be loaded: " +
-                             (reason ? reason : "unknown error"));
+        return fail(why, "the face finder module " + module_.string() +
+                             " cannot be loaded: " + (reason ? reason : "unknown error"));
     }
     const auto version = symbol<int (*)()>(library, "kestrel_faces_version");
     const auto open = symbol<Open>(library, "kestrel_faces_open");
@@ -117,7 +119,8 @@ bool FaceModule::open(std::string* why) {
     char reason[512] = {};
     KestrelFaces* finder = open_(model_.c_str(), reason, sizeof reason);
     if (!finder)
-        return fail(why, "the face landmark model " + model_.string() + " cannot be read: " + firstLine(reason));
+        return fail(why, "the face landmark model " + model_.string() +
+                             " cannot be read: " + firstLine(reason));
     finder_ = finder;
     return true;
 }

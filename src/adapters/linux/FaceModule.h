@@ -17,8 +17,8 @@ namespace kestrel {
 // checks that the landmark model is a file that can be read: a broken module,
 // or one without its model, leaves the Faces mode unoffered, as a missing one
 // does. The 100 MB model itself is read at the first findFaces (on the
-// caller's thread, off the main loop). A model that cannot be read then finds
-// no face, says why once, and is the finder's failure() from then on.
+// caller's thread, off the main loop); one that cannot be read then says why
+// in the log once, and the finder finds nothing more and tells it in failure().
 class FaceModule final : public FaceFinder {
 public:
     static constexpr const char* kModuleName = "kestrel-faces.so";

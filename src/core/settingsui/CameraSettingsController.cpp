@@ -289,8 +289,8 @@ void CameraSettingsController::populateCellLists() {
             updateStandard();
             break;
         case Camera1Data::kFaces:
-            add({facesSmileCell_, facesLookCell_, facesCountCell_, sensitivityCell_, facesDelayCell_,
-                 facesRepeatCell_});
+            add({facesSmileCell_, facesLookCell_, facesCountCell_, sensitivityCell_,
+                 facesDelayCell_, facesRepeatCell_});
             updateFaces();
             break;
         default:
@@ -510,7 +510,8 @@ void CameraSettingsController::sensitivity() {
 
 void CameraSettingsController::timer() {
     if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
-        r->timer().setTimerDelay(valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30));
+        r->timer().setTimerDelay(
+            valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30));
 }
 
 void CameraSettingsController::repeat() {
@@ -534,7 +535,8 @@ void CameraSettingsController::facesCount() {
 
 void CameraSettingsController::facesDelay() {
     if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
-        r->faces().setTimerDelay(valueAt(kFacesDelay, facesDelayCell_->segments().selectedSegmentIndex(), 5));
+        r->faces().setTimerDelay(
+            valueAt(kFacesDelay, facesDelayCell_->segments().selectedSegmentIndex(), 5));
 }
 
 void CameraSettingsController::facesRepeat() {

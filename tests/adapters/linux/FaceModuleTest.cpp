@@ -180,9 +180,8 @@ TEST(FaceModuleLocateTest, AModelThatCannotBeReadAtTheFirstLookFailsOnceAndForGo
     ASSERT_TRUE(module);
     EXPECT_EQ(module->failure(), "");
     std::vector<std::string> lines;
-    const Log::Sink before = Log::setSink([&lines](Log::Level, std::string_view message) {
-        lines.emplace_back(message);
-    });
+    const Log::Sink before = Log::setSink(
+        [&lines](Log::Level, std::string_view message) { lines.emplace_back(message); });
     const Image picture = ImageUtils::drawPosterImage(photo("astronaut.png"), Size{480, 480});
     EXPECT_TRUE(module->findFaces(picture).empty());
     EXPECT_TRUE(module->findFaces(picture).empty());
