@@ -137,7 +137,7 @@ struct PlantedFiles {
 
 struct LocateCase {
     const char* module;  // planted; "built": this build's module
-    const char* model;   // planted, or "" for the folder itself
+    const char* model;   // planted
     const char* says;    // none: located
 };
 
@@ -147,10 +147,8 @@ TEST(FaceModuleLocateTest, ABrokenModuleOrAModelItCannotReadIsNotOfferedAndSaysW
     const PlantedFiles planted;
     const fs::path built = PlantedFiles::builtModule();
     const LocateCase cases[] = {
-        {"nowhere.so", "junk.dat", "is not installed"},
         {"kestrel-faces.so", "junk.dat", "cannot be loaded"},
         {"built", "missing.dat", "is missing (libdlib-data installs it)"},
-        {"built", "", "is missing"},  // a folder is no model
         {"built", "empty.dat", "cannot be read"},
         {"built", "junk.dat", nullptr},  // its contents are the first look's to read
     };
