@@ -347,7 +347,12 @@ void ShootCommand::run() const {
             if (!manual->advanceToNextTimer()) manual->runUntilIdle();
         }
     };
-    runUntil([&] { return saved >= count_ || failed || QuitSignals::received() != 0; },
+    // A mode that can no longer shoot (the face finder's model turned out
+    // unreadable) ends the run rather than waiting out --max-time.
+    auto unable = [&] {
+        return controller.handler() ? controller.handler()->unavailableReason() : std::nullopt;
+    };
+    runUntil([&] { return saved >= count_ || failed || unable() || QuitSignals::received() != 0; },
              RunLoop::seconds(maxTime_), pressIfReady);
 
     if (const int signal = QuitSignals::received()) {
@@ -367,6 +372,9 @@ void ShootCommand::run() const {
                                          (count_ == 1 ? " picture" : " pictures") + " saved");
     }
     if (failed) throw CliError::failure("a picture could not be saved");
+    if (const auto reason = unable(); reason && saved < count_)
+        throw CliError::failure("mode " + std::to_string(settings.record().mode()) +
+                                " cannot shoot any more: " + *reason);
     if (saved < count_) {
         char message[128];
         std::snprintf(message, sizeof message, "only %d of %d pictures saved in %g seconds", saved,

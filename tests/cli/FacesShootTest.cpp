@@ -1,6 +1,7 @@
 // kestrel-cli shoot --mode 11 on real photographs (scripts/fetch-samples.sh):
 // as GStreamer sources in real time and as the simulated camera's scene on
-// virtual time; and a Kestrel without its face finder.
+// virtual time; and a Kestrel without its face finder, or with one that is
+// broken.
 #include "adapters/linux/FaceModule.h"
 #include "core/exif/ExifReader.h"
 #include "support/CliRunner.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace kestrel {
@@ -132,6 +134,49 @@ TEST(FacesWithoutFinderTest, Mode11IsRefusedInOneLineAndAStoredOneFallsBackToSta
     EXPECT_EQ(ExifReader(linesOf(shot.out)[0]).userComment(), "Kestrel: shutter");
     EXPECT_NE(shot.err.find("the stored mode is Faces, but the face finder module"), std::string::npos)
         << shot.err;
+}
+
+// The face finder's files planted in a fresh folder, through the programs'
+// overrides (none: this build's own).
+struct PlantedCase {
+    const char* module;  // KESTREL_FACES_MODULE
+    const char* model;   // KESTREL_FACES_MODEL
+    int status;
+    const char* says;
+};
+
+// A broken module, or one without its model, is refused at start in one
+// line; a model that is no model is found out at the first look: said once,
+// and the run ends there without a photo instead of waiting out --max-time.
+TEST(FacesBrokenFinderTest, RefusedAtStartOrEndedAtTheFirstLookWithoutAPhoto) {
+    test::TempDir dir;
+    std::ofstream(dir / "kestrel-faces.so") << "not a shared object";
+    std::ofstream(dir / "junk.dat") << "not a landmark model";
+    const bool built = FaceModule::locate(nullptr) != nullptr;
+    const PlantedCase cases[] = {
+        {"kestrel-faces.so", nullptr, 2, "cannot be loaded"},
+        {nullptr, "missing.dat", 2, "missing.dat is missing"},
+        {nullptr, "junk.dat", 1, "cannot shoot any more: Faces: the face finder failed"},
+    };
+    for (const PlantedCase& c : cases) {
+        SCOPED_TRACE(c.module ? c.module : c.model);
+        if (!c.module && !built) continue;  // no dlib in this build: nothing to find a model for
+        if (c.module) ::setenv("KESTREL_FACES_MODULE", (dir / c.module).c_str(), 1);
+        if (c.model) ::setenv("KESTREL_FACES_MODEL", (dir / c.model).c_str(), 1);
+        const std::string dcim =
+            (dir / (std::string("DCIM-") + (c.module ? c.module : c.model))).string();
+        const auto shot = test::runCli(
+            {"--config-dir", (dir / "config").string(), "shoot", "--mode", "11", "--virtual-time",
+             "--scene", (faces() / "astronaut.png").string(), "--max-time", "30", "--dcim", dcim});
+        ::unsetenv("KESTREL_FACES_MODULE");
+        ::unsetenv("KESTREL_FACES_MODEL");
+        EXPECT_EQ(shot.status, c.status) << shot.err;
+        EXPECT_NE(shot.err.find(c.says), std::string::npos) << shot.err;
+        EXPECT_TRUE(linesOf(shot.out).empty()) << shot.out;
+        const auto lines = std::count(shot.err.begin(), shot.err.end(), '\n');
+        // Refused: the one line. Failed: the log's line and the run's.
+        EXPECT_EQ(lines, c.status == 2 ? 1 : 2) << shot.err;
+    }
 }
 
 }  // namespace

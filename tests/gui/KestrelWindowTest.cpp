@@ -1,6 +1,7 @@
 #include "core/app/KestrelApp.h"
 #include "core/library/CameraRollViewer.h"
 #include "core/modes/CameraTimerHandler.h"
+#include "core/modes/ModeOffer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "core/platform/ManualRunLoop.h"
 #include "core/ui/AlertView.h"
@@ -8,8 +9,9 @@
 #include "gui/KestrelWindow.h"
 #include "sim/SimulatedAccelerometer.h"
 #include "sim/SimulatedCamera.h"
-#include "support/CameraWaits.h"
 #include "support/AppOptions.h"
+#include "support/CameraWaits.h"
+#include "support/FakeFaceFinder.h"
 #include "support/QtApplication.h"
 #include "support/RecordingSounds.h"
 #include "support/TempDir.h"
@@ -545,6 +547,29 @@ TEST_F(WindowTrustTest, ScreenReadersSeeNamedControlsAndPressTheShutterAsATap) {
     EXPECT_EQ(camera.picturesTaken(), 1);  // Space pressed the album, not the shutter
     window->screenshot();
     EXPECT_TRUE(has(accessibleChildren(*window), QAccessible::Button, "Done"));
+}
+
+// The tenth mode button, Faces, is read out by its name where a face finder
+// is set up, and a screen reader finds no such button where none is.
+TEST_F(WindowTrustTest, ScreenReadersHearTheFacesModeButtonOnlyWhereItIsOffered) {
+    for (const bool offered : {true, false}) {
+        SCOPED_TRACE(offered ? "offered" : "not offered");
+        if (offered)
+            ModeOffer::setFaceFinder(std::make_shared<test::FakeFaceFinder>());
+        else
+            ModeOffer::setFaceFinder(nullptr, "no face finder in this test");
+        key(*window, Qt::Key_S);
+        loop.advance(1.0);
+        window->screenshot();  // the table lays its rows out as it is drawn
+        const auto settingsScreen = accessibleChildren(*window);
+        EXPECT_TRUE(has(settingsScreen, QAccessible::Button, "Mode: Sound"));  // the ninth
+        EXPECT_EQ(has(settingsScreen, QAccessible::Button, "Mode: Faces"), offered);
+        QAccessibleInterface* done = accessibleNamed(*window, "Done");
+        ASSERT_TRUE(done && done->actionInterface());
+        done->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        loop.advance(1.0);
+        ASSERT_EQ(&app->topController(), &app->root().cameraScreen());
+    }
 }
 
 }  // namespace

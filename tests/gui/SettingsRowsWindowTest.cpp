@@ -159,7 +159,8 @@ TEST_F(SettingsRowsWindowTest, TheStillChoiceRowsAreOfferedWhereTheyApplyAndWrit
 }
 
 // The Faces mode's rows, in windows of the three shapes: its button where a
-// face finder is, the triggers, the faces to wait for and the shared rows.
+// face finder is, the triggers, the faces to wait for, the sensitivity, its
+// delay and repeat.
 TEST_F(SettingsRowsWindowTest, TheFacesRowsWriteTheRecordFromTheWindow) {
     ModeOffer::setFaceFinder(std::make_shared<test::FakeFaceFinder>());
     for (const auto& [width, height] : {std::pair{320, 480}, {1280, 720}, {360, 720}}) {
@@ -193,6 +194,10 @@ TEST_F(SettingsRowsWindowTest, TheFacesRowsWriteTheRecordFromTheWindow) {
         EXPECT_TRUE(record().faces().repeat());
         press("Repeat", QAccessible::CheckBox);
         EXPECT_FALSE(record().faces().repeat());
+        press("0s");
+        EXPECT_EQ(record().faces().timerDelay(), 0);
+        press("10s");
+        EXPECT_EQ(record().faces().timerDelay(), 10);
         closeSettings();
     }
     ModeOffer::setFaceFinder(nullptr, "no face finder in this test");

@@ -136,6 +136,25 @@ TEST_F(FacesModeTest, WithoutAFaceFinderTheModeSaysWhyAndDoesNothing) {
     EXPECT_EQ(host.notices, 1);
 }
 
+TEST_F(FacesModeTest, AFinderThatFailsForGoodEndsTheWatchAndTheModeSaysSo) {
+    attach(faces);
+    host.finder->fail("the face landmark model cannot be read");
+    faces.shutter();
+    run(1.25 + 10.0);
+    EXPECT_EQ(host.finder->calls, 1);  // one look, then none
+    EXPECT_EQ(faces.state(), CameraHandler::kIdle);
+    EXPECT_TRUE(host.requests.empty());
+    EXPECT_TRUE(host.count->hidden());
+    ASSERT_TRUE(faces.unavailableReason());
+    EXPECT_EQ(host.notices, 1);
+    // A press says why again and starts nothing.
+    EXPECT_FALSE(faces.shutter());
+    run(5.0);
+    EXPECT_EQ(faces.state(), CameraHandler::kIdle);
+    EXPECT_EQ(host.notices, 2);
+    EXPECT_EQ(host.finder->calls, 1);
+}
+
 TEST(FacesModeRulesTest, SensitivityAgreementAndStoredRule) {
     EXPECT_EQ(CameraFacesHandler::agreement(2), 5);  // low
     EXPECT_EQ(CameraFacesHandler::agreement(0), 3);  // medium

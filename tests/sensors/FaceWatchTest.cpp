@@ -142,6 +142,20 @@ TEST_F(FaceWatchTest, TheFinderSeesTheFrameUprightWithin640By480) {
     }
 }
 
+TEST_F(FaceWatchTest, AFinderThatFailedIsAskedNothingMoreEvenAfterAReset) {
+    finder->fail("the model cannot be read");
+    ASSERT_TRUE(watch.poll(frame, RunLoop::seconds(0.25)));
+    watch.reset();  // a failure is for good, whenever it was asked
+    finish();
+    EXPECT_EQ(watch.failure(), "the model cannot be read");
+    EXPECT_FALSE(watch.busy());
+    EXPECT_FALSE(watch.poll(frame, RunLoop::seconds(0.5)));
+    watch.reset();
+    EXPECT_FALSE(watch.poll(frame, RunLoop::seconds(0.75)));
+    EXPECT_TRUE(jobs.empty());
+    EXPECT_EQ(finder->calls, 1);
+}
+
 TEST_F(FaceWatchTest, TheWatchGoneBeforeItsResultIsNotCalled) {
     auto early = std::make_unique<FaceWatch>(
         loop, finder, [this](std::function<void()> job) { jobs.push_back(std::move(job)); });

@@ -84,18 +84,40 @@ TEST_F(SettingsScreensTest, TheFacesRowsWriteTheirSettingsAndOneTriggerIsOn) {
         EXPECT_EQ(record.faces().faces(), c.stored);
     }
     EXPECT_EQ(screen->facesCountCell().segments().titleForSegment(3), "All Found");
-    // The shared rows write the Faces mode's own values, not the timer's.
+    // The shared sensitivity row, and the mode's own delay (none among its
+    // choices, as the stabilizer's) and repeat rows: the Faces mode's values, not the timer's.
     screen->sensitivityCell().segments().setSelectedSegmentIndex(2);
     screen->sensitivity();
-    screen->timerCell().segments().setSelectedSegmentIndex(0);
-    screen->timer();
-    screen->repeatCell().checkbox().setOn(true);
-    screen->repeat();
     EXPECT_EQ(record.faces().sensitivity(), 3);
-    EXPECT_EQ(record.faces().timerDelay(), 1);
+    EXPECT_EQ(screen->facesDelayCell().segments().selectedSegmentIndex(), 3);  // the stored 5 s
+    const struct {
+        int segment;
+        int stored;
+    } delays[] = {{0, 0}, {5, 15}, {SegmentedControl::kNoSegment, 5}};
+    for (const auto& c : delays) {
+        screen->facesDelayCell().segments().setSelectedSegmentIndex(c.segment);
+        screen->facesDelay();
+        EXPECT_EQ(record.faces().timerDelay(), c.stored) << "segment " << c.segment;
+    }
+    screen->facesDelayCell().segments().choose(0);
+    EXPECT_EQ(record.faces().timerDelay(), 0);
+    screen->facesRepeatCell().checkbox().toggle();
     EXPECT_TRUE(record.faces().repeat());
     EXPECT_EQ(record.timer().timerDelay(), 10);
     EXPECT_FALSE(record.timer().repeat());
+    // The timer's rows write nothing in the Faces mode.
+    screen->timerCell().segments().choose(0);
+    screen->repeatCell().checkbox().setOn(true);
+    screen->repeat();
+    EXPECT_EQ(record.faces().timerDelay(), 0);
+    EXPECT_EQ(record.timer().timerDelay(), 10);
+    EXPECT_FALSE(record.timer().repeat());
+    // Back on the screen, the rows show what is stored.
+    record.faces().setTimerDelay(10);
+    record.faces().setRepeat(false);
+    screen->updateFaces();
+    EXPECT_EQ(screen->facesDelayCell().segments().selectedSegmentIndex(), 4);
+    EXPECT_FALSE(screen->facesRepeatCell().checkbox().isOn());
 }
 
 TEST_F(SettingsScreensTest, TheModeRowsFollowTheMode) {
@@ -159,7 +181,7 @@ TEST_F(SettingsScreensTest, EveryModeNumberHasItsRows) {
         {10, {}},
         {11,
          {&screen->facesSmileCell(), &screen->facesLookCell(), &screen->facesCountCell(),
-          &screen->sensitivityCell(), &screen->timerCell(), &screen->repeatCell()}},
+          &screen->sensitivityCell(), &screen->facesDelayCell(), &screen->facesRepeatCell()}},
     };
     // Faces is offered where a face finder is.
     const FacesOffered offered;

@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace kestrel::test {
 
 // A face finder that answers what the test says: the faces it is set to,
-// whatever the picture; it counts its calls and keeps the last picture's size.
+// whatever the picture, or a failure; it counts its calls and keeps the last
+// picture's size.
 class FakeFaceFinder final : public FaceFinder {
 public:
     std::vector<FoundFace> findFaces(const Image& picture) override {
@@ -21,6 +23,16 @@ public:
     void answer(std::vector<FoundFace> faces) {
         std::lock_guard lock(mutex_);
         faces_ = std::move(faces);
+    }
+    std::string failure() const override {
+        std::lock_guard lock(mutex_);
+        return failure_;
+    }
+    // From the next call on, it finds nothing and has failed for good.
+    void fail(std::string reason) {
+        std::lock_guard lock(mutex_);
+        faces_.clear();
+        failure_ = std::move(reason);
     }
     // `found` faces, the first `doing` of them smiling and looking.
     static std::vector<FoundFace> faces(int found, int smiling, int looking) {
@@ -34,8 +46,9 @@ public:
     Size lastSize{};
 
 private:
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::vector<FoundFace> faces_;
+    std::string failure_;
 };
 
 }  // namespace kestrel::test

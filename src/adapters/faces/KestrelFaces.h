@@ -1,7 +1,8 @@
 /* The face finder module's interface: plain C, so that the module and the
  * program that opens it share no C++ library types. The module
- * (kestrel-faces.so) exports these three functions; Kestrel opens it with
- * dlopen when the Faces mode is first wanted. */
+ * (kestrel-faces.so) exports these four functions; Kestrel opens it with
+ * dlopen at start-up, and reads the model (kestrel_faces_open) when the
+ * Faces mode first looks. */
 #pragma once
 
 #include <stddef.h>

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -22,74 +23,105 @@ std::optional<std::string> environment(const char* name) {
     return std::string(value);
 }
 
-// Where the module is looked for, first found first.
-std::vector<fs::path> moduleCandidates() {
-    if (auto named = environment("KESTREL_FACES_MODULE")) return {fs::path(*named)};
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) return {};
-    const fs::path folder = self.parent_path();
-    return {folder.parent_path() / "lib" / "kestrel" / FaceModule::kModuleName,
-            folder.parent_path().parent_path() / "lib" / "kestrel" / FaceModule::kModuleName};
-}
-
 template <class Function>
 Function symbol(void* library, const char* name) {
     return reinterpret_cast<Function>(::dlsym(library, name));
 }
 
+// Whether the model can be read, without reading its 100 MB: a file that
+// opens and is not empty. Empty when it can.
+std::string modelProblem(const fs::path& model) {
+    std::error_code error;
+    if (!fs::is_regular_file(model, error))
+        return "the face landmark model " + model.string() +
+               " is missing (libdlib-data installs it)";
+    std::ifstream in(model, std::ios::binary);
+    if (!in || in.peek() == std::ifstream::traits_type::eof())
+        return "the face landmark model " + model.string() + " cannot be read";
+    return {};
+}
+
+// dlib's messages run over several lines: the log keeps the first, without
+// its full stop (the log's line goes on).
+std::string firstLine(const char* text) {
+    std::string line = text;
+    line = line.substr(0, line.find('\n'));
+    if (!line.empty() && line.back() == '.') line.pop_back();
+    return line;
+}
+
+bool fail(std::string* why, const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+}
+
 }  // namespace
 
-std::unique_ptr<FaceModule> FaceModule::locate(std::string* why) {
-    const fs::path model = environment("KESTREL_FACES_MODEL").value_or(kDefaultModel);
-    const std::vector<fs::path> candidates = moduleCandidates();
+std::vector<fs::path> FaceModule::searchPath() {
+    if (auto named = environment("KESTREL_FACES_MODULE")) return {fs::path(*named)};
     std::error_code error;
-    for (const fs::path& candidate : candidates) {
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    const fs::path folder = self.parent_path();
+    return {folder.parent_path() / "lib" / "kestrel" / kModuleName,
+            folder.parent_path().parent_path() / "lib" / "kestrel" / kModuleName};
+}
+
+std::unique_ptr<FaceModule> FaceModule::locate(std::string* why) {
+    return locate(searchPath(), environment("KESTREL_FACES_MODEL").value_or(kDefaultModel), why);
+}
+
+std::unique_ptr<FaceModule> FaceModule::locate(const std::vector<fs::path>& modules,
+                                               const fs::path& model, std::string* why) {
+    std::error_code error;
+    for (const fs::path& candidate : modules) {
         if (!fs::is_regular_file(candidate, error)) continue;
-        if (!fs::is_regular_file(model, error)) {
-            if (why)
-                *why = "the face landmark model " + model.string() +
-                       " is missing (libdlib-data installs it)";
+        if (const std::string problem = modelProblem(model); !problem.empty()) {
+            fail(why, problem);
             return nullptr;
         }
-        return std::make_unique<FaceModule>(candidate, model);
+        auto module = std::make_unique<FaceModule>(candidate, model);
+        if (!module->load(why)) return nullptr;
+        return module;
     }
-    if (why)
-        *why = "the face finder module (" + std::string(kModuleName) + ") is not installed" +
-               (candidates.empty() ? std::string() : " (looked for " + candidates.front().string() + ")");
+    fail(why,
+         "the face finder module (" + std::string(kModuleName) + ") is not installed" +
+             (modules.empty() ? std::string() : " (looked for " + modules.front().string() + ")"));
     return nullptr;
 }
 
-bool FaceModule::open(std::string* why) {
-    if (finder_) return true;
-    auto fail = [why](const std::string& reason) {
-        if (why) *why = reason;
-        return false;
-    };
+bool FaceModule::load(std::string* why) {
+    if (library_) return true;
     void* library = ::dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = ::dlerror();
-        return fail("the face finder module " + module_.string() + " cannot be loaded: " +
-                    (reason ? reason : "unknown error"));
+        return fail(why, "the face finder module " + module_.string() +
+                             " cannot be loaded: " + (reason ? reason : "unknown error"));
     }
     const auto version = symbol<int (*)()>(library, "kestrel_faces_version");
-    const auto open = symbol<KestrelFaces* (*)(const char*, char*, std::size_t)>(library, "kestrel_faces_open");
+    const auto open = symbol<Open>(library, "kestrel_faces_open");
     const auto find = symbol<Find>(library, "kestrel_faces_find");
     const auto close = symbol<Close>(library, "kestrel_faces_close");
     if (!version || !open || !find || !close || version() != KESTREL_FACES_VERSION) {
         ::dlclose(library);
-        return fail("the face finder module " + module_.string() + " is not of this Kestrel");
-    }
-    char reason[256] = {};
-    KestrelFaces* finder = open(model_.c_str(), reason, sizeof reason);
-    if (!finder) {
-        ::dlclose(library);
-        return fail("the face landmark model " + model_.string() + " cannot be read: " + reason);
+        return fail(why, "the face finder module " + module_.string() + " is not of this Kestrel");
     }
     library_ = library;
-    finder_ = finder;
+    open_ = open;
     find_ = find;
     close_ = close;
+    return true;
+}
+
+bool FaceModule::open(std::string* why) {
+    if (finder_) return true;
+    if (!load(why)) return false;
+    char reason[512] = {};
+    KestrelFaces* finder = open_(model_.c_str(), reason, sizeof reason);
+    if (!finder)
+        return fail(why, "the face landmark model " + model_.string() +
+                             " cannot be read: " + firstLine(reason));
+    finder_ = finder;
     return true;
 }
 
@@ -103,9 +135,8 @@ std::vector<FoundFace> FaceModule::findFaces(const Image& picture) {
     if (!finder_) {
         if (tried_) return {};
         tried_ = true;
-        std::string why;
-        if (!open(&why)) {
-            Log::warning("faces: " + why + "; no face is found");
+        if (!open(&failure_)) {
+            Log::warning("faces: " + failure_ + "; the face finder stops");
             return {};
         }
     }

@@ -35,6 +35,7 @@ std::string CameraFacesHandler::countText(const FaceWatch::Count& count, bool sm
 
 std::optional<std::string> CameraFacesHandler::unavailableReason() const {
     if (controller() && !controller()->faceFinder()) return "Faces needs the face finder (dlib)";
+    if (watch_ && !watch_->failure().empty()) return "Faces: the face finder failed";
     return std::nullopt;
 }
 
@@ -90,6 +91,14 @@ void CameraFacesHandler::startSensing() {
 bool CameraFacesHandler::senseReady(float& level) {
     level = 0;
     if (!watch_ || !controller()) return false;
+    if (!watch_->failure().empty()) {
+        // The finder stopped for good (its model could not be read, said in
+        // the log): the watch ends, and the notice says the mode cannot work.
+        trace("face finder failed: not sensing");
+        stopSensing();
+        controller()->showModeNotice();
+        return false;
+    }
     const FaceWatch::Rule& rule = watch_->rule();
     if (watch_->holds()) {
         fired_ = watch_->latest();

@@ -15,7 +15,8 @@ namespace kestrel {
 // look at the camera, in several results in a row. The photo is the frame
 // they were seen in. With repeat, the watch starts again after each photo
 // until the shutter is pressed. The sensing panel tells the faces found and
-// how many of them do what is asked.
+// how many of them do what is asked. A finder that fails for good ends the
+// watch, and the mode is unavailable from then on.
 class CameraFacesHandler : public CameraSensingHandler {
 public:
     static constexpr double kPollsPerSecond = 4.0;

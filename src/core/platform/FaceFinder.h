@@ -3,6 +3,7 @@
 #include "core/base/Geometry.h"
 #include "core/base/Image.h"
 
+#include <string>
 #include <vector>
 
 namespace kestrel {
@@ -24,6 +25,10 @@ public:
     // The faces in `picture`, upright as its orientation says; none in an
     // empty picture.
     virtual std::vector<FoundFace> findFaces(const Image& picture) = 0;
+    // Why the finder has stopped finding for good (its model could not be
+    // read, say), once a findFaces has found out; empty while it works.
+    // Asked on the thread that calls findFaces, after it.
+    virtual std::string failure() const { return {}; }
 };
 
 }  // namespace kestrel

@@ -40,15 +40,17 @@ FaceWatch::FaceWatch(RunLoop& loop, std::shared_ptr<FaceFinder> finder, Runner r
 FaceWatch::~FaceWatch() { worker_.reset(); }
 
 bool FaceWatch::poll(const Image& frame, RunLoop::Duration frameTime) {
-    if (busy_ || !finder_ || !frame) return false;
+    if (busy_ || !finder_ || !frame || !failure_.empty()) return false;
     busy_ = true;
     const std::uint64_t generation = generation_;
     RunLoop* loop = loop_;
     runner_([loop, finder = finder_, frame, frameTime, generation,
              alive = std::weak_ptr<int>(alive_), this] {
         std::vector<FoundFace> faces = finder->findFaces(pollFrame(frame));
-        loop->post([alive, faces = std::move(faces), frameTime, generation, this] {
-            if (alive.lock()) take(generation, faces, frameTime);
+        std::string failure = finder->failure();
+        loop->post([alive, faces = std::move(faces), failure = std::move(failure), frameTime,
+                    generation, this] {
+            if (alive.lock()) take(generation, faces, failure, frameTime);
         });
     });
     return true;
@@ -61,8 +63,9 @@ bool FaceWatch::keeps(const Count& count, const Rule& rule) {
 }
 
 void FaceWatch::take(std::uint64_t generation, const std::vector<FoundFace>& faces,
-                     RunLoop::Duration frameTime) {
-    if (generation != generation_) return;  // asked before a reset
+                     const std::string& failure, RunLoop::Duration frameTime) {
+    if (!failure.empty()) failure_ = failure;  // for good, whenever it was asked
+    if (generation != generation_) return;     // asked before a reset
     busy_ = false;
     ++results_;
     Count count;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace kestrel {
 
@@ -48,7 +49,8 @@ public:
     void setRule(const Rule& rule) { rule_ = rule; }
     const Rule& rule() const { return rule_; }
     // Hands `frame`, taken at `frameTime` on the loop's clock, to the finder;
-    // answers NO when a frame is still on its way (this one is skipped).
+    // answers NO when a frame is still on its way (this one is skipped), or
+    // when the finder has failed.
     bool poll(const Image& frame, RunLoop::Duration frameTime);
     bool busy() const { return busy_; }
     // The rule has held for `agreement` results in a row.
@@ -58,6 +60,9 @@ public:
     // The time of the frame of the latest result that kept the rule.
     std::optional<RunLoop::Duration> heldAt() const { return heldAt_; }
     long results() const { return results_; }
+    // Why the finder stopped for good, from the first result that said so;
+    // empty while it works. A failed finder is asked nothing more.
+    const std::string& failure() const { return failure_; }
     // Whether one result keeps the rule.
     static bool keeps(const Count& count, const Rule& rule);
     // The faces that do what the rule asks.
@@ -69,7 +74,7 @@ public:
 
 private:
     void take(std::uint64_t generation, const std::vector<FoundFace>& faces,
-              RunLoop::Duration frameTime);
+              const std::string& failure, RunLoop::Duration frameTime);
 
     RunLoop* loop_;
     std::shared_ptr<FaceFinder> finder_;
@@ -80,6 +85,7 @@ private:
     std::optional<RunLoop::Duration> heldAt_;
     int agreeing_ = 0;
     long results_ = 0;
+    std::string failure_;
     bool busy_ = false;
     std::uint64_t generation_ = 0;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

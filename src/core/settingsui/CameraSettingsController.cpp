@@ -23,6 +23,9 @@ constexpr std::array<int, 4> kMaxWait{0, 5, 10, 30};
 constexpr std::array<int, 2> kRapidMode{16, 25};
 constexpr std::array<int, 3> kVideoResolution{320, 160, 128};
 constexpr std::array<int, 4> kFacesCount{1, 2, 3, Camera1FacesData::kAllFound};
+// The Faces mode's count-down offers the stabilizer's choices, none among
+// them: the watching modes wait for their event, not for the clock.
+constexpr const std::array<int, 6>& kFacesDelay = kShutterDelay;
 
 template <std::size_t N>
 int valueAt(const std::array<int, N>& table, int index, int outside) {
@@ -121,6 +124,9 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
     facesSmileCell_ = makeSwitch("When They Smile", &C::facesSmile);
     facesLookCell_ = makeSwitch("When They Look at the Camera", &C::facesLook);
     facesCountCell_ = makeSegments("Faces to Wait For", {"1", "2", "3", "All Found"}, &C::facesCount);
+    facesDelayCell_ =
+        makeSegments("Shutter Delay", {"0s", "1s", "3s", "5s", "10s", "15s"}, &C::facesDelay);
+    facesRepeatCell_ = makeSwitch("Repeat", &C::facesRepeat);
     // Rows with a disclosure mark keep their texts short of it.
     ratioCell_ = std::make_shared<CustomTableViewCell>(Rect{0, 0, kRowWidth, 62});
     ratioCell_->setLabel(std::make_shared<Label>(Rect{kInset, 9, besideMark - kInset, 24}));
@@ -283,8 +289,8 @@ void CameraSettingsController::populateCellLists() {
             updateStandard();
             break;
         case Camera1Data::kFaces:
-            add({facesSmileCell_, facesLookCell_, facesCountCell_, sensitivityCell_, timerCell_,
-                 repeatCell_});
+            add({facesSmileCell_, facesLookCell_, facesCountCell_, sensitivityCell_,
+                 facesDelayCell_, facesRepeatCell_});
             updateFaces();
             break;
         default:
@@ -402,8 +408,8 @@ void CameraSettingsController::updateFaces() {
     facesLookCell_->checkbox().setOn(look);
     showValue(facesCountCell_->segments(), kFacesCount, r->faces().faces());
     showValue(sensitivityCell_->segments(), kSensitivity, r->faces().sensitivity());
-    showValue(timerCell_->segments(), kTimerDelay, r->faces().timerDelay());
-    repeatCell_->checkbox().setOn(r->faces().repeat());
+    showValue(facesDelayCell_->segments(), kFacesDelay, r->faces().timerDelay());
+    facesRepeatCell_->checkbox().setOn(r->faces().repeat());
 }
 
 void CameraSettingsController::updateRapid() {
@@ -502,18 +508,15 @@ void CameraSettingsController::sensitivity() {
     }
 }
 
-// The delay and repeat rows serve the timer and the Faces mode.
 void CameraSettingsController::timer() {
-    Camera1Data* r = record();
-    const int delay = valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30);
-    if (r && r->mode() == Camera1Data::kTimer) r->timer().setTimerDelay(delay);
-    if (r && r->mode() == Camera1Data::kFaces) r->faces().setTimerDelay(delay);
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
+        r->timer().setTimerDelay(
+            valueAt(kTimerDelay, timerCell_->segments().selectedSegmentIndex(), 30));
 }
 
 void CameraSettingsController::repeat() {
-    Camera1Data* r = record();
-    if (r && r->mode() == Camera1Data::kTimer) r->timer().setRepeat(repeatCell_->checkbox().isOn());
-    if (r && r->mode() == Camera1Data::kFaces) r->faces().setRepeat(repeatCell_->checkbox().isOn());
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kTimer)
+        r->timer().setRepeat(repeatCell_->checkbox().isOn());
 }
 
 void CameraSettingsController::facesSmile() { facesTrigger(facesSmileCell_->checkbox().isOn()); }
@@ -528,6 +531,17 @@ void CameraSettingsController::facesTrigger(bool smile) {
 void CameraSettingsController::facesCount() {
     if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
         r->faces().setFaces(valueAt(kFacesCount, facesCountCell_->segments().selectedSegmentIndex(), 1));
+}
+
+void CameraSettingsController::facesDelay() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
+        r->faces().setTimerDelay(
+            valueAt(kFacesDelay, facesDelayCell_->segments().selectedSegmentIndex(), 5));
+}
+
+void CameraSettingsController::facesRepeat() {
+    if (Camera1Data* r = record(); r && r->mode() == Camera1Data::kFaces)
+        r->faces().setRepeat(facesRepeatCell_->checkbox().isOn());
 }
 
 // An index outside a row's table keeps the stored value's default (off, until pressed, for ever).

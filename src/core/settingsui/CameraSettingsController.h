@@ -94,11 +94,14 @@ public:
     void rapidMode();
     void videoResolution();
     void anaglyphColor();
-    // The Faces mode's rows: the trigger (smile or look, one of them on) and the faces to wait for.
+    // The Faces mode's rows: the trigger (smile or look, one of them on), the
+    // faces to wait for, its own count-down and repeat.
     void facesSmile();
     void facesLook();
     void facesTrigger(bool smile);
     void facesCount();
+    void facesDelay();
+    void facesRepeat();
     void done();
 
     // --- The table ---
@@ -138,6 +141,8 @@ public:
     SwitchTableViewCell& facesSmileCell() { return *facesSmileCell_; }
     SwitchTableViewCell& facesLookCell() { return *facesLookCell_; }
     SegmentedTableViewCell& facesCountCell() { return *facesCountCell_; }
+    SegmentedTableViewCell& facesDelayCell() { return *facesDelayCell_; }
+    SwitchTableViewCell& facesRepeatCell() { return *facesRepeatCell_; }
     CustomTableViewCell& ratioCell() { return *ratioCell_; }
     // The timer's active hours; it opens their chooser.
     CustomTableViewCell& activeHoursCell() { return *activeHoursCell_; }
@@ -179,8 +184,8 @@ private:
     // The series, waiting and light rows of the timer, stabilizer and motion modes.
     std::shared_ptr<SegmentedTableViewCell> timerIntervalCell_, timerCountCell_, maxWaitCell_;
     std::shared_ptr<SwitchTableViewCell> ignoreLightCell_;
-    std::shared_ptr<SwitchTableViewCell> facesSmileCell_, facesLookCell_;
-    std::shared_ptr<SegmentedTableViewCell> facesCountCell_;
+    std::shared_ptr<SwitchTableViewCell> facesSmileCell_, facesLookCell_, facesRepeatCell_;
+    std::shared_ptr<SegmentedTableViewCell> facesCountCell_, facesDelayCell_;
     std::shared_ptr<SwitchTableViewCell> catchTheMomentCell_;
     std::shared_ptr<SwitchTableViewCell> pickTheSharpestCell_;
     std::shared_ptr<CustomTableViewCell> activeHoursCell_;

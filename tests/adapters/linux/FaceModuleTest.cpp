@@ -1,17 +1,21 @@
 // The face finder module on real photographs from Debian's packages
 // (scripts/fetch-samples.sh): the faces it finds, their smiles and whether
-// they look at the camera, and a Kestrel whose module is missing.
+// they look at the camera, and a Kestrel whose module is missing, broken, or
+// without a model it can read.
 #include "adapters/linux/FaceModule.h"
 
 #include "core/imaging/ImageFile.h"
 #include "core/imaging/ImageResizer.h"
 #include "core/imaging/ImageUtils.h"
+#include "core/platform/Log.h"
+#include "support/TempDir.h"
 #include "support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace kestrel {
 namespace {
@@ -112,6 +116,78 @@ TEST(FaceModuleMissingTest, AMissingModuleOrModelIsNotFoundAndSaysWhy) {
     EXPECT_FALSE(notAModule.open(&why));
     EXPECT_NE(why.find("cannot be loaded"), std::string::npos) << why;
     EXPECT_TRUE(notAModule.findFaces(photo("astronaut.png")).empty());
+}
+
+// Files planted in a fresh folder: a module that is no shared object, a
+// model that is no model, an empty one.
+struct PlantedFiles {
+    PlantedFiles() {
+        std::ofstream(dir / "kestrel-faces.so") << "not a shared object";
+        std::ofstream(dir / "junk.dat") << "not a landmark model";
+        std::ofstream(dir / "empty.dat");
+    }
+    // The module this build made, where locate() finds it; empty without dlib.
+    static fs::path builtModule() {
+        for (const fs::path& candidate : FaceModule::searchPath())
+            if (fs::is_regular_file(candidate)) return candidate;
+        return {};
+    }
+    test::TempDir dir;
+};
+
+struct LocateCase {
+    const char* module;  // planted; "built": this build's module
+    const char* model;   // planted
+    const char* says;    // none: located
+};
+
+// Start-up decides cheaply, without reading the model: only a module that
+// loads, with a model file that can be opened, is offered.
+TEST(FaceModuleLocateTest, ABrokenModuleOrAModelItCannotReadIsNotOfferedAndSaysWhy) {
+    const PlantedFiles planted;
+    const fs::path built = PlantedFiles::builtModule();
+    const LocateCase cases[] = {
+        {"kestrel-faces.so", "junk.dat", "cannot be loaded"},
+        {"built", "missing.dat", "is missing (libdlib-data installs it)"},
+        {"built", "empty.dat", "cannot be read"},
+        {"built", "junk.dat", nullptr},  // its contents are the first look's to read
+    };
+    for (const LocateCase& c : cases) {
+        SCOPED_TRACE(std::string(c.module) + " with " + c.model);
+        const bool needsBuilt = std::string(c.module) == "built";
+        if (needsBuilt && built.empty()) continue;  // no dlib in this build: the first cases only
+        const fs::path module = needsBuilt ? built : planted.dir / c.module;
+        std::string why;
+        const auto found = FaceModule::locate({module}, planted.dir / c.model, &why);
+        if (!c.says) {
+            EXPECT_TRUE(found) << why;
+            continue;
+        }
+        EXPECT_FALSE(found);
+        EXPECT_NE(why.find(c.says), std::string::npos) << why;
+    }
+}
+
+// A model that passed start-up's look but is no model: the first look reads
+// it, says so in one line of the log, and the finder has failed for good.
+TEST(FaceModuleLocateTest, AModelThatCannotBeReadAtTheFirstLookFailsOnceAndForGood) {
+    const PlantedFiles planted;
+    const fs::path built = PlantedFiles::builtModule();
+    if (built.empty()) GTEST_SKIP() << "no face finder module in this build";
+    auto module = FaceModule::locate({built}, planted.dir / "junk.dat", nullptr);
+    ASSERT_TRUE(module);
+    EXPECT_EQ(module->failure(), "");
+    std::vector<std::string> lines;
+    const Log::Sink before = Log::setSink(
+        [&lines](Log::Level, std::string_view message) { lines.emplace_back(message); });
+    const Image picture = ImageUtils::drawPosterImage(photo("astronaut.png"), Size{480, 480});
+    EXPECT_TRUE(module->findFaces(picture).empty());
+    EXPECT_TRUE(module->findFaces(picture).empty());
+    Log::setSink(before);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("junk.dat cannot be read"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find('\n'), std::string::npos) << lines[0];  // dlib's lines, one
+    EXPECT_NE(module->failure().find("cannot be read"), std::string::npos) << module->failure();
 }
 
 }  // namespace
