@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTouchEvent>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -586,6 +587,39 @@ TEST_P(TransitionInputWindowTest, InputAsAScreenOpensGoesToThatScreenOrNowhere) 
              auto* chooser = app->settingsScreen().ratioController();
              ASSERT_NE(chooser, nullptr);
              EXPECT_GT(chooser->tableView().layout().offset(), 0) << "the drag was lost";
+         }},
+        {"a chooser's row held while the wheel scrolls it away",
+         [&] {
+             key(Qt::Key_S);
+             settle();
+             const auto row = elementNamed("Photo Ratio");
+             ASSERT_TRUE(row);
+             tapAt(*row);
+             settle();
+             // The first row whole below the bar, wherever the list was left.
+             std::optional<Point> held;
+             window->screenshot();
+             for (const auto& element : window->renderer().accessibleElements())
+                 if (!held && element.kind == gui::ScreenRenderer::Element::Kind::kRow &&
+                     element.rect.top() >= 44)
+                     held = Point{static_cast<float>(element.rect.center().x()),
+                                  static_cast<float>(element.rect.center().y())};
+             ASSERT_TRUE(held);
+             QTest::mousePress(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                               toQPoint(*held));
+             for (int i = 0; i < 12; ++i) {
+                 QWheelEvent wheel(QPointF(toQPoint(*held)), window->mapToGlobal(QPointF(toQPoint(*held))),
+                                   QPoint(), QPoint(0, -120), Qt::LeftButton, Qt::NoModifier,
+                                   Qt::NoScrollPhase, false);
+                 QCoreApplication::sendEvent(window.get(), &wheel);
+                 window->screenshot();  // drawn: rows scrolled away give their cells back
+             }
+             QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                                 toQPoint(*held));
+         },
+         [&] {
+             ASSERT_EQ(settingsStack().depth(), 2u);
+             EXPECT_EQ(record.ratio(), ratio) << "the lifted button chose the row scrolled under it";
          }},
         {"the album dragged as it opens",
          [&] {
