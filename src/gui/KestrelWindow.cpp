@@ -383,10 +383,11 @@ void KestrelWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void KestrelWindow::wheelEvent(QWheelEvent* event) {
     const ScreenRenderer::Hit hit = renderer_.hitTest(toScreen(event->position()));
-    if (hit.table) {
-        hit.table->scrollBy(static_cast<float>(-event->angleDelta().y()) / 4);
-        update();
-    }
+    if (!hit.table) return;
+    if (pressed_.view && drag_.scrolledUnder(hit.table) == TableDrag::Step::kBecameScroll)
+        pressed_.view->touchesCancelled(touch_);  // a held row scrolled away is no tap
+    hit.table->scrollBy(static_cast<float>(-event->angleDelta().y()) / 4);
+    update();
 }
 
 void KestrelWindow::keyPressEvent(QKeyEvent* event) {

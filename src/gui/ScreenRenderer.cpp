@@ -566,6 +566,7 @@ void ScreenRenderer::collect(View& view, const QTransform& parentToScreen,
 
 void ScreenRenderer::collectRows(TableView& table, const QTransform& toScreen, const QRectF& rect,
                                  std::vector<Element>& out, const std::string& key) {
+    table.layOut();  // asked between paints too: the rows as they are now
     const TableLayout& layout = table.layout();
     const QTransform tableToScreen = QTransform::fromTranslate(0, -layout.offset()) * toScreen;
     for (const auto& row : layout.rows()) {

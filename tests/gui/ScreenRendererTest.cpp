@@ -2,6 +2,7 @@
 #include "gui/ScreenRenderer.h"
 
 #include "core/base/Bitmap.h"
+#include "core/ui/TableView.h"
 #include "support/QtApplication.h"
 
 #include <QImage>
@@ -39,6 +40,47 @@ TEST(ScreenRendererTest, TouchesFindViewsAsTheyAreDrawnTurnedAndScaled) {
     EXPECT_EQ(renderer.hitTest({130, 110}).view, bar.get());
     bar->setTransform(View::Transform::scaled(0));  // shrunk to nothing: nothing to touch
     EXPECT_EQ(renderer.hitTest({150, 110}).view, &screen.view());
+}
+
+// Rows titled by a list the test changes.
+class TitledRows final : public TableViewDataSource {
+public:
+    std::vector<std::string> titles;
+    int numberOfSections(TableView&) override { return 1; }
+    int numberOfRows(TableView&, int) override { return static_cast<int>(titles.size()); }
+    std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath path) override {
+        auto cell = std::make_shared<TableViewCell>(Rect{0, 0, 320, 44});
+        cell->textLabel().setText(titles.at(static_cast<std::size_t>(path.row)));
+        return cell;
+    }
+};
+
+// What assistive technology is told of a table is its rows as they are,
+// asked before the screen is drawn again (a reload after a mode chosen, a
+// scroll), not the rows of the last paint.
+TEST(ScreenRendererTest, ATablesRowsAreNamedAsTheyAreNowNotAsLastDrawn) {
+    test::qtApplication();
+    ViewController screen;
+    auto table = std::make_shared<TableView>(Rect{0, 0, 320, 100});
+    TitledRows rows;
+    rows.titles = {"Grid", "Vibrate"};
+    table->setDataSource(&rows);
+    screen.view().addSubview(table);
+    gui::ScreenRenderer renderer(nullptr, nullptr);
+    renderer.setScreenSize(Size{320, 480});
+    renderer.prepare(screen);
+    auto named = [&renderer] {
+        std::vector<std::string> names;
+        for (const auto& element : renderer.accessibleElements())
+            if (element.kind == gui::ScreenRenderer::Element::Kind::kRow) names.push_back(element.name);
+        return names;
+    };
+    EXPECT_EQ(named(), (std::vector<std::string>{"Grid", "Vibrate"}));
+    rows.titles = {"When They Smile", "Repeat", "Grid", "Vibrate"};
+    table->reloadData();
+    EXPECT_EQ(named(), (std::vector<std::string>{"When They Smile", "Repeat", "Grid"}));
+    table->scrollBy(100);
+    EXPECT_EQ(named(), (std::vector<std::string>{"Repeat", "Grid", "Vibrate"}));
 }
 
 // A camera whose live frame is 1280 x 720: red on the left half, blue on the right.

@@ -14,6 +14,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 
 #include <gtest/gtest.h>
@@ -100,6 +101,28 @@ protected:
             return;
         }
         FAIL() << "no control named " << name << " on the screen";
+    }
+
+    // Each shown label inside `view` holds its text, as the renderer draws it.
+    static void expectTextsWhole(const View& view) {
+        for (const auto& child : view.subviews()) {
+            if (child->hidden()) continue;
+            expectTextsWhole(*child);
+            const auto* label = dynamic_cast<const Label*>(child.get());
+            if (!label || label->text().empty()) continue;
+            const QFontMetricsF metrics(gui::ScreenRenderer::qtFont(label->font()));
+            const QString text = QString::fromStdString(label->text());
+            const Rect& box = label->frame();
+            if (box.height < 2 * metrics.lineSpacing()) {
+                EXPECT_LE(metrics.horizontalAdvance(text), box.width)
+                    << "\"" << label->text() << "\" does not fit on its line";
+            } else {
+                EXPECT_LE(metrics.boundingRect(QRectF(0, 0, box.width, 10000), Qt::TextWordWrap, text)
+                              .height(),
+                          box.height)
+                    << "\"" << label->text() << "\" does not fit in its lines";
+            }
+        }
     }
 
     test::TempDir dir;
@@ -199,6 +222,32 @@ TEST_F(SettingsRowsWindowTest, TheFacesRowsWriteTheRecordFromTheWindow) {
         press("10s");
         EXPECT_EQ(record().faces().timerDelay(), 10);
         closeSettings();
+    }
+    ModeOffer::setFaceFinder(nullptr, "no face finder in this test");
+}
+
+// Every text of every mode's settings rows reads whole in windows of the
+// three shapes: on one line where its label has room for one (the renderer
+// ends a longer one in "…"), else wrapped within the label's height.
+TEST_F(SettingsRowsWindowTest, EveryRowsTextReadsWholeInEveryModeAndShape) {
+    ModeOffer::setFaceFinder(std::make_shared<test::FakeFaceFinder>());
+    for (const auto& [width, height] : {std::pair{320, 480}, {1280, 720}, {360, 720}}) {
+        window->resize(width, height);
+        for (const auto& button : SettingsController::kModeButtons) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + " mode " +
+                         std::to_string(button.mode));
+            openSettings(button.mode);
+            TableView& table = app->settingsScreen().tableView();
+            TableViewDataSource& rows = *table.dataSource();
+            for (int section = 0; section < rows.numberOfSections(table); ++section)
+                for (int row = 0; row < rows.numberOfRows(table, section); ++row) {
+                    const auto cell = rows.cellForRow(table, IndexPath{section, row});
+                    ASSERT_NE(cell, nullptr);
+                    table.fitCell(*cell);
+                    expectTextsWhole(*cell);
+                }
+            closeSettings();
+        }
     }
     ModeOffer::setFaceFinder(nullptr, "no face finder in this test");
 }

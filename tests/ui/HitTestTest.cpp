@@ -75,8 +75,9 @@ TEST(HitTestTest, ATurnedOrScaledViewIsTouchedWhereItIsDrawn) {
 class OneSection final : public TableViewDataSource {
 public:
     std::shared_ptr<Button> control = std::make_shared<Button>(Rect{200, 5, 80, 30});
+    int count = 10;
     int numberOfSections(TableView&) override { return 1; }
-    int numberOfRows(TableView&, int) override { return 10; }
+    int numberOfRows(TableView&, int) override { return count; }
     std::shared_ptr<TableViewCell> cellForRow(TableView&, IndexPath path) override {
         auto cell = std::make_shared<TableViewCell>(Rect{0, 0, 320, 44});
         if (path.row == 2) cell->addSubview(control);
@@ -109,6 +110,38 @@ TEST(HitTestTest, InATableAControlInARowTakesTheTouchThenTheRowThenTheTable) {
     const HitTest::Result below = HitTest::at(*table, Point{20, 500}, table);
     EXPECT_EQ(below.view, table.get());
     EXPECT_FALSE(below.row);
+}
+
+// A touch that comes before the table is drawn again finds the rows as
+// they are now: scrolled by a drag or a wheel, or fewer after a reload.
+TEST(HitTestTest, ATableIsTouchedAsItIsNowNotAsItWasLastDrawn) {
+    auto table = std::make_shared<TableView>(Rect{0, 0, 320, 200});
+    OneSection rows;
+    table->setDataSource(&rows);
+    table->layOut();
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        Point at;
+        std::optional<IndexPath> row;
+    } cases[] = {
+        {"scrolled down into rows not drawn yet", [&] { table->scrollBy(300); }, Point{20, 180},
+         IndexPath{0, 9}},  // to the end, 240 points: 420 points down the rows
+        {"three rows left",
+         [&] {
+             table->scrollBy(-240);
+             table->layOut();
+             rows.count = 3;
+             table->reloadData();
+         },
+         Point{20, 150}, std::nullopt},  // below the third row: the table
+    };
+    for (const auto& c : cases) {
+        c.change();
+        const HitTest::Result hit = HitTest::at(*table, c.at, table);
+        EXPECT_EQ(hit.row, c.row) << c.what;
+        EXPECT_EQ(hit.table, table.get()) << c.what;
+    }
 }
 
 }  // namespace

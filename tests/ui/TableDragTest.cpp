@@ -47,6 +47,23 @@ TEST(TableDragTest, AFingerTapsUntilItMovesSixPointsThenScrollsWithTheTable) {
     EXPECT_EQ(drag.move(Point{100, 100}), Step::kTouch);
 }
 
+// A wheel that scrolls the held table makes the touch a scroll, once; on
+// another table, or once the touch has ended, it changes nothing.
+TEST(TableDragTest, AWheelUnderTheHeldFingerMakesItAScroll) {
+    TableView table(Rect{0, 0, 320, 400});
+    TableView other(Rect{0, 0, 320, 400});
+    TableDrag drag;
+    using Step = TableDrag::Step;
+    drag.press(Point{100, 300}, &table);
+    EXPECT_EQ(drag.scrolledUnder(&other), Step::kTouch);
+    EXPECT_EQ(drag.scrolledUnder(&table), Step::kBecameScroll);
+    EXPECT_EQ(drag.scrolledUnder(&table), Step::kScrolls);
+    EXPECT_TRUE(drag.scrolling());
+    drag.end();
+    EXPECT_EQ(drag.scrolledUnder(&table), Step::kTouch);
+    EXPECT_FALSE(drag.scrolling());
+}
+
 TEST(NavigationBarTest, TheBarsTapZonesGoBackOrPressTheRightButton) {
     auto root = std::make_shared<ViewController>();
     root->setTitle("Settings");

@@ -31,7 +31,12 @@ void CameraRollPicker::viewDidLoad() {
     footerCell_->label()->setTextColor(Color{0.5, 0.5, 0.5, 1});
 }
 
-void CameraRollPicker::viewWillAppear(bool) { tableView().reloadData(); }
+void CameraRollPicker::viewWillAppear(bool) {
+    shown_ = true;
+    tableView().reloadData();
+}
+
+void CameraRollPicker::viewWillDisappear(bool) { shown_ = false; }
 
 void CameraRollPicker::layOut(const ScreenLayout& layout) {
     const Rect content = layout.navigationContent();
@@ -117,6 +122,7 @@ void CameraRollPicker::selectImage(int index) {
 }
 
 void CameraRollPicker::showImage(int index) {
+    if (!shown_) return;  // a photo opened since, or the album closed
     if (!viewer_) viewer_ = viewerFactory_();
     if (!viewer_) return;
     if (NavigationController* navigation = navigationController())

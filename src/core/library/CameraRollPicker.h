@@ -16,7 +16,9 @@ class CameraRollViewer;
 
 // "Camera Roll": every photo of the store as thumbnails, as many to a row as
 // the screen's width holds (four on the phone screen), oldest first, and a
-// last row with the count. A tap opens the viewer.
+// last row with the count. A tap opens the viewer, while the album is the
+// screen shown: a tap's photo opens a moment after the tap, and by then
+// another photo may have opened, or the album may have closed.
 class CameraRollPicker : public TableViewController {
 public:
     static constexpr const char* kCellIdentifier = "camera_roll_cell";
@@ -29,6 +31,7 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     // The whole width under the navigation bar, the grid's rows rebuilt when
     // the number of tiles across changes.
     void layOut(const ScreenLayout& layout) override;
@@ -65,6 +68,7 @@ private:
     std::shared_ptr<CameraRollCell> templateCell_;
     std::shared_ptr<CustomTableViewCell> footerCell_;
     std::shared_ptr<CameraRollViewer> viewer_;
+    bool shown_ = false;  // from viewWillAppear to viewWillDisappear
 };
 
 }  // namespace kestrel

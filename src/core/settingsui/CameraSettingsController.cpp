@@ -154,9 +154,12 @@ CameraSettingsController::CameraSettingsController(const SystemUtils& system, Ab
 std::shared_ptr<SwitchTableViewCell> CameraSettingsController::makeSwitch(
     const std::string& label, void (CameraSettingsController::*action)()) {
     auto cell = std::make_shared<SwitchTableViewCell>(Rect{0, 0, kRowWidth, 62});
-    // The label runs up to the switch, which keeps to the right.
+    // The label runs up to the switch, which keeps to the right, and down
+    // the row's height: a title too long for one line beside the switch (in
+    // a phone's narrow column) reads whole on two, a short one stays in the
+    // middle of the row.
     const float beforeSwitch = cell->checkbox().frame().x - 4;
-    cell->setLabel(std::make_shared<Label>(Rect{kInset, 18, beforeSwitch - kInset, 26}));
+    cell->setLabel(std::make_shared<Label>(Rect{kInset, 4, beforeSwitch - kInset, 54}));
     cell->label()->setFont(kRowTitleFont);
     cell->setText(label);
     cell->setSelectionStyle(TableViewCell::SelectionStyle::kNone);

@@ -55,6 +55,10 @@ HitTest::Result HitTest::in(View& view, Point point, Result hit) {
 }
 
 HitTest::Result HitTest::inTable(TableView& table, Point local) {
+    // Laid out first: a touch may come before the next paint, after a
+    // scroll or a reload, and must find the rows as they are now, not a row
+    // that is gone (its cell placed past the table's end).
+    table.layOut();
     const TableLayout::Row* row = table.layout().rowAt(local);
     if (!row) {
         Result onTable;

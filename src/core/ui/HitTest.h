@@ -16,7 +16,7 @@ class View;
 // (alpha at most kInvisibleAlpha) or not taking touches are passed over
 // with everything inside them, so the touch reaches what lies below. In a
 // table, a control inside a row takes the touch, else the row's cell, else
-// the table itself. Main thread.
+// the table itself, its rows laid out as they are at the touch. Main thread.
 class HitTest {
 public:
     static constexpr double kInvisibleAlpha = 0.01;

@@ -23,4 +23,12 @@ TableDrag::Step TableDrag::move(Point point) {
     return step;
 }
 
+TableDrag::Step TableDrag::scrolledUnder(const TableView* table) {
+    if (!table_ || table != table_) return scrolling_ ? Step::kScrolls : Step::kTouch;
+    if (scrolling_) return Step::kScrolls;
+    // The touched row moves away under the finger: lifted, it taps no row.
+    scrolling_ = true;
+    return Step::kBecameScroll;
+}
+
 }  // namespace kestrel

@@ -24,9 +24,16 @@ public:
     void press(Point point, TableView* table);
     // The finger at `point`.
     Step move(Point point);
+    // The table scrolled by other means (a wheel) while the finger is held:
+    // on the touched table that makes the touch a scroll as a move would
+    // (kBecameScroll the first time), else it stays what it was.
+    Step scrolledUnder(const TableView* table);
     bool scrolling() const { return scrolling_; }
     // The touch ended or was taken away.
-    void end() { scrolling_ = false; }
+    void end() {
+        table_ = nullptr;
+        scrolling_ = false;
+    }
 
 private:
     TableView* table_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "core/ui/DisplayNeeds.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
 ViewController::ViewController(std::shared_ptr<View> view) : view_(std::move(view)) {
@@ -70,7 +72,10 @@ NavigationController::NavigationController(std::shared_ptr<ViewController> root)
 
 void NavigationController::pushViewController(std::shared_ptr<ViewController> controller,
                                               bool animated) {
-    if (!controller) return;
+    // A screen already on the stack is not pushed again (two quick taps
+    // that each open it): popped once, it would leave itself behind
+    // without its navigation controller.
+    if (!controller || std::find(stack_.begin(), stack_.end(), controller) != stack_.end()) return;
     stack_.back()->viewWillDisappear(animated);
     controller->navigation_ = this;
     controller->loadViewIfNeeded();

@@ -102,6 +102,7 @@ private:
 class NavigationController : public ViewController {
 public:
     explicit NavigationController(std::shared_ptr<ViewController> root);
+    // Pushes `controller` on top; one already on the stack stays where it is.
     void pushViewController(std::shared_ptr<ViewController> controller, bool animated);
     void popViewController(bool animated);
     ViewController& topViewController() { return *stack_.back(); }
