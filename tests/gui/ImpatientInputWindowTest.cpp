@@ -148,11 +148,7 @@ TEST_P(ImpatientInputWindowTest, InputAsAScreenOpensGoesToThatScreenOrNowhere) {
          }},
         {"a chooser dragged as it is pushed",
          [&] {
-             key(Qt::Key_S);
-             settle();
-             const auto row = elementNamed("Photo Ratio");
-             ASSERT_TRUE(row);
-             tapAt(*row);
+             tapRatioRow();
              dragUp();
          },
          [&] {
@@ -164,11 +160,7 @@ TEST_P(ImpatientInputWindowTest, InputAsAScreenOpensGoesToThatScreenOrNowhere) {
          }},
         {"a chooser's row held while the wheel scrolls it away",
          [&] {
-             key(Qt::Key_S);
-             settle();
-             const auto row = elementNamed("Photo Ratio");
-             ASSERT_TRUE(row);
-             tapAt(*row);
+             tapRatioRow();
              settle();
              // The first row whole below the bar, wherever the list was left.
              std::optional<Point> held;

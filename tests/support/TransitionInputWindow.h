@@ -256,6 +256,14 @@ protected:
         return std::nullopt;
     }
     Point backButton() { return Point{20, 22}; }
+    // The settings opened (S) and their Photo Ratio row tapped: the chooser on its way in.
+    void tapRatioRow() {
+        key(Qt::Key_S);
+        settle();
+        const auto row = elementNamed("Photo Ratio");
+        ASSERT_TRUE(row);
+        tapAt(*row);
+    }
     // The first tile of the album's row `row`, the album at its top.
     Point tile(int row) {
         const float width = static_cast<float>(std::get<0>(GetParam()).width);
