@@ -221,8 +221,12 @@ void ShootCommand::run() const {
     AppSettings settings(context_.configDir);
     KestrelAppDelegate delegate;
     delegate.setData(&settings.record());
-    std::string facesMissing;
-    std::shared_ptr<FaceFinder> faceFinder = FaceModule::locate(&facesMissing);
+    // A run shoots one mode: the face finder (a module linking dlib) is
+    // opened only for the Faces mode, asked for or stored.
+    std::string facesMissing = "the Faces mode is not shooting";
+    std::shared_ptr<FaceFinder> faceFinder;
+    if (mode_.value_or(settings.record().mode()) == Camera1Data::kFaces)
+        faceFinder = FaceModule::locate(&facesMissing);
     ModeOffer::setFaceFinder(std::move(faceFinder), facesMissing);
     if (mode_ == Camera1Data::kFaces && !ModeOffer::offered(*mode_))
         throw CliError::usage("mode 11 cannot shoot here: " + ModeOffer::facesMissingReason());
