@@ -18,15 +18,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The display: Xvfb picks a free number and writes it to the pipe.
+# The display: Xvfb picks a free number and writes it to the pipe. It must
+# not reset when its last client leaves: the accessibility bus's launcher
+# connects to set its root-window property and leaves again, the reset wipes
+# the property, and a client connecting in that moment (Kestrel, slow to
+# start in an emulator) is refused.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 640x960x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -noreset -screen 0 640x960x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 10 -u "$displayfd" number || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$number"
 
 # Everything else on a session bus of its own.
-DCIM="$work/DCIM" CONFIG="$work/config" PROGRAM="$program" HERE="$here" EMULATOR="${KESTREL_TEST_EMULATOR:-}" \
+XVFB_LOG="$work/xvfb.log" DCIM="$work/DCIM" CONFIG="$work/config" PROGRAM="$program" HERE="$here" EMULATOR="${KESTREL_TEST_EMULATOR:-}" \
 dbus-run-session -- bash -c '
   set -euo pipefail
   emulator=($EMULATOR)
@@ -34,9 +38,12 @@ dbus-run-session -- bash -c '
     "${emulator[@]}" "$PROGRAM" --simulate --config-dir "$CONFIG" --dcim "$DCIM" >"$CONFIG.log" 2>&1 &
   kestrel=$!
   status=0
-  /usr/bin/python3 "$HERE/screen_reader.py" "$DCIM" || status=$?
+  /usr/bin/python3 "$HERE/screen_reader.py" "$DCIM" "$kestrel" || status=$?
   kill "$kestrel" 2>/dev/null || true
   wait "$kestrel" 2>/dev/null || true
-  [ "$status" -eq 0 ] || cat "$CONFIG.log" >&2
+  if [ "$status" -ne 0 ]; then
+    echo "--- kestrel" >&2; cat "$CONFIG.log" >&2
+    echo "--- Xvfb" >&2; cat "$XVFB_LOG" >&2
+  fi
   exit "$status"
 '

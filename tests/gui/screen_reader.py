@@ -3,7 +3,10 @@
 
 Finds the camera screen's five buttons by name, presses the shutter through
 its accessible action, then presses Use the same way; the photo must land in
-the camera roll. Usage: screen_reader.py DCIM_FOLDER
+the camera roll. Usage: screen_reader.py DCIM_FOLDER [KESTREL_PID]
+
+With Kestrel's process id, a wait ends as soon as Kestrel has exited: a
+window that never came up is told at once, not after the whole deadline.
 """
 import os
 import pathlib
@@ -16,10 +19,26 @@ import pyatspi
 DEADLINE = 20 * int(os.environ.get("KESTREL_TEST_TIME_FACTOR", "1"))
 
 
+def exited(pid):
+    """Whether the process has ended (a zombie not yet reaped counts as ended)."""
+    if pid is None:
+        return False
+    try:
+        state = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+    except (OSError, IndexError):
+        return True
+    return state in ("Z", "X")
+
+
+KESTREL_PID = None
+
+
 def wait_for(what, probe):
     end = time.monotonic() + DEADLINE
     last_error = None
     while time.monotonic() < end:
+        if exited(KESTREL_PID):
+            sys.exit(f"screen reader: Kestrel exited before {what} was found")
         try:
             found = probe()
         except Exception as error:  # an object that went away mid-walk, as a screen changes
@@ -62,7 +81,9 @@ def press(button):
 
 
 def main():
+    global KESTREL_PID
     dcim = pathlib.Path(sys.argv[1])
+    KESTREL_PID = int(sys.argv[2]) if len(sys.argv) > 2 else None
     app = wait_for("the Kestrel application", kestrel)
     wanted = ["Take Picture", "Album", "Settings", "Flash", "Switch Camera"]
     def camera_buttons():
