@@ -1,10 +1,16 @@
+#include "core/app/KestrelApp.h"
 #include "core/modes/CameraMotionHandler.h"
 #include "core/modes/CameraSoundHandler.h"
+#include "core/platform/AbsentAccelerometer.h"
+#include "core/platform/FixedLocationManager.h"
 #include "core/ui/ImageView.h"
 #include "sim/SimulatedCamera.h"
 #include "sim/SimulatedMicrophone.h"
+#include "support/AppOptions.h"
 #include "support/FakeHandlerHost.h"
 #include "support/HandlerFixture.h"
+#include "support/RecordingSounds.h"
+#include "support/TempDir.h"
 #include "support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -280,6 +286,62 @@ TEST_F(SoundMotionModesTest, WithIgnoreLightALampIsNoMotionButAFigureCrossingIs)
     EXPECT_EQ(watch(SimulatedCamera::Scene::kLightSwitch, true, 8.0), 0u);
     // Someone walking through the picture is still seen.
     EXPECT_EQ(watch(SimulatedCamera::Scene::kMoving, true, 6.0), 1u);
+}
+
+// The watch covers the camera's whole picture wherever the window's shape
+// puts it: a laptop's wide live view, a tall phone's. Something appearing in
+// any part of the picture is motion.
+TEST(MotionWatchTest, AChangeAnywhereInThePictureIsSeenInWindowsOfEveryShape) {
+    struct Block {
+        int x, y, width, height;
+    };
+    struct Case {
+        const char* name;
+        Size screen;
+        int mountRotation;  // a webcam's sensor lies as the screen, a phone's turned
+        Block block;        // where something dark appears, in the 640 × 480 picture
+    };
+    // The blocks are a tenth of the picture or more, five times the share
+    // the default sensitivity needs. A phone's turned sensor gives upright
+    // frames, cropped from the picture's middle columns: its blocks lie there.
+    const Case cases[] = {
+        {"laptop, right edge", Size{1280, 720}, 0, Block{512, 0, 128, 480}},
+        {"laptop, left edge", Size{1280, 720}, 0, Block{0, 0, 128, 480}},
+        {"phone, bottom", Size{360, 720}, 90, Block{200, 384, 240, 96}},
+        {"first phone, bottom", Size{320, 480}, 90, Block{200, 384, 240, 96}},
+    };
+    const Rgb grey{120, 120, 120};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        ManualRunLoop loop;
+        SimulatedCamera camera(loop);
+        camera.setMountRotation(c.mountRotation);
+        AbsentAccelerometer none;
+        test::RecordingSounds sounds;
+        KestrelApp app(KestrelApp::Ports{loop, camera, none, sounds,
+                                         std::make_unique<FixedLocationManager>(loop, std::nullopt)},
+                       test::appOptions(dir.path()));
+        app.settings().record().setMode(Camera1Data::kMotion);
+        int requested = 0;
+        app.camera().setTraceObserver([&](const std::string& event) {
+            if (event == "picture requested") ++requested;
+        });
+        camera.setPicture(TestImages::uniform(640, 480, grey));
+        app.setScreenSize(c.screen);
+        app.start();
+        loop.advance(0.5);
+        app.camera().shutter();
+        loop.advance(11.0);  // the count-down, then a poll that takes the view in
+        ASSERT_EQ(requested, 0);
+        camera.setPicture(TestImages::make(640, 480, [&](int x, int y) {
+            const bool inside = x >= c.block.x && x < c.block.x + c.block.width &&
+                                y >= c.block.y && y < c.block.y + c.block.height;
+            return inside ? Rgb{20, 20, 20} : grey;
+        }));
+        loop.advance(1.0);
+        EXPECT_EQ(requested, 1);
+    }
 }
 
 }  // namespace

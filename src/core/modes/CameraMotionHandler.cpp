@@ -19,8 +19,8 @@ bool CameraMotionHandler::senseReady(float& level) {
     const Camera1Data* settings = Camera1Data::data();
     motionDetector_->setIgnoreLight(settings && settings->motion().ignoreLight());
     float movement = sensitivity();
-    const bool moved =
-        motionDetector_->motion(controller()->cameraScreenshot(kWatchedRect), movement);
+    const Image view = controller()->cameraScreenshot(controller()->livePictureRect());
+    const bool moved = motionDetector_->motion(view, movement);
     if (moved) {
         moved_ = movement;
         char text[48];

@@ -8,12 +8,11 @@
 namespace kestrel {
 
 // Mode 4: a press starts a count-down, then a watch of the live view four
-// times a second; each detection takes a picture and, after a silent pause
+// times a second (the camera's whole picture, wherever the window's shape
+// puts it); each detection takes a picture and, after a silent pause
 // of 4 s, watches again, until the user presses the shutter.
 class CameraMotionHandler : public CameraSensingHandler {
 public:
-    // The live-view area the watch compares.
-    static constexpr Rect kWatchedRect{0, 0, 320, 427};
     static constexpr int kPauseTicks = 80;
 
     // Fraction of changed pixels for the stored level: 2 → 0.05, 3 → 0.01, else 0.02.
