@@ -76,6 +76,7 @@ TEST(StartupTest, TheSequenceRunsInOrder) {
 }  // namespace kestrel
 
 #include "core/app/KestrelApp.h"
+#include "core/modes/CameraStabilizerHandler.h"
 #include "core/platform/AbsentAccelerometer.h"
 #include "core/platform/FixedLocationManager.h"
 #include "sim/SimulatedCamera.h"
@@ -85,9 +86,10 @@ TEST(StartupTest, TheSequenceRunsInOrder) {
 namespace kestrel {
 namespace {
 
-// A laptop: no accelerometer. The first start is in Standard, a mode chosen
-// since is kept, and the camera screen says why Moving cannot work.
-TEST(StartupTest, WithoutAnAccelerometerTheFirstModeIsStandardAndAChosenOneIsKept) {
+// A laptop: no accelerometer. The first start is in Stabilizing, watching
+// the picture, a mode chosen since is kept, and the camera screen says why
+// Moving cannot work.
+TEST(StartupTest, WithoutAnAccelerometerTheFirstModeWatchesThePictureAndAChosenOneIsKept) {
     test::TempDir dir;
     ManualRunLoop loop;
     SimulatedCamera camera(loop);
@@ -110,12 +112,16 @@ TEST(StartupTest, WithoutAnAccelerometerTheFirstModeIsStandardAndAChosenOneIsKep
     {
         auto app = launch();
         EXPECT_FALSE(app->devicePosition().hasAccelerometer());
-        EXPECT_EQ(app->settings().record().mode(), Camera1Data::kStandard);
+        EXPECT_EQ(app->settings().record().mode(), Camera1Data::kStabilizing);
         app->start();
         loop.advance(1.0);
-        EXPECT_TRUE(app->cameraViews().saveLabel->hidden());
         // Stabilizing watches the live view instead: nothing to say.
-        EXPECT_EQ(choose(*app, Camera1Data::kStabilizing), std::nullopt);
+        EXPECT_TRUE(app->cameraViews().saveLabel->hidden());
+        const auto* stabilizer =
+            dynamic_cast<const CameraStabilizerHandler*>(app->camera().handler());
+        ASSERT_NE(stabilizer, nullptr);
+        EXPECT_TRUE(stabilizer->measuresPicture());
+        EXPECT_EQ(choose(*app, Camera1Data::kStandard), std::nullopt);
         EXPECT_EQ(choose(*app, Camera1Data::kMoving), "Moving needs an accelerometer");
         EXPECT_EQ(choose(*app, Camera1Data::kStabilizing), std::nullopt);
         EXPECT_EQ(choose(*app, Camera1Data::kMoving), "Moving needs an accelerometer");

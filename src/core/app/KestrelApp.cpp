@@ -46,11 +46,9 @@ KestrelApp::KestrelApp(Ports ports, Options options)
              std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {}),
              ownStoreWorker_),
       quitTimer_(ports.loop) {
-    // The first mode is the one that shoots when the device is held still;
-    // a device that cannot tell (no accelerometer) starts in Standard. A
-    // mode chosen before is kept.
-    if (!settings_.record().persisted() && !ports.accelerometer.isAvailable())
-        settings_.record().setMode(Camera1Data::kStandard);
+    // The first mode is the one that shoots when the camera is held still:
+    // told by the accelerometer, or on a device without one (a laptop) by
+    // the camera's own picture. A mode chosen before is kept.
     // A mode kept from an installation that had its face finder.
     ModeOffer::fallBack(settings_.record());
     delegate_.setData(&settings_.record());
