@@ -46,10 +46,9 @@ KestrelApp::KestrelApp(Ports ports, Options options)
              std::shared_ptr<const LocationSource>(location_.get(), [](const LocationSource*) {}),
              ownStoreWorker_),
       quitTimer_(ports.loop) {
-    // The first mode is the one that shoots when the camera is held still:
-    // told by the accelerometer, or on a device without one (a laptop) by
-    // the camera's own picture. A mode chosen before is kept.
-    // A mode kept from an installation that had its face finder.
+    // A first start is in Stabilizing on every device: without an
+    // accelerometer (a laptop) it tells stillness from the camera's picture.
+    // A mode kept from an installation that had its face finder falls back.
     ModeOffer::fallBack(settings_.record());
     delegate_.setData(&settings_.record());
     delegate_.saveOnChange(ports.loop);
