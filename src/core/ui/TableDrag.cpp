@@ -24,8 +24,8 @@ TableDrag::Step TableDrag::move(Point point) {
 }
 
 TableDrag::Step TableDrag::scrolledUnder(const TableView* table) {
-    if (!table_ || table != table_) return scrolling_ ? Step::kScrolls : Step::kTouch;
     if (scrolling_) return Step::kScrolls;
+    if (!table_ || table != table_) return Step::kTouch;
     // The touched row moves away under the finger: lifted, it taps no row.
     scrolling_ = true;
     return Step::kBecameScroll;
