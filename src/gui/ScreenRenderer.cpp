@@ -1,15 +1,15 @@
 #include "gui/ScreenRenderer.h"
 
-#include "core/imaging/BilinearScaler.h"
 #include "core/camera/CameraOverlayView.h"
+#include "core/imaging/BilinearScaler.h"
 #include "core/imaging/ImageResizer.h"
 #include "core/ui/Button.h"
 #include "core/ui/ImageView.h"
 #include "core/ui/IndicatorView.h"
-#include "core/ui/TableViewCell.h"
 #include "core/ui/Label.h"
 #include "core/ui/SegmentedControl.h"
 #include "core/ui/Switch.h"
+#include "core/ui/TableViewCell.h"
 #include "core/ui/TextField.h"
 #include "gui/IconPainter.h"
 

@@ -1,10 +1,10 @@
 // kestrel-cli shoot as a command: what a run writes, the settings and the
 // devices it takes, and what it refuses before anything is written. Each
 // mode's own trigger and photo are in ShootModesTest.cpp.
+#include "cli/CliContext.h"
 #include "core/exif/ExifReader.h"
 #include "core/exif/LibExifFileWrapper.h"
 #include "core/imaging/JpegCodec.h"
-#include "cli/CliContext.h"
 #include "support/CliRunner.h"
 #include "support/JpegBytes.h"
 #include "support/TempDir.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/platform/RunLoop.h"
+#include "core/platform/WorkerQueue.h"
 #include "core/store/CameraRoll.h"
 #include "core/store/PhotoAlbum.h"
-#include "core/platform/WorkerQueue.h"
 
 #include <memory>
 #include <optional>
